@@ -1,0 +1,15 @@
+#pragma once
+// Hides and shows the desktop and the taskbar. Each call looks its windows up
+// afresh; when there are none, nothing is done and nothing is reported.
+
+#include "runtime/Runtime.h"
+
+namespace tavro {
+
+// Shows (True) or hides (False) the desktop, enabling or disabling its input
+// with it.
+void SetDesktopVisible(Services& services, Boolean visible);
+// Shows or hides the taskbar; it is never disabled.
+void SetTaskbarVisible(Services& services, Boolean visible);
+
+}  // namespace tavro

@@ -1,0 +1,124 @@
+#pragma once
+// The services every module calls. One abstract class, handed by reference to
+// the form; each platform supplies one implementation (runtime/posix + qt on
+// Linux, runtime/win32 + win32ui on Windows), and the tests supply a fake.
+// All texts are UTF-8.
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tavro {
+
+// An error raised by a service or a control: a number and a text. The
+// procedures that trap errors catch it (and any other std::exception); the
+// view's event dispatch catches what escapes a handler.
+class RuntimeError : public std::runtime_error {
+ public:
+  RuntimeError(int number, const std::string& text) : std::runtime_error(text), number_(number) {}
+  int Number() const noexcept { return number_; }
+
+ private:
+  int number_;
+};
+
+// Error numbers, with the meanings the classic runtime gave them.
+namespace err {
+constexpr int kBadFileName = 52;
+constexpr int kFileNotFound = 53;
+constexpr int kDeviceUnavailable = 68;
+constexpr int kPermissionDenied = 70;
+constexpr int kPathFileAccess = 75;
+constexpr int kPathNotFound = 76;
+constexpr int kInvalidPicture = 481;
+}  // namespace err
+
+// 16-bit booleans of the classic runtime.
+using Boolean = std::int16_t;
+constexpr Boolean kTrue = -1;
+constexpr Boolean kFalse = 0;
+
+// Attribute masks of the directory listing.
+constexpr int kAttrNormal = 0;
+constexpr int kAttrDirectory = 16;
+
+// Window style of a started process.
+enum class WindowStyle : int { kNormalFocus = 1, kMinimizedFocus = 2 };
+
+// A decoded picture. Each platform derives its own (QImage, HBITMAP/HICON);
+// the views draw what their platform made.
+class Picture {
+ public:
+  virtual ~Picture() = default;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+};
+using PicturePtr = std::shared_ptr<const Picture>;
+
+// Pictures built into the program.
+enum class ResourcePicture { kNone, kBackground, kLogo, kDonate, kHand, kIcon };
+
+// The two shell windows the desktop keys hide and show.
+enum class ShellWindow { kDesktop, kTaskbar };
+using WindowHandle = std::uintptr_t;
+
+class Services {
+ public:
+  virtual ~Services() = default;
+
+  // The folder of the running program, without a trailing separator.
+  virtual std::string AppFolder() const = 0;
+  // True when another instance of the program runs for this user. The first
+  // call takes the instance lock, which is held until the process ends.
+  virtual bool PreviousInstance() = 0;
+  // Ends the process at once: no later statement, event or unload runs.
+  [[noreturn]] virtual void End() = 0;
+
+  // Modal message box; buttons is always 0 (OK alone).
+  virtual void MsgBox(const std::string& prompt, int buttons, const std::string& title) = 0;
+
+  // Starts a process from a command line and returns at once; throws
+  // RuntimeError when it cannot be started.
+  virtual void Shell(const std::string& command_line, WindowStyle style) = 0;
+
+  // File system. Dir gives the name of the entry at path when it matches the
+  // mask (0: ordinary files, 16: folders too), else "". The others throw
+  // RuntimeError on failure.
+  virtual std::string Dir(const std::string& path, int attributes) = 0;
+  virtual void MkDir(const std::string& path) = 0;
+  virtual void Kill(const std::string& path) = 0;
+  // Renames a file, replacing the target when it exists.
+  virtual void Name(const std::string& from, const std::string& to) = 0;
+  // Creates or empties the file and writes text plus CR LF.
+  virtual void PrintToFile(const std::string& path, const std::string& text) = 0;
+
+  // Pictures: from a file (throws RuntimeError when it cannot be read) and
+  // built into the program.
+  virtual PicturePtr LoadPicture(const std::string& path) = 0;
+  virtual PicturePtr LoadResourcePicture(ResourcePicture which) = 0;
+
+  // The drives the drive list offers, and the one it falls back to.
+  virtual std::vector<std::string> Drives() = 0;
+  virtual std::string FallbackDrive() const = 0;
+
+  // Global key state of a virtual-key code: bit 15 down now, bit 0 pressed
+  // since the last query.
+  virtual int KeyState(int virtual_key) = 0;
+
+  // Desktop and taskbar windows: every window that stands for it (none when
+  // the platform has none), shown (command 5) or hidden (0), enabled or not.
+  virtual std::vector<WindowHandle> FindShellWindows(ShellWindow which) = 0;
+  virtual void ShowShellWindow(WindowHandle window, int command) = 0;
+  virtual void EnableShellWindow(WindowHandle window, bool enable) = 0;
+
+  // Ends every process of this user whose image name is image_name.
+  virtual void KillByImageName(const std::string& image_name) = 0;
+  // Hands a file to the system's viewer without waiting.
+  virtual void OpenInViewer(const std::string& path) = 0;
+  // Tells the shell that file associations changed (nothing to do on Linux).
+  virtual void RefreshShellIcons() = 0;
+};
+
+}  // namespace tavro

@@ -1,0 +1,128 @@
+#include "runtime/Text.h"
+
+#include <algorithm>
+
+namespace tavro::text {
+
+bool IsValidUtf8(std::string_view bytes) {
+  size_t i = 0;
+  const size_t n = bytes.size();
+  while (i < n) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    size_t extra = 0;
+    char32_t cp = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      extra = 1;
+      cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      extra = 2;
+      cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      extra = 3;
+      cp = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + extra >= n) return false;
+    for (size_t k = 1; k <= extra; ++k) {
+      const auto cc = static_cast<unsigned char>(bytes[i + k]);
+      if ((cc & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+    if ((extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) || cp > 0x10FFFF ||
+        (cp >= 0xD800 && cp <= 0xDFFF)) {
+      return false;
+    }
+    i += extra + 1;
+  }
+  return true;
+}
+
+std::string TrimSpaces(std::string_view s) {
+  const auto first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const auto last = s.find_last_not_of(' ');
+  return std::string(s.substr(first, last - first + 1));
+}
+
+static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+std::string ToLowerAscii(std::string_view s) {
+  std::string out(s);
+  std::transform(out.begin(), out.end(), out.begin(), LowerAscii);
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+bool LessNoCase(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(LowerAscii(x)) < static_cast<unsigned char>(LowerAscii(y));
+  });
+}
+
+bool MatchMask(std::string_view name, std::string_view mask) {
+  // Iterative glob with backtracking to the last star: linear in practice.
+  size_t n = 0, m = 0, star = std::string_view::npos, mark = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == '?' || LowerAscii(mask[m]) == LowerAscii(name[n]))) {
+      ++n;
+      ++m;
+    } else if (m < mask.size() && mask[m] == '*') {
+      star = m++;
+      mark = n;
+    } else if (star != std::string_view::npos) {
+      m = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+bool MatchPattern(std::string_view name, std::string_view pattern) {
+  for (const auto& mask : Split(pattern, ';')) {
+    const auto trimmed = TrimSpaces(mask);
+    if (!trimmed.empty() && MatchMask(name, trimmed)) return true;
+  }
+  return false;
+}
+
+std::vector<std::string> Split(std::string_view s, char separator) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (true) {
+    const auto pos = s.find(separator, start);
+    out.emplace_back(s.substr(start, pos - start));
+    if (pos == std::string_view::npos) break;
+    start = pos + 1;
+  }
+  return out;
+}
+
+std::string ReplaceAll(std::string_view s, std::string_view what, std::string_view with) {
+  if (what.empty()) return std::string(s);
+  std::string out;
+  size_t start = 0;
+  while (true) {
+    const auto pos = s.find(what, start);
+    if (pos == std::string_view::npos) break;
+    out.append(s.substr(start, pos - start));
+    out.append(with);
+    start = pos + what.size();
+  }
+  out.append(s.substr(start));
+  return out;
+}
+
+}  // namespace tavro::text

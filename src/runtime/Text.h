@@ -1,0 +1,31 @@
+#pragma once
+// Small text helpers shared by the controls and the modules. Texts are UTF-8;
+// "without regard to case" folds ASCII letters only, which is what file masks
+// and drive names need.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavro::text {
+
+bool IsValidUtf8(std::string_view bytes);
+
+// Removes leading and trailing blanks (code 32 only; tabs stay).
+std::string TrimSpaces(std::string_view s);
+
+std::string ToLowerAscii(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool LessNoCase(std::string_view a, std::string_view b);
+
+// Matches name against a mask with * and ?, without regard to case.
+bool MatchMask(std::string_view name, std::string_view mask);
+// Matches name against any mask of a list separated by ";".
+bool MatchPattern(std::string_view name, std::string_view pattern);
+
+std::vector<std::string> Split(std::string_view s, char separator);
+
+// Replaces every non-overlapping occurrence of what, scanning from the start.
+std::string ReplaceAll(std::string_view s, std::string_view what, std::string_view with);
+
+}  // namespace tavro::text

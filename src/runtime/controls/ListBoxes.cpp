@@ -1,0 +1,178 @@
+#include "runtime/controls/ListBoxes.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "runtime/FileSystem.h"
+#include "runtime/PathLiterals.h"
+#include "runtime/Text.h"
+
+namespace tavro {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+RuntimeError PathNotFound(const std::string& path) {
+  return RuntimeError(err::kPathNotFound, "Path not found: " + path);
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+  return paths::kCaseInsensitive ? text::EqualsNoCase(a, b) : a == b;
+}
+
+bool Hidden(const std::string& name) { return paths::kDotNamesHidden && name.starts_with('.'); }
+
+void SortNoCase(std::vector<std::string>& names) {
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    if (text::EqualsNoCase(a, b)) return a < b;
+    return text::LessNoCase(a, b);
+  });
+}
+
+// The absolute, lexically normal form of a folder text, without a trailing
+// separator except at a root. A bare drive ("c:") means that drive's root.
+fs::path Normalise(const std::string& text) {
+  std::string t = text;
+  if (paths::kDriveLetters && t.size() == 2 && t[1] == ':') t += paths::kSep;
+  std::error_code ec;
+  auto p = fs::absolute(FsPath(t), ec);
+  if (ec) throw PathNotFound(text);
+  p = p.lexically_normal();
+  if (p != p.root_path() && !p.has_filename()) p = p.parent_path();
+  return p;
+}
+
+// Lists the subfolders (or the matching files) of a folder; throws when the
+// folder cannot be listed.
+template <typename Keep>
+std::vector<std::string> Names(const fs::path& folder, const std::string& shown, Keep keep) {
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) throw PathNotFound(shown);
+  fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+  if (ec) throw PathNotFound(shown);
+  std::vector<std::string> names;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) throw PathNotFound(shown);
+    auto name = Utf8(it->path().filename());
+    std::error_code type_ec;
+    if (!Hidden(name) && keep(*it, name, type_ec)) names.push_back(std::move(name));
+  }
+  if (ec) throw PathNotFound(shown);
+  SortNoCase(names);
+  return names;
+}
+
+}  // namespace
+
+// ---- DriveListBox ----
+
+void DriveListBox::SetDrives(std::vector<std::string> drives) {
+  drives_ = std::move(drives);
+  index_ = -1;
+  Notify(Property::kList);
+}
+
+int DriveListBox::Find(const std::string& drive) const {
+  for (size_t i = 0; i < drives_.size(); ++i) {
+    const bool same = paths::kDriveLetters ? text::EqualsNoCase(drives_[i], drive)
+                                           : drives_[i] == drive;
+    if (same) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string DriveListBox::Drive() const { return index_ < 0 ? std::string() : drives_[index_]; }
+
+void DriveListBox::SelectInitial(const std::string& drive) {
+  index_ = Find(drive);
+  Notify(Property::kDrive);
+}
+
+void DriveListBox::SetDrive(const std::string& drive) {
+  const int found = Find(drive);
+  if (found < 0) throw RuntimeError(err::kDeviceUnavailable, "Device unavailable: " + drive);
+  if (found == index_) return;
+  index_ = found;
+  Notify(Property::kDrive);
+  if (Change) Change();
+}
+
+// ---- DirListBox ----
+
+void DirListBox::SetPath(const std::string& path) {
+  if (path.empty()) throw PathNotFound(path);
+  const fs::path folder = Normalise(path);
+  const std::string shown = Utf8(folder);
+  auto subfolders = Names(folder, path, [](const fs::directory_entry& e, const std::string&,
+                                           std::error_code& ec) { return e.is_directory(ec); });
+  if (SamePath(shown, path_)) return;
+
+  std::vector<Entry> entries;
+  fs::path walk;
+  int depth = 0;
+  for (const auto& part : folder) {
+    walk /= part;
+    // On Windows the root name ("C:") and root directory ("\") come apart.
+    if (walk == folder.root_name()) continue;
+    entries.push_back({Utf8(walk == folder.root_path() ? walk : part), Utf8(walk), depth++});
+  }
+  if (entries.empty()) entries.push_back({shown, shown, depth++});
+  const int current = static_cast<int>(entries.size()) - 1;
+  for (auto& name : subfolders) entries.push_back({name, Utf8(folder / FsPath(name)), depth});
+
+  path_ = shown;
+  entries_ = std::move(entries);
+  current_ = current;
+  Notify(Property::kPath);
+  if (Change) Change();
+}
+
+// ---- FileListBox ----
+
+std::vector<std::string> FileListBox::ListFolder(const std::string& path) const {
+  const auto& pattern = pattern_;
+  return Names(Normalise(path), path,
+               [&pattern](const fs::directory_entry& e, const std::string& name,
+                          std::error_code& ec) {
+                 return e.is_regular_file(ec) && text::MatchPattern(name, pattern);
+               });
+}
+
+void FileListBox::SetPath(const std::string& path) {
+  if (path.empty()) throw PathNotFound(path);
+  auto files = ListFolder(path);
+  path_ = Utf8(Normalise(path));
+  files_ = std::move(files);
+  index_ = -1;
+  Notify(Property::kPath);
+  Notify(Property::kList);
+}
+
+void FileListBox::SetPattern(const std::string& pattern) {
+  pattern_ = pattern;
+  Notify(Property::kPattern);
+  if (path_.empty()) return;
+  // A folder that vanished since it was listed shows as empty; the pattern
+  // itself is set all the same.
+  try {
+    files_ = ListFolder(path_);
+  } catch (const RuntimeError&) {
+    files_.clear();
+  }
+  index_ = -1;
+  Notify(Property::kList);
+}
+
+void FileListBox::SetListIndex(int index) {
+  if (index < -1 || index >= static_cast<int>(files_.size())) {
+    throw RuntimeError(380, "Invalid property value");
+  }
+  index_ = index;
+  Notify(Property::kListIndex);
+  if (index_ >= 0 && Click) Click();
+}
+
+std::string FileListBox::FileName() const { return index_ < 0 ? std::string() : files_[index_]; }
+
+}  // namespace tavro

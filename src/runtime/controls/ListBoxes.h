@@ -1,0 +1,103 @@
+#pragma once
+// The drive, folder and file lists. They read the file system themselves
+// (std::filesystem, UTF-8 paths), raise their events nested inside the
+// assignment that caused them, and throw RuntimeError for what they cannot
+// show.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "runtime/controls/Control.h"
+
+namespace tavro {
+
+// The drives: on Windows drive letters ("c:"), on Linux "/" and the mount
+// points of real file systems.
+class DriveListBox final : public Control {
+ public:
+  using Control::Control;
+
+  void SetDrives(std::vector<std::string> drives);
+  const std::vector<std::string>& List() const { return drives_; }
+  int ListIndex() const { return index_; }
+
+  // The selected drive's text, "" before any is selected.
+  std::string Drive() const;
+  // Selects the drive named (no regard to case); a different drive raises
+  // Change, nested. A name that is no drive throws.
+  void SetDrive(const std::string& drive);
+  // Selects without raising Change: the design-time state.
+  void SelectInitial(const std::string& drive);
+
+  std::function<void()> Change;
+
+ private:
+  int Find(const std::string& drive) const;
+  std::vector<std::string> drives_;
+  int index_ = -1;
+};
+
+// The folder list: the ancestors of the folder shown, the folder itself, and
+// its subfolders.
+class DirListBox final : public Control {
+ public:
+  using Control::Control;
+
+  struct Entry {
+    std::string name;  // as the view shows it ("C:\", "/", "Game")
+    std::string path;  // full path
+    int depth;         // indentation level
+  };
+
+  // The folder shown: absolute, without a trailing separator except at a
+  // root; "" before any folder was shown.
+  const std::string& Path() const { return path_; }
+  // Shows the folder, or throws RuntimeError when it cannot be listed. A
+  // different folder raises Change, nested; the folder shown already raises
+  // nothing. A drive text ("c:") shows that drive's root.
+  void SetPath(const std::string& path);
+
+  const std::vector<Entry>& List() const { return entries_; }
+  // The index of the folder shown within List().
+  int ListIndex() const { return current_; }
+
+  std::function<void()> Change;
+
+ private:
+  std::string path_;
+  std::vector<Entry> entries_;
+  int current_ = -1;
+};
+
+// The file list: the ordinary files of a folder that match the pattern,
+// sorted without regard to case.
+class FileListBox final : public Control {
+ public:
+  explicit FileListBox(const ControlDesign& design) : Control(design), pattern_(design.pattern) {}
+
+  const std::string& Path() const { return path_; }
+  // Lists the folder, or throws RuntimeError (and keeps the old list).
+  void SetPath(const std::string& path);
+  const std::string& Pattern() const { return pattern_; }
+  // Masks separated by ";"; lists the folder anew at once.
+  void SetPattern(const std::string& pattern);
+
+  const std::vector<std::string>& List() const { return files_; }
+  int ListIndex() const { return index_; }
+  // Selects an entry (-1: none); a selection raises Click.
+  void SetListIndex(int index);
+  // The selected file's name without folder, "" when none is selected.
+  std::string FileName() const;
+
+  std::function<void()> Click;
+
+ private:
+  std::vector<std::string> ListFolder(const std::string& path) const;
+  std::string path_;
+  std::string pattern_;
+  std::vector<std::string> files_;
+  int index_ = -1;
+};
+
+}  // namespace tavro

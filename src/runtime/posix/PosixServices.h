@@ -1,0 +1,43 @@
+#pragma once
+// The Linux implementation of the OS services. The toolkit's services
+// (message box, pictures) are added by QtServices in runtime/qt.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/FileSystem.h"
+
+namespace tavro {
+
+class X11Session;  // the X connection, opened on first use; none without a display
+class InstanceLock;
+
+class PosixServices : public FileSystemServices {
+ public:
+  PosixServices();
+  ~PosixServices() override;
+
+  std::string AppFolder() const override;
+  bool PreviousInstance() override;
+  [[noreturn]] void End() override;
+  void Shell(const std::string& command_line, WindowStyle style) override;
+  std::vector<std::string> Drives() override;
+  std::string FallbackDrive() const override { return "/"; }
+  int KeyState(int virtual_key) override;
+  std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
+  void ShowShellWindow(WindowHandle window, int command) override;
+  void EnableShellWindow(WindowHandle window, bool enable) override;
+  void KillByImageName(const std::string& image_name) override;
+  void OpenInViewer(const std::string& path) override;
+  void RefreshShellIcons() override {}  // no shell keeps icons to refresh
+
+ private:
+  X11Session* X();
+  std::string app_folder_;
+  std::unique_ptr<InstanceLock> instance_lock_;
+  std::unique_ptr<X11Session> x11_;
+  bool x11_tried_ = false;
+};
+
+}  // namespace tavro

@@ -1,0 +1,44 @@
+#pragma once
+// The Windows implementation of the OS services (kernel32, user32, shell32).
+// The view's services (message box owner, pictures) are added by
+// Win32UiServices in runtime/win32ui.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/FileSystem.h"
+
+namespace tavro {
+
+class Win32Services : public FileSystemServices {
+ public:
+  Win32Services();
+  ~Win32Services() override;
+
+  std::string AppFolder() const override;
+  bool PreviousInstance() override;
+  [[noreturn]] void End() override;
+  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
+  void Shell(const std::string& command_line, WindowStyle style) override;
+  std::vector<std::string> Drives() override;
+  std::string FallbackDrive() const override { return "c:"; }
+  int KeyState(int virtual_key) override;
+  std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
+  void ShowShellWindow(WindowHandle window, int command) override;
+  void EnableShellWindow(WindowHandle window, bool enable) override;
+  void KillByImageName(const std::string& image_name) override;
+  void OpenInViewer(const std::string& path) override;
+  void RefreshShellIcons() override;
+
+ protected:
+  // The window message boxes are owned by (none until the view sets it).
+  void SetOwnerWindow(WindowHandle owner) { owner_ = owner; }
+
+ private:
+  std::string app_folder_;
+  WindowHandle instance_mutex_ = 0;  // held for the process lifetime
+  WindowHandle owner_ = 0;
+};
+
+}  // namespace tavro

@@ -1,0 +1,36 @@
+#include "settings/Module_FirstStartApp.h"
+
+#include <exception>
+
+#include "runtime/PathLiterals.h"
+#include "settings/Module_File_ini.h"
+#include "settings/SettingsPaths.h"
+
+namespace tavro {
+
+void PrepareFirstStart(Services& services) {
+  using paths::Lit;
+  try {
+    const std::string app = services.AppFolder();
+    // Parents before children, so each folder is made in one step. Anything
+    // already there under a folder's name counts as present.
+    for (const auto& folder : {Lit({"Game"}), Lit({"Game", "RPX"}), Lit({"Game", "WUD_WUX"}),
+                               Lit({"Emulator"}), Lit({"Image"})}) {
+      if (services.Dir(app + folder, kAttrDirectory).empty()) services.MkDir(app + folder);
+    }
+    const auto file = settings::SettingsFile(app);
+    if (services.Dir(file, kAttrNormal).empty()) {
+      // A write that fails is not reported: the load then finds no file and
+      // the program runs with empty settings.
+      WriteIniValue(settings::kEmulatorSection, "FileExe", settings::kDefaultFileExe, file);
+      WriteIniValue(settings::kEmulatorSection, "WinMode", settings::kDefaultWinMode, file);
+      WriteIniValue(settings::kEmulatorSection, "FullMode", settings::kDefaultFullMode, file);
+      WriteIniValue(settings::kFrontEndSection, "DirRpx", settings::DefaultDirRpx(app), file);
+      WriteIniValue(settings::kFrontEndSection, "DirWudWux", settings::DefaultDirWudWux(app), file);
+    }
+  } catch (const std::exception&) {
+    services.MsgBox("Error in Create Folders and Ini File", 0, "Error");
+  }
+}
+
+}  // namespace tavro

@@ -1,0 +1,43 @@
+#include "settings/Module_Load.h"
+
+#include <exception>
+
+#include "settings/Module_File_ini.h"
+#include "settings/SettingsPaths.h"
+#include "window/Form1.h"
+
+namespace tavro {
+
+void LoadSettings(Form1& form) {
+  Services& services = form.Runtime();
+  const std::string app = services.AppFolder();
+  const std::string file = settings::SettingsFile(app);
+  try {
+    if (services.Dir(file, kAttrNormal).empty()) return;  // nothing to read, nothing to report
+    LauncherSettings& s = form.Settings();
+    using settings::kEmulatorSection, settings::kFrontEndSection;
+    s.FileExe = ReadIniValue(kEmulatorSection, "FileExe", settings::kDefaultFileExe, file);
+    s.WinMode = ReadIniValue(kEmulatorSection, "WinMode", settings::kDefaultWinMode, file);
+    s.FullMode = ReadIniValue(kEmulatorSection, "FullMode", settings::kDefaultFullMode, file);
+    s.DirRpx = ReadIniValue(kFrontEndSection, "DirRpx", settings::DefaultDirRpx(app), file);
+    s.DirWudWux =
+        ReadIniValue(kFrontEndSection, "DirWudWux", settings::DefaultDirWudWux(app), file);
+    form.Dir1.SetPath(s.DirWudWux);
+    return;
+  } catch (const std::exception&) {
+  }
+
+  // The reset. The settings file is renamed rather than deleted: it is gone
+  // just the same, so the next start writes a fresh one, and the user's edits
+  // can still be had from the backup.
+  try {
+    services.MsgBox("Error in Load Tavro_FrontEnd.ini! Reset and ReStart Tavro RazozEze.", 0,
+                    "Error");
+    services.Name(file, settings::SettingsBackup(app));
+  } catch (const std::exception&) {
+    services.MsgBox("Error in Reset Tavro RazozEze.", 0, "Error");
+  }
+  services.End();
+}
+
+}  // namespace tavro

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace tavro {
+
+class Form1;
+
+// The settings the rest of the program reads, loaded once at start-up. Each
+// starts as empty text and stays so when the settings file is missing.
+struct LauncherSettings {
+  std::string WinMode;
+  std::string FullMode;
+  std::string FileExe;
+  std::string DirRpx;
+  std::string DirWudWux;
+};
+
+// Fills the form's LauncherSettings from the settings file and shows the
+// disc-image folder in Dir1. When that fails the settings file is set aside
+// and the program ends, so that the next start provisions a fresh one.
+void LoadSettings(Form1& form);
+
+}  // namespace tavro

@@ -1,0 +1,32 @@
+#pragma once
+// The names of the settings file, its entries and the folders under the
+// program's folder.
+
+#include <string>
+
+#include "runtime/PathLiterals.h"
+
+namespace tavro::settings {
+
+inline constexpr const char* kEmulatorSection = "EmulatorConfig";
+inline constexpr const char* kFrontEndSection = "TavroFrontEndCnfig";
+
+inline std::string SettingsFile(const std::string& app_folder) {
+  return app_folder + paths::Lit({"Tavro_FrontEnd.ini"});
+}
+// Where a settings file that failed to load is kept after a reset.
+inline std::string SettingsBackup(const std::string& app_folder) {
+  return SettingsFile(app_folder) + ".bak";
+}
+inline std::string DefaultDirRpx(const std::string& app_folder) {
+  return app_folder + paths::Lit({"Game", "RPX"});
+}
+inline std::string DefaultDirWudWux(const std::string& app_folder) {
+  return app_folder + paths::Lit({"Game", "WUD_WUX"});
+}
+
+inline constexpr const char* kDefaultFileExe = "Cemu.exe";
+inline constexpr const char* kDefaultWinMode = "-g";
+inline constexpr const char* kDefaultFullMode = "-f -g";
+
+}  // namespace tavro::settings

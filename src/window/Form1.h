@@ -1,0 +1,79 @@
+#pragma once
+// The program's one window: its controls as built from the design-time table,
+// the settings it loaded, and every event handler. The views create native
+// widgets for these controls, mirror their properties and forward the user's
+// events here through RunEvent.
+
+#include <array>
+#include <string_view>
+#include <vector>
+
+#include "runtime/Runtime.h"
+#include "runtime/controls/Control.h"
+#include "runtime/controls/ListBoxes.h"
+#include "settings/Module_Load.h"
+
+namespace tavro {
+
+class Form1 {
+ public:
+  explicit Form1(Services& services);
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  Services& Runtime() { return services_; }
+  LauncherSettings& Settings() { return settings_; }
+  const FormDesign& Design() const { return Form1Design(); }
+  const PicturePtr& Picture() const { return picture_; }
+  const PicturePtr& Icon() const { return icon_; }
+
+  // Every control instance in creation order, and one by its Id.
+  const std::vector<Control*>& Controls() const { return controls_; }
+  Control* Find(std::string_view id) const;
+
+  // Events of the window.
+  void Form_Load();
+  void Form_Unload(std::int16_t& cancel);
+  void Command1_MouseMove();
+  void Image12_MouseMove();
+
+  // The controls, named as designed.
+  PictureBox Picture2;
+  Timer Timer1;
+  TextBox Text1;
+  PictureBox Picture1;
+  Frame Frame1;
+  Frame Frame2;
+  std::array<OptionButton, 2> Option1;
+  Label Label4;
+  Label Label3;
+  Frame Frame17;
+  Label Label7;
+  Label Label6;
+  Label Label5;
+  Frame Frame8;
+  Image Image12;
+  CommandButton Command1;
+  std::array<OptionButton, 2> Option2;
+  FileListBox File1;
+  DirListBox Dir1;
+  DriveListBox Drive1;
+  Label Label2;
+  Label Label1;
+  Image Image1;
+  Label Label17;
+  Label Label8;
+
+ private:
+  Services& services_;
+  LauncherSettings settings_;
+  PicturePtr picture_;
+  PicturePtr icon_;
+  std::vector<Control*> controls_;
+};
+
+// The drive of the list that holds path: its drive letter on Windows, the
+// longest mount point that leads to it on Linux; "" when none does.
+std::string DriveOfPath(const std::vector<std::string>& drives, const std::string& path);
+
+}  // namespace tavro
