@@ -78,6 +78,18 @@ const ControlDesign& Form1Control(std::string_view id) {
   throw std::out_of_range("no control " + std::string(id));
 }
 
+std::string AccessibleName(const ControlDesign& control) {
+  if (control.kind != ControlKind::kOptionButton) return control.caption;
+  for (const auto& row : Form1Controls()) {
+    if (row.kind == ControlKind::kLabel && std::string_view(row.container) == control.container &&
+        row.top == control.top && row.left >= control.left + control.width &&
+        row.left <= control.left + control.width + 120) {
+      return row.caption;
+    }
+  }
+  return control.caption;
+}
+
 int TwipsToPixels(int twips, int dpi) {
   return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
 }

@@ -79,6 +79,11 @@ std::span<const ControlDesign> Form1Controls();
 // The row of a control by its Id ("Frame1", "Option2(1)"); throws when absent.
 const ControlDesign& Form1Control(std::string_view id);
 
+// The text a screen reader gives a control: for an option button the caption
+// of the label placed just right of it (its own caption never shows), else
+// its caption.
+std::string AccessibleName(const ControlDesign& control);
+
 // Twips to pixels at a given DPI (15 twips a pixel at 96 DPI), rounded.
 int TwipsToPixels(int twips, int dpi);
 

@@ -80,8 +80,12 @@ class Services {
   virtual void MsgBox(const std::string& prompt, int buttons, const std::string& title) = 0;
 
   // Starts a process from a command line and returns at once; throws
-  // RuntimeError when it cannot be started.
-  virtual void Shell(const std::string& command_line, WindowStyle style) = 0;
+  // RuntimeError when it cannot be started. When program is given, the
+  // command line starts with it and it names the file to run, so a program
+  // path with blanks is never searched for piece by piece; the rest of the
+  // line holds the arguments. Without it the first word is the program.
+  virtual void Shell(const std::string& command_line, WindowStyle style,
+                     const std::string& program = {}) = 0;
 
   // File system. Dir gives the name of the entry at path when it matches the
   // mask (0: ordinary files, 16: folders too), else "". The others throw

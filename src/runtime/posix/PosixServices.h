@@ -21,7 +21,8 @@ class PosixServices : public FileSystemServices {
   std::string AppFolder() const override;
   bool PreviousInstance() override;
   [[noreturn]] void End() override;
-  void Shell(const std::string& command_line, WindowStyle style) override;
+  void Shell(const std::string& command_line, WindowStyle style,
+             const std::string& program = {}) override;
   std::vector<std::string> Drives() override;
   std::string FallbackDrive() const override { return "/"; }
   int KeyState(int virtual_key) override;

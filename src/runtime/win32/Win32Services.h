@@ -20,7 +20,8 @@ class Win32Services : public FileSystemServices {
   bool PreviousInstance() override;
   [[noreturn]] void End() override;
   void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
-  void Shell(const std::string& command_line, WindowStyle style) override;
+  void Shell(const std::string& command_line, WindowStyle style,
+             const std::string& program = {}) override;
   std::vector<std::string> Drives() override;
   std::string FallbackDrive() const override { return "c:"; }
   int KeyState(int virtual_key) override;
