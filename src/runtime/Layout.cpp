@@ -82,7 +82,7 @@ std::string AccessibleName(const ControlDesign& control) {
   if (control.kind != ControlKind::kOptionButton) return control.caption;
   for (const auto& row : Form1Controls()) {
     if (row.kind == ControlKind::kLabel && std::string_view(row.container) == control.container &&
-        row.top == control.top && row.left >= control.left + control.width &&
+        row.top == control.top && row.left > control.left &&
         row.left <= control.left + control.width + 120) {
       return row.caption;
     }

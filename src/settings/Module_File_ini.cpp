@@ -7,6 +7,7 @@
 #include <vector>
 
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
 #include "runtime/Encoding.h"

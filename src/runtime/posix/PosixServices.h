@@ -3,6 +3,7 @@
 // (message box, pictures) are added by QtServices in runtime/qt.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,22 @@ namespace tavro {
 class X11Session;  // the X connection, opened on first use; none without a display
 class InstanceLock;
 
+// What a test changes so that it neither meets a running launcher nor the
+// user's display; the program itself uses the defaults.
+struct PosixOptions {
+  // Name of the per-user instance lock; the user id is appended.
+  std::string instance_name = "tavro-frontend";
+  // X display to open; none given: $DISPLAY.
+  std::optional<std::string> display;
+};
+
 class PosixServices : public FileSystemServices {
  public:
   PosixServices();
+  explicit PosixServices(PosixOptions options);
   ~PosixServices() override;
+  PosixServices(const PosixServices&) = delete;
+  PosixServices& operator=(const PosixServices&) = delete;
 
   std::string AppFolder() const override;
   bool PreviousInstance() override;
@@ -35,6 +48,7 @@ class PosixServices : public FileSystemServices {
 
  private:
   X11Session* X();
+  PosixOptions options_;
   std::string app_folder_;
   std::unique_ptr<InstanceLock> instance_lock_;
   std::unique_ptr<X11Session> x11_;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/FileSystem.h"
+#include "runtime/win32/UniqueHandle.h"
 
 namespace tavro {
 
@@ -35,10 +36,15 @@ class Win32Services : public FileSystemServices {
  protected:
   // The window message boxes are owned by (none until the view sets it).
   void SetOwnerWindow(WindowHandle owner) { owner_ = owner; }
+  WindowHandle OwnerWindow() const { return owner_; }
 
  private:
   std::string app_folder_;
-  WindowHandle instance_mutex_ = 0;  // held for the process lifetime
+  // Held for the process lifetime: while any instance holds a handle, the
+  // named mutex exists and later instances see it.
+  win32::UniqueHandle instance_mutex_;
+  bool instance_checked_ = false;
+  bool previous_instance_ = false;
   WindowHandle owner_ = 0;
 };
 

@@ -1,0 +1,152 @@
+#include "runtime/posix/Processes.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "runtime/Runtime.h"
+#include "runtime/Text.h"
+
+namespace tavro {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// posix_spawn's attributes, freed on every path out.
+class SpawnAttributes final {
+ public:
+  SpawnAttributes() { posix_spawnattr_init(&attributes_); }
+  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+  posix_spawnattr_t* get() { return &attributes_; }
+
+ private:
+  posix_spawnattr_t attributes_;
+};
+
+RuntimeError SpawnError(int error, const std::string& file) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return RuntimeError(err::kFileNotFound, "File not found");
+    case EACCES:
+    case EPERM:
+      return RuntimeError(err::kPermissionDenied, "Permission denied");
+    default:
+      return RuntimeError(err::kFileNotFound,
+                          "File not found: " + file + ": " + std::strerror(error));
+  }
+}
+
+std::string ReadSmallFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The real user id from /proc/PID/status; -1 when it cannot be read.
+long RealUid(const fs::path& proc_dir) {
+  std::istringstream status(ReadSmallFile(proc_dir / "status"));
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("Uid:")) {
+      std::istringstream fields(line.substr(4));
+      long uid = -1;
+      fields >> uid;
+      return fields ? uid : -1;
+    }
+  }
+  return -1;
+}
+
+std::string BaseName(std::string_view path, std::string_view separators) {
+  const auto slash = path.find_last_of(separators);
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+bool ImageNameMatches(const fs::path& proc_dir, const std::string& image_name) {
+  std::error_code ec;
+  std::string exe = fs::read_symlink(proc_dir / "exe", ec).native();
+  if (!ec) {
+    // A program replaced on disk while it runs still counts under its name.
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (exe.ends_with(kDeleted)) exe.resize(exe.size() - kDeleted.size());
+    if (text::EqualsNoCase(BaseName(exe, "/"), image_name)) return true;
+  }
+  const std::string cmdline = ReadSmallFile(proc_dir / "cmdline");
+  const std::string argv0 = cmdline.substr(0, cmdline.find('\0'));
+  // Wine shows a Windows program's argv[0] as a Windows path, so a backslash
+  // also ends a folder there: the emulator run through Wine is found by its
+  // .exe name as on Windows.
+  return !argv0.empty() && text::EqualsNoCase(BaseName(argv0, "/\\"), image_name);
+}
+
+}  // namespace
+
+void ReapChildrenAutomatically() {
+  struct sigaction action {};
+  if (sigaction(SIGCHLD, nullptr, &action) != 0) return;
+  if (action.sa_handler != SIG_DFL && action.sa_handler != SIG_IGN) return;
+  // The handler stays SIG_DFL (or SIG_IGN) and only the flag is added: a
+  // started program does not inherit an ignored SIGCHLD through exec, and
+  // exec clears the flag.
+  action.sa_flags |= SA_NOCLDWAIT;
+  sigaction(SIGCHLD, &action, nullptr);
+}
+
+void SpawnDetached(const std::vector<std::string>& argv, bool search_path) {
+  if (argv.empty() || argv[0].empty()) throw RuntimeError(err::kFileNotFound, "File not found");
+  std::vector<char*> pointers;
+  pointers.reserve(argv.size() + 1);
+  for (const auto& arg : argv) pointers.push_back(const_cast<char*>(arg.c_str()));
+  pointers.push_back(nullptr);
+
+  // The started program gets default signal handling and an empty signal
+  // mask, whatever the toolkit set up in this process.
+  SpawnAttributes attributes;
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGCHLD);
+  sigaddset(&defaults, SIGPIPE);
+  sigset_t empty;
+  sigemptyset(&empty);
+  posix_spawnattr_setsigdefault(attributes.get(), &defaults);
+  posix_spawnattr_setsigmask(attributes.get(), &empty);
+  posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
+  pid_t pid = 0;
+  const int error =
+      search_path
+          ? posix_spawnp(&pid, pointers[0], nullptr, attributes.get(), pointers.data(), environ)
+          : posix_spawn(&pid, pointers[0], nullptr, attributes.get(), pointers.data(), environ);
+  if (error != 0) throw SpawnError(error, argv[0]);
+}
+
+std::vector<int> ProcessesNamed(const std::string& image_name) {
+  std::vector<int> pids;
+  if (image_name.empty()) return pids;
+  const long uid = static_cast<long>(getuid());
+  const int self = static_cast<int>(getpid());
+  std::error_code ec;
+  for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().native();
+    int pid = 0;
+    const auto [ptr, parse_error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+    if (parse_error != std::errc() || ptr != name.data() + name.size() || pid == self) continue;
+    // Processes vanish while the scan runs; each read simply fails then.
+    if (RealUid(it->path()) != uid) continue;
+    if (ImageNameMatches(it->path(), image_name)) pids.push_back(pid);
+  }
+  return pids;
+}
+
+}  // namespace tavro

@@ -1,0 +1,24 @@
+#pragma once
+// Starting and ending processes without a shell.
+
+#include <string>
+#include <vector>
+
+namespace tavro {
+
+// Lets the kernel reap every child that ends, so started programs never stay
+// behind as zombies although nobody waits for them. Sets SA_NOCLDWAIT on
+// SIGCHLD for the rest of the process's life; a handler someone else
+// installed is left alone (its owner reaps).
+void ReapChildrenAutomatically();
+
+// Starts argv[0] with the arguments argv and returns at once. search_path:
+// argv[0] is looked up along PATH when it holds no "/". Throws RuntimeError
+// when the program cannot be started, with the OS's reason.
+void SpawnDetached(const std::vector<std::string>& argv, bool search_path);
+
+// The ids of this user's processes, other than this one, whose executable's
+// or argv[0]'s base name equals image_name without regard to case.
+std::vector<int> ProcessesNamed(const std::string& image_name);
+
+}  // namespace tavro

@@ -1,0 +1,52 @@
+#pragma once
+// The Qt view of Form1: one native widget per control instance, built from
+// the controls' current state, following every property change at once, and
+// forwarding the user's events to the form through RunEvent.
+
+#include <QWidget>
+#include <functional>
+#include <unordered_map>
+
+#include "runtime/controls/Control.h"
+#include "window/Form1.h"
+
+class QTimer;
+
+namespace tavro {
+
+class Form1Window final : public QWidget {
+ public:
+  Form1Window(Form1& form, Services& services);
+  ~Form1Window() override;
+  Form1Window(const Form1Window&) = delete;
+  Form1Window& operator=(const Form1Window&) = delete;
+
+  // The widget (a QTimer for Timer1) built for a control; its objectName is
+  // the control's Id.
+  QObject* ObjectOf(const Control& control) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QObject* Build(Control& control, QWidget* parent);
+  QWidget* BuildWidget(Control& control, QWidget* parent);
+  QTimer* BuildTimer(Timer& timer);
+  void Follow(Control& control, Property property);
+  void FollowAll(Control& control);
+  void ApplyColors(const Control& control, QWidget* widget);
+  void ApplyPointer(const Control& control, QWidget* widget);
+  void SetTabOrder();
+  // Runs a user event of the form; an unset event does nothing.
+  void Run(const std::function<void()>& handler);
+
+  Form1& form_;
+  Services& services_;
+  std::unordered_map<const Control*, QObject*> objects_;
+  std::unordered_map<const QObject*, Control*> controls_;
+  bool ticking_ = false;
+};
+
+}  // namespace tavro

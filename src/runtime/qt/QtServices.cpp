@@ -1,0 +1,85 @@
+#include "runtime/qt/QtServices.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMessageBox>
+
+#include "runtime/FileSystem.h"
+
+namespace tavro {
+
+namespace {
+
+// The hand picture's pointing fingertip.
+constexpr QPoint kHandHotspot{10, 1};
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Every image of an icon file, so each place the icon is shown can use the
+// size drawn for it; the picture itself is the largest one.
+std::shared_ptr<QtPicture> ReadIcon(const QString& path, QPoint hotspot) {
+  QImageReader reader(path);
+  QIcon icon;
+  QImage largest;
+  do {
+    QImage image = reader.read();
+    if (image.isNull()) break;
+    icon.addPixmap(QPixmap::fromImage(image));
+    if (image.width() * image.height() > largest.width() * largest.height()) largest = image;
+  } while (reader.jumpToNextImage());
+  if (largest.isNull()) throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  return std::make_shared<QtPicture>(std::move(largest), std::move(icon), hotspot);
+}
+
+}  // namespace
+
+const QtPicture* AsQtPicture(const PicturePtr& picture) {
+  return dynamic_cast<const QtPicture*>(picture.get());
+}
+
+void QtServices::MsgBox(const std::string& prompt, int /*buttons: always OK alone*/,
+                        const std::string& title) {
+  QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
+                  owner_.data());
+  box.setWindowModality(owner_ ? Qt::WindowModal : Qt::ApplicationModal);
+  box.exec();
+}
+
+PicturePtr QtServices::LoadPicture(const std::string& path) {
+  const QString file = FromUtf8(path);
+  const QFileInfo info(file);
+  if (path.empty() || !info.isFile()) {
+    throw RuntimeError(err::kFileNotFound, "File not found: " + path);
+  }
+  QImageReader reader(file);
+  // A cover saved under the wrong extension still shows.
+  reader.setDecideFormatFromContent(true);
+  QImage image = reader.read();
+  if (image.isNull()) throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  return std::make_shared<QtPicture>(std::move(image));
+}
+
+PicturePtr QtServices::LoadResourcePicture(ResourcePicture which) {
+  switch (which) {
+    case ResourcePicture::kNone:
+      return nullptr;
+    case ResourcePicture::kIcon:
+      return ReadIcon(QStringLiteral(":/pictures/Tavro_FrontEnd.ico"), {});
+    case ResourcePicture::kHand:
+      return ReadIcon(QStringLiteral(":/pictures/hand.ico"), kHandHotspot);
+    case ResourcePicture::kBackground:
+    case ResourcePicture::kLogo:
+    case ResourcePicture::kDonate:
+      break;
+  }
+  const QString path = which == ResourcePicture::kBackground ? QStringLiteral(":/pictures/background.jpg")
+                       : which == ResourcePicture::kLogo     ? QStringLiteral(":/pictures/logo.jpg")
+                                                             : QStringLiteral(":/pictures/donate.gif");
+  QImage image(path);
+  if (image.isNull()) throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  return std::make_shared<QtPicture>(std::move(image));
+}
+
+}  // namespace tavro

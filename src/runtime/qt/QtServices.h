@@ -1,0 +1,53 @@
+#pragma once
+// The Linux services that need the toolkit: the message box and the pictures.
+// Everything else comes from PosixServices.
+
+#include <QIcon>
+#include <QImage>
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+#include "runtime/posix/PosixServices.h"
+
+namespace tavro {
+
+// A decoded picture. Icon files keep every image they hold in icon(), so the
+// window icon can pick the best size for each place it is shown.
+class QtPicture final : public Picture {
+ public:
+  explicit QtPicture(QImage image, QIcon icon = {}, QPoint hotspot = {})
+      : image_(std::move(image)), icon_(std::move(icon)), hotspot_(hotspot) {}
+  int Width() const override { return image_.width(); }
+  int Height() const override { return image_.height(); }
+
+  const QImage& image() const { return image_; }
+  // Empty unless the picture came from an icon file.
+  const QIcon& icon() const { return icon_; }
+  // Where the pointer's tip lies when the picture is used as a mouse pointer.
+  QPoint hotspot() const { return hotspot_; }
+
+ private:
+  QImage image_;
+  QIcon icon_;
+  QPoint hotspot_;
+};
+
+// The QtPicture behind a picture, or nullptr (none, or made by someone else).
+const QtPicture* AsQtPicture(const PicturePtr& picture);
+
+class QtServices final : public PosixServices {
+ public:
+  // Message boxes are owned by this window from now on (centred over it,
+  // modal to it); nullptr makes them free-standing again.
+  void SetMessageOwner(QWidget* owner) { owner_ = owner; }
+
+  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
+  PicturePtr LoadPicture(const std::string& path) override;
+  PicturePtr LoadResourcePicture(ResourcePicture which) override;
+
+ private:
+  QPointer<QWidget> owner_;
+};
+
+}  // namespace tavro

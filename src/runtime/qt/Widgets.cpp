@@ -1,0 +1,84 @@
+#include "runtime/qt/Widgets.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include "runtime/qt/QtServices.h"
+
+namespace tavro {
+
+void CaptionButton::paintEvent(QPaintEvent* /*event*/) {
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  option.text.clear();
+  painter.drawControl(QStyle::CE_PushButton, option);
+  const int margin = style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this) / 2;
+  QRect text_rect = rect().adjusted(margin, margin, -margin, -margin);
+  if (isDown()) {
+    text_rect.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+  }
+  painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                 QPalette::ButtonText));
+  painter.drawText(text_rect, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+}
+
+void PictureView::SetPicture(PicturePtr picture) {
+  picture_ = std::move(picture);
+  update();
+}
+
+void PictureView::paintEvent(QPaintEvent* /*event*/) {
+  const auto* picture = AsQtPicture(picture_);
+  if (!picture) return;
+  QPainter painter(this);
+  painter.drawImage(QPoint(0, 0), picture->image());
+}
+
+void ImageView::SetPicture(PicturePtr picture) {
+  picture_ = std::move(picture);
+  update();
+}
+
+void ImageView::paintEvent(QPaintEvent* /*event*/) {
+  const auto* picture = AsQtPicture(picture_);
+  if (!picture) return;
+  QPainter painter(this);
+  if (stretch_) {
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), picture->image());
+  } else {
+    painter.drawImage(QPoint(0, 0), picture->image());
+  }
+}
+
+void ImageView::mousePressEvent(QMouseEvent* event) {
+  pressed_ = event->button() == Qt::LeftButton;
+  event->accept();
+}
+
+void ImageView::mouseReleaseEvent(QMouseEvent* event) {
+  const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                     rect().contains(event->position().toPoint());
+  pressed_ = false;
+  event->accept();
+  if (click && Clicked) Clicked();
+}
+
+void FolderDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const {
+  QStyleOptionViewItem shifted = option;
+  shifted.rect.setLeft(option.rect.left() + index.data(kDepthRole).toInt() * kIndent);
+  QStyledItemDelegate::paint(painter, shifted, index);
+}
+
+QSize FolderDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QSize size = QStyledItemDelegate::sizeHint(option, index);
+  size.rwidth() += index.data(kDepthRole).toInt() * kIndent;
+  return size;
+}
+
+}  // namespace tavro

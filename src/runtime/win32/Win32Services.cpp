@@ -1,0 +1,164 @@
+#include "runtime/win32/Win32Services.h"
+
+// clang-format off
+#include <windows.h>
+#include <sddl.h>
+#include <shlobj.h>
+// clang-format on
+
+#include "runtime/win32/Wide.h"
+
+namespace tavro {
+
+using win32::Utf8;
+using win32::Wide;
+
+namespace {
+
+std::wstring ModuleFileName() {
+  // Paths may be longer than MAX_PATH: grow until the name is not cut off.
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD len = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (len == 0) return {};
+    if (len < buffer.size()) {
+      buffer.resize(len);
+      return buffer;
+    }
+    if (buffer.size() >= 32768) return {};  // beyond the longest path Windows knows
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// The user's SID as text, so each user on the machine has a lock of their own.
+std::wstring UserKey() {
+  HANDLE token = nullptr;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    const win32::UniqueHandle owned(token);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    if (size > 0) {
+      std::vector<BYTE> info(size);
+      if (GetTokenInformation(token, TokenUser, info.data(), size, &size)) {
+        wchar_t* sid = nullptr;
+        const auto* user = reinterpret_cast<const TOKEN_USER*>(info.data());
+        if (ConvertSidToStringSidW(user->User.Sid, &sid)) {
+          std::wstring key(sid);
+          LocalFree(sid);
+          return key;
+        }
+      }
+    }
+  }
+  wchar_t name[257] = {};
+  DWORD len = 257;
+  if (GetUserNameW(name, &len)) return name;
+  return L"user";
+}
+
+HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+}  // namespace
+
+Win32Services::Win32Services() {
+  const auto file = ModuleFileName();
+  const auto slash = file.find_last_of(L"\\/");
+  app_folder_ = Utf8(slash == std::wstring::npos ? std::wstring() : file.substr(0, slash));
+}
+
+Win32Services::~Win32Services() = default;
+
+std::string Win32Services::AppFolder() const { return app_folder_; }
+
+bool Win32Services::PreviousInstance() {
+  if (instance_checked_) return previous_instance_;
+  instance_checked_ = true;
+  const std::wstring name = L"Local\\Tavro_FrontEnd-" + UserKey();
+  // The creation decides: of two instances started at the same moment, the
+  // kernel lets exactly one create the mutex.
+  instance_mutex_.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
+  const DWORD error = GetLastError();
+  if (instance_mutex_) {
+    previous_instance_ = error == ERROR_ALREADY_EXISTS;
+  } else {
+    // Denied: it exists, made by an instance running with other rights.
+    previous_instance_ = error == ERROR_ACCESS_DENIED;
+  }
+  return previous_instance_;
+}
+
+void Win32Services::End() { ExitProcess(0); }
+
+void Win32Services::MsgBox(const std::string& prompt, int /*buttons*/, const std::string& title) {
+  MessageBoxW(ToHwnd(owner_), Wide(prompt).c_str(), Wide(title).c_str(), MB_OK);
+}
+
+void Win32Services::Shell(const std::string& command_line, WindowStyle style,
+                          const std::string& program) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(style);
+  PROCESS_INFORMATION process{};
+  const std::wstring application = Wide(program);
+  // CreateProcessW may write into the command line: a copy of our own.
+  std::wstring line = Wide(command_line);
+  if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr,
+                      nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME) {
+      throw RuntimeError(err::kFileNotFound, "File not found");
+    }
+    throw RuntimeError(err::kFileNotFound, win32::SystemMessage(error));
+  }
+  // Started and left to run: nothing waits for it.
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+std::vector<std::string> Win32Services::Drives() {
+  std::vector<std::string> drives;
+  const DWORD mask = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (mask & (1u << i)) drives.push_back(std::string(1, static_cast<char>('a' + i)) + ":");
+  }
+  return drives;
+}
+
+int Win32Services::KeyState(int virtual_key) {
+  return static_cast<int>(static_cast<unsigned short>(GetAsyncKeyState(virtual_key)));
+}
+
+std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
+  // The taskbar has an empty title; a null title would take any window of
+  // that class, whatever its title.
+  const HWND window = which == ShellWindow::kDesktop
+                          ? FindWindowW(L"Progman", L"Program Manager")
+                          : FindWindowW(L"Shell_TrayWnd", L"");
+  if (!window) return {};
+  return {reinterpret_cast<WindowHandle>(window)};
+}
+
+void Win32Services::ShowShellWindow(WindowHandle window, int command) {
+  ShowWindow(ToHwnd(window), command);
+}
+
+void Win32Services::EnableShellWindow(WindowHandle window, bool enable) {
+  EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
+}
+
+void Win32Services::KillByImageName(const std::string& image_name) {
+  Shell("taskkill /f /im " + image_name, WindowStyle::kMinimizedFocus);
+}
+
+void Win32Services::OpenInViewer(const std::string& path) {
+  // Quoted, so a path with blanks arrives as one argument.
+  Shell("Explorer.exe \"" + path + "\"", WindowStyle::kMinimizedFocus);
+}
+
+void Win32Services::RefreshShellIcons() {
+  SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
+}
+
+}  // namespace tavro

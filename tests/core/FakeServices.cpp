@@ -1,0 +1,114 @@
+#include "FakeServices.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+
+namespace tavro::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir(const std::string& name_part) {
+  static std::atomic<int> counter{0};
+  static const auto run = std::random_device{}();
+  const auto base = fs::temp_directory_path();
+  for (int attempt = 0;; ++attempt) {
+    auto candidate = base / FsPath(name_part + "-" + std::to_string(run) + "-" +
+                                   std::to_string(counter++));
+    if (fs::create_directory(candidate)) {
+      path_ = candidate;
+      return;
+    }
+    if (attempt > 1000) throw std::runtime_error("no temporary folder");
+  }
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Make read-only files removable again before removing the tree.
+  for (auto it = fs::recursive_directory_iterator(path_, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::remove_all(path_, ec);
+}
+
+bool FakeServices::PreviousInstance() {
+  calls.push_back("PreviousInstance");
+  return another_instance_runs;
+}
+
+void FakeServices::End() {
+  calls.push_back("End");
+  throw EndCalled{};
+}
+
+void FakeServices::MsgBox(const std::string& prompt, int buttons, const std::string& title) {
+  calls.push_back("MsgBox:" + prompt);
+  messages.push_back({prompt, buttons, title});
+  if (on_message) on_message(messages.back());
+}
+
+void FakeServices::Shell(const std::string& command_line, WindowStyle style,
+                         const std::string& program) {
+  started.push_back(command_line + "|" + std::to_string(static_cast<int>(style)) + "|" + program);
+}
+
+PicturePtr FakeServices::LoadPicture(const std::string& path) {
+  std::ifstream in(FsPath(path), std::ios::binary);
+  char magic[2] = {};
+  if (!in.read(magic, 2) || magic[0] != '\xFF' || magic[1] != '\xD8') {
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
+  return std::make_shared<FakePicture>(path, 1, 1);
+}
+
+PicturePtr FakeServices::LoadResourcePicture(ResourcePicture which) {
+  switch (which) {
+    case ResourcePicture::kBackground: return std::make_shared<FakePicture>("background", 1091, 460);
+    case ResourcePicture::kLogo: return std::make_shared<FakePicture>("logo", 201, 113);
+    case ResourcePicture::kDonate: return std::make_shared<FakePicture>("donate", 266, 142);
+    case ResourcePicture::kHand: return std::make_shared<FakePicture>("hand", 32, 32);
+    case ResourcePicture::kIcon: return std::make_shared<FakePicture>("icon", 256, 256);
+    case ResourcePicture::kNone: break;
+  }
+  return nullptr;
+}
+
+int FakeServices::KeyState(int virtual_key) {
+  const auto it = key_states.find(virtual_key);
+  return it == key_states.end() ? 0 : it->second;
+}
+
+std::vector<WindowHandle> FakeServices::FindShellWindows(ShellWindow which) {
+  std::vector<WindowHandle> found;
+  for (const auto& w : shell_windows) {
+    if (w.kind == which) found.push_back(w.handle);
+  }
+  return found;
+}
+
+FakeServices::ShellWin* FakeServices::Window(WindowHandle handle) {
+  for (auto& w : shell_windows) {
+    if (w.handle == handle) return &w;
+  }
+  return nullptr;
+}
+
+void FakeServices::ShowShellWindow(WindowHandle window, int command) {
+  calls.push_back("Show:" + std::to_string(window) + ":" + std::to_string(command));
+  if (auto* w = Window(window)) w->visible = command != 0;
+}
+
+void FakeServices::EnableShellWindow(WindowHandle window, bool enable) {
+  calls.push_back("Enable:" + std::to_string(window) + ":" + (enable ? "1" : "0"));
+  if (auto* w = Window(window)) w->enabled = enable;
+}
+
+void FakeServices::KillByImageName(const std::string& image_name) {
+  started.push_back("kill|" + image_name);
+}
+
+void FakeServices::OpenInViewer(const std::string& path) { started.push_back("view|" + path); }
+
+}  // namespace tavro::test

@@ -1,0 +1,103 @@
+#pragma once
+// Services for the core tests: real temporary folders for the file system,
+// and a record of everything else (message boxes, started processes, shell
+// window calls, the order of start-up calls).
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "runtime/FileSystem.h"
+
+namespace tavro::test {
+
+// Thrown by the fake End so a test can see the program end; it is no
+// std::exception, so no trap of the program catches it.
+struct EndCalled {};
+
+class FakePicture final : public Picture {
+ public:
+  FakePicture(std::string source, int width, int height)
+      : source_(std::move(source)), width_(width), height_(height) {}
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  const std::string& Source() const { return source_; }
+
+ private:
+  std::string source_;
+  int width_, height_;
+};
+
+// A unique empty folder, removed with everything in it at the end.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& name_part = "tavro");
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+  std::string Utf8() const { return tavro::Utf8(path_); }
+  // The text of a path below a temporary folder.
+  static std::string Utf8Of(const TempDir& dir, const std::string& name) {
+    return tavro::Utf8(dir.path_ / FsPath(name));
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+class FakeServices : public FileSystemServices {
+ public:
+  explicit FakeServices(std::string app_folder) : app_folder_(std::move(app_folder)) {}
+
+  struct Message {
+    std::string prompt;
+    int buttons;
+    std::string title;
+  };
+  struct ShellWin {
+    WindowHandle handle;
+    ShellWindow kind;
+    bool visible = true;
+    bool enabled = true;
+  };
+
+  std::string AppFolder() const override { return app_folder_; }
+  bool PreviousInstance() override;
+  [[noreturn]] void End() override;
+  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
+  void Shell(const std::string& command_line, WindowStyle style,
+             const std::string& program) override;
+  PicturePtr LoadPicture(const std::string& path) override;
+  PicturePtr LoadResourcePicture(ResourcePicture which) override;
+  std::vector<std::string> Drives() override { return drives; }
+  std::string FallbackDrive() const override { return drives.empty() ? "" : drives.front(); }
+  int KeyState(int virtual_key) override;
+  std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
+  void ShowShellWindow(WindowHandle window, int command) override;
+  void EnableShellWindow(WindowHandle window, bool enable) override;
+  void KillByImageName(const std::string& image_name) override;
+  void OpenInViewer(const std::string& path) override;
+  void RefreshShellIcons() override { calls.push_back("RefreshShellIcons"); }
+
+  // What the program did, in order: "RefreshShellIcons", "PreviousInstance",
+  // "MsgBox:<prompt>", "End", "Show:<handle>:<cmd>", "Enable:<handle>:<0|1>".
+  std::vector<std::string> calls;
+  std::vector<Message> messages;
+  std::vector<std::string> started;
+  std::vector<ShellWin> shell_windows;
+  std::vector<std::string> drives{"/"};
+  std::map<int, int> key_states;
+  bool another_instance_runs = false;
+  // Lets a test make a message box fail.
+  std::function<void(const Message&)> on_message;
+
+  ShellWin* Window(WindowHandle handle);
+
+ private:
+  std::string app_folder_;
+};
+
+}  // namespace tavro::test

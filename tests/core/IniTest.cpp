@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "FakeServices.h"
+#include "TestUtil.h"
+#include "settings/Module_File_ini.h"
+
+namespace tavro {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadAll;
+using test::WriteAll;
+
+class Ini : public ::testing::Test {
+ protected:
+  fs::path File() const { return dir.Path() / "Tavro_FrontEnd.ini"; }
+  std::string Name() const { return Utf8(File()); }
+  std::string Read(const std::string& section, const std::string& key) const {
+    return ReadIniValue(section, key, "DEFAULT", Name());
+  }
+  test::TempDir dir;
+};
+
+TEST_F(Ini, WritesSectionsAndKeysInOrderWithCrLf) {
+  EXPECT_EQ(WriteIniValue("EmulatorConfig", "FileExe", "Cemu.exe", Name()), kTrue);
+  EXPECT_EQ(ReadAll(File()), "[EmulatorConfig]\r\nFileExe=Cemu.exe\r\n");
+  WriteIniValue("Other", "A", "1", Name());
+  WriteIniValue("EmulatorConfig", "WinMode", "-g", Name());  // at the end of its own section
+  WriteIniValue("emulatorconfig", "fileexe", "X.exe", Name());  // replaced where it stands
+  EXPECT_EQ(ReadAll(File()),
+            "[EmulatorConfig]\r\nfileexe=X.exe\r\nWinMode=-g\r\n[Other]\r\nA=1\r\n");
+}
+
+TEST_F(Ini, KeepsTheUsersOtherLinesWhenWriting) {
+  WriteAll(File(), "; my notes\n[EmulatorConfig]\nFileExe = Cemu.exe\n\n[Mine]\nKeep=1\n");
+  ASSERT_EQ(WriteIniValue("EmulatorConfig", "WinMode", "-g", Name()), kTrue);
+  EXPECT_EQ(ReadAll(File()),
+            "; my notes\r\n[EmulatorConfig]\r\nFileExe = Cemu.exe\r\nWinMode=-g\r\n\r\n"
+            "[Mine]\r\nKeep=1\r\n");
+}
+
+TEST_F(Ini, ReadsValuesAsWrittenWithoutTheBlanksAroundThem) {
+  WriteAll(File(),
+           "[S]\r\nEmpty=\r\nSpaced=   -f -g   \r\nTabbed=\tx\r\nLong=" + std::string(300, 'a') +
+               "\r\nUnicode=D:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\Jeu \xC3\xA9t\xC3\xA9\r\n");
+  EXPECT_EQ(Read("S", "Empty"), "");  // present and empty is not missing
+  EXPECT_EQ(Read("S", "Spaced"), "-f -g");
+  EXPECT_EQ(Read("s", "spaced"), "-f -g");  // names match without regard to case
+  EXPECT_EQ(Read("S", "Long"), std::string(300, 'a'));  // a long path is never cut
+  EXPECT_EQ(Read("S", "Unicode"), "D:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\Jeu \xC3\xA9t\xC3\xA9");
+}
+
+TEST_F(Ini, GivesTheDefaultForWhatIsMissingAndCreatesNothing) {
+  EXPECT_EQ(Read("EmulatorConfig", "FileExe"), "DEFAULT");
+  EXPECT_FALSE(fs::exists(File()));
+  WriteAll(File(), "[EmulatorConfig]\r\nFileExe=Cemu.exe\r\n");
+  EXPECT_EQ(Read("EmulatorConfig", "WinMode"), "DEFAULT");
+  EXPECT_EQ(Read("TavroFrontEndCnfig", "DirRpx"), "DEFAULT");
+  EXPECT_EQ(ReadIniValue("S", "K", "  spaced default  ", Name()), "  spaced default  ");
+}
+
+TEST_F(Ini, ReadsAFileFromAnOlderAnsiToolInItsCodePage) {
+  // "Jeux é" in Windows-1252: not UTF-8, so it is read in the legacy code page.
+  WriteAll(File(), "[S]\r\nDir=C:\\Jeux \xE9t\xE9\r\n");
+  EXPECT_EQ(Read("S", "Dir"), "C:\\Jeux \xC3\xA9t\xC3\xA9");
+  // A byte-order mark is not part of the first section's name.
+  WriteAll(File(), "\xEF\xBB\xBF[S]\r\nK=v\r\n");
+  EXPECT_EQ(Read("S", "K"), "v");
+}
+
+TEST_F(Ini, WritesUnicodeAsUtf8InAUnicodeFolder) {
+  const auto folder = dir.Path() / FsPath("\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80 \xC3\xA9");
+  fs::create_directory(folder);
+  const auto file = Utf8(folder / "Tavro_FrontEnd.ini");
+  const std::string value = "/home/\xE3\x83\xA6\xE3\x83\xBC\xE3\x82\xB6/Game/WUD_WUX";
+  ASSERT_EQ(WriteIniValue("TavroFrontEndCnfig", "DirWudWux", value, file), kTrue);
+  EXPECT_EQ(ReadAll(folder / "Tavro_FrontEnd.ini"), "[TavroFrontEndCnfig]\r\nDirWudWux=" + value + "\r\n");
+  EXPECT_EQ(ReadIniValue("TavroFrontEndCnfig", "DirWudWux", "", file), value);
+}
+
+TEST_F(Ini, ReportsAFailedWriteOnlyThroughItsResult) {
+  const auto missing = Utf8(dir.Path() / "no such folder" / "x.ini");
+  EXPECT_EQ(WriteIniValue("S", "K", "v", missing), kFalse);
+  // A value with a line break would come back as something else: refused.
+  EXPECT_EQ(WriteIniValue("S", "K", "a\r\nEvil=1", Name()), kFalse);
+  EXPECT_FALSE(fs::exists(File()));
+  // Nothing is left beside the file after a write.
+  ASSERT_EQ(WriteIniValue("S", "K", "v", Name()), kTrue);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+}
+
+}  // namespace
+}  // namespace tavro

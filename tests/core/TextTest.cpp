@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include "runtime/Text.h"
+
+namespace tavro::text {
+namespace {
+
+TEST(Utf8Validity, AcceptsUtf8AndRejectsLegacyBytes) {
+  EXPECT_TRUE(IsValidUtf8("plain ascii"));
+  EXPECT_TRUE(IsValidUtf8("Jeux/\xC3\xA9t\xC3\xA9"));             // été
+  EXPECT_TRUE(IsValidUtf8("\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0"));  // ゲーム
+  EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x8E\xAE"));                      // a four-byte character
+  EXPECT_FALSE(IsValidUtf8("caf\xE9"));                              // Windows-1252 é
+  EXPECT_FALSE(IsValidUtf8("\xC3"));                                 // cut short at the end
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));                             // overlong "/"
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));                         // a surrogate
+  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));                     // past U+10FFFF
+}
+
+TEST(TrimSpaces, RemovesBlanksOnlyAtBothEnds) {
+  EXPECT_EQ(TrimSpaces("  -f -g  "), "-f -g");
+  EXPECT_EQ(TrimSpaces("\t-g\t"), "\t-g\t");
+  EXPECT_EQ(TrimSpaces("    "), "");
+  EXPECT_EQ(TrimSpaces(""), "");
+}
+
+TEST(Patterns, MatchEveryMaskWithoutRegardToCase) {
+  EXPECT_TRUE(MatchPattern("Game.WUX", "*.wux;*.wud"));
+  EXPECT_TRUE(MatchPattern("game.wud", "*.wux;*.wud"));
+  EXPECT_FALSE(MatchPattern("game.wua", "*.wux;*.wud"));
+  EXPECT_FALSE(MatchPattern("game.wud.txt", "*.wux;*.wud"));
+  EXPECT_TRUE(MatchPattern("a.rpx", "*.rpx"));
+  EXPECT_TRUE(MatchPattern("x.rpx", " *.RPX ; "));
+  EXPECT_TRUE(MatchMask("abc", "a?c"));
+  EXPECT_FALSE(MatchMask("ac", "a?c"));
+  EXPECT_TRUE(MatchMask("a.b.c.wud", "*.*.wud"));
+  EXPECT_FALSE(MatchPattern("anything", ""));
+}
+
+TEST(ReplaceAll, ReplacesNonOverlappingOccurrencesFromTheStart) {
+  EXPECT_EQ(ReplaceAll("Disc.wud.Copy.wud", ".wud", ""), "Disc.Copy");
+  EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
+  EXPECT_EQ(ReplaceAll("Game.WUD", ".wud", ""), "Game.WUD");
+}
+
+TEST(NoCaseOrder, SortsLettersTogether) {
+  EXPECT_TRUE(LessNoCase("apple", "Banana"));
+  EXPECT_FALSE(LessNoCase("Banana", "apple"));
+  EXPECT_TRUE(EqualsNoCase("C:", "c:"));
+  EXPECT_FALSE(EqualsNoCase("C:", "d:"));
+}
+
+}  // namespace
+}  // namespace tavro::text
