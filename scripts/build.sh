@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Configures and builds the given presets (default: linux, win32, win64).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+presets=("$@")
+[ ${#presets[@]} -eq 0 ] && presets=(linux win32 win64)
+for preset in "${presets[@]}"; do
+  echo "== build $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -- -j2 >/dev/null ||
+    cmake --build --preset "$preset" -- -j1  # again, in order, so the error is readable
+done

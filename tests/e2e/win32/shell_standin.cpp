@@ -1,0 +1,75 @@
+// Stand-ins for the Windows shell's desktop ("Progman" / "Program Manager")
+// and taskbar ("Shell_TrayWnd", empty title) windows, which Wine does not
+// have or keeps to itself. Both start hidden and the desktop disabled, as the
+// launcher's keys leave them; ten times a second the program writes their
+// state to the file named by its argument:
+//   desktop=visible,enabled taskbar=visible
+// It runs until it is killed or two minutes have passed.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr UINT_PTR kTick = 1;
+
+struct StandIns {
+  HWND desktop = nullptr;
+  HWND taskbar = nullptr;
+  const wchar_t* state_file = nullptr;
+  int ticks = 0;
+};
+
+void WriteState(const StandIns& s) {
+  const std::string text =
+      std::string("desktop=") + (IsWindowVisible(s.desktop) ? "visible" : "hidden") + "," +
+      (IsWindowEnabled(s.desktop) ? "enabled" : "disabled") +
+      " taskbar=" + (IsWindowVisible(s.taskbar) ? "visible" : "hidden") + "\n";
+  // Written beside and moved over, so a reader never sees half a line.
+  const std::wstring temp = std::wstring(s.state_file) + L".tmp";
+  if (FILE* f = _wfopen(temp.c_str(), L"wb")) {
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    MoveFileExW(temp.c_str(), s.state_file, MOVEFILE_REPLACE_EXISTING);
+  }
+}
+
+LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER) {
+    auto* s = reinterpret_cast<StandIns*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    WriteState(*s);
+    if (++s->ticks > 1200) PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+HWND Make(const wchar_t* cls, const wchar_t* title) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = cls;
+  RegisterClassW(&wc);
+  return CreateWindowExW(WS_EX_TOOLWINDOW, cls, title, WS_POPUP, 0, 0, 200, 30, nullptr, nullptr,
+                         wc.hInstance, nullptr);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  StandIns s;
+  s.state_file = argv[1];
+  s.desktop = Make(L"Progman", L"Program Manager");
+  s.taskbar = Make(L"Shell_TrayWnd", L"");
+  if (!s.desktop || !s.taskbar) return 1;
+  SetWindowLongPtrW(s.desktop, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
+  EnableWindow(s.desktop, FALSE);
+  SetTimer(s.desktop, kTick, 100, nullptr);
+  WriteState(s);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
+}

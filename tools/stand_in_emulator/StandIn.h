@@ -1,0 +1,24 @@
+// What both builds of the stand-in emulator share: its name on screen, the
+// size of its window, the record file it leaves beside itself and the line
+// it shows. The record formats differ per platform; see the top of each .cpp.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace standin {
+
+inline constexpr std::string_view kTitle = "Stand-in emulator";
+inline constexpr std::string_view kRecordFileName = "received-command-line.txt";
+inline constexpr int kWidth = 360;
+inline constexpr int kHeight = 120;
+
+// The game is the last argument, the way the launcher builds its command line.
+inline std::string BodyText(std::string_view lastArgument) {
+  if (lastArgument.empty()) {
+    return "No game given";
+  }
+  return "Playing: " + std::string(lastArgument);
+}
+
+}  // namespace standin
