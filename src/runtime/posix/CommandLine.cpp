@@ -3,7 +3,9 @@
 namespace tavro {
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 }  // namespace
 
 std::vector<std::string> SplitWords(std::string_view line) {
@@ -22,7 +24,8 @@ std::vector<std::string> SplitWords(std::string_view line) {
       quote = c;
       in_word = true;
     } else if (IsBlank(c)) {
-      if (in_word) words.push_back(std::move(word));
+      if (in_word)
+        words.push_back(std::move(word));
       word.clear();
       in_word = false;
     } else {
@@ -30,12 +33,14 @@ std::vector<std::string> SplitWords(std::string_view line) {
       in_word = true;
     }
   }
-  if (in_word) words.push_back(std::move(word));
+  if (in_word)
+    words.push_back(std::move(word));
   return words;
 }
 
 std::vector<std::string> ArgumentVector(std::string_view command_line, const std::string& program) {
-  if (program.empty()) return SplitWords(command_line);
+  if (program.empty())
+    return SplitWords(command_line);
   std::vector<std::string> args{program};
   std::vector<std::string> rest;
   if (command_line.starts_with(program) &&
@@ -43,7 +48,8 @@ std::vector<std::string> ArgumentVector(std::string_view command_line, const std
     rest = SplitWords(command_line.substr(program.size()));
   } else {
     rest = SplitWords(command_line);
-    if (!rest.empty()) rest.erase(rest.begin());
+    if (!rest.empty())
+      rest.erase(rest.begin());
   }
   args.insert(args.end(), rest.begin(), rest.end());
   return args;

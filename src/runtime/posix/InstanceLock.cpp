@@ -16,12 +16,14 @@ InstanceLock::InstanceLock(const std::string& name) {
   address.sun_family = AF_UNIX;
   // An abstract name starts with a NUL byte and is not a path: nothing is
   // created on disk. It must fit beside that byte.
-  if (full.size() + 1 > sizeof(address.sun_path)) return;
+  if (full.size() + 1 > sizeof(address.sun_path))
+    return;
   std::memcpy(address.sun_path + 1, full.data(), full.size());
   const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + full.size());
 
   fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd_ < 0) return;  // unavailable: the program rather starts than refuses
+  if (fd_ < 0)
+    return;  // unavailable: the program rather starts than refuses
   if (bind(fd_, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
     state_ = State::kTaken;
     return;
@@ -32,7 +34,8 @@ InstanceLock::InstanceLock(const std::string& name) {
 }
 
 InstanceLock::~InstanceLock() {
-  if (fd_ >= 0) close(fd_);
+  if (fd_ >= 0)
+    close(fd_);
 }
 
 }  // namespace tavro

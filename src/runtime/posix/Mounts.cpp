@@ -9,22 +9,24 @@ namespace {
 
 // Never a place for games, whatever device they name.
 constexpr std::array<std::string_view, 27> kVirtual = {
-    "proc",       "sysfs",      "tmpfs",     "devtmpfs", "overlay",  "cgroup",   "cgroup2",
-    "devpts",     "mqueue",     "securityfs", "debugfs", "tracefs",  "pstore",   "bpf",
-    "configfs",   "fusectl",    "hugetlbfs", "autofs",   "binfmt_misc", "efivarfs", "nsfs",
-    "ramfs",      "rpc_pipefs", "squashfs",  "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal"};
+    "proc",     "sysfs",      "tmpfs",      "devtmpfs",  "overlay",         "cgroup",     "cgroup2",
+    "devpts",   "mqueue",     "securityfs", "debugfs",   "tracefs",         "pstore",     "bpf",
+    "configfs", "fusectl",    "hugetlbfs",  "autofs",    "binfmt_misc",     "efivarfs",   "nsfs",
+    "ramfs",    "rpc_pipefs", "squashfs",   "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal"};
 
 // Real without a device path: network and shared folders, and block file
 // systems whose device is named otherwise (a label, a pool).
 constexpr std::array<std::string_view, 20> kReal = {
-    "ext2", "ext3",  "ext4",  "xfs",     "btrfs",    "vfat", "exfat", "ntfs", "ntfs3", "fuseblk",
-    "nfs",  "nfs4",  "cifs",  "smb3",    "9p",       "virtiofs", "zfs", "f2fs", "udf", "iso9660"};
+    "ext2", "ext3", "ext4", "xfs",  "btrfs", "vfat",     "exfat", "ntfs", "ntfs3", "fuseblk",
+    "nfs",  "nfs4", "cifs", "smb3", "9p",    "virtiofs", "zfs",   "f2fs", "udf",   "iso9660"};
 
 bool Contains(auto const& list, std::string_view value) {
   return std::find(list.begin(), list.end(), value) != list.end();
 }
 
-bool IsOctal(char c) { return c >= '0' && c <= '7'; }
+bool IsOctal(char c) {
+  return c >= '0' && c <= '7';
+}
 
 // The kernel writes blank, tab, line end and backslash in a field as \ooo.
 std::string Decode(std::string_view field) {
@@ -47,7 +49,8 @@ std::vector<std::string_view> Fields(std::string_view line) {
   std::size_t pos = 0;
   while (pos < line.size()) {
     const auto start = line.find_first_not_of(" \t", pos);
-    if (start == std::string_view::npos) break;
+    if (start == std::string_view::npos)
+      break;
     const auto stop = line.find_first_of(" \t", start);
     fields.push_back(line.substr(start, stop == std::string_view::npos ? stop : stop - start));
     pos = stop;
@@ -62,14 +65,18 @@ std::vector<std::string> RealMountPoints(std::string_view mount_table) {
   std::size_t pos = 0;
   while (pos < mount_table.size()) {
     auto stop = mount_table.find('\n', pos);
-    if (stop == std::string_view::npos) stop = mount_table.size();
+    if (stop == std::string_view::npos)
+      stop = mount_table.size();
     const auto fields = Fields(mount_table.substr(pos, stop - pos));
     pos = stop + 1;
-    if (fields.size() < 3) continue;
+    if (fields.size() < 3)
+      continue;
     const std::string_view device = fields[0];
     const std::string_view type = fields[2];
-    if (Contains(kVirtual, type)) continue;
-    if (device.starts_with("/dev/") || Contains(kReal, type)) points.push_back(Decode(fields[1]));
+    if (Contains(kVirtual, type))
+      continue;
+    if (device.starts_with("/dev/") || Contains(kReal, type))
+      points.push_back(Decode(fields[1]));
   }
   return points;
 }

@@ -79,8 +79,10 @@ bool ImageNameMatches(const fs::path& proc_dir, const std::string& image_name) {
   if (!ec) {
     // A program replaced on disk while it runs still counts under its name.
     constexpr std::string_view kDeleted = " (deleted)";
-    if (exe.ends_with(kDeleted)) exe.resize(exe.size() - kDeleted.size());
-    if (text::EqualsNoCase(BaseName(exe, "/"), image_name)) return true;
+    if (exe.ends_with(kDeleted))
+      exe.resize(exe.size() - kDeleted.size());
+    if (text::EqualsNoCase(BaseName(exe, "/"), image_name))
+      return true;
   }
   const std::string cmdline = ReadSmallFile(proc_dir / "cmdline");
   const std::string argv0 = cmdline.substr(0, cmdline.find('\0'));
@@ -94,8 +96,10 @@ bool ImageNameMatches(const fs::path& proc_dir, const std::string& image_name) {
 
 void ReapChildrenAutomatically() {
   struct sigaction action {};
-  if (sigaction(SIGCHLD, nullptr, &action) != 0) return;
-  if (action.sa_handler != SIG_DFL && action.sa_handler != SIG_IGN) return;
+  if (sigaction(SIGCHLD, nullptr, &action) != 0)
+    return;
+  if (action.sa_handler != SIG_DFL && action.sa_handler != SIG_IGN)
+    return;
   // The handler stays SIG_DFL (or SIG_IGN) and only the flag is added: a
   // started program does not inherit an ignored SIGCHLD through exec, and
   // exec clears the flag.
@@ -104,10 +108,12 @@ void ReapChildrenAutomatically() {
 }
 
 void SpawnDetached(const std::vector<std::string>& argv, bool search_path) {
-  if (argv.empty() || argv[0].empty()) throw RuntimeError(err::kFileNotFound, "File not found");
+  if (argv.empty() || argv[0].empty())
+    throw RuntimeError(err::kFileNotFound, "File not found");
   std::vector<char*> pointers;
   pointers.reserve(argv.size() + 1);
-  for (const auto& arg : argv) pointers.push_back(const_cast<char*>(arg.c_str()));
+  for (const auto& arg : argv)
+    pointers.push_back(const_cast<char*>(arg.c_str()));
   pointers.push_back(nullptr);
 
   // The started program gets default signal handling and an empty signal
@@ -128,12 +134,14 @@ void SpawnDetached(const std::vector<std::string>& argv, bool search_path) {
       search_path
           ? posix_spawnp(&pid, pointers[0], nullptr, attributes.get(), pointers.data(), environ)
           : posix_spawn(&pid, pointers[0], nullptr, attributes.get(), pointers.data(), environ);
-  if (error != 0) throw SpawnError(error, argv[0]);
+  if (error != 0)
+    throw SpawnError(error, argv[0]);
 }
 
 std::vector<int> ProcessesNamed(const std::string& image_name) {
   std::vector<int> pids;
-  if (image_name.empty()) return pids;
+  if (image_name.empty())
+    return pids;
   const long uid = static_cast<long>(getuid());
   const int self = static_cast<int>(getpid());
   std::error_code ec;
@@ -141,10 +149,13 @@ std::vector<int> ProcessesNamed(const std::string& image_name) {
     const std::string name = it->path().filename().native();
     int pid = 0;
     const auto [ptr, parse_error] = std::from_chars(name.data(), name.data() + name.size(), pid);
-    if (parse_error != std::errc() || ptr != name.data() + name.size() || pid == self) continue;
+    if (parse_error != std::errc() || ptr != name.data() + name.size() || pid == self)
+      continue;
     // Processes vanish while the scan runs; each read simply fails then.
-    if (RealUid(it->path()) != uid) continue;
-    if (ImageNameMatches(it->path(), image_name)) pids.push_back(pid);
+    if (RealUid(it->path()) != uid)
+      continue;
+    if (ImageNameMatches(it->path(), image_name))
+      pids.push_back(pid);
   }
   return pids;
 }

@@ -1,8 +1,6 @@
 #include "runtime/posix/X11Session.h"
 
-#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
@@ -12,7 +10,8 @@ namespace {
 
 struct XFreeDeleter {
   void operator()(void* data) const {
-    if (data != nullptr) XFree(data);
+    if (data != nullptr)
+      XFree(data);
   }
 };
 template <typename T>
@@ -45,9 +44,12 @@ class ErrorTrap final {
 
 // The keysym a virtual-key code stands for; NoSymbol for keys we do not map.
 KeySym KeySymOf(int virtual_key) {
-  if (virtual_key == 27) return XK_Escape;
-  if (virtual_key >= '0' && virtual_key <= '9') return XK_0 + (virtual_key - '0');
-  if (virtual_key >= 'A' && virtual_key <= 'Z') return XK_a + (virtual_key - 'A');
+  if (virtual_key == 27)
+    return XK_Escape;
+  if (virtual_key >= '0' && virtual_key <= '9')
+    return XK_0 + (virtual_key - '0');
+  if (virtual_key >= 'A' && virtual_key <= 'Z')
+    return XK_a + (virtual_key - 'A');
   return NoSymbol;
 }
 
@@ -60,11 +62,13 @@ bool HasType(Display* display, Window window, Atom property, Atom type) {
   const int status = XGetWindowProperty(display, window, property, 0, 64, False, XA_ATOM,
                                         &actual_type, &format, &count, &remaining, &raw);
   const XPtr<unsigned char> data(raw);
-  if (status != Success || actual_type != XA_ATOM || format != 32 || !data) return false;
+  if (status != Success || actual_type != XA_ATOM || format != 32 || !data)
+    return false;
   // Xlib hands 32-bit items back as longs.
   const auto* atoms = reinterpret_cast<const long*>(data.get());
   for (unsigned long i = 0; i < count; ++i) {
-    if (static_cast<Atom>(atoms[i]) == type) return true;
+    if (static_cast<Atom>(atoms[i]) == type)
+      return true;
   }
   return false;
 }
@@ -74,9 +78,11 @@ std::vector<Window> Children(Display* display, Window window) {
   Window parent = None;
   Window* raw = nullptr;
   unsigned int count = 0;
-  if (XQueryTree(display, window, &root, &parent, &raw, &count) == 0) return {};
+  if (XQueryTree(display, window, &root, &parent, &raw, &count) == 0)
+    return {};
   const XPtr<Window> children(raw);
-  if (!children) return {};
+  if (!children)
+    return {};
   return std::vector<Window>(children.get(), children.get() + count);
 }
 
@@ -84,7 +90,8 @@ std::vector<Window> Children(Display* display, Window window) {
 
 std::unique_ptr<X11Session> X11Session::Open(const char* display_name) {
   Display* display = XOpenDisplay(display_name);
-  if (display == nullptr) return nullptr;
+  if (display == nullptr)
+    return nullptr;
   std::unique_ptr<X11Session> session(new X11Session(display));
   session->WatchKeys();
   return session;
@@ -92,7 +99,9 @@ std::unique_ptr<X11Session> X11Session::Open(const char* display_name) {
 
 X11Session::X11Session(Display* display) : display_(display) {}
 
-X11Session::~X11Session() { XCloseDisplay(display_); }
+X11Session::~X11Session() {
+  XCloseDisplay(display_);
+}
 
 void X11Session::WatchKeys() {
   int event_base = 0;
@@ -127,7 +136,8 @@ void X11Session::WatchKeys() {
   XQueryKeymap(display_, keymap);
   for (int vk = 0; vk < 256; ++vk) {
     const KeySym sym = KeySymOf(vk);
-    if (sym == NoSymbol) continue;
+    if (sym == NoSymbol)
+      continue;
     Key key;
     key.code = XKeysymToKeycode(display_, sym);
     key.down = key.code != 0 && (keymap[key.code / 8] & (1 << (key.code % 8))) != 0;
@@ -143,15 +153,19 @@ void X11Session::DrainKeyEvents() {
     XEvent event;
     XNextEvent(display_, &event);
     XGenericEventCookie* cookie = &event.xcookie;
-    if (cookie->type != GenericEvent || cookie->extension != xi_opcode_) continue;
-    if (!XGetEventData(display_, cookie)) continue;
+    if (cookie->type != GenericEvent || cookie->extension != xi_opcode_)
+      continue;
+    if (!XGetEventData(display_, cookie))
+      continue;
     if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
       const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
       const bool press = cookie->evtype == XI_RawKeyPress;
       for (auto& [vk, key] : keys_) {
-        if (key.code == 0 || key.code != raw->detail) continue;
+        if (key.code == 0 || key.code != raw->detail)
+          continue;
         key.down = press;
-        if (press) key.pressed = true;
+        if (press)
+          key.pressed = true;
       }
     }
     XFreeEventData(display_, cookie);
@@ -159,9 +173,11 @@ void X11Session::DrainKeyEvents() {
 }
 
 int X11Session::KeyState(int virtual_key) {
-  if (xi_opcode_ < 0) return 0;
+  if (xi_opcode_ < 0)
+    return 0;
   const auto found = keys_.find(virtual_key);
-  if (found == keys_.end()) return 0;
+  if (found == keys_.end())
+    return 0;
   DrainKeyEvents();
   Key& key = found->second;
   const int state = (key.down ? 0x8000 : 0) | (key.pressed ? 1 : 0);
@@ -175,11 +191,14 @@ std::vector<Window> X11Session::WindowsOfType(const char* type_name) {
   // Atoms nobody has made yet cannot be set on any window.
   const Atom property = XInternAtom(display_, "_NET_WM_WINDOW_TYPE", True);
   const Atom type = XInternAtom(display_, type_name, True);
-  if (property == None || type == None) return found;
+  if (property == None || type == None)
+    return found;
   for (const Window top : Children(display_, DefaultRootWindow(display_))) {
-    if (HasType(display_, top, property, type)) found.push_back(top);
+    if (HasType(display_, top, property, type))
+      found.push_back(top);
     for (const Window inner : Children(display_, top)) {
-      if (HasType(display_, inner, property, type)) found.push_back(inner);
+      if (HasType(display_, inner, property, type))
+        found.push_back(inner);
     }
   }
   return found;

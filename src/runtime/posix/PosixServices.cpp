@@ -1,0 +1,117 @@
+#include "runtime/posix/PosixServices.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "runtime/posix/CommandLine.h"
+#include "runtime/posix/InstanceLock.h"
+#include "runtime/posix/Mounts.h"
+#include "runtime/posix/Processes.h"
+#include "runtime/posix/X11Session.h"
+
+namespace tavro {
+
+namespace fs = std::filesystem;
+
+PosixServices::PosixServices() : PosixServices(PosixOptions{}) {}
+
+PosixServices::PosixServices(PosixOptions options) : options_(std::move(options)) {
+  std::error_code ec;
+  const auto exe = fs::read_symlink("/proc/self/exe", ec);
+  app_folder_ = ec ? Utf8(fs::current_path(ec)) : Utf8(exe.parent_path());
+  // "/" is the one folder whose name ends in the separator.
+  if (app_folder_.empty())
+    app_folder_.push_back('/');
+  ReapChildrenAutomatically();
+}
+
+PosixServices::~PosixServices() = default;
+
+std::string PosixServices::AppFolder() const {
+  return app_folder_;
+}
+
+bool PosixServices::PreviousInstance() {
+  if (!instance_lock_)
+    instance_lock_ = std::make_unique<InstanceLock>(options_.instance_name);
+  return instance_lock_->state() == InstanceLock::State::kHeldByOther;
+}
+
+void PosixServices::End() {
+  std::fflush(nullptr);
+  std::_Exit(0);
+}
+
+// The window style has no meaning here: on X the started program decides
+// how its window first appears.
+void PosixServices::Shell(const std::string& command_line, WindowStyle /*style*/,
+                          const std::string& program) {
+  SpawnDetached(ArgumentVector(command_line, program), program.empty());
+}
+
+std::vector<std::string> PosixServices::Drives() {
+  std::ifstream in("/proc/self/mounts", std::ios::binary);
+  const std::string table{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<std::string> points;
+  for (auto& point : RealMountPoints(table)) {
+    std::error_code ec;
+    // Containers mount single files (/etc/hosts) from the host's disk.
+    if (point != "/" && fs::is_directory(FsPath(point), ec))
+      points.push_back(std::move(point));
+  }
+  std::sort(points.begin(), points.end());
+  points.erase(std::unique(points.begin(), points.end()), points.end());
+  points.insert(points.begin(), "/");
+  return points;
+}
+
+X11Session* PosixServices::X() {
+  if (!x11_tried_) {
+    x11_tried_ = true;
+    x11_ = X11Session::Open(options_.display ? options_.display->c_str() : nullptr);
+  }
+  return x11_.get();
+}
+
+int PosixServices::KeyState(int virtual_key) {
+  X11Session* x = X();
+  return x != nullptr ? x->KeyState(virtual_key) : 0;
+}
+
+std::vector<WindowHandle> PosixServices::FindShellWindows(ShellWindow which) {
+  X11Session* x = X();
+  if (x == nullptr)
+    return {};
+  const auto windows = x->WindowsOfType(
+      which == ShellWindow::kDesktop ? "_NET_WM_WINDOW_TYPE_DESKTOP" : "_NET_WM_WINDOW_TYPE_DOCK");
+  return std::vector<WindowHandle>(windows.begin(), windows.end());
+}
+
+void PosixServices::ShowShellWindow(WindowHandle window, int command) {
+  X11Session* x = X();
+  if (x == nullptr || window == 0)
+    return;
+  // 0 hides; every other show command of the classic API shows.
+  x->SetMapped(static_cast<Window>(window), command != 0);
+}
+
+// X has no flag that makes a window refuse input the way EnableWindow does;
+// an unmapped desktop takes none anyway, so there is nothing to do.
+void PosixServices::EnableShellWindow(WindowHandle /*window*/, bool /*enable*/) {}
+
+void PosixServices::KillByImageName(const std::string& image_name) {
+  for (const int pid : ProcessesNamed(image_name))
+    kill(pid, SIGKILL);
+}
+
+void PosixServices::OpenInViewer(const std::string& path) {
+  SpawnDetached({"xdg-open", path}, true);
+}
+
+}  // namespace tavro

@@ -1,0 +1,51 @@
+// The drive list on Linux: "/" and the mount points of real file systems.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "runtime/posix/Mounts.h"
+#include "ProbeServices.h"
+
+namespace tavro {
+namespace {
+
+using Points = std::vector<std::string>;
+
+TEST(RealMountPoints, KeepsDisksAndSharesAndDropsKernelFileSystems) {
+  const std::string table =
+      "proc /proc proc rw,nosuid 0 0\n"
+      "sysfs /sys sysfs rw 0 0\n"
+      "/dev/nvme0n1p2 / ext4 rw,relatime 0 0\n"
+      "tmpfs /run tmpfs rw 0 0\n"
+      "/dev/sdb1 /media/me/My\\040Games vfat rw 0 0\n"
+      "overlay /var/lib/docker/overlay2/x/merged overlay rw 0 0\n"
+      "server:/export /mnt/nfs nfs4 rw 0 0\n"
+      "//nas/games /mnt/nas cifs rw 0 0\n"
+      "tank/home /home zfs rw 0 0\n"
+      "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+      "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
+      "/dev/sdc1 /media/me/back\\134slash\\011tab ntfs3 rw 0 0\n"
+      "gvfsd-fuse /run/user/1000/gvfs fuse.gvfsd-fuse rw 0 0\n"
+      "\n";
+  EXPECT_EQ(RealMountPoints(table), (Points{"/", "/media/me/My Games", "/mnt/nfs", "/mnt/nas",
+                                            "/home", "/media/me/back\\slash\ttab"}));
+}
+
+TEST(Drives, RootFirstThenRealMountPointsOnce) {
+  test::ProbeServices services;
+  const Points drives = services.Drives();
+  ASSERT_FALSE(drives.empty());
+  EXPECT_EQ(drives.front(), "/");
+  EXPECT_EQ(std::set<std::string>(drives.begin(), drives.end()).size(), drives.size());
+  EXPECT_TRUE(std::is_sorted(drives.begin() + 1, drives.end()));
+  for (const auto& drive : drives) {
+    EXPECT_FALSE(drive == "/proc" || drive.starts_with("/proc/")) << drive;
+    EXPECT_FALSE(drive == "/sys" || drive.starts_with("/sys/")) << drive;
+    EXPECT_FALSE(drive == "/dev" || drive.starts_with("/dev/")) << drive;
+  }
+  EXPECT_EQ(services.FallbackDrive(), "/");
+}
+
+}  // namespace
+}  // namespace tavro

@@ -1,0 +1,112 @@
+// The per-user instance lock and the end of the process, across real
+// processes.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "TestSupport.h"
+#include "ProbeServices.h"
+
+namespace tavro {
+namespace {
+
+using test::Child;
+
+std::set<std::string> Listing(const test::fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : test::fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+std::unique_ptr<Child> StartProbe(const std::string& lock) {
+  return std::make_unique<Child>(
+      std::vector<std::string>{test::HelperPath("instance_probe").string(), "lock", lock});
+}
+
+// The probe's answers: first and second PreviousInstance, as "00", "11"...
+std::string Answers(Child& probe) {
+  const auto line = probe.ReadLine();
+  return line ? line->substr(0, 2) : "no answer";
+}
+
+TEST(InstanceLock, SecondProcessSeesTheFirstUntilItEnds) {
+  const std::string lock = test::UniqueLockName();
+  const auto folder = test::HelperPath("instance_probe").parent_path();
+  const auto before = Listing(folder);
+
+  auto first = StartProbe(lock);
+  first->Write("go\n");
+  const auto line = first->ReadLine();
+  ASSERT_TRUE(line.has_value());
+  // Asking again in the same process keeps the answer: the lock is ours.
+  EXPECT_EQ(line->substr(0, 2), "00");
+  EXPECT_EQ(line->substr(3), folder.string());
+
+  auto second = StartProbe(lock);
+  second->Write("go\n");
+  EXPECT_EQ(Answers(*second), "11");
+  second.reset();
+
+  // The holder ends: the lock goes with it, whoever comes next gets it.
+  first->CloseInput();
+  ASSERT_TRUE(first->WaitExit());
+  first.reset();
+  auto third = StartProbe(lock);
+  third->Write("go\n");
+  EXPECT_EQ(Answers(*third), "00");
+
+  EXPECT_EQ(Listing(folder), before) << "the lock must leave no file beside the program";
+}
+
+TEST(InstanceLock, ProcessesStartedTogetherLetExactlyOneIn) {
+  for (int round = 0; round < 10; ++round) {
+    const std::string lock = test::UniqueLockName();
+    std::vector<std::unique_ptr<Child>> probes;
+    for (int i = 0; i < 4; ++i)
+      probes.push_back(StartProbe(lock));
+    for (auto& probe : probes)
+      probe->Write("go\n");
+    int first_ones = 0;
+    int others = 0;
+    for (auto& probe : probes) {
+      const auto answers = Answers(*probe);
+      if (answers == "00")
+        ++first_ones;
+      if (answers == "11")
+        ++others;
+    }
+    EXPECT_EQ(first_ones, 1) << "round " << round;
+    EXPECT_EQ(others, 3) << "round " << round;
+  }
+}
+
+TEST(InstanceLock, LocksWithinOneProcessAndPerName) {
+  PosixOptions options;
+  options.instance_name = test::UniqueLockName();
+  test::ProbeServices holder(options);
+  EXPECT_FALSE(holder.PreviousInstance());
+  test::ProbeServices another(options);
+  EXPECT_TRUE(another.PreviousInstance());
+  EXPECT_FALSE(holder.PreviousInstance());
+
+  options.instance_name = test::UniqueLockName();
+  test::ProbeServices unrelated(options);
+  EXPECT_FALSE(unrelated.PreviousInstance());
+}
+
+TEST(End, FlushesOutputAndRunsNoDestructor) {
+  Child probe({test::HelperPath("instance_probe").string(), "end"});
+  EXPECT_EQ(probe.ReadAll(), "before");
+  EXPECT_TRUE(probe.WaitExit());
+}
+
+TEST(AppFolder, IsTheFolderOfTheRunningProgram) {
+  test::ProbeServices services;
+  EXPECT_EQ(services.AppFolder(), test::fs::read_symlink("/proc/self/exe").parent_path().string());
+  EXPECT_FALSE(services.AppFolder().ends_with('/'));
+}
+
+}  // namespace
+}  // namespace tavro

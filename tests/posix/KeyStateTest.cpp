@@ -1,0 +1,85 @@
+// The global key state of Esc, 9 and 8 on a real X server, keys sent
+// through XTest as a keyboard would.
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include "TestDisplay.h"
+#include "ProbeServices.h"
+
+namespace tavro {
+namespace {
+
+constexpr int kEscape = 27;
+constexpr int kNine = 57;
+constexpr int kEight = 56;
+constexpr int kDown = 0x8000;
+constexpr int kPressed = 1;
+
+class KeyStateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(x_.get(), nullptr) << "needs an X display: run under xvfb-run -a";
+    // The first query starts the watch; nothing is down or pressed yet.
+    for (const int vk : {kEscape, kNine, kEight})
+      ASSERT_EQ(services_.KeyState(vk), 0);
+  }
+  void TearDown() override {
+    if (x_.get() == nullptr)
+      return;
+    for (const KeySym sym : {XK_Escape, XK_9, XK_8})
+      x_.Key(sym, false);
+  }
+  test::TestDisplay x_;
+  test::ProbeServices services_;
+};
+
+TEST_F(KeyStateTest, TapBetweenTwoQueriesIsReportedOnce) {
+  x_.Key(XK_Escape, true);
+  x_.Key(XK_Escape, false);
+  EXPECT_EQ(services_.KeyState(kEscape), kPressed);
+  EXPECT_EQ(services_.KeyState(kEscape), 0);
+  // Only the key that went down.
+  EXPECT_EQ(services_.KeyState(kNine), 0);
+  EXPECT_EQ(services_.KeyState(kEight), 0);
+}
+
+TEST_F(KeyStateTest, HeldKeyIsDownOnEveryQueryAndPressedOnTheFirst) {
+  x_.Key(XK_9, true);
+  EXPECT_EQ(services_.KeyState(kNine), kDown | kPressed);
+  EXPECT_EQ(services_.KeyState(kNine), kDown);
+  EXPECT_EQ(services_.KeyState(kNine), kDown);
+  x_.Key(XK_9, false);
+  EXPECT_EQ(services_.KeyState(kNine), 0);
+}
+
+TEST_F(KeyStateTest, EachKeyKeepsItsOwnRecord) {
+  x_.Key(XK_8, true);
+  x_.Key(XK_9, true);
+  x_.Key(XK_9, false);
+  // A query of one key does not take the press of another.
+  EXPECT_EQ(services_.KeyState(kEight), kDown | kPressed);
+  EXPECT_EQ(services_.KeyState(kNine), kPressed);
+  EXPECT_EQ(services_.KeyState(kEscape), 0);
+  x_.Key(XK_8, false);
+  x_.Key(XK_8, true);
+  x_.Key(XK_8, false);
+  EXPECT_EQ(services_.KeyState(kEight), kPressed);
+  EXPECT_EQ(services_.KeyState(0x70), 0);  // F1: a key this launcher never asks for
+}
+
+TEST_F(KeyStateTest, KeysStillReachTheFocusedWindow) {
+  // Watching takes no grab: the program in front gets its keys as before.
+  const Window focused = x_.Make({}, true);
+  XSelectInput(x_.get(), focused, KeyPressMask);
+  XSetInputFocus(x_.get(), focused, RevertToParent, CurrentTime);
+  XSync(x_.get(), False);
+  x_.Key(XK_Escape, true);
+  x_.Key(XK_Escape, false);
+  EXPECT_EQ(services_.KeyState(kEscape), kPressed);
+  XEvent event;
+  EXPECT_TRUE(XCheckTypedWindowEvent(x_.get(), focused, KeyPress, &event));
+}
+
+}  // namespace
+}  // namespace tavro

@@ -1,0 +1,73 @@
+// Ending processes by image name: real processes under made-up names.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "ProbeServices.h"
+
+namespace tavro {
+namespace {
+
+namespace fs = test::fs;
+using test::Child;
+
+class KillByImageNameTest : public ::testing::Test {
+ protected:
+  // /bin/sleep copied under name, running.
+  std::unique_ptr<Child> Sleeper(const std::string& name) {
+    const auto exe = test::CopyExecutable("/bin/sleep", dir_.path() / name);
+    return std::make_unique<Child>(std::vector<std::string>{exe.string(), "600"});
+  }
+  test::TempDir dir_;
+  test::ProbeServices services_;
+};
+
+TEST_F(KillByImageNameTest, EndsTheNamedProcessesWithoutRegardToCaseAndNoOthers) {
+  auto emulator = Sleeper("FakeEmu.exe");
+  auto second = Sleeper("FAKEEMU.EXE");
+  auto bystander = Sleeper("OtherEmu.exe");
+  auto prefix = Sleeper("FakeEmu.exe.bak");
+
+  services_.KillByImageName("fakeemu.EXE");
+  EXPECT_TRUE(emulator->WaitExit());
+  EXPECT_TRUE(second->WaitExit());
+  EXPECT_FALSE(bystander->Exited());
+  EXPECT_FALSE(prefix->Exited());
+}
+
+TEST_F(KillByImageNameTest, FindsAProcessByItsArgvZero) {
+  // A program run under another file name (Wine shows the .exe's Windows
+  // path as argv[0]; a launcher script may exec the emulator as "Cemu").
+  Child wine_style({"/bin/bash", "-c", "exec -a 'C:\\Games\\Emulator\\Cemu.exe' sleep 600"});
+  Child unix_style({"/bin/bash", "-c", "exec -a /opt/emu/Cemu.exe sleep 600"});
+  // Let each shell reach its exec: then its argv[0] is the one given.
+  const auto wait_for_argv0 = [](pid_t pid, const std::string& argv0) {
+    for (int i = 0; i < test::kPatienceMs / 5; ++i) {
+      const std::string cmdline = test::ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
+      if (cmdline.substr(0, cmdline.find('\0')) == argv0)
+        return true;
+      usleep(5000);
+    }
+    return false;
+  };
+  ASSERT_TRUE(wait_for_argv0(wine_style.pid(), "C:\\Games\\Emulator\\Cemu.exe"));
+  ASSERT_TRUE(wait_for_argv0(unix_style.pid(), "/opt/emu/Cemu.exe"));
+  services_.KillByImageName("cemu.exe");
+  EXPECT_TRUE(wine_style.WaitExit());
+  EXPECT_TRUE(unix_style.WaitExit());
+}
+
+TEST_F(KillByImageNameTest, NeverEndsTheCallerAndAnEmptyNameEndsNothing) {
+  const auto exe =
+      test::CopyExecutable(test::HelperPath("instance_probe"), dir_.path() / "SelfKiller.exe");
+  auto twin = Sleeper("selfkiller.exe");
+  Child self({exe.string(), "kill", "SELFKILLER.exe"});
+  EXPECT_EQ(self.ReadLine().value_or("killed"), "alive");
+  EXPECT_TRUE(twin->WaitExit());
+
+  auto survivor = Sleeper("survivor");
+  services_.KillByImageName("");
+  EXPECT_FALSE(survivor->Exited());
+}
+
+}  // namespace
+}  // namespace tavro

@@ -1,0 +1,149 @@
+// Starting programs: the argument vector a real process receives, no shell
+// in between, errors when nothing can be started, no zombies left.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include "TestSupport.h"
+#include "runtime/posix/CommandLine.h"
+#include "ProbeServices.h"
+
+namespace tavro {
+namespace {
+
+namespace fs = test::fs;
+using Words = std::vector<std::string>;
+
+TEST(SplitWords, SplitsLikeAShellWithoutExpanding) {
+  EXPECT_EQ(SplitWords("a  b\tc\n"), (Words{"a", "b", "c"}));
+  EXPECT_EQ(SplitWords("  "), Words{});
+  EXPECT_EQ(SplitWords("-f -g \"/g/My Game/x.rpx\""), (Words{"-f", "-g", "/g/My Game/x.rpx"}));
+  EXPECT_EQ(SplitWords("'it \"is\"' \"it's\""), (Words{"it \"is\"", "it's"}));
+  EXPECT_EQ(SplitWords("a\"b c\"d e"), (Words{"ab cd", "e"}));
+  EXPECT_EQ(SplitWords("x \"\" y"), (Words{"x", "", "y"}));
+  EXPECT_EQ(SplitWords("$HOME *.rpx ~ `id` a\\ b"),
+            (Words{"$HOME", "*.rpx", "~", "`id`", "a\\", "b"}));
+  EXPECT_EQ(SplitWords("a \"open to the end"), (Words{"a", "open to the end"}));
+}
+
+TEST(SplitWords, ProgramGivenApartStaysWhole) {
+  const std::string program = "/opt/My Emu/Cemu.exe";
+  EXPECT_EQ(ArgumentVector(program + " -f -g \"/g/a b.rpx\"", program),
+            (Words{program, "-f", "-g", "/g/a b.rpx"}));
+  EXPECT_EQ(ArgumentVector(program + "  \"/g/a b.rpx\"", program), (Words{program, "/g/a b.rpx"}));
+  EXPECT_EQ(ArgumentVector(program, program), Words{program});
+  // A line that does not start with the program keeps only its arguments.
+  EXPECT_EQ(ArgumentVector("other -x", program), (Words{program, "-x"}));
+}
+
+class ShellTest : public ::testing::Test {
+ protected:
+  // Runs Shell and returns what the started argv_dump received.
+  Words Run(const std::string& command_line, const std::string& program = {}) {
+    const fs::path out = dir_.path() / ("argv" + std::to_string(++runs_));
+    setenv("ARGV_DUMP_OUT", out.c_str(), 1);
+    services_.Shell(command_line, WindowStyle::kNormalFocus, program);
+    unsetenv("ARGV_DUMP_OUT");
+    if (!test::WaitForFile(out))
+      return {"argv_dump never ran"};
+    const std::string dump = test::ReadFile(out);
+    last_pid_ = std::stoi(dump.substr(0, dump.find('\n')));
+    Words args;
+    std::string_view rest = std::string_view(dump).substr(dump.find('\n') + 1);
+    while (!rest.empty()) {
+      const auto nul = rest.find('\0');
+      args.emplace_back(rest.substr(0, nul));
+      rest.remove_prefix(nul + 1);
+    }
+    return args;
+  }
+
+  test::TempDir dir_;
+  test::ProbeServices services_;
+  int runs_ = 0;
+  pid_t last_pid_ = 0;
+};
+
+TEST_F(ShellTest, StartsTheProgramWithTheIntendedArguments) {
+  const fs::path program = test::CopyExecutable(test::HelperPath("argv_dump"),
+                                                dir_.path() / "My Emulator ü" / "Cemu Emu.exe");
+  const std::string game = "/games/Zelda – Breath ü/code/U King.rpx";
+
+  // The emulator's command line: program, a blank, the mode text, a blank,
+  // the game in double quotes.
+  EXPECT_EQ(Run(program.string() + " -f -g \"" + game + "\"", program.string()),
+            (Words{program.string(), "-f", "-g", game}));
+  // An empty mode text leaves two blanks in a row: no empty argument.
+  EXPECT_EQ(Run(program.string() + "  \"" + game + "\"", program.string()),
+            (Words{program.string(), game}));
+  // Nothing is expanded: no shell reads the line.
+  EXPECT_EQ(Run(program.string() + " $HOME '*' ;id", program.string()),
+            (Words{program.string(), "$HOME", "*", ";id"}));
+}
+
+TEST_F(ShellTest, WithoutProgramTheFirstWordIsSearchedOnPath) {
+  const std::string old_path = getenv("PATH") != nullptr ? getenv("PATH") : "";
+  setenv("PATH", (test::HelperPath("argv_dump").parent_path().string() + ":" + old_path).c_str(),
+         1);
+  const Words got = Run("argv_dump /f /im \"Cemu.exe\"");
+  setenv("PATH", old_path.c_str(), 1);
+  EXPECT_EQ(got, (Words{"argv_dump", "/f", "/im", "Cemu.exe"}));
+}
+
+TEST_F(ShellTest, ReportsWhatCannotBeStarted) {
+  const auto number = [&](const std::string& line, const std::string& program) {
+    try {
+      services_.Shell(line, WindowStyle::kMinimizedFocus, program);
+    } catch (const RuntimeError& e) {
+      return e.Number();
+    }
+    return 0;
+  };
+  const std::string missing = (dir_.path() / "no such emu" / "Cemu.exe").string();
+  EXPECT_EQ(number(missing + " -g \"x\"", missing), err::kFileNotFound);
+  EXPECT_EQ(number("tavro-no-such-program-anywhere -x", {}), err::kFileNotFound);
+  EXPECT_EQ(number("", {}), err::kFileNotFound);
+  EXPECT_EQ(number("  ", {}), err::kFileNotFound);
+
+  const fs::path not_executable = dir_.path() / "plain.exe";
+  std::ofstream(not_executable) << "#!/bin/sh\n";
+  fs::permissions(not_executable, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_NE(number(not_executable.string(), not_executable.string()), 0);
+}
+
+TEST_F(ShellTest, LeavesNoZombie) {
+  const fs::path program = test::CopyExecutable(test::HelperPath("argv_dump"), dir_.path() / "emu");
+  ASSERT_EQ(Run(program.string(), program.string()).size(), 1u);
+  // Wait for the child's end through a pidfd; a zombie would still be
+  // waitable then, a child the kernel reaped is not.
+  const int pidfd = test::PidFdOpen(last_pid_);
+  if (pidfd < 0) {
+    EXPECT_EQ(errno, ESRCH);  // already gone without a trace
+    return;
+  }
+  siginfo_t info{};
+  const int result = waitid(P_PIDFD, static_cast<id_t>(pidfd), &info, WEXITED);
+  const int wait_error = errno;
+  close(pidfd);
+  EXPECT_EQ(result, -1) << "the child was left as a zombie";
+  EXPECT_EQ(wait_error, ECHILD);
+}
+
+TEST_F(ShellTest, ViewerIsXdgOpenWithThePath) {
+  const fs::path bin = dir_.path() / "bin";
+  test::CopyExecutable(test::HelperPath("argv_dump"), bin / "xdg-open");
+  const std::string old_path = getenv("PATH") != nullptr ? getenv("PATH") : "";
+  setenv("PATH", (bin.string() + ":" + old_path).c_str(), 1);
+  const fs::path out = dir_.path() / "viewer";
+  setenv("ARGV_DUMP_OUT", out.c_str(), 1);
+  const std::string page = (dir_.path() / "Donate page ü.html").string();
+  services_.OpenInViewer(page);
+  unsetenv("ARGV_DUMP_OUT");
+  setenv("PATH", old_path.c_str(), 1);
+  ASSERT_TRUE(test::WaitForFile(out));
+  const std::string dump = test::ReadFile(out);
+  EXPECT_EQ(dump.substr(dump.find('\n') + 1), std::string("xdg-open") + '\0' + page + '\0');
+}
+
+}  // namespace
+}  // namespace tavro
