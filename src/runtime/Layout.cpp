@@ -57,7 +57,13 @@ std::array<ControlDesign, 27> MakeTable() {
 
 std::string ControlDesign::Id() const {
   std::string id = name;
-  if (index != kNoIndex) id += "(" + std::to_string(index) + ")";
+  // Appended piece by piece: "(" + to_string(...) trips GCC 12's -Wrestrict
+  // false positive in the mingw build.
+  if (index != kNoIndex) {
+    id += '(';
+    id += std::to_string(index);
+    id += ')';
+  }
   return id;
 }
 

@@ -4,7 +4,7 @@
 
 namespace tavro::maker {
 
-inline constexpr const char* kEmail = "tavro.frontend@example.com";
+inline constexpr const char* kEmail = "tavro@example.com";
 inline constexpr const char* kWebPage = "https://www.example.org/tavro";
 inline constexpr const char* kProviderDomain = "payments.example.net";
 inline constexpr const char* kProviderHost = "www.payments.example.net";

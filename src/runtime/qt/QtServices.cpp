@@ -25,11 +25,14 @@ std::shared_ptr<QtPicture> ReadIcon(const QString& path, QPoint hotspot) {
   QImage largest;
   do {
     QImage image = reader.read();
-    if (image.isNull()) break;
+    if (image.isNull())
+      break;
     icon.addPixmap(QPixmap::fromImage(image));
-    if (image.width() * image.height() > largest.width() * largest.height()) largest = image;
+    if (image.width() * image.height() > largest.width() * largest.height())
+      largest = image;
   } while (reader.jumpToNextImage());
-  if (largest.isNull()) throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  if (largest.isNull())
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   return std::make_shared<QtPicture>(std::move(largest), std::move(icon), hotspot);
 }
 
@@ -57,7 +60,8 @@ PicturePtr QtServices::LoadPicture(const std::string& path) {
   // A cover saved under the wrong extension still shows.
   reader.setDecideFormatFromContent(true);
   QImage image = reader.read();
-  if (image.isNull()) throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  if (image.isNull())
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   return std::make_shared<QtPicture>(std::move(image));
 }
 
@@ -74,11 +78,13 @@ PicturePtr QtServices::LoadResourcePicture(ResourcePicture which) {
     case ResourcePicture::kDonate:
       break;
   }
-  const QString path = which == ResourcePicture::kBackground ? QStringLiteral(":/pictures/background.jpg")
-                       : which == ResourcePicture::kLogo     ? QStringLiteral(":/pictures/logo.jpg")
-                                                             : QStringLiteral(":/pictures/donate.gif");
+  const QString path = which == ResourcePicture::kBackground
+                           ? QStringLiteral(":/pictures/background.jpg")
+                       : which == ResourcePicture::kLogo ? QStringLiteral(":/pictures/logo.jpg")
+                                                         : QStringLiteral(":/pictures/donate.gif");
   QImage image(path);
-  if (image.isNull()) throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  if (image.isNull())
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   return std::make_shared<QtPicture>(std::move(image));
 }
 

@@ -38,6 +38,8 @@ const QtPicture* AsQtPicture(const PicturePtr& picture);
 
 class QtServices final : public PosixServices {
  public:
+  using PosixServices::PosixServices;
+
   // Message boxes are owned by this window from now on (centred over it,
   // modal to it); nullptr makes them free-standing again.
   void SetMessageOwner(QWidget* owner) { owner_ = owner; }

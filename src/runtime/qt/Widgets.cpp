@@ -9,6 +9,23 @@
 
 namespace tavro {
 
+void FrameBox::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  const QFontMetrics metrics(font());
+  const QRect box = rect().adjusted(0, metrics.height() / 2, 0, 0);
+  painter.setPen(palette().color(QPalette::Light));
+  painter.drawRect(box.adjusted(1, 1, -1, -1));
+  painter.setPen(palette().color(QPalette::Mid));
+  painter.drawRect(box.adjusted(0, 0, -2, -2));
+  if (title().isEmpty())
+    return;
+  const QRect caption(6, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+  painter.fillRect(caption, palette().color(QPalette::Window));
+  painter.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+  painter.drawText(caption, Qt::AlignCenter, title());
+}
+
 void CaptionButton::paintEvent(QPaintEvent* /*event*/) {
   QStylePainter painter(this);
   QStyleOptionButton option;
@@ -21,8 +38,8 @@ void CaptionButton::paintEvent(QPaintEvent* /*event*/) {
     text_rect.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                         style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
   }
-  painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                 QPalette::ButtonText));
+  painter.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
   painter.drawText(text_rect, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
 }
 
@@ -33,7 +50,8 @@ void PictureView::SetPicture(PicturePtr picture) {
 
 void PictureView::paintEvent(QPaintEvent* /*event*/) {
   const auto* picture = AsQtPicture(picture_);
-  if (!picture) return;
+  if (!picture)
+    return;
   QPainter painter(this);
   painter.drawImage(QPoint(0, 0), picture->image());
 }
@@ -45,7 +63,8 @@ void ImageView::SetPicture(PicturePtr picture) {
 
 void ImageView::paintEvent(QPaintEvent* /*event*/) {
   const auto* picture = AsQtPicture(picture_);
-  if (!picture) return;
+  if (!picture)
+    return;
   QPainter painter(this);
   if (stretch_) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -61,11 +80,12 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {
-  const bool click = pressed_ && event->button() == Qt::LeftButton &&
-                     rect().contains(event->position().toPoint());
+  const bool click =
+      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   pressed_ = false;
   event->accept();
-  if (click && Clicked) Clicked();
+  if (click && Clicked)
+    Clicked();
 }
 
 void FolderDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

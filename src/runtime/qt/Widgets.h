@@ -3,6 +3,7 @@
 // like the classic one, a picture box, an image control, and the folder
 // list's indentation.
 
+#include <QGroupBox>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QWidget>
@@ -11,6 +12,17 @@
 #include "runtime/Runtime.h"
 
 namespace tavro {
+
+// A frame drawn the classic way: an etched line round it, broken by its
+// caption at the top left, and inside only its back colour (the toolkit's
+// own frame tints its inside, so a white frame would not be white).
+class FrameBox final : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
 
 // A push button whose caption wraps onto more lines when it does not fit
 // ("Play Game" on a 49-pixel-wide button).

@@ -1,0 +1,513 @@
+#include "runtime/qt/Form1Window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTimer>
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "runtime/EventDispatch.h"
+#include "runtime/qt/QtServices.h"
+#include "runtime/qt/Widgets.h"
+
+namespace tavro {
+
+namespace {
+
+// Logical pixels: Qt's own high-DPI scaling turns them into device pixels.
+constexpr int kLogicalDpi = 96;
+constexpr int kPathRole = Qt::UserRole + 2;
+constexpr qreal kDesignPointSize = 8.25;
+
+int Px(int twips) {
+  return TwipsToPixels(twips, kLogicalDpi);
+}
+
+QString Q(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Utf8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+// A colour as the classic runtime stores it: a Windows system colour taken
+// from the system's palette, so it follows the colour scheme, or a fixed
+// 0x00BBGGRR.
+QColor ToQColor(std::uint32_t value) {
+  if (!color::IsSystem(value)) {
+    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+                  static_cast<int>((value >> 16) & 0xFF));
+  }
+  const QPalette system = QApplication::palette();
+  switch (color::SystemIndex(value)) {
+    case 5:  // COLOR_WINDOW
+      return system.color(QPalette::Base);
+    case 8:  // COLOR_WINDOWTEXT
+      return system.color(QPalette::Text);
+    case 13:  // COLOR_HIGHLIGHT
+      return system.color(QPalette::Highlight);
+    case 14:  // COLOR_HIGHLIGHTTEXT
+      return system.color(QPalette::HighlightedText);
+    case 17:  // COLOR_GRAYTEXT
+      return system.color(QPalette::Disabled, QPalette::Text);
+    case 18:  // COLOR_BTNTEXT
+      return system.color(QPalette::ButtonText);
+    case 15:  // COLOR_BTNFACE
+    default:
+      return system.color(QPalette::Button);
+  }
+}
+
+void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, color);
+  widget->setPalette(palette);
+}
+
+void FillFolders(QListWidget* list, const DirListBox& dir) {
+  const QSignalBlocker block(list);
+  list->clear();
+  const QIcon open = list->style()->standardIcon(QStyle::SP_DirOpenIcon);
+  const QIcon closed = list->style()->standardIcon(QStyle::SP_DirClosedIcon);
+  const auto& entries = dir.List();
+  for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
+    const auto& entry = entries[static_cast<size_t>(i)];
+    // The folder shown and its ancestors are open; its subfolders closed.
+    auto* item = new QListWidgetItem(i <= dir.ListIndex() ? open : closed, Q(entry.name));
+    item->setData(FolderDelegate::kDepthRole, entry.depth);
+    item->setData(kPathRole, Q(entry.path));
+    item->setToolTip(Q(entry.path));
+    list->addItem(item);
+  }
+  list->setCurrentRow(dir.ListIndex());
+  if (auto* current = list->currentItem())
+    list->scrollToItem(current);
+}
+
+void FillFiles(QListWidget* list, const FileListBox& files) {
+  const QSignalBlocker block(list);
+  list->clear();
+  for (const auto& name : files.List())
+    list->addItem(Q(name));
+  list->setCurrentRow(files.ListIndex());
+}
+
+void FillDrives(QComboBox* combo, const DriveListBox& drives) {
+  const QSignalBlocker block(combo);
+  combo->clear();
+  const QIcon icon = combo->style()->standardIcon(QStyle::SP_DriveHDIcon);
+  for (const auto& drive : drives.List())
+    combo->addItem(icon, Q(drive));
+  combo->setCurrentIndex(drives.ListIndex());
+}
+
+}  // namespace
+
+Form1Window::Form1Window(Form1& form, Services& services)
+    : QWidget(nullptr), form_(form), services_(services) {
+  const auto& design = form_.Design();
+  setObjectName(QString::fromLatin1(design.name));
+  setWindowTitle(Q(design.caption));
+  // A fixed border: the layout never changes with the window's size.
+  setFixedSize(Px(design.client_width), Px(design.client_height));
+  // The boxes were sized for the classic 8.25-point sans serif; a larger or
+  // wider desktop font cuts the captions off, so the window prefers a face
+  // of that width when one is installed. Controls inherit this font.
+  QFont small = font();
+  small.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                     QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed"),
+                     small.family()});
+  if (small.pointSizeF() > kDesignPointSize)
+    small.setPointSizeF(kDesignPointSize);
+  setFont(small);
+  if (const auto* icon = AsQtPicture(form_.Icon())) {
+    setWindowIcon(icon->icon().isNull() ? QIcon(QPixmap::fromImage(icon->image())) : icon->icon());
+  }
+
+  // Containers come before what they hold, so each parent exists already.
+  for (auto* control : form_.Controls()) {
+    const std::string container = control->Design().container;
+    QWidget* parent = this;
+    if (container != kFormName) {
+      auto* holder = form_.Find(container);
+      parent = holder ? qobject_cast<QWidget*>(ObjectOf(*holder)) : nullptr;
+      if (!parent)
+        parent = this;
+    }
+    QObject* object = Build(*control, parent);
+    object->setObjectName(Q(control->Id()));
+    objects_[control] = object;
+    controls_[object] = control;
+    FollowAll(*control);
+    control->PropertyChanged = [this, control](Property p) { Follow(*control, p); };
+  }
+  SetTabOrder();
+}
+
+Form1Window::~Form1Window() {
+  // The form may outlive its view; leave no hook pointing at freed widgets.
+  for (auto* control : form_.Controls())
+    control->PropertyChanged = nullptr;
+}
+
+QObject* Form1Window::ObjectOf(const Control& control) const {
+  const auto found = objects_.find(&control);
+  return found == objects_.end() ? nullptr : found->second;
+}
+
+QObject* Form1Window::Build(Control& control, QWidget* parent) {
+  if (control.Kind() == ControlKind::kTimer)
+    return BuildTimer(static_cast<Timer&>(control));
+  QWidget* widget = BuildWidget(control, parent);
+  const auto& d = control.Design();
+  widget->setGeometry(Px(d.left), Px(d.top), Px(d.width), Px(d.height));
+  widget->setVisible(d.visible);
+  return widget;
+}
+
+QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
+  switch (control.Kind()) {
+    case ControlKind::kFrame: {
+      auto* box = new FrameBox(parent);
+      box->setFocusPolicy(Qt::NoFocus);
+      return box;
+    }
+    case ControlKind::kLabel: {
+      auto* label = new QLabel(parent);
+      label->setFocusPolicy(Qt::NoFocus);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      // The legend lines of Frame17 overlap by a few pixels; stacked with
+      // the earlier line on top, no line's background covers the text of
+      // the line above it.
+      label->lower();
+      return label;
+    }
+    case ControlKind::kCommandButton: {
+      auto& model = static_cast<CommandButton&>(control);
+      auto* button = new CaptionButton(parent);
+      button->setAutoDefault(false);
+      button->setMouseTracking(true);
+      button->installEventFilter(this);
+      connect(button, &QPushButton::clicked, this, [this, &model] { Run(model.Click); });
+      return button;
+    }
+    case ControlKind::kOptionButton: {
+      auto& model = static_cast<OptionButton&>(control);
+      // The model keeps each group exclusive; Qt's own exclusivity would
+      // decide on its own, so the widget only mirrors the model. Its caption
+      // lies beyond its width and never shows; the label beside it names it.
+      auto* button = new QRadioButton(parent);
+      button->setAutoExclusive(false);
+      button->setAccessibleName(Q(AccessibleName(model.Design())));
+      connect(button, &QRadioButton::clicked, this, [this, &model, button] {
+        Run([&model] { model.Select(); });
+        const QSignalBlocker block(button);
+        button->setChecked(model.Selected());
+      });
+      return button;
+    }
+    case ControlKind::kPictureBox: {
+      auto* view = new PictureView(parent);
+      view->setFocusPolicy(Qt::NoFocus);
+      return view;
+    }
+    case ControlKind::kImage: {
+      auto& model = static_cast<Image&>(control);
+      auto* view = new ImageView(parent, model.Stretch());
+      view->setFocusPolicy(Qt::NoFocus);
+      view->setMouseTracking(true);
+      view->installEventFilter(this);
+      view->Clicked = [this, &model] { Run(model.Click); };
+      return view;
+    }
+    case ControlKind::kTextBox: {
+      // Only carries its text; it is never shown and never takes the focus.
+      auto* edit = new QPlainTextEdit(parent);
+      edit->setFocusPolicy(Qt::NoFocus);
+      edit->setReadOnly(true);
+      return edit;
+    }
+    case ControlKind::kFileListBox: {
+      auto& model = static_cast<FileListBox&>(control);
+      auto* list = new QListWidget(parent);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+      connect(list, &QListWidget::currentRowChanged, this, [this, &model, list](int row) {
+        Run([&model, row] { model.SetListIndex(row); });
+        const QSignalBlocker block(list);
+        list->setCurrentRow(model.ListIndex());
+      });
+      return list;
+    }
+    case ControlKind::kDirListBox: {
+      auto& model = static_cast<DirListBox&>(control);
+      auto* list = new QListWidget(parent);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+      list->setItemDelegate(new FolderDelegate(list));
+      // A click only moves the highlight; opening (double-click or Enter)
+      // shows the folder.
+      connect(list, &QListWidget::itemActivated, this, [this, &model, list](QListWidgetItem* item) {
+        const std::string path = Utf8(item->data(kPathRole).toString());
+        Run([&model, &path] { model.SetPath(path); });
+        const QSignalBlocker block(list);
+        list->setCurrentRow(model.ListIndex());
+      });
+      return list;
+    }
+    case ControlKind::kDriveListBox: {
+      auto& model = static_cast<DriveListBox&>(control);
+      auto* combo = new QComboBox(parent);
+      connect(combo, &QComboBox::activated, this, [this, &model, combo](int index) {
+        const std::string drive = Utf8(combo->itemText(index));
+        Run([&model, &drive] { model.SetDrive(drive); });
+        const QSignalBlocker block(combo);
+        combo->setCurrentIndex(model.ListIndex());
+      });
+      return combo;
+    }
+    case ControlKind::kTimer:
+      break;
+  }
+  return new QWidget(parent);
+}
+
+QTimer* Form1Window::BuildTimer(Timer& timer) {
+  auto* qtimer = new QTimer(this);
+  qtimer->setInterval(timer.Interval());
+  connect(qtimer, &QTimer::timeout, this, [this, &timer] {
+    // A tick that shows a message box must not be entered again by the
+    // ticks that fall due while the box is open.
+    if (ticking_)
+      return;
+    ticking_ = true;
+    Run(timer.Tick);
+    ticking_ = false;
+  });
+  return qtimer;
+}
+
+void Form1Window::FollowAll(Control& control) {
+  static constexpr Property kAll[] = {
+      Property::kCaption, Property::kText,      Property::kValue,       Property::kPicture,
+      Property::kList,    Property::kPath,      Property::kListIndex,   Property::kDrive,
+      Property::kEnabled, Property::kBackColor, Property::kMousePointer};
+  for (auto p : kAll)
+    Follow(control, p);
+}
+
+void Form1Window::Follow(Control& control, Property property) {
+  QObject* object = ObjectOf(control);
+  if (!object)
+    return;
+  if (control.Kind() == ControlKind::kTimer) {
+    auto& timer = static_cast<Timer&>(control);
+    auto* qtimer = static_cast<QTimer*>(object);
+    if (property != Property::kEnabled)
+      return;
+    if (timer.Enabled() && timer.Interval() > 0) {
+      qtimer->start();
+    } else {
+      qtimer->stop();
+    }
+    return;
+  }
+  auto* widget = static_cast<QWidget*>(object);
+  switch (property) {
+    case Property::kBackColor:
+    case Property::kForeColor:
+      ApplyColors(control, widget);
+      return;
+    case Property::kMousePointer:
+    case Property::kMouseIcon:
+      ApplyPointer(control, widget);
+      return;
+    default:
+      break;
+  }
+  switch (control.Kind()) {
+    case ControlKind::kFrame:
+      if (property == Property::kCaption) {
+        static_cast<QGroupBox*>(widget)->setTitle(Q(static_cast<Frame&>(control).Caption()));
+      }
+      break;
+    case ControlKind::kLabel:
+      if (property == Property::kCaption) {
+        static_cast<QLabel*>(widget)->setText(Q(static_cast<Label&>(control).Caption()));
+      }
+      break;
+    case ControlKind::kCommandButton:
+      if (property == Property::kCaption) {
+        static_cast<QPushButton*>(widget)->setText(
+            Q(static_cast<CommandButton&>(control).Caption()));
+      }
+      break;
+    case ControlKind::kOptionButton:
+      if (property == Property::kValue) {
+        auto* button = static_cast<QRadioButton*>(widget);
+        const QSignalBlocker block(button);
+        button->setChecked(static_cast<OptionButton&>(control).Selected());
+      }
+      break;
+    case ControlKind::kPictureBox:
+      if (property == Property::kPicture) {
+        static_cast<PictureView*>(widget)->SetPicture(static_cast<PictureBox&>(control).Picture());
+      }
+      break;
+    case ControlKind::kImage:
+      if (property == Property::kPicture) {
+        static_cast<ImageView*>(widget)->SetPicture(static_cast<Image&>(control).Picture());
+      }
+      break;
+    case ControlKind::kTextBox:
+      if (property == Property::kText) {
+        static_cast<QPlainTextEdit*>(widget)->setPlainText(
+            Q(static_cast<TextBox&>(control).Text()));
+      }
+      break;
+    case ControlKind::kFileListBox: {
+      auto& files = static_cast<FileListBox&>(control);
+      auto* list = static_cast<QListWidget*>(widget);
+      if (property == Property::kList) {
+        FillFiles(list, files);
+      } else if (property == Property::kListIndex) {
+        const QSignalBlocker block(list);
+        list->setCurrentRow(files.ListIndex());
+      }
+      break;
+    }
+    case ControlKind::kDirListBox:
+      if (property == Property::kPath || property == Property::kList) {
+        FillFolders(static_cast<QListWidget*>(widget), static_cast<DirListBox&>(control));
+      }
+      break;
+    case ControlKind::kDriveListBox: {
+      auto& drives = static_cast<DriveListBox&>(control);
+      auto* combo = static_cast<QComboBox*>(widget);
+      if (property == Property::kList) {
+        FillDrives(combo, drives);
+      } else if (property == Property::kDrive) {
+        const QSignalBlocker block(combo);
+        combo->setCurrentIndex(drives.ListIndex());
+      }
+      break;
+    }
+    case ControlKind::kTimer:
+      break;
+  }
+}
+
+void Form1Window::ApplyColors(const Control& control, QWidget* widget) {
+  const QColor back = ToQColor(control.BackColor());
+  const QColor fore = ToQColor(control.ForeColor());
+  switch (control.Kind()) {
+    case ControlKind::kFrame:
+    case ControlKind::kOptionButton:
+    case ControlKind::kPictureBox:
+      // Each widget class fills from its own role (a radio button from
+      // Button, a frame from Window).
+      SetColor(widget, widget->backgroundRole(), back);
+      SetColor(widget, widget->foregroundRole(), fore);
+      widget->setAutoFillBackground(true);
+      break;
+    case ControlKind::kLabel:
+      // A label in its kind's own colour lets what lies under it show: the
+      // white frames, the window's picture under the contact lines. One
+      // given a colour of its own paints it.
+      SetColor(widget, widget->backgroundRole(), back);
+      SetColor(widget, widget->foregroundRole(), fore);
+      widget->setAutoFillBackground(control.BackColor() != color::kButtonFace);
+      break;
+    case ControlKind::kCommandButton:
+      SetColor(widget, QPalette::Button, back);
+      SetColor(widget, QPalette::ButtonText, fore);
+      break;
+    case ControlKind::kTextBox:
+    case ControlKind::kFileListBox:
+    case ControlKind::kDirListBox:
+    case ControlKind::kDriveListBox:
+      SetColor(widget, QPalette::Base, back);
+      SetColor(widget, QPalette::Text, fore);
+      break;
+    case ControlKind::kImage:
+    case ControlKind::kTimer:
+      break;
+  }
+}
+
+void Form1Window::ApplyPointer(const Control& control, QWidget* widget) {
+  const auto* icon = AsQtPicture(control.MouseIcon());
+  if (control.MousePointer() == kPointerCustom && icon) {
+    widget->setCursor(
+        QCursor(QPixmap::fromImage(icon->image()), icon->hotspot().x(), icon->hotspot().y()));
+  } else {
+    widget->unsetCursor();
+  }
+}
+
+void Form1Window::SetTabOrder() {
+  std::vector<std::pair<int, QWidget*>> order;
+  for (auto* control : form_.Controls()) {
+    auto* widget = qobject_cast<QWidget*>(ObjectOf(*control));
+    const int tab = control->Design().tab_index;
+    if (!widget || tab == kNoTabIndex || widget->focusPolicy() == Qt::NoFocus)
+      continue;
+    order.emplace_back(tab, widget);
+  }
+  std::sort(order.begin(), order.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (size_t i = 1; i < order.size(); ++i)
+    setTabOrder(order[i - 1].second, order[i].second);
+}
+
+void Form1Window::Run(const std::function<void()>& handler) {
+  if (!handler)
+    return;
+  // A copy: the handler may replace the event it was started from.
+  const std::function<void()> run = handler;
+  RunEvent(services_, run);
+}
+
+void Form1Window::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  painter.fillRect(rect(), ToQColor(color::kButtonFace));
+  // At its own size from the top-left corner; the rest is cut off.
+  if (const auto* picture = AsQtPicture(form_.Picture())) {
+    painter.drawImage(QPoint(0, 0), picture->image());
+  }
+}
+
+void Form1Window::closeEvent(QCloseEvent* event) {
+  std::int16_t cancel = 0;
+  Run([this, &cancel] { form_.Form_Unload(cancel); });
+  // The close is never refused; the timer goes with the window.
+  if (auto* timer = qobject_cast<QTimer*>(ObjectOf(form_.Timer1)))
+    timer->stop();
+  event->accept();
+}
+
+bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseMove) {
+    const auto found = controls_.find(watched);
+    if (found != controls_.end()) {
+      if (found->second->Kind() == ControlKind::kCommandButton) {
+        Run(static_cast<CommandButton*>(found->second)->MouseMove);
+      } else if (found->second->Kind() == ControlKind::kImage) {
+        Run(static_cast<Image*>(found->second)->MouseMove);
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tavro

@@ -1,0 +1,293 @@
+// The user's events through the view, and the view following the model:
+// colours, option groups, the hand pointer, errors, the folder and file lists.
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+
+#include "QtTestSupport.h"
+#include "runtime/FileSystem.h"
+#include "window/Module_FormCollor.h"
+
+namespace tavro::test {
+namespace {
+
+const char* const kWhiteIds[] = {"Frame1",     "Frame2",     "Frame8",     "Frame17",
+                                 "Option1(0)", "Option1(1)", "Option2(0)", "Option2(1)"};
+
+QColor PixelOf(QWidget* widget, QPoint p) {
+  return widget->grab().toImage().pixelColor(p);
+}
+
+// Where a widget shows its own back colour: beside the frame's children, or
+// the corner an option button's round mark leaves free.
+QPoint BackPoint(QWidget* widget) {
+  if (qobject_cast<QRadioButton*>(widget))
+    return {widget->width() - 1, 0};
+  return FreePoint(widget);
+}
+
+// A double click as the window system delivers it: press, release, then a
+// second press that comes with the double-click event.
+void DoubleClick(QAbstractItemView* view, QPoint at) {
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+class ViewBehaviourTest final : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<FormView> view_;
+
+  void Show() {
+    view_->window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view_->window));
+  }
+
+ private slots:
+  void init() { view_ = std::make_unique<FormView>(); }
+  void cleanup() { view_.reset(); }
+
+  void framesAndOptionButtonsTurnWhiteLabelsKeepTheSystemColour() {
+    // A colour scheme whose window colour is not white, so that white as a
+    // fixed colour and the system's window colour can be told apart.
+    const QPalette saved = QApplication::palette();
+    QPalette scheme = saved;
+    const QColor cream(250, 240, 200);
+    const QColor face(200, 200, 200);
+    scheme.setColor(QPalette::Base, cream);
+    scheme.setColor(QPalette::Button, face);
+    scheme.setColor(QPalette::Window, face);
+    QApplication::setPalette(scheme);
+    view_ = std::make_unique<FormView>();
+    Show();
+
+    for (const char* id : kWhiteIds) {
+      QWidget* w = view_->Widget(id);
+      const QPoint p = BackPoint(w);
+      QVERIFY2(p.x() >= 0, id);
+      QVERIFY2(Near(PixelOf(w, p), face, 8), id);
+    }
+    ApplyControlColors(view_->form);
+    for (const char* id : kWhiteIds) {
+      QWidget* w = view_->Widget(id);
+      QVERIFY2(PixelOf(w, BackPoint(w)) == QColor(Qt::white), id);
+    }
+    for (const char* id : {"Label5", "Label6", "Label7"}) {
+      QWidget* w = view_->Widget(id);
+      QVERIFY2(PixelOf(w, QPoint(w->width() - 2, w->height() / 2)) == cream, id);
+    }
+    // The labels of the white frames let the white show.
+    const QImage frame2 = view_->Widget("Frame2")->grab().toImage();
+    const QRect label3 = view_->Widget("Label3")->geometry();
+    int white = 0;
+    for (int y = label3.top(); y <= label3.bottom(); ++y) {
+      for (int x = label3.left(); x <= label3.right(); ++x) {
+        if (frame2.pixelColor(x, y) == QColor(Qt::white))
+          ++white;
+      }
+    }
+    QVERIFY2(white > label3.width() * label3.height() / 2, qPrintable(QString::number(white)));
+    QApplication::setPalette(saved);
+  }
+
+  void clickingAnOptionSelectsItWithinItsGroupOnly() {
+    Show();
+    auto* windowed = view_->Widget<QRadioButton>("Option1(0)");
+    auto* full = view_->Widget<QRadioButton>("Option1(1)");
+    auto* disc = view_->Widget<QRadioButton>("Option2(0)");
+    auto* rpx = view_->Widget<QRadioButton>("Option2(1)");
+    auto& form = view_->form;
+    int clicks = 0;
+    form.Option1[1].Click = [&clicks] { ++clicks; };
+
+    QTest::mouseClick(full, Qt::LeftButton, {}, full->rect().center());
+    QVERIFY(form.Option1[1].Selected());
+    QVERIFY(!form.Option1[0].Selected());
+    QVERIFY(form.Option2[0].Selected());
+    QVERIFY(full->isChecked() && !windowed->isChecked());
+    QVERIFY(disc->isChecked() && !rpx->isChecked());
+    QCOMPARE(clicks, 1);
+
+    // Clicking the selected button again leaves it selected and raises nothing.
+    QTest::mouseClick(full, Qt::LeftButton, {}, full->rect().center());
+    QVERIFY(form.Option1[1].Selected());
+    QVERIFY(full->isChecked());
+    QCOMPARE(clicks, 1);
+
+    // The space key selects too.
+    windowed->setFocus();
+    QTest::keyClick(windowed, Qt::Key_Space);
+    QVERIFY(form.Option1[0].Selected());
+    QVERIFY(windowed->isChecked() && !full->isChecked());
+
+    // The widgets follow the model.
+    form.Option2[1].Select();
+    QVERIFY(rpx->isChecked() && !disc->isChecked());
+    QVERIFY(windowed->isChecked());
+  }
+
+  void handPointerShowsFromTheFirstMove() {
+    Show();
+    for (const char* id : {"Command1", "Image12"}) {
+      QWidget* w = view_->Widget(id);
+      QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
+      QTest::mouseMove(w, QPoint(5, 5));
+      QTest::mouseMove(w, w->rect().center());
+      QTRY_COMPARE(w->cursor().shape(), Qt::BitmapCursor);
+      QCOMPARE(w->cursor().hotSpot(), QPoint(10, 1));
+      QCOMPARE(w->cursor().pixmap().size(), QSize(32, 32));
+      QCOMPARE(view_->form.Find(id)->MousePointer(), kPointerCustom);
+    }
+    // The rest of the window keeps the default pointer.
+    QCOMPARE(view_->Widget("Frame1")->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(view_->Widget("File1")->cursor().shape(), Qt::ArrowCursor);
+    // Back to the default when the model says so.
+    view_->form.Command1.SetMousePointer(kPointerDefault);
+    QCOMPARE(view_->Widget("Command1")->cursor().shape(), Qt::ArrowCursor);
+  }
+
+  void anErrorEscapingAHandlerIsShownAndTheProgramGoesOn() {
+    Show();
+    int runs = 0;
+    view_->form.Command1.Click = [&runs] {
+      ++runs;
+      throw RuntimeError(53, "File not found: game.wud");
+    };
+    auto* play = view_->Widget<QPushButton>("Command1");
+    MessageBoxWatcher watcher;
+    QTest::mouseClick(play, Qt::LeftButton, {}, play->rect().center());
+    QCOMPARE(runs, 1);
+    QCOMPARE(watcher.seen().size(), size_t{1});
+    QCOMPARE(watcher.seen()[0].title, QStringLiteral("Error"));
+    QCOMPARE(watcher.seen()[0].text, QStringLiteral("File not found: game.wud"));
+    QCOMPARE(watcher.seen()[0].buttons, 1);
+    QCOMPARE(watcher.seen()[0].owner, &view_->window);
+
+    // Still running: the next click runs the handler again.
+    view_->form.Command1.Click = [&runs] { ++runs; };
+    QTest::mouseClick(play, Qt::LeftButton, {}, play->rect().center());
+    QCOMPARE(runs, 2);
+    QCOMPARE(watcher.seen().size(), size_t{1});
+    QVERIFY(view_->window.isVisible());
+
+    // The donate image forwards its click the same way.
+    view_->form.Image12.Click = [&runs] { ++runs; };
+    QTest::mouseClick(view_->Widget("Image12"), Qt::LeftButton, {}, QPoint(45, 23));
+    QCOMPARE(runs, 3);
+  }
+
+  void folderAndFileListsShowTheFolderAndOpenEntries() {
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const std::string root = temp.path().toStdString();
+    QDir dir(temp.path());
+    for (const char* sub : {"alpha", "Beta", "gamma \xC3\xA9"})
+      QVERIFY(dir.mkdir(QString::fromUtf8(sub)));
+    QVERIFY(dir.mkpath(QStringLiteral("Beta/inner")));
+    for (const char* file : {"b.WUX", "a.wud", "notes.txt"}) {
+      std::ofstream(root + "/" + file) << "x";
+    }
+    Show();
+    auto& form = view_->form;
+    auto* folders = view_->Widget<QListWidget>("Dir1");
+    auto* files = view_->Widget<QListWidget>("File1");
+
+    form.Dir1.SetPath(root);
+    const auto& entries = form.Dir1.List();
+    QCOMPARE(folders->count(), static_cast<int>(entries.size()));
+    QCOMPARE(folders->currentRow(), form.Dir1.ListIndex());
+    QCOMPARE(folders->currentItem()->text(), QDir(temp.path()).dirName());
+    QCOMPARE(folders->item(0)->text(), QStringLiteral("/"));
+    const int n = folders->count();
+    QCOMPARE(folders->item(n - 3)->text(), QStringLiteral("alpha"));
+    QCOMPARE(folders->item(n - 2)->text(), QStringLiteral("Beta"));
+    QCOMPARE(folders->item(n - 1)->text(), QString::fromUtf8("gamma \xC3\xA9"));
+
+    form.File1.SetPath(root);
+    QCOMPARE(files->count(), 2);
+    QCOMPARE(files->item(0)->text(), QStringLiteral("a.wud"));
+    QCOMPARE(files->item(1)->text(), QStringLiteral("b.WUX"));
+
+    // Selecting a file tells the model.
+    int file_clicks = 0;
+    form.File1.Click = [&file_clicks] { ++file_clicks; };
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(files->item(1)).center());
+    QCOMPARE(form.File1.FileName(), std::string("b.WUX"));
+    QCOMPARE(file_clicks, 1);
+
+    // A single click only highlights; a double click opens.
+    int changes = 0;
+    form.Dir1.Change = [&changes] { ++changes; };
+    QListWidgetItem* beta = folders->item(n - 2);
+    folders->scrollToItem(beta);
+    const QPoint at = folders->visualItemRect(beta).center();
+    QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(form.Dir1.Path(), root);
+    DoubleClick(folders, at);
+    QCOMPARE(form.Dir1.Path(), root + "/Beta");
+    QCOMPARE(changes, 1);
+    QCOMPARE(folders->currentItem()->text(), QStringLiteral("Beta"));
+    QCOMPARE(folders->item(folders->count() - 1)->text(), QStringLiteral("inner"));
+
+    // Enter opens the highlighted entry: here the parent folder.
+    folders->setFocus();
+    folders->setCurrentRow(form.Dir1.ListIndex() - 1);
+    QTest::keyClick(folders, Qt::Key_Return);
+    QCOMPARE(form.Dir1.Path(), root);
+    QCOMPARE(changes, 2);
+
+    // A folder that cannot be opened any more is reported, and the list
+    // keeps showing the folder the model holds.
+    MessageBoxWatcher watcher;
+    QVERIFY(QDir(temp.path() + "/alpha").removeRecursively());
+    QListWidgetItem* alpha = folders->item(folders->count() - 3);
+    QCOMPARE(alpha->text(), QStringLiteral("alpha"));
+    folders->scrollToItem(alpha);
+    DoubleClick(folders, folders->visualItemRect(alpha).center());
+    QCOMPARE(form.Dir1.Path(), root);
+    QCOMPARE(watcher.seen().size(), size_t{1});
+    QCOMPARE(watcher.seen()[0].title, QStringLiteral("Error"));
+    QCOMPARE(folders->currentRow(), form.Dir1.ListIndex());
+  }
+
+  void driveListShowsTheDrivesAndTheSelectedOne() {
+    auto* combo = view_->Widget<QComboBox>("Drive1");
+    const auto& drives = view_->form.Drive1.List();
+    QCOMPARE(combo->count(), static_cast<int>(drives.size()));
+    for (int i = 0; i < combo->count(); ++i) {
+      QCOMPARE(combo->itemText(i).toStdString(), drives[static_cast<size_t>(i)]);
+    }
+    QCOMPARE(combo->currentText().toStdString(), view_->form.Drive1.Drive());
+    view_->form.Drive1.SetDrive("/");
+    QCOMPARE(combo->currentText(), QStringLiteral("/"));
+  }
+
+  void coverDisplayFollowsItsPicture() {
+    Show();
+    auto& form = view_->form;
+    QImage green(201, 113, QImage::Format_RGB32);
+    green.fill(QColor(10, 200, 30));
+    form.Picture1.SetPicture(std::make_shared<QtPicture>(green));
+    QCOMPARE(PixelOf(view_->Widget("Picture1"), QPoint(100, 56)), QColor(10, 200, 30));
+    // Back to the default cover: the picture object of Picture2.
+    form.Picture1.SetPicture(form.Picture2.Picture());
+    QVERIFY(PixelOf(view_->Widget("Picture1"), QPoint(100, 56)) != QColor(10, 200, 30));
+  }
+};
+
+}  // namespace
+
+int RunViewBehaviourTests(int argc, char** argv) {
+  ViewBehaviourTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace tavro::test
+
+#include "ViewBehaviourTest.moc"
