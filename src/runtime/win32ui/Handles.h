@@ -18,7 +18,8 @@ class UniqueHandle {
   UniqueHandle& operator=(const UniqueHandle&) = delete;
   UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
+    if (this != &other)
+      reset(other.release());
     return *this;
   }
 
@@ -26,7 +27,8 @@ class UniqueHandle {
   explicit operator bool() const { return handle_ != nullptr; }
   H release() { return std::exchange(handle_, nullptr); }
   void reset(H handle = nullptr) {
-    if (handle_ != nullptr) Free(handle_);
+    if (handle_ != nullptr)
+      Free(handle_);
     handle_ = handle;
   }
 
@@ -34,11 +36,21 @@ class UniqueHandle {
   H handle_ = nullptr;
 };
 
-inline void FreeGdiObject(HGDIOBJ object) { DeleteObject(object); }
-inline void FreeIcon(HICON icon) { DestroyIcon(icon); }
-inline void FreeCursor(HCURSOR cursor) { DestroyCursor(cursor); }
-inline void FreeWindow(HWND window) { DestroyWindow(window); }
-inline void FreeDc(HDC dc) { DeleteDC(dc); }
+inline void FreeGdiObject(HGDIOBJ object) {
+  DeleteObject(object);
+}
+inline void FreeIcon(HICON icon) {
+  DestroyIcon(icon);
+}
+inline void FreeCursor(HCURSOR cursor) {
+  DestroyCursor(cursor);
+}
+inline void FreeWindow(HWND window) {
+  DestroyWindow(window);
+}
+inline void FreeDc(HDC dc) {
+  DeleteDC(dc);
+}
 
 using UniqueBrush = UniqueHandle<HBRUSH, FreeGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, FreeGdiObject>;
@@ -66,7 +78,8 @@ class UniqueTimer {
  public:
   UniqueTimer() = default;
   UniqueTimer(HWND window, UINT_PTR id, UINT interval_ms) : window_(window), id_(id) {
-    if (SetTimer(window, id, interval_ms, nullptr) == 0) window_ = nullptr;
+    if (SetTimer(window, id, interval_ms, nullptr) == 0)
+      window_ = nullptr;
   }
   ~UniqueTimer() { reset(); }
   UniqueTimer(const UniqueTimer&) = delete;
@@ -83,7 +96,8 @@ class UniqueTimer {
   }
   explicit operator bool() const { return window_ != nullptr; }
   void reset() {
-    if (window_ != nullptr) KillTimer(window_, id_);
+    if (window_ != nullptr)
+      KillTimer(window_, id_);
     window_ = nullptr;
   }
 

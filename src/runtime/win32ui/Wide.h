@@ -9,7 +9,8 @@
 namespace tavro::win32ui {
 
 inline std::wstring Widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
+  if (utf8.empty())
+    return {};
   const int n = static_cast<int>(utf8.size());
   const int len = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, nullptr, 0);
   std::wstring out(static_cast<size_t>(len), L'\0');
@@ -18,7 +19,8 @@ inline std::wstring Widen(std::string_view utf8) {
 }
 
 inline std::string Narrow(std::wstring_view wide) {
-  if (wide.empty()) return {};
+  if (wide.empty())
+    return {};
   const int n = static_cast<int>(wide.size());
   const int len = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(len), '\0');
@@ -28,7 +30,8 @@ inline std::string Narrow(std::wstring_view wide) {
 
 inline std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 

@@ -1,0 +1,427 @@
+#include "runtime/win32ui/MainWindow.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "runtime/EventDispatch.h"
+#include "runtime/Layout.h"
+#include "runtime/win32ui/ControlRows.h"
+#include "runtime/win32ui/ResourceIds.h"
+#include "runtime/win32ui/Wide.h"
+#include "runtime/win32ui/Win32Picture.h"
+#include "runtime/win32ui/Win32UiServices.h"
+
+namespace tavro::win32ui {
+
+MainWindow::MainWindow(Form1& form, Win32UiServices& services, ViewOptions options)
+    : form_(form), services_(services), options_(options) {}
+
+MainWindow::~MainWindow() {
+  for (auto* control : form_.Controls())
+    control->PropertyChanged = nullptr;
+  // The common controls go with their parent.
+  for (auto& c : controls_)
+    c.common.release();
+  Destroy();
+}
+
+void MainWindow::Register() {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TAVRO_IDI_APP), IMAGE_ICON,
+                                            GetSystemMetrics(SM_CXICON),
+                                            GetSystemMetrics(SM_CYICON), LR_SHARED));
+  auto small = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TAVRO_IDI_APP), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  // No class brush: WM_ERASEBKGND paints the form's picture.
+  BaseWindow::Register(icon, small, nullptr, 0);
+}
+
+void MainWindow::Create() {
+  const auto& design = form_.Design();
+  const UINT system_dpi = GetDpiForSystem();
+  RECT frame{0, 0, TwipsToPixels(design.client_width, static_cast<int>(system_dpi)),
+             TwipsToPixels(design.client_height, static_cast<int>(system_dpi))};
+  AdjustWindowRectExForDpi(&frame, kStyle, FALSE, 0, system_dpi);
+  if (CreateAs(0, Widen(design.caption).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr) == nullptr) {
+    throw RuntimeError(0, "The main window cannot be created");
+  }
+  services_.AttachMainWindow(Window());
+
+  controls_.resize(Form1Controls().size());
+  for (auto* model : form_.Controls()) {
+    const int row = RowOfDesign(model->Design());
+    auto& control = controls_[static_cast<size_t>(row)];
+    control.model = model;
+    control.row = row;
+    control.container = ContainerRow(model->Design());
+  }
+  for (auto* model : form_.Controls()) {
+    CreateControl(controls_[static_cast<size_t>(RowOfDesign(model->Design()))]);
+  }
+  ArrangeZOrder();
+  ApplyDpi(GetDpiForWindow(Window()), nullptr);
+  for (auto& control : controls_)
+    SyncAll(control);
+  InstallHooks();
+}
+
+HWND MainWindow::CreateCommon(NativeControl& control, const wchar_t* class_name, DWORD style,
+                              DWORD ex_style) {
+  control.common.reset(
+      CreateWindowExW(ex_style, class_name, L"", style, 0, 0, 0, 0, Window(),
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + control.row)),
+                      GetModuleHandleW(nullptr), nullptr));
+  return control.common.get();
+}
+
+void MainWindow::CreateControl(NativeControl& control) {
+  const ControlDesign& design = control.model->Design();
+  const int id = kFirstControlId + control.row;
+  // Every control sits directly on the main window (a group box passes no
+  // notifications on), clipped against its siblings so a frame never paints
+  // over what it holds.
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (design.visible ? WS_VISIBLE : 0);
+  if (TakesFocus(design.kind))
+    style |= WS_TABSTOP;
+  switch (design.kind) {
+    case ControlKind::kTimer:
+      return;
+    case ControlKind::kFrame:
+      control.frame = std::make_unique<FrameWindow>();
+      control.window = control.frame->Create(Window(), id, L"", style);
+      break;
+    case ControlKind::kPictureBox:
+    case ControlKind::kImage:
+      control.picture = std::make_unique<PictureWindow>();
+      control.window = control.picture->Create(Window(), id, style);
+      break;
+    case ControlKind::kTextBox:
+      // Only carries the page text; never shown, never focused.
+      control.window =
+          CreateCommon(control, L"EDIT", style | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL);
+      break;
+    case ControlKind::kLabel:
+      // Every label is one line high: a wrapped second line would only hide
+      // the end of the first.
+      control.window = CreateCommon(control, L"STATIC", style | SS_LEFTNOWORDWRAP | SS_NOPREFIX);
+      break;
+    case ControlKind::kCommandButton:
+      control.window = CreateCommon(control, L"BUTTON", style | BS_PUSHBUTTON | BS_MULTILINE);
+      SetWindowSubclass(control.window, &MainWindow::ButtonSubclass, 1,
+                        reinterpret_cast<DWORD_PTR>(this));
+      break;
+    case ControlKind::kOptionButton:
+      // Not an auto radio button: OptionButton::Select decides, and the check
+      // mark follows the model's Value.
+      control.window = CreateCommon(control, L"BUTTON", style | BS_RADIOBUTTON);
+      // The button is only as wide as its mark, so its own caption never
+      // shows; its window text is what a screen reader announces, so it holds
+      // the text of the label beside it ("Windowed", "*.rpx").
+      SetWindowTextW(control.window, Widen(AccessibleName(design)).c_str());
+      break;
+    case ControlKind::kFileListBox:
+    case ControlKind::kDirListBox:
+      control.window = CreateCommon(
+          control, L"LISTBOX", style | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL,
+          WS_EX_CLIENTEDGE);
+      break;
+    case ControlKind::kDriveListBox:
+      control.window = CreateCommon(control, L"COMBOBOX", style | CBS_DROPDOWNLIST | WS_VSCROLL);
+      break;
+  }
+  if (control.window == nullptr) {
+    throw RuntimeError(0, "The control " + design.Id() + " cannot be created");
+  }
+  SetPropW(control.window, kControlIdProperty,
+           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(control.row + 1)));
+
+  if (control.picture && design.kind == ControlKind::kImage) {
+    auto* image = static_cast<Image*>(control.model);
+    control.picture->MouseMove = [this, image] {
+      if (image->MouseMove)
+        RunEvent(services_, image->MouseMove);
+    };
+    control.picture->Click = [this, image] {
+      if (image->Click)
+        RunEvent(services_, image->Click);
+    };
+  }
+}
+
+void MainWindow::Show(int command) {
+  ShowWindow(Window(), command);
+  UpdateWindow(Window());
+  started_ = true;
+  for (auto& c : controls_)
+    ArmTimer(c);
+  if (HWND first = GetNextDlgTabItem(Window(), nullptr, FALSE))
+    SetFocus(first);
+}
+
+bool MainWindow::PreTranslate(MSG& msg) {
+  return Window() != nullptr && IsDialogMessageW(Window(), &msg);
+}
+
+int MainWindow::RunMessageLoop() {
+  MSG msg{};
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (PreTranslate(msg))
+      continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+HWND MainWindow::ControlWindow(std::string_view id) const {
+  for (const auto& c : controls_) {
+    if (c.model != nullptr && c.model->Id() == id)
+      return c.window;
+  }
+  return nullptr;
+}
+
+UINT MainWindow::Dpi() const {
+  return GetDpiForWindow(Window());
+}
+
+MainWindow::NativeControl* MainWindow::Find(HWND window) {
+  if (window == nullptr)
+    return nullptr;
+  const int row = GetDlgCtrlID(window) - kFirstControlId;
+  if (row < 0 || row >= static_cast<int>(controls_.size()))
+    return nullptr;
+  auto& c = controls_[static_cast<size_t>(row)];
+  return c.window == window ? &c : nullptr;
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      PaintBackground(reinterpret_cast<HDC>(wparam));
+      return 1;
+    case WM_PAINT: {
+      PaintScope paint(Window());
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLOREDIT:
+      return OnCtlColor(message, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_SETCURSOR:
+      return OnSetCursor(reinterpret_cast<HWND>(wparam), LOWORD(lparam));
+    case WM_TIMER:
+      OnTimer(wparam);
+      return 0;
+    case WM_ACTIVATE:
+      // Give the focus back to the control that had it when the window was
+      // left, as a dialog does.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        saved_focus_ = GetFocus();
+      } else if (saved_focus_ != nullptr && IsChild(Window(), saved_focus_)) {
+        SetFocus(saved_focus_);
+        return 0;
+      }
+      return Default(message, wparam, lparam);
+    case WM_DPICHANGED:
+      ApplyDpi(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
+      return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    default:
+      return Default(message, wparam, lparam);
+  }
+}
+
+void MainWindow::PaintBackground(HDC dc) {
+  RECT client{};
+  GetClientRect(Window(), &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  // The picture at its own size from the top-left corner; beyond the client
+  // area it is cut off.
+  if (const auto* picture = dynamic_cast<const Win32Picture*>(form_.Picture().get())) {
+    picture->Draw(dc, RECT{0, 0, picture->Width(), picture->Height()});
+  }
+}
+
+void MainWindow::OnCommand(int id, int code, HWND from) {
+  if (id == IDOK) {
+    // Enter on the folder list opens the entry, as a double click does.
+    if (NativeControl* c = Find(GetFocus()); c && c->model->Kind() == ControlKind::kDirListBox) {
+      OpenFolderEntry(*c);
+    }
+    return;
+  }
+  if (id == IDCANCEL)
+    return;  // Esc is a hotkey of the running game, never a close
+  NativeControl* c = Find(from);
+  if (c == nullptr)
+    return;
+  switch (c->model->Kind()) {
+    case ControlKind::kCommandButton:
+      if (code == BN_CLICKED) {
+        auto* button = static_cast<CommandButton*>(c->model);
+        if (button->Click)
+          RunEvent(services_, button->Click);
+      }
+      break;
+    case ControlKind::kOptionButton:
+      if (code == BN_CLICKED) {
+        auto* option = static_cast<OptionButton*>(c->model);
+        RunEvent(services_, [option] { option->Select(); });
+        Sync(*c, Property::kValue);
+      }
+      break;
+    case ControlKind::kFileListBox:
+      if (code == LBN_SELCHANGE) {
+        auto* files = static_cast<FileListBox*>(c->model);
+        const int index = static_cast<int>(SendMessageW(c->window, LB_GETCURSEL, 0, 0));
+        RunEvent(services_, [files, index] { files->SetListIndex(index); });
+        SyncList(*c);
+      }
+      break;
+    case ControlKind::kDirListBox:
+      if (code == LBN_DBLCLK)
+        OpenFolderEntry(*c);
+      break;
+    case ControlKind::kDriveListBox:
+      if (code == CBN_SELCHANGE) {
+        auto* drives = static_cast<DriveListBox*>(c->model);
+        const int index = static_cast<int>(SendMessageW(c->window, CB_GETCURSEL, 0, 0));
+        if (index >= 0 && index < static_cast<int>(drives->List().size())) {
+          const std::string drive = drives->List()[static_cast<size_t>(index)];
+          RunEvent(services_, [drives, drive] { drives->SetDrive(drive); });
+        }
+        // A drive that cannot be shown leaves the list on the drive it had.
+        SyncList(*c);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT MainWindow::OnCtlColor(UINT message, HDC dc, HWND child) {
+  const NativeControl* c = Find(child);
+  if (c == nullptr)
+    return Default(message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child));
+  const Control& model = *c->model;
+  SetTextColor(dc, color::IsSystem(model.ForeColor())
+                       ? GetSysColor(color::SystemIndex(model.ForeColor()))
+                       : static_cast<COLORREF>(model.ForeColor() & 0xFFFFFF));
+  const std::uint32_t back = model.BackColor();
+  SetBkColor(dc, color::IsSystem(back) ? GetSysColor(color::SystemIndex(back))
+                                       : static_cast<COLORREF>(back & 0xFFFFFF));
+  const ControlKind kind = model.Kind();
+  if (kind == ControlKind::kFileListBox || kind == ControlKind::kDirListBox ||
+      kind == ControlKind::kDriveListBox || kind == ControlKind::kTextBox) {
+    return reinterpret_cast<LRESULT>(BrushFor(back));
+  }
+  SetBkMode(dc, TRANSPARENT);
+  // A label left in the face colour shows what lies behind it: the white of
+  // its frame, or the form's picture; a label given a colour of its own
+  // (the hotkey legend) keeps it.
+  if (kind == ControlKind::kLabel && back == color::kButtonFace) {
+    if (c->container >= 0) {
+      return reinterpret_cast<LRESULT>(
+          BrushFor(controls_[static_cast<size_t>(c->container)].model->BackColor()));
+    }
+    return reinterpret_cast<LRESULT>(FormPictureBrush(dc, *c));
+  }
+  return reinterpret_cast<LRESULT>(BrushFor(back));
+}
+
+HBRUSH MainWindow::BrushFor(std::uint32_t color) {
+  if (color::IsSystem(color))
+    return GetSysColorBrush(color::SystemIndex(color));
+  auto& brush = brushes_[color];
+  if (!brush)
+    brush.reset(CreateSolidBrush(static_cast<COLORREF>(color & 0xFFFFFF)));
+  return brush.get();
+}
+
+HBRUSH MainWindow::FormPictureBrush(HDC dc, const NativeControl& control) {
+  const auto* picture = dynamic_cast<const Win32Picture*>(form_.Picture().get());
+  if (picture == nullptr || picture->Bitmap() == nullptr ||
+      control.origin.x + 1 > picture->Width() || control.origin.y + 1 > picture->Height()) {
+    return BrushFor(color::kButtonFace);
+  }
+  if (!form_picture_brush_)
+    form_picture_brush_.reset(CreatePatternBrush(picture->Bitmap()));
+  // Line the pattern up with the picture as the form draws it.
+  const int x = (picture->Width() - control.origin.x % picture->Width()) % picture->Width();
+  const int y = (picture->Height() - control.origin.y % picture->Height()) % picture->Height();
+  SetBrushOrgEx(dc, x, y, nullptr);
+  return form_picture_brush_.get();
+}
+
+BOOL MainWindow::OnSetCursor(HWND target, int hit_test) {
+  if (target == Window()) {
+    return static_cast<BOOL>(
+        Default(WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit_test, 0)));
+  }
+  if (hit_test == HTCLIENT) {
+    if (const NativeControl* c = Find(target); c && ApplyCustomCursor(*c))
+      return TRUE;
+  }
+  return FALSE;  // the child's own cursor
+}
+
+void MainWindow::OnTimer(UINT_PTR id) {
+  const auto row = static_cast<int>(id) - kFirstControlId;
+  if (row < 0 || row >= static_cast<int>(controls_.size()))
+    return;
+  NativeControl* c = &controls_[static_cast<size_t>(row)];
+  if (c->model->Kind() != ControlKind::kTimer)
+    return;
+  auto* timer = static_cast<Timer*>(c->model);
+  // A tick that shows a message box must not be entered again by the ticks
+  // that arrive while the box is open.
+  if (!timer->Tick || in_tick_)
+    return;
+  in_tick_ = true;
+  RunEvent(services_, timer->Tick);
+  in_tick_ = false;
+}
+
+void MainWindow::OnClose() {
+  std::int16_t cancel = 0;
+  RunEvent(services_, [this, &cancel] { form_.Form_Unload(cancel); });
+  // The close is never refused, whatever the cancel flag says.
+  DestroyWindow(Window());
+}
+
+void MainWindow::OnDestroy() {
+  started_ = false;
+  for (auto& c : controls_) {
+    c.timer.reset();
+    if (c.window != nullptr)
+      RemovePropW(c.window, kControlIdProperty);
+    c.common.release();  // destroyed with this window, right after
+  }
+  if (options_.quit_on_destroy)
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK MainWindow::ButtonSubclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                            UINT_PTR id, DWORD_PTR self) {
+  if (message == WM_MOUSEMOVE) {
+    reinterpret_cast<MainWindow*>(self)->FireMouseMove(window);
+  } else if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(window, &MainWindow::ButtonSubclass, id);
+  }
+  return DefSubclassProc(window, message, wparam, lparam);
+}
+
+}  // namespace tavro::win32ui

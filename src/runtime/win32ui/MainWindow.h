@@ -1,0 +1,124 @@
+#pragma once
+// The Win32 view of Form1: one native child window per control, placed from
+// the design-time table at the window's DPI, following every property change
+// of the models at once and forwarding the user's events through RunEvent.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "runtime/controls/Control.h"
+#include "runtime/win32ui/BaseWindow.h"
+#include "runtime/win32ui/ChildWindows.h"
+#include "runtime/win32ui/Handles.h"
+#include "window/Form1.h"
+
+namespace tavro::win32ui {
+
+class Win32UiServices;
+
+// Each control's window has the control ID kFirstControlId + its row in
+// Form1Controls(), and the window property kControlIdProperty holding row + 1.
+inline constexpr int kFirstControlId = 1000;
+inline constexpr const wchar_t* kControlIdProperty = L"TavroControlId";
+
+struct ViewOptions {
+  // The program ends its message loop with the window; a test that makes
+  // several windows in one thread does not want WM_QUIT.
+  bool quit_on_destroy = true;
+};
+
+class MainWindow final : public BaseWindow<MainWindow> {
+ public:
+  static constexpr const wchar_t* kClassName = L"TavroFrontEndWindow";
+  static constexpr DWORD kStyle =
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+  MainWindow(Form1& form, Win32UiServices& services, ViewOptions options = {});
+  ~MainWindow();
+
+  static void Register();
+
+  // Makes the window, still hidden, with every control built from the
+  // models' current state and the property hooks installed.
+  void Create();
+  // Shows the window and starts the timers.
+  void Show(int command);
+  // Dialog keys (Tab, arrows, Enter on a list); true when msg was handled.
+  bool PreTranslate(MSG& msg);
+  int RunMessageLoop();
+
+  // The window of a control by its Id ("Option2(1)"); nullptr for a timer.
+  HWND ControlWindow(std::string_view id) const;
+  UINT Dpi() const;
+
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
+ private:
+  struct NativeControl {
+    Control* model = nullptr;
+    int row = -1;
+    int container = -1;  // row of the frame that holds it, -1 for the form
+    HWND window = nullptr;
+    UniqueWindow common;  // a common control (button, static, list, ...)
+    std::unique_ptr<FrameWindow> frame;
+    std::unique_ptr<PictureWindow> picture;
+    UniqueTimer timer;
+    POINT origin{};  // top-left in the main window's client area
+    RECT visible{};  // the part its containers leave visible, same coordinates
+  };
+
+  // Building (MainWindow.cpp).
+  void CreateControl(NativeControl& control);
+  HWND CreateCommon(NativeControl& control, const wchar_t* class_name, DWORD style,
+                    DWORD ex_style = 0);
+  void ArrangeZOrder();
+  void ApplyDpi(UINT dpi, const RECT* suggested);
+  void Layout(UINT dpi);
+  void FitComboHeight(HWND combo, int height);
+
+  // Messages (MainWindow.cpp).
+  void OnCommand(int id, int code, HWND from);
+  LRESULT OnCtlColor(UINT message, HDC dc, HWND child);
+  BOOL OnSetCursor(HWND target, int hit_test);
+  void OnTimer(UINT_PTR id);
+  void OnClose();
+  void OnDestroy();
+  void PaintBackground(HDC dc);
+  static LRESULT CALLBACK ButtonSubclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                         UINT_PTR id, DWORD_PTR self);
+
+  // Following the models (MainWindowSync.cpp).
+  void InstallHooks();
+  void SyncAll(NativeControl& control);
+  void Sync(NativeControl& control, Property property);
+  void SyncList(NativeControl& control);
+  void ArmTimer(NativeControl& control);
+  void RefreshCursor(const NativeControl& control);
+  bool ApplyCustomCursor(const NativeControl& control);
+  void OpenFolderEntry(NativeControl& control);
+  void FireMouseMove(HWND window);
+
+  NativeControl* Find(HWND window);
+  HBRUSH BrushFor(std::uint32_t color);
+  HBRUSH FormPictureBrush(HDC dc, const NativeControl& control);
+
+  Form1& form_;
+  Win32UiServices& services_;
+  ViewOptions options_;
+  std::vector<NativeControl> controls_;  // by row
+  UniqueFont font_;
+  std::map<std::uint32_t, UniqueBrush> brushes_;
+  UniqueBrush form_picture_brush_;
+  std::vector<std::pair<PicturePtr, UniqueCursor>> cursors_;
+  HWND saved_focus_ = nullptr;
+  bool started_ = false;
+  bool in_tick_ = false;
+};
+
+}  // namespace tavro::win32ui

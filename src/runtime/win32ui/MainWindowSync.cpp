@@ -1,0 +1,234 @@
+// The view following the models: every property change reaches the native
+// control at once, so what a modal message box covers is already current.
+
+#include "runtime/win32ui/MainWindow.h"
+
+#include <commctrl.h>
+
+#include "runtime/EventDispatch.h"
+#include "runtime/win32ui/Wide.h"
+#include "runtime/win32ui/Win32Picture.h"
+#include "runtime/win32ui/Win32UiServices.h"
+
+namespace tavro::win32ui {
+
+namespace {
+
+// The hand pointer's hot spot: the tip of the index finger.
+constexpr POINT kHandHotspot{10, 1};
+
+void SetListBox(HWND list, const std::vector<std::wstring>& items, int selected) {
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  for (const auto& item : items) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  }
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+}
+
+}  // namespace
+
+void MainWindow::InstallHooks() {
+  for (auto& c : controls_) {
+    if (c.model == nullptr)
+      continue;
+    NativeControl* control = &c;
+    c.model->PropertyChanged = [this, control](Property property) {
+      if (Window() != nullptr)
+        Sync(*control, property);
+    };
+  }
+}
+
+void MainWindow::SyncAll(NativeControl& control) {
+  switch (control.model->Kind()) {
+    case ControlKind::kFrame:
+    case ControlKind::kLabel:
+    case ControlKind::kCommandButton:
+      Sync(control, Property::kCaption);
+      break;
+    case ControlKind::kTextBox:
+      Sync(control, Property::kText);
+      break;
+    case ControlKind::kOptionButton:
+      Sync(control, Property::kValue);
+      break;
+    case ControlKind::kPictureBox:
+    case ControlKind::kImage:
+      Sync(control, Property::kPicture);
+      break;
+    case ControlKind::kFileListBox:
+    case ControlKind::kDirListBox:
+    case ControlKind::kDriveListBox:
+      SyncList(control);
+      break;
+    case ControlKind::kTimer:
+      ArmTimer(control);
+      break;
+  }
+}
+
+void MainWindow::Sync(NativeControl& control, Property property) {
+  Control& model = *control.model;
+  switch (property) {
+    case Property::kCaption:
+      // An option button's window text is its accessible name (see
+      // CreateControl); its caption never shows.
+      if (control.window != nullptr && model.Kind() != ControlKind::kOptionButton) {
+        SetWindowTextW(control.window,
+                       Widen(static_cast<CaptionControl&>(model).Caption()).c_str());
+      }
+      break;
+    case Property::kText:
+      if (control.window != nullptr) {
+        SetWindowTextW(control.window, Widen(static_cast<TextBox&>(model).Text()).c_str());
+      }
+      break;
+    case Property::kValue:
+      if (model.Kind() == ControlKind::kOptionButton) {
+        SendMessageW(control.window, BM_SETCHECK,
+                     static_cast<OptionButton&>(model).Selected() ? BST_CHECKED : BST_UNCHECKED, 0);
+      }
+      break;
+    case Property::kBackColor:
+    case Property::kForeColor:
+      // A frame's colour shows behind the labels it holds: repaint them all.
+      RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      break;
+    case Property::kPicture:
+      if (control.picture) {
+        if (model.Kind() == ControlKind::kImage) {
+          auto& image = static_cast<Image&>(model);
+          control.picture->SetPicture(image.Picture(), image.Stretch());
+        } else {
+          control.picture->SetPicture(static_cast<PictureBox&>(model).Picture(), false);
+        }
+      }
+      break;
+    case Property::kMousePointer:
+    case Property::kMouseIcon:
+      RefreshCursor(control);
+      break;
+    case Property::kPath:
+    case Property::kPattern:
+    case Property::kList:
+    case Property::kListIndex:
+    case Property::kDrive:
+      SyncList(control);
+      break;
+    case Property::kEnabled:
+      ArmTimer(control);
+      break;
+  }
+}
+
+void MainWindow::SyncList(NativeControl& control) {
+  if (control.window == nullptr)
+    return;
+  switch (control.model->Kind()) {
+    case ControlKind::kFileListBox: {
+      const auto& files = static_cast<FileListBox&>(*control.model);
+      std::vector<std::wstring> items;
+      for (const auto& name : files.List())
+        items.push_back(Widen(name));
+      SetListBox(control.window, items, files.ListIndex());
+      break;
+    }
+    case ControlKind::kDirListBox: {
+      const auto& dirs = static_cast<DirListBox&>(*control.model);
+      std::vector<std::wstring> items;
+      for (const auto& entry : dirs.List()) {
+        items.push_back(std::wstring(static_cast<size_t>(entry.depth) * 2, L' ') +
+                        Widen(entry.name));
+      }
+      SetListBox(control.window, items, dirs.ListIndex());
+      break;
+    }
+    case ControlKind::kDriveListBox: {
+      const auto& drives = static_cast<DriveListBox&>(*control.model);
+      SendMessageW(control.window, CB_RESETCONTENT, 0, 0);
+      for (const auto& drive : drives.List()) {
+        SendMessageW(control.window, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(Widen(drive).c_str()));
+      }
+      SendMessageW(control.window, CB_SETCURSEL, static_cast<WPARAM>(drives.ListIndex()), 0);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void MainWindow::ArmTimer(NativeControl& control) {
+  if (control.model->Kind() != ControlKind::kTimer)
+    return;
+  const auto& timer = static_cast<Timer&>(*control.model);
+  // Timers run once the window is shown: no tick reaches the form while
+  // Form_Load is still bringing it up.
+  if (!started_ || !timer.Enabled() || timer.Interval() <= 0) {
+    control.timer.reset();
+  } else if (!control.timer) {
+    control.timer = UniqueTimer(Window(), static_cast<UINT_PTR>(kFirstControlId + control.row),
+                                static_cast<UINT>(timer.Interval()));
+  }
+}
+
+bool MainWindow::ApplyCustomCursor(const NativeControl& control) {
+  const Control& model = *control.model;
+  if (model.MousePointer() != kPointerCustom || !model.MouseIcon())
+    return false;
+  const auto* picture = dynamic_cast<const Win32Picture*>(model.MouseIcon().get());
+  if (picture == nullptr)
+    return false;
+  HCURSOR cursor = nullptr;
+  for (const auto& [source, made] : cursors_) {
+    if (source == model.MouseIcon())
+      cursor = made.get();
+  }
+  if (cursor == nullptr) {
+    UniqueCursor made = picture->MakeCursor(kHandHotspot);
+    if (!made)
+      return false;
+    cursor = made.get();
+    // Holding the picture keeps its address from being reused by another.
+    cursors_.emplace_back(model.MouseIcon(), std::move(made));
+  }
+  SetCursor(cursor);
+  return true;
+}
+
+void MainWindow::RefreshCursor(const NativeControl& control) {
+  // The pointer changes under a resting mouse too, not only on its next
+  // move.
+  POINT at{};
+  if (control.window == nullptr || !GetCursorPos(&at) || WindowFromPoint(at) != control.window) {
+    return;
+  }
+  if (!ApplyCustomCursor(control)) {
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+  }
+}
+
+void MainWindow::OpenFolderEntry(NativeControl& control) {
+  auto* dirs = static_cast<DirListBox*>(control.model);
+  const int index = static_cast<int>(SendMessageW(control.window, LB_GETCURSEL, 0, 0));
+  if (index < 0 || index >= static_cast<int>(dirs->List().size()))
+    return;
+  // A copy: showing the folder replaces the list the entry lives in.
+  const std::string path = dirs->List()[static_cast<size_t>(index)].path;
+  RunEvent(services_, [dirs, path] { dirs->SetPath(path); });
+  SyncList(control);
+}
+
+void MainWindow::FireMouseMove(HWND window) {
+  NativeControl* c = Find(window);
+  if (c == nullptr || c->model->Kind() != ControlKind::kCommandButton)
+    return;
+  auto* button = static_cast<CommandButton*>(c->model);
+  if (button->MouseMove)
+    RunEvent(services_, button->MouseMove);
+}
+
+}  // namespace tavro::win32ui

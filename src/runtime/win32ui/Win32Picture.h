@@ -1,0 +1,48 @@
+#pragma once
+// A decoded picture of the Windows build: a 32-bit top-down DIB section with
+// premultiplied alpha (what WIC decodes), or an icon loaded from the
+// program's resources.
+
+#include <windows.h>
+
+#include "runtime/Runtime.h"
+#include "runtime/win32ui/Handles.h"
+
+namespace tavro::win32ui {
+
+class Win32Picture final : public Picture {
+ public:
+  Win32Picture(UniqueBitmap bitmap, int width, int height)
+      : bitmap_(std::move(bitmap)), width_(width), height_(height) {}
+  Win32Picture(UniqueIcon icon, int width, int height)
+      : icon_(std::move(icon)), width_(width), height_(height) {}
+
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  HBITMAP Bitmap() const { return bitmap_.get(); }
+  HICON Icon() const { return icon_.get(); }
+
+  // Draws the picture into dest, scaled to its size when that differs
+  // (averaging the pixels each target pixel covers, so a shrunk logo stays
+  // smooth); transparent pixels let the background show.
+  void Draw(HDC dc, const RECT& dest) const;
+
+  // A cursor drawn from the picture with its hot spot at the given pixel.
+  UniqueCursor MakeCursor(POINT hotspot) const;
+
+ private:
+  HBITMAP Scaled(int width, int height) const;
+
+  UniqueBitmap bitmap_;
+  UniqueIcon icon_;
+  int width_;
+  int height_;
+  // The last scaled copy: a stretched picture is drawn at one size only.
+  mutable UniqueBitmap scaled_;
+  mutable SIZE scaled_size_{};
+};
+
+// A 32-bit top-down DIB section of the given size; bits receives its pixels.
+UniqueBitmap MakeDib(int width, int height, void** bits);
+
+}  // namespace tavro::win32ui

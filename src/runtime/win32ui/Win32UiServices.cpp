@@ -1,0 +1,132 @@
+#include "runtime/win32ui/Win32UiServices.h"
+
+#include <filesystem>
+
+#include "runtime/win32ui/ResourceIds.h"
+#include "runtime/win32ui/Wide.h"
+#include "runtime/win32ui/Win32Picture.h"
+
+namespace tavro::win32ui {
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+[[noreturn]] void InvalidPicture() {
+  throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+}
+
+}  // namespace
+
+ComApartment::ComApartment()
+    : initialized_(
+          SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+
+ComApartment::~ComApartment() {
+  if (initialized_)
+    CoUninitialize();
+}
+
+Win32UiServices::Win32UiServices() {
+  // Without the factory every picture load reports an invalid picture; the
+  // window still opens.
+  CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                   IID_PPV_ARGS(factory_.GetAddressOf()));
+}
+
+// The factory goes before the apartment it lives in (member order).
+Win32UiServices::~Win32UiServices() = default;
+
+PicturePtr Win32UiServices::Decode(IWICBitmapDecoder* decoder) {
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICFormatConverter> converter;
+  if (FAILED(decoder->GetFrame(0, frame.GetAddressOf())) ||
+      FAILED(factory_->CreateFormatConverter(converter.GetAddressOf())) ||
+      FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA,
+                                   WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom))) {
+    InvalidPicture();
+  }
+  UINT width = 0;
+  UINT height = 0;
+  if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 32768 ||
+      height > 32768) {
+    InvalidPicture();
+  }
+  void* bits = nullptr;
+  UniqueBitmap bitmap = MakeDib(static_cast<int>(width), static_cast<int>(height), &bits);
+  if (!bitmap)
+    InvalidPicture();
+  const UINT stride = width * 4;
+  if (FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
+    InvalidPicture();
+  }
+  return std::make_shared<Win32Picture>(std::move(bitmap), static_cast<int>(width),
+                                        static_cast<int>(height));
+}
+
+PicturePtr Win32UiServices::LoadPicture(const std::string& path) {
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::is_regular_file(FsPath(path), ec)) {
+    throw RuntimeError(err::kFileNotFound, "File not found: " + path);
+  }
+  if (!factory_)
+    InvalidPicture();
+  ComPtr<IWICBitmapDecoder> decoder;
+  if (FAILED(factory_->CreateDecoderFromFilename(Widen(path).c_str(), nullptr, GENERIC_READ,
+                                                 WICDecodeMetadataCacheOnDemand,
+                                                 decoder.GetAddressOf()))) {
+    InvalidPicture();
+  }
+  return Decode(decoder.Get());
+}
+
+PicturePtr Win32UiServices::DecodeResource(int id) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /*RT_RCDATA*/);
+  HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  const DWORD size = found != nullptr ? SizeofResource(module, found) : 0;
+  if (data == nullptr || size == 0 || !factory_)
+    InvalidPicture();
+  // The stream reads the resource in place; resources stay mapped for the
+  // life of the module.
+  ComPtr<IWICStream> stream;
+  ComPtr<IWICBitmapDecoder> decoder;
+  if (FAILED(factory_->CreateStream(stream.GetAddressOf())) ||
+      FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) ||
+      FAILED(factory_->CreateDecoderFromStream(
+          stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.GetAddressOf()))) {
+    InvalidPicture();
+  }
+  return Decode(decoder.Get());
+}
+
+PicturePtr Win32UiServices::LoadIconResource(int id, int size) {
+  HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size,
+                           LR_DEFAULTCOLOR);
+  if (icon == nullptr)
+    InvalidPicture();
+  return std::make_shared<Win32Picture>(UniqueIcon(static_cast<HICON>(icon)), size, size);
+}
+
+PicturePtr Win32UiServices::LoadResourcePicture(ResourcePicture which) {
+  switch (which) {
+    case ResourcePicture::kNone:
+      return nullptr;
+    case ResourcePicture::kBackground:
+      return DecodeResource(TAVRO_IDR_BACKGROUND);
+    case ResourcePicture::kLogo:
+      return DecodeResource(TAVRO_IDR_LOGO);
+    case ResourcePicture::kDonate:
+      return DecodeResource(TAVRO_IDR_DONATE);
+    case ResourcePicture::kHand:
+      // The hand has one 32 x 32 image; it becomes the pointer as it is.
+      return LoadIconResource(TAVRO_IDI_HAND, 32);
+    case ResourcePicture::kIcon:
+      return LoadIconResource(TAVRO_IDI_APP, GetSystemMetrics(SM_CXICON));
+  }
+  return nullptr;
+}
+
+}  // namespace tavro::win32ui

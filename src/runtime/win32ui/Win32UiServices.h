@@ -1,0 +1,49 @@
+#pragma once
+// The Windows services that need the GUI: pictures decoded with the Windows
+// Imaging Component, and the owner window of message boxes. Not final: the
+// view's tests derive from it to record message boxes instead of showing
+// them, and keep every other service real.
+
+#include <windows.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include "runtime/win32/Win32Services.h"
+
+namespace tavro::win32ui {
+
+// COM for the calling (GUI) thread, for the lifetime of the object.
+class ComApartment {
+ public:
+  ComApartment();
+  ~ComApartment();
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool initialized_;
+};
+
+class Win32UiServices : public Win32Services {
+ public:
+  Win32UiServices();
+  ~Win32UiServices() override;
+
+  // Throws RuntimeError 53 for a missing file and 481 for one that is no
+  // picture WIC can decode.
+  PicturePtr LoadPicture(const std::string& path) override;
+  PicturePtr LoadResourcePicture(ResourcePicture which) override;
+
+  // Message boxes from now on belong to this window (modal to it).
+  void AttachMainWindow(HWND window) { SetOwnerWindow(reinterpret_cast<WindowHandle>(window)); }
+
+ private:
+  PicturePtr Decode(IWICBitmapDecoder* decoder);
+  PicturePtr DecodeResource(int id);
+  PicturePtr LoadIconResource(int id, int size);
+
+  ComApartment com_;
+  Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;
+};
+
+}  // namespace tavro::win32ui

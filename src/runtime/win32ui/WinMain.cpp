@@ -1,0 +1,35 @@
+// Tavro FrontEnd for Windows: services, the form, its view; then Form_Load,
+// and the window is shown.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+
+#include "runtime/EventDispatch.h"
+#include "runtime/win32ui/MainWindow.h"
+#include "runtime/win32ui/Wide.h"
+#include "runtime/win32ui/Win32UiServices.h"
+#include "window/Form1.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  try {
+    tavro::win32ui::Win32UiServices services;
+    tavro::Form1 form(services);
+    tavro::win32ui::MainWindow window(form, services);
+    window.Create();
+    // Form_Load may show message boxes (owned by the hidden window) or end
+    // the process; whatever escapes it is reported and the window opens.
+    tavro::RunEvent(services, [&form] { form.Form_Load(); });
+    window.Show(show);
+    return window.RunMessageLoop();
+  } catch (const std::exception& e) {
+    // Only the start can fail this way: the window or its pictures could not
+    // be made.
+    MessageBoxW(nullptr, tavro::win32ui::Widen(e.what()).c_str(), L"Tavro FrontEnd",
+                MB_OK | MB_ICONERROR);
+    return 1;
+  }
+}

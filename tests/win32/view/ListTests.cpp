@@ -1,0 +1,179 @@
+// The drive, folder and file lists of the view over real folders, and the
+// close of the window.
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "ViewFixture.h"
+#include "runtime/FileSystem.h"
+#include "runtime/win32ui/Wide.h"
+
+namespace tavro::win32ui::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::wstring> Items(HWND list) {
+  std::vector<std::wstring> items;
+  const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+    items.push_back(text);
+  }
+  return items;
+}
+
+int Selected(HWND list) {
+  return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+}
+
+// What a user's choice in a list sends the main window.
+void Notify(HWND main, HWND control, int code) {
+  SendMessageW(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+               reinterpret_cast<LPARAM>(control));
+}
+
+class ListViewTest : public ViewTest {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    root = fs::path(temp) / (L"tavro-view-" + std::to_wstring(GetCurrentProcessId()));
+    fs::remove_all(root);
+    fs::create_directories(root / L"Alpha");
+    fs::create_directories(root / L"Beta \u00fc\u4e2d");
+    for (const wchar_t* name : {L"b.WUX", L"a.wud", L"notes.txt"}) {
+      std::ofstream(root / name) << "x";
+    }
+    ViewTest::SetUp();
+  }
+  void TearDown() override {
+    ViewTest::TearDown();
+    std::error_code ec;
+    fs::remove_all(root, ec);
+  }
+  std::string Root() const { return Utf8(root); }
+  int IndexOf(const std::string& path) const {
+    const auto& list = form.Dir1.List();
+    for (size_t i = 0; i < list.size(); ++i) {
+      if (list[i].path == path)
+        return static_cast<int>(i);
+    }
+    return -1;
+  }
+
+  fs::path root;
+};
+
+TEST_F(ListViewTest, TheFolderListShowsTheModelsEntriesIndentedAndOpensOnDoubleClickAndEnter) {
+  form.Dir1.SetPath(Root());
+  HWND dirs = Win("Dir1");
+  const auto& list = form.Dir1.List();
+  const auto items = Items(dirs);
+  ASSERT_EQ(items.size(), list.size());
+  for (size_t i = 0; i < list.size(); ++i) {
+    EXPECT_EQ(items[i],
+              std::wstring(static_cast<size_t>(list[i].depth) * 2, L' ') + Widen(list[i].name));
+  }
+  EXPECT_EQ(Selected(dirs), form.Dir1.ListIndex());
+
+  int changes = 0;
+  form.Dir1.Change = [&changes] { ++changes; };
+  const std::string alpha = Utf8(root / L"Alpha");
+  SendMessageW(dirs, LB_SETCURSEL, static_cast<WPARAM>(IndexOf(alpha)), 0);
+  EXPECT_EQ(form.Dir1.Path(), Root()) << "moving the selection opens nothing";
+  Notify(Main(), dirs, LBN_DBLCLK);
+  EXPECT_EQ(form.Dir1.Path(), alpha);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(Items(dirs).size(), form.Dir1.List().size());
+  EXPECT_EQ(Selected(dirs), form.Dir1.ListIndex());
+
+  // Enter on the list opens the selected entry: back up to the parent.
+  SetFocus(dirs);
+  SendMessageW(dirs, LB_SETCURSEL, static_cast<WPARAM>(IndexOf(Root())), 0);
+  MSG enter{dirs, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(view.PreTranslate(enter));
+  Pump(view);
+  EXPECT_EQ(form.Dir1.Path(), Root());
+  EXPECT_EQ(changes, 2);
+  EXPECT_TRUE(IsWindow(Main())) << "Enter never closes the window";
+}
+
+TEST_F(ListViewTest, AFolderThatCannotBeOpenedIsReportedAndTheListStaysOnTheShownFolder) {
+  form.Dir1.SetPath(Root());
+  HWND dirs = Win("Dir1");
+  const std::string gone = Utf8(root / L"Beta \u00fc\u4e2d");
+  const int index = IndexOf(gone);
+  ASSERT_GE(index, 0);
+  fs::remove_all(root / L"Beta \u00fc\u4e2d");
+  SendMessageW(dirs, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  Notify(Main(), dirs, LBN_DBLCLK);
+  ASSERT_EQ(services.boxes.size(), 1u);
+  EXPECT_EQ(services.boxes[0].title, "Error");
+  EXPECT_EQ(form.Dir1.Path(), Root());
+  EXPECT_EQ(Selected(dirs), form.Dir1.ListIndex());
+  EXPECT_TRUE(IsWindow(Main()));
+}
+
+TEST_F(ListViewTest, TheFileListFollowsPathAndPatternAndReportsTheUsersChoice) {
+  form.File1.SetPath(Root());
+  HWND files = Win("File1");
+  EXPECT_EQ(Items(files), (std::vector<std::wstring>{L"a.wud", L"b.WUX"}));
+  EXPECT_EQ(Selected(files), -1);
+
+  int clicks = 0;
+  form.File1.Click = [&clicks] { ++clicks; };
+  SendMessageW(files, LB_SETCURSEL, 1, 0);
+  Notify(Main(), files, LBN_SELCHANGE);
+  EXPECT_EQ(form.File1.ListIndex(), 1);
+  EXPECT_EQ(form.File1.FileName(), "b.WUX");
+  EXPECT_EQ(clicks, 1);
+
+  form.File1.SetPattern("*.txt");
+  EXPECT_EQ(Items(files), (std::vector<std::wstring>{L"notes.txt"}));
+}
+
+TEST_F(ListViewTest, TheDriveListOffersTheModelsDrivesAndSetsTheChosenOne) {
+  HWND combo = Win("Drive1");
+  const auto& drives = form.Drive1.List();
+  ASSERT_FALSE(drives.empty());
+  ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(drives.size()));
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), form.Drive1.ListIndex());
+  if (drives.size() < 2)
+    GTEST_SKIP() << "Wine offers one drive only";
+
+  int changes = 0;
+  form.Drive1.Change = [&changes] { ++changes; };
+  const int other = form.Drive1.ListIndex() == 0 ? 1 : 0;
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(other), 0);
+  Notify(Main(), combo, CBN_SELCHANGE);
+  EXPECT_EQ(form.Drive1.ListIndex(), other);
+  EXPECT_EQ(form.Drive1.Drive(), drives[static_cast<size_t>(other)]);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST_F(ViewTest, ClosingRunsFormUnloadAndAlwaysDestroysTheWindow) {
+  HWND main = Main();
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(PumpUntil(view, [main] { return !IsWindow(main); }));
+  // Form_Unload gives the desktop and the taskbar back.
+  EXPECT_EQ(services.shell_requests,
+            (std::vector<ShellWindow>{ShellWindow::kDesktop, ShellWindow::kTaskbar}));
+  EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(ViewTest, EscapeNeverClosesTheWindow) {
+  SetFocus(Win("File1"));
+  MSG escape{Win("File1"), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  view.PreTranslate(escape);
+  Pump(view);
+  EXPECT_TRUE(IsWindow(Main()));
+  EXPECT_TRUE(services.shell_requests.empty());
+}
+
+}  // namespace
+}  // namespace tavro::win32ui::test

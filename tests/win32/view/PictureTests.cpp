@@ -1,0 +1,150 @@
+// Win32UiServices' pictures: the ones built into the program and files
+// decoded with WIC.
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "runtime/FileSystem.h"
+#include "runtime/win32ui/ResourceIds.h"
+#include "runtime/win32ui/Win32Picture.h"
+#include "runtime/win32ui/Win32UiServices.h"
+
+namespace tavro::win32ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+const Win32Picture& AsWin32(const PicturePtr& picture) {
+  return dynamic_cast<const Win32Picture&>(*picture);
+}
+
+COLORREF PixelOf(const Win32Picture& picture, int x, int y) {
+  HDC memory = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(memory, picture.Bitmap());
+  const COLORREF pixel = GetPixel(memory, x, y);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  return pixel;
+}
+
+std::string ResourceBytes(int id) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));
+  if (found == nullptr)
+    return {};
+  const auto* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
+  return std::string(data, SizeofResource(module, found));
+}
+
+class PictureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    folder = fs::path(temp) / (L"tavro-pictures-" + std::to_wstring(GetCurrentProcessId()));
+    fs::create_directories(folder);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+  }
+  std::string Write(const std::wstring& name, const std::string& bytes) {
+    std::ofstream(folder / name, std::ios::binary) << bytes;
+    return Utf8(folder / name);
+  }
+
+  Win32UiServices services;
+  fs::path folder;
+};
+
+TEST_F(PictureTest, TheBuiltInPicturesHaveTheirDrawnSizes) {
+  const auto background = services.LoadResourcePicture(ResourcePicture::kBackground);
+  const auto logo = services.LoadResourcePicture(ResourcePicture::kLogo);
+  const auto donate = services.LoadResourcePicture(ResourcePicture::kDonate);
+  const auto hand = services.LoadResourcePicture(ResourcePicture::kHand);
+  const auto icon = services.LoadResourcePicture(ResourcePicture::kIcon);
+  EXPECT_EQ(services.LoadResourcePicture(ResourcePicture::kNone), nullptr);
+
+  EXPECT_EQ(background->Width(), 1091);
+  EXPECT_EQ(background->Height(), 460);
+  EXPECT_EQ(logo->Width(), 201);
+  EXPECT_EQ(logo->Height(), 113);
+  EXPECT_EQ(donate->Width(), 266);
+  EXPECT_EQ(donate->Height(), 142);
+  EXPECT_NE(AsWin32(logo).Bitmap(), nullptr);
+  // The hand and the window icon are icons (the hand becomes a pointer).
+  EXPECT_EQ(hand->Width(), 32);
+  EXPECT_NE(AsWin32(hand).Icon(), nullptr);
+  EXPECT_NE(AsWin32(icon).Icon(), nullptr);
+  EXPECT_EQ(icon->Width(), GetSystemMetrics(SM_CXICON));
+}
+
+TEST_F(PictureTest, AFileWithAUnicodeNameDecodesToTheSamePixels) {
+  const auto bytes = ResourceBytes(TAVRO_IDR_LOGO);
+  ASSERT_FALSE(bytes.empty());
+  const std::string path = Write(L"Cover \u00e9\u4e2d.jpg", bytes);
+  const auto loaded = services.LoadPicture(path);
+  const auto built_in = services.LoadResourcePicture(ResourcePicture::kLogo);
+  ASSERT_EQ(loaded->Width(), 201);
+  ASSERT_EQ(loaded->Height(), 113);
+  for (POINT at : {POINT{0, 0}, POINT{100, 50}, POINT{200, 112}}) {
+    EXPECT_EQ(PixelOf(AsWin32(loaded), at.x, at.y), PixelOf(AsWin32(built_in), at.x, at.y));
+  }
+  // A GIF under a .jpg name decodes by its content.
+  const auto gif = services.LoadPicture(Write(L"donate.jpg", ResourceBytes(TAVRO_IDR_DONATE)));
+  EXPECT_EQ(gif->Width(), 266);
+}
+
+TEST_F(PictureTest, WhatCannotBeReadRaisesTheClassicErrors) {
+  auto number_of = [this](const std::string& path) {
+    try {
+      services.LoadPicture(path);
+    } catch (const RuntimeError& e) {
+      return e.Number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(number_of(Write(L"text.jpg", "this is no picture")), err::kInvalidPicture);
+  EXPECT_EQ(number_of(Write(L"empty.jpg", "")), err::kInvalidPicture);
+  const auto jpeg = ResourceBytes(TAVRO_IDR_LOGO);
+  EXPECT_EQ(number_of(Write(L"cut.jpg", jpeg.substr(0, 40))), err::kInvalidPicture);
+  EXPECT_EQ(number_of(Utf8(folder / L"missing.jpg")), err::kFileNotFound);
+  EXPECT_EQ(number_of(Utf8(folder)), err::kFileNotFound) << "a folder is no picture file";
+}
+
+TEST_F(PictureTest, AStretchedPictureIsAveragedAndACursorKeepsItsHotSpot) {
+  const auto donate = services.LoadResourcePicture(ResourcePicture::kDonate);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP target = CreateCompatibleBitmap(screen, 90, 46);
+  HGDIOBJ old = SelectObject(memory, target);
+  RECT all{0, 0, 90, 46};
+  FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  AsWin32(donate).Draw(memory, all);
+  // The logo's yellow button fills the middle of the picture.
+  const COLORREF middle = GetPixel(memory, 45, 23);
+  EXPECT_GT(GetRValue(middle), 150);
+  EXPECT_GT(GetGValue(middle), 120);
+  SelectObject(memory, old);
+  DeleteObject(target);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  const auto cursor = AsWin32(donate).MakeCursor(POINT{3, 4});
+  ASSERT_TRUE(cursor);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(cursor.get(), &info));
+  EXPECT_FALSE(info.fIcon);
+  EXPECT_EQ(info.xHotspot, 3u);
+  EXPECT_EQ(info.yHotspot, 4u);
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor != nullptr)
+    DeleteObject(info.hbmColor);
+}
+
+}  // namespace
+}  // namespace tavro::win32ui

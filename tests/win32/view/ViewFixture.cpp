@@ -1,0 +1,63 @@
+#include "ViewFixture.h"
+
+namespace tavro::win32ui::test {
+
+void Pump(MainWindow& view) {
+  MSG msg{};
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT)
+      continue;
+    if (view.PreTranslate(msg))
+      continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+bool PumpUntil(MainWindow& view, const std::function<bool()>& done) {
+  const ULONGLONG give_up = GetTickCount64() + 10000;
+  while (!done() && GetTickCount64() < give_up) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    Pump(view);
+  }
+  return done();
+}
+
+void ViewTest::SetUp() {
+  view.Create();
+  view.Show(SW_SHOWNORMAL);
+  Pump(view);
+}
+
+void ViewTest::TearDown() {
+  if (IsWindow(Main()))
+    DestroyWindow(Main());
+  Pump(view);
+}
+
+RECT ViewTest::RectInContainer(const ControlDesign& row) const {
+  HWND window = Win(row.Id().c_str());
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  POINT origin{0, 0};
+  if (std::string_view(row.container) == kFormName) {
+    ClientToScreen(Main(), &origin);
+  } else {
+    RECT frame{};
+    GetWindowRect(Win(row.container), &frame);
+    origin = POINT{frame.left, frame.top};
+  }
+  OffsetRect(&rect, -origin.x, -origin.y);
+  return rect;
+}
+
+COLORREF ViewTest::PixelAt(HWND window, int x, int y) const {
+  RedrawWindow(Main(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  UpdateWindow(Main());
+  HDC dc = GetDC(window);
+  const COLORREF pixel = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
+  return pixel;
+}
+
+}  // namespace tavro::win32ui::test
