@@ -215,8 +215,11 @@ def test_two_started_at_once_leave_exactly_one(target, x):
         b.cleanup()
 
 
-def write_settings(s, dir_wud_wux):
-    text = "[TavroFrontEndCnfig]\r\nDirWudWux=%s\r\n" % dir_wud_wux
+def settings_naming_a_missing_folder(s):
+    """Lays out the folder tree and a settings file whose DirWudWux is gone."""
+    for folder in (("Game",), ("Game", "RPX"), ("Game", "WUD_WUX"), ("Emulator",), ("Image",)):
+        os.mkdir(s.at(*folder))
+    text = "[TavroFrontEndCnfig]\r\nDirWudWux=%s%sgone\r\n" % (s.app_folder(), s.target.sep())
     with open(s.ini(), "wb") as f:
         f.write(text.encode("utf-8"))
     return text.encode("utf-8")
@@ -225,9 +228,7 @@ def write_settings(s, dir_wud_wux):
 def test_missing_disc_folder_resets_and_the_next_start_is_clean(target, x):
     s = Session(target, x)
     try:
-        for folder in (("Game",), ("Game", "RPX"), ("Game", "WUD_WUX"), ("Emulator",), ("Image",)):
-            os.mkdir(s.at(*folder))
-        edited = write_settings(s, s.app_folder() + s.target.sep() + "gone")
+        edited = settings_naming_a_missing_folder(s)
         s.start()
         dismiss_message(x, s)
         rc = s.wait_end()
@@ -246,9 +247,7 @@ def test_missing_disc_folder_resets_and_the_next_start_is_clean(target, x):
 def test_read_only_settings_give_both_messages_and_stay(target, x):
     s = Session(target, x)
     try:
-        for folder in (("Game",), ("Game", "RPX"), ("Game", "WUD_WUX"), ("Emulator",), ("Image",)):
-            os.mkdir(s.at(*folder))
-        edited = write_settings(s, s.app_folder() + s.target.sep() + "gone")
+        edited = settings_naming_a_missing_folder(s)
         os.chmod(s.ini(), 0o444)
         s.start()
         dismiss_message(x, s)  # the load failed
