@@ -50,7 +50,9 @@ class TempDir {
 
 class FakeServices : public FileSystemServices {
  public:
-  explicit FakeServices(std::string app_folder) : app_folder_(std::move(app_folder)) {}
+  // The drive list holds the drive of the program's folder ("/" or "C:").
+  explicit FakeServices(std::string app_folder)
+      : drives{RootOf(app_folder)}, app_folder_(std::move(app_folder)) {}
 
   struct Message {
     std::string prompt;
@@ -88,7 +90,7 @@ class FakeServices : public FileSystemServices {
   std::vector<Message> messages;
   std::vector<std::string> started;
   std::vector<ShellWin> shell_windows;
-  std::vector<std::string> drives{"/"};
+  std::vector<std::string> drives;
   std::map<int, int> key_states;
   bool another_instance_runs = false;
   // Lets a test make a message box fail.
@@ -97,6 +99,10 @@ class FakeServices : public FileSystemServices {
   ShellWin* Window(WindowHandle handle);
 
  private:
+  static std::string RootOf(const std::string& folder) {
+    const auto p = FsPath(folder);
+    return tavro::Utf8(p.has_root_name() ? p.root_name() : p.root_path());
+  }
   std::string app_folder_;
 };
 

@@ -99,14 +99,14 @@ fi
       echo "wine.sh: wineboot -i failed" >&2
       exit 1
     fi
-    wineserver -w
+    wineserver -w 9>&-
   fi
   # A running server whose session lives on another display would put the
   # program's windows there: restart it on ours.
   stamp="$WINEPREFIX/.tavro-display"
   if [ "$(cat "$stamp" 2>/dev/null)" != "$DISPLAY" ]; then
-    wineserver -k >/dev/null 2>&1
-    wineserver -w >/dev/null 2>&1
+    wineserver -k >/dev/null 2>&1 9>&-
+    wineserver -w >/dev/null 2>&1 9>&-
     printf '%s' "$DISPLAY" >"$stamp"
   fi
   wineserver -p >/dev/null 2>&1 9>&-

@@ -5,7 +5,8 @@
 namespace tavro::win32 {
 
 void UniqueHandle::Reset(void* handle) noexcept {
-  if (handle_) CloseHandle(handle_);
+  if (handle_)
+    CloseHandle(handle_);
   handle_ = Valid(handle) ? handle : nullptr;
 }
 

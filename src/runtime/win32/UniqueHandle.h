@@ -17,7 +17,8 @@ class UniqueHandle final {
   UniqueHandle& operator=(const UniqueHandle&) = delete;
   UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) Reset(std::exchange(other.handle_, nullptr));
+    if (this != &other)
+      Reset(std::exchange(other.handle_, nullptr));
     return *this;
   }
 

@@ -10,20 +10,24 @@ namespace tavro::win32 {
 
 // Invalid UTF-8 becomes U+FFFD rather than failing: a name is never dropped.
 inline std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
+  if (utf8.empty())
+    return {};
   const int n = static_cast<int>(utf8.size());
   const int len = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, nullptr, 0);
-  if (len <= 0) return {};
+  if (len <= 0)
+    return {};
   std::wstring out(static_cast<size_t>(len), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, out.data(), len);
   return out;
 }
 
 inline std::string Utf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
+  if (wide.empty())
+    return {};
   const int n = static_cast<int>(wide.size());
   const int len = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-  if (len <= 0) return {};
+  if (len <= 0)
+    return {};
   std::string out(static_cast<size_t>(len), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, out.data(), len, nullptr, nullptr);
   return out;
@@ -36,7 +40,8 @@ inline std::string SystemMessage(DWORD code) {
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text(buffer ? std::wstring_view(buffer, len) : std::wstring_view());
-  if (buffer) LocalFree(buffer);
+  if (buffer)
+    LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
     text.pop_back();
   }

@@ -10,7 +10,6 @@
 
 namespace tavro {
 
-using win32::Utf8;
 using win32::Wide;
 
 namespace {
@@ -20,12 +19,14 @@ std::wstring ModuleFileName() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     const DWORD len = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (len == 0) return {};
+    if (len == 0)
+      return {};
     if (len < buffer.size()) {
       buffer.resize(len);
       return buffer;
     }
-    if (buffer.size() >= 32768) return {};  // beyond the longest path Windows knows
+    if (buffer.size() >= 32768)
+      return {};  // beyond the longest path Windows knows
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -52,26 +53,32 @@ std::wstring UserKey() {
   }
   wchar_t name[257] = {};
   DWORD len = 257;
-  if (GetUserNameW(name, &len)) return name;
+  if (GetUserNameW(name, &len))
+    return name;
   return L"user";
 }
 
-HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+HWND ToHwnd(WindowHandle window) {
+  return reinterpret_cast<HWND>(window);
+}
 
 }  // namespace
 
 Win32Services::Win32Services() {
   const auto file = ModuleFileName();
   const auto slash = file.find_last_of(L"\\/");
-  app_folder_ = Utf8(slash == std::wstring::npos ? std::wstring() : file.substr(0, slash));
+  app_folder_ = win32::Utf8(slash == std::wstring::npos ? std::wstring() : file.substr(0, slash));
 }
 
 Win32Services::~Win32Services() = default;
 
-std::string Win32Services::AppFolder() const { return app_folder_; }
+std::string Win32Services::AppFolder() const {
+  return app_folder_;
+}
 
 bool Win32Services::PreviousInstance() {
-  if (instance_checked_) return previous_instance_;
+  if (instance_checked_)
+    return previous_instance_;
   instance_checked_ = true;
   const std::wstring name = L"Local\\Tavro_FrontEnd-" + UserKey();
   // The creation decides: of two instances started at the same moment, the
@@ -87,7 +94,9 @@ bool Win32Services::PreviousInstance() {
   return previous_instance_;
 }
 
-void Win32Services::End() { ExitProcess(0); }
+void Win32Services::End() {
+  ExitProcess(0);
+}
 
 void Win32Services::MsgBox(const std::string& prompt, int /*buttons*/, const std::string& title) {
   MessageBoxW(ToHwnd(owner_), Wide(prompt).c_str(), Wide(title).c_str(), MB_OK);
@@ -121,7 +130,8 @@ std::vector<std::string> Win32Services::Drives() {
   std::vector<std::string> drives;
   const DWORD mask = GetLogicalDrives();
   for (int i = 0; i < 26; ++i) {
-    if (mask & (1u << i)) drives.push_back(std::string(1, static_cast<char>('a' + i)) + ":");
+    if (mask & (1u << i))
+      drives.push_back(std::string(1, static_cast<char>('a' + i)) + ":");
   }
   return drives;
 }
@@ -133,10 +143,10 @@ int Win32Services::KeyState(int virtual_key) {
 std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
   // The taskbar has an empty title; a null title would take any window of
   // that class, whatever its title.
-  const HWND window = which == ShellWindow::kDesktop
-                          ? FindWindowW(L"Progman", L"Program Manager")
-                          : FindWindowW(L"Shell_TrayWnd", L"");
-  if (!window) return {};
+  const HWND window = which == ShellWindow::kDesktop ? FindWindowW(L"Progman", L"Program Manager")
+                                                     : FindWindowW(L"Shell_TrayWnd", L"");
+  if (!window)
+    return {};
   return {reinterpret_cast<WindowHandle>(window)};
 }
 

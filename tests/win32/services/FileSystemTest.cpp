@@ -1,0 +1,125 @@
+// The file services and the settings file with Unicode paths on Windows.
+// Every check of what landed on disk goes through the W functions directly.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "TestSupport.h"
+#include "settings/Module_File_ini.h"
+
+namespace tavro::test {
+namespace {
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+class UnicodePaths : public testing::Test {
+ protected:
+  TestServices services_;
+  TempFolder root_{"Tavro テスト été ü"};
+};
+
+TEST_F(UnicodePaths, MkDirAndDirKeepEveryCharacter) {
+  const std::string sub = root_ / "Jeux ゲーム ñ";
+  services_.MkDir(sub);
+  EXPECT_TRUE(Contains(ListFolder(root_.Path()), "Jeux ゲーム ñ"));
+  EXPECT_EQ(services_.Dir(sub, kAttrDirectory), "Jeux ゲーム ñ");
+  EXPECT_EQ(services_.Dir(sub, kAttrNormal), "");  // a folder is no ordinary file
+  EXPECT_EQ(services_.Dir(sub + "\\", kAttrDirectory), "Jeux ゲーム ñ");
+  EXPECT_EQ(services_.Dir(root_ / "Jeux ゲーム n", kAttrDirectory), "");
+
+  EXPECT_THROW(services_.MkDir(sub), RuntimeError);  // already there
+  EXPECT_THROW(services_.MkDir(root_ / "missing é\\child"), RuntimeError);
+}
+
+TEST_F(UnicodePaths, PrintToFileWritesUtf8TextAndCrLfAndEmptiesTheFile) {
+  const std::string file = root_ / "café ü ゼルダ.txt";
+  services_.PrintToFile(file, "Zelda ゼルダ é");
+  EXPECT_TRUE(Contains(ListFolder(root_.Path()), "café ü ゼルダ.txt"));
+  EXPECT_EQ(ReadFileBytes(file), "Zelda ゼルダ \xC3\xA9\r\n");
+  EXPECT_EQ(services_.Dir(file, kAttrNormal), "café ü ゼルダ.txt");
+
+  services_.PrintToFile(file, "x");
+  EXPECT_EQ(ReadFileBytes(file), "x\r\n");
+  EXPECT_THROW(services_.PrintToFile(root_ / "missing é\\a.txt", "x"), RuntimeError);
+}
+
+TEST_F(UnicodePaths, KillDeletesAndFailsOnAMissingFile) {
+  const std::string file = root_ / "Mario マリオ.rpx";
+  WriteFileBytes(file, "data");
+  services_.Kill(file);
+  EXPECT_FALSE(Exists(file));
+  EXPECT_THROW(services_.Kill(file), RuntimeError);
+}
+
+TEST_F(UnicodePaths, NameReplacesAnExistingTarget) {
+  const std::string from = root_ / "réglages 設定.ini";
+  const std::string to = root_ / "réglages 設定.bak";
+  WriteFileBytes(from, "new");
+  WriteFileBytes(to, "old backup");
+  services_.Name(from, to);
+  EXPECT_FALSE(Exists(from));
+  EXPECT_EQ(ReadFileBytes(to), "new");
+
+  // And to a name not yet taken.
+  services_.Name(to, from);
+  EXPECT_EQ(ReadFileBytes(from), "new");
+  EXPECT_FALSE(Exists(to));
+  EXPECT_THROW(services_.Name(root_ / "missing ü.ini", to), RuntimeError);
+}
+
+TEST_F(UnicodePaths, AReadOnlyFileIsNeitherDeletedNorRenamed) {
+  const std::string file = root_ / "verrouillé ロック.ini";
+  const std::string to = root_ / "verrouillé ロック.bak";
+  WriteFileBytes(file, "keep");
+  ASSERT_TRUE(SetFileAttributesW(Wide(file).c_str(), FILE_ATTRIBUTE_READONLY));
+
+  try {
+    services_.Kill(file);
+    ADD_FAILURE() << "Kill removed a read-only file";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), err::kPermissionDenied);
+  }
+  EXPECT_THROW(services_.Name(file, to), RuntimeError);
+  EXPECT_EQ(ReadFileBytes(file), "keep");
+  EXPECT_FALSE(Exists(to));
+}
+
+// The settings file, read and written through SimpleIni on Windows too.
+class SettingsFile : public UnicodePaths {};
+
+TEST_F(SettingsFile, WritesExactUtf8BytesWithCrLfAndReadsThemBack) {
+  const std::string file = root_ / "Tavro 設定 é.ini";
+  const std::string path = "C:\\Jeux ゲーム\\Cemu é\\Cemu.exe";
+  ASSERT_EQ(WriteIniValue("Emulator", "Path", path, file), kTrue);
+  EXPECT_EQ(ReadFileBytes(file), "[Emulator]\r\nPath=" + path + "\r\n");
+
+  // Rewritten over the existing file (a rename over it on Windows).
+  ASSERT_EQ(WriteIniValue("Emulator", "Mode", "-f", file), kTrue);
+  ASSERT_EQ(WriteIniValue("Games", "Dir", "D:\\Wii U ü", file), kTrue);
+  ASSERT_EQ(WriteIniValue("Emulator", "Path", "C:\\ñ.exe", file), kTrue);
+  EXPECT_EQ(ReadFileBytes(file),
+            "[Emulator]\r\nPath=C:\\ñ.exe\r\nMode=-f\r\n[Games]\r\nDir=D:\\Wii U ü\r\n");
+  EXPECT_EQ(ListFolder(root_.Path()),
+            std::vector<std::string>{"Tavro 設定 é.ini"});  // no temp left
+
+  EXPECT_EQ(ReadIniValue("Emulator", "Path", "none", file), "C:\\ñ.exe");
+  EXPECT_EQ(ReadIniValue("Games", "Dir", "none", file), "D:\\Wii U ü");
+  EXPECT_EQ(ReadIniValue("Games", "Missing", "none", file), "none");
+  EXPECT_EQ(ReadIniValue("Emulator", "Path", "none", root_ / "absent ü.ini"), "none");
+}
+
+TEST_F(SettingsFile, AFileInTheAnsiCodePageReadsAsUtf8AndIsRewrittenAsUtf8) {
+  if (GetACP() != 1252)
+    GTEST_SKIP() << "written for code page 1252, the system has " << GetACP();
+  const std::string file = root_ / "ancien é.ini";
+  WriteFileBytes(file, "[Games]\r\nTitle=caf\xE9\r\n");
+  EXPECT_EQ(ReadIniValue("Games", "Title", "", file), "café");
+
+  ASSERT_EQ(WriteIniValue("Games", "Other", "ü", file), kTrue);
+  EXPECT_EQ(ReadFileBytes(file), "[Games]\r\nTitle=caf\xC3\xA9\r\nOther=\xC3\xBC\r\n");
+}
+
+}  // namespace
+}  // namespace tavro::test

@@ -1,0 +1,81 @@
+// The test program, and the child roles the tests start it in.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+
+// After windows.h, which TestSupport.h brings.
+#include <shellapi.h>
+
+namespace tavro::test {
+
+namespace {
+
+UniqueHandle OpenNamedEvent(const std::string& name) {
+  if (name == "-")
+    return {};
+  return UniqueHandle(OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, Wide(name).c_str()));
+}
+
+// The arguments in full Unicode (main's argv went through the ANSI code page).
+std::vector<std::string> Arguments() {
+  int count = 0;
+  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> out;
+  for (int i = 0; args && i < count; ++i)
+    out.push_back(Utf8(args[i]));
+  if (args)
+    LocalFree(args);
+  return out;
+}
+
+// --instance START DONE RELEASE: waits for START, asks PreviousInstance, sets
+// DONE, holds the lock until RELEASE, and exits with 1 (another instance
+// runs) or 0. "-" skips an event.
+int InstanceChild(const std::vector<std::string>& args) {
+  const UniqueHandle start = OpenNamedEvent(args[2]);
+  const UniqueHandle done = OpenNamedEvent(args[3]);
+  const UniqueHandle release = OpenNamedEvent(args[4]);
+  if (start)
+    WaitForSingleObject(start.Get(), INFINITE);
+  TestServices services;
+  const bool previous = services.PreviousInstance();
+  if (done)
+    SetEvent(done.Get());
+  if (release)
+    WaitForSingleObject(release.Get(), INFINITE);
+  return previous ? 1 : 0;
+}
+
+// --end: End must end the process at once with code 0.
+int EndChild() {
+  TestServices services;
+  services.End();
+  return 3;  // never reached unless End returned
+}
+
+// --app-folder FILE: writes AppFolder to FILE (UTF-8).
+int AppFolderChild(const std::string& file) {
+  TestServices services;
+  WriteFileBytes(file, services.AppFolder());
+  return 0;
+}
+
+}  // namespace
+
+}  // namespace tavro::test
+
+int main(int argc, char** argv) {
+  using namespace tavro::test;
+  const auto args = Arguments();
+  if (args.size() == 5 && args[1] == "--instance")
+    return InstanceChild(args);
+  if (args.size() == 2 && args[1] == "--end")
+    return EndChild();
+  if (args.size() == 3 && args[1] == "--app-folder")
+    return AppFolderChild(args[2]);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,163 @@
+// The process services against real processes: this test program started
+// again in a child role, and argv_dump.exe copied under Unicode paths.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+namespace tavro::test {
+namespace {
+
+TEST(AppFolder, IsTheFolderOfTheProgramWithoutATrailingBackslash) {
+  TestServices services;
+  const std::string folder = services.AppFolder();
+  ASSERT_GE(folder.size(), 2u);
+  EXPECT_EQ(folder[1], ':');
+  EXPECT_NE(folder.back(), '\\');
+  EXPECT_TRUE(Exists(folder + "\\tavro_win32_services_tests.exe"));
+  EXPECT_TRUE(Exists(folder + "\\argv_dump.exe"));
+}
+
+// (Wine starts no program whose path is longer than MAX_PATH, so the longer
+// buffer for such paths cannot be tried here.)
+TEST(AppFolder, IsTheUnicodeFolderACopyOfTheProgramRunsFrom) {
+  TempFolder root("Tavro appfolder ü");
+  std::string folder = root.Path();
+  while (Wide(folder).size() < 150)
+    folder += "\\Dossier très long ディレクトリ";
+  MakeFolders(folder);
+  const std::string copy = folder + "\\tavro_win32_services_tests.exe";
+  CopyFileTo(SelfPath(), copy);
+  const std::string out = root / "app folder.txt";
+
+  std::wstring line = L"\"" + Wide(copy) + L"\" --app-folder \"" + Wide(out) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(Wide(copy).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &process))
+      << "error " << GetLastError();
+  CloseHandle(process.hThread);
+  const UniqueHandle child(process.hProcess);
+  ASSERT_EQ(WaitForExit(child), 0);
+  EXPECT_EQ(ReadFileBytes(out), folder);
+}
+
+// The instance lock: a named mutex per user, across processes.
+TEST(PreviousInstance, TheFirstHolderSeesNoneALaterOneSeesItUntilItEnds) {
+  const NamedEvent held("held");
+  const NamedEvent release("release");
+  auto holder = StartSelf("--instance - " + held.Name() + " " + release.Name());
+  ASSERT_TRUE(held.Wait());
+
+  auto second = StartSelf("--instance - - -");
+  EXPECT_EQ(WaitForExit(second), 1) << "the lock held by the first was not seen";
+
+  release.Set();
+  EXPECT_EQ(WaitForExit(holder), 0) << "the first instance took itself for a second one";
+
+  auto third = StartSelf("--instance - - -");
+  EXPECT_EQ(WaitForExit(third), 0) << "the lock outlived the process that held it";
+}
+
+TEST(PreviousInstance, OfTwoStartedAtTheSameMomentExactlyOneSeesTheOther) {
+  const NamedEvent go("go");
+  const NamedEvent done_a("done-a");
+  const NamedEvent done_b("done-b");
+  const NamedEvent release("release2");
+  auto a = StartSelf("--instance " + go.Name() + " " + done_a.Name() + " " + release.Name());
+  auto b = StartSelf("--instance " + go.Name() + " " + done_b.Name() + " " + release.Name());
+  go.Set();
+  ASSERT_TRUE(done_a.Wait());
+  ASSERT_TRUE(done_b.Wait());
+  release.Set();
+  const int code_a = WaitForExit(a);
+  const int code_b = WaitForExit(b);
+  EXPECT_EQ(code_a + code_b, 1) << "a: " << code_a << ", b: " << code_b;
+  EXPECT_NE(code_a, -1);
+  EXPECT_NE(code_b, -1);
+}
+
+TEST(End, EndsTheProcessAtOnceWithCodeZero) {
+  auto child = StartSelf("--end");
+  EXPECT_EQ(WaitForExit(child), 0);
+}
+
+// Shell with a stand-in emulator at a path with blanks and Unicode.
+class ShellTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    MakeFolders(emulator_folder_);
+    CopyFileTo(helper_, program_);
+  }
+  // What the started program recorded: its command line and its show command.
+  std::string Recorded(const std::string& folder) {
+    const std::string file = folder + "\\command_line.txt";
+    if (!WaitForFile(file))
+      return "(the program did not run)";
+    return ReadFileBytes(file);
+  }
+
+  TestServices services_;
+  const std::string helper_ = services_.AppFolder() + "\\argv_dump.exe";
+  TempFolder root_{"Tavro shell ü"};
+  const std::string emulator_folder_ = root_ / "Emu Folder ü\\Emulator";
+  const std::string program_ = emulator_folder_ + "\\Cemu.exe";
+  const std::string game_ = root_ / "Jeux ゲーム\\Zelda é.rpx";
+};
+
+TEST_F(ShellTest, TheProgramGivenApartGetsTheCommandLineIntact) {
+  const std::string line = "\"" + program_ + "\" -f -g \"" + game_ + "\"";
+  services_.Shell(line, WindowStyle::kMinimizedFocus, program_);
+  EXPECT_EQ(Recorded(emulator_folder_), line + "\n2\n");
+}
+
+TEST_F(ShellTest, AnUnquotedProgramPathWithBlanksIsNotSearchedPieceByPiece) {
+  // Without the program given apart, Windows would try "...\Emu.exe" first.
+  CopyFileTo(helper_, root_ / "Emu.exe");
+  const std::string line = program_ + " -g \"" + game_ + "\"";
+  services_.Shell(line, WindowStyle::kNormalFocus, program_);
+  EXPECT_EQ(Recorded(emulator_folder_), line + "\n1\n");
+  EXPECT_FALSE(Exists(root_ / "command_line.txt"));
+}
+
+TEST_F(ShellTest, WithoutAProgramTheFirstWordOfTheLineRuns) {
+  const std::string line = "\"" + program_ + "\" é ü";
+  services_.Shell(line, WindowStyle::kNormalFocus);
+  EXPECT_EQ(Recorded(emulator_folder_), line + "\n1\n");
+}
+
+TEST_F(ShellTest, AMissingProgramThrowsFileNotFound) {
+  const std::string missing = root_ / "Emu Folder ü\\Nothing\\Cemu.exe";
+  try {
+    services_.Shell("\"" + missing + "\" -f", WindowStyle::kNormalFocus, missing);
+    ADD_FAILURE() << "no error for a missing program";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), err::kFileNotFound);
+  }
+  EXPECT_THROW(services_.Shell("tavro_no_such_program_ü.exe -x", WindowStyle::kNormalFocus),
+               RuntimeError);
+}
+
+TEST_F(ShellTest, KillByImageNameEndsTheRunningProgram) {
+  const std::string name = "tavro_sleeper_" + std::to_string(GetCurrentProcessId()) + ".exe";
+  const std::string sleeper = root_ / name;
+  CopyFileTo(helper_, sleeper);
+  std::wstring line = L"\"" + Wide(sleeper) + L"\" --stay";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(Wide(sleeper).c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &startup, &process));
+  CloseHandle(process.hThread);
+  const UniqueHandle child(process.hProcess);
+  ASSERT_TRUE(WaitForFile(root_ / "command_line.txt"));  // it runs
+
+  services_.KillByImageName(name);
+  const bool ended = WaitForSingleObject(child.Get(), 60000) == WAIT_OBJECT_0;
+  if (!ended)
+    TerminateProcess(child.Get(), 9);
+  EXPECT_TRUE(ended) << "taskkill did not end " << name;
+}
+
+}  // namespace
+}  // namespace tavro::test

@@ -1,0 +1,214 @@
+// Desktop and taskbar windows, drives, keys, the shell refresh and the
+// message box, against real windows made by the test.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "TestSupport.h"
+#include "desktop/Module006_Windows_Functions.h"
+
+namespace tavro::test {
+namespace {
+
+class WindowClass final {
+ public:
+  explicit WindowClass(const wchar_t* name) : name_(name) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = name;
+    atom_ = RegisterClassExW(&wc);
+  }
+  ~WindowClass() {
+    if (atom_)
+      UnregisterClassW(name_, GetModuleHandleW(nullptr));
+  }
+  WindowClass(const WindowClass&) = delete;
+  WindowClass& operator=(const WindowClass&) = delete;
+  bool Registered() const { return atom_ != 0; }
+
+ private:
+  const wchar_t* name_;
+  ATOM atom_ = 0;
+};
+
+// A visible, enabled top-level window standing in for one of the shell's.
+class StandIn final {
+ public:
+  StandIn(const wchar_t* class_name, const wchar_t* title)
+      : hwnd_(CreateWindowExW(0, class_name, title, WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr)) {
+    if (hwnd_)
+      ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  }
+  ~StandIn() {
+    if (hwnd_)
+      DestroyWindow(hwnd_);
+  }
+  StandIn(const StandIn&) = delete;
+  StandIn& operator=(const StandIn&) = delete;
+  HWND Get() const { return hwnd_; }
+
+ private:
+  HWND hwnd_;
+};
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[256] = {};
+  GetClassNameW(hwnd, name, 256);
+  return name;
+}
+
+std::wstring TitleOf(HWND hwnd) {
+  wchar_t title[256] = {};
+  GetWindowTextW(hwnd, title, 256);
+  return title;
+}
+
+HWND AsHwnd(WindowHandle handle) {
+  return reinterpret_cast<HWND>(handle);
+}
+
+class ShellWindows : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(progman_class_.Registered());
+    ASSERT_TRUE(tray_class_.Registered());
+  }
+  void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&msg);
+  }
+
+  TestServices services_;
+  WindowClass progman_class_{L"Progman"};
+  WindowClass tray_class_{L"Shell_TrayWnd"};
+};
+
+TEST_F(ShellWindows, TheDesktopIsHiddenAndDisabledThenShownAndEnabled) {
+  const StandIn desktop(L"Progman", L"Program Manager");
+  ASSERT_TRUE(desktop.Get());
+  const auto found = services_.FindShellWindows(ShellWindow::kDesktop);
+  ASSERT_EQ(found, std::vector<WindowHandle>{reinterpret_cast<WindowHandle>(desktop.Get())});
+
+  SetDesktopVisible(services_, kFalse);
+  PumpMessages();
+  EXPECT_FALSE(IsWindowVisible(desktop.Get()));
+  EXPECT_FALSE(IsWindowEnabled(desktop.Get()));
+
+  SetDesktopVisible(services_, kTrue);
+  PumpMessages();
+  EXPECT_TRUE(IsWindowVisible(desktop.Get()));
+  EXPECT_TRUE(IsWindowEnabled(desktop.Get()));
+}
+
+TEST_F(ShellWindows, OnlyAProgmanCalledProgramManagerIsTheDesktop) {
+  const StandIn other(L"Progman", L"Not the desktop");
+  EXPECT_TRUE(services_.FindShellWindows(ShellWindow::kDesktop).empty());
+  SetDesktopVisible(services_, kFalse);  // nothing to hide: nothing happens
+  PumpMessages();
+  EXPECT_TRUE(IsWindowVisible(other.Get()));
+  EXPECT_TRUE(IsWindowEnabled(other.Get()));
+  EXPECT_NO_THROW(SetDesktopVisible(services_, kTrue));
+}
+
+// Wine keeps a hidden Shell_TrayWnd of its own; whichever window is found,
+// it must be a Shell_TrayWnd with an empty title, and it must follow.
+TEST_F(ShellWindows, TheTaskbarIsHiddenAndShownButNeverDisabled) {
+  const StandIn tray(L"Shell_TrayWnd", L"");
+  ASSERT_TRUE(tray.Get());
+  const auto found = services_.FindShellWindows(ShellWindow::kTaskbar);
+  ASSERT_EQ(found.size(), 1u);
+  const HWND taskbar = AsHwnd(found[0]);
+  EXPECT_EQ(ClassOf(taskbar), L"Shell_TrayWnd");
+  EXPECT_EQ(TitleOf(taskbar), L"");
+
+  SetTaskbarVisible(services_, kFalse);
+  PumpMessages();
+  EXPECT_FALSE(IsWindowVisible(taskbar));
+  EXPECT_TRUE(IsWindowEnabled(taskbar));
+
+  SetTaskbarVisible(services_, kTrue);
+  PumpMessages();
+  EXPECT_TRUE(IsWindowVisible(taskbar));
+  EXPECT_TRUE(IsWindowEnabled(taskbar));
+  if (taskbar != tray.Get())
+    ShowWindow(taskbar, SW_HIDE);  // Wine's own, hidden as it was
+}
+
+TEST_F(ShellWindows, AShellTrayWndWithATitleIsNotTheTaskbar) {
+  const StandIn titled(L"Shell_TrayWnd", L"Not the taskbar");
+  ASSERT_TRUE(titled.Get());
+  for (const auto handle : services_.FindShellWindows(ShellWindow::kTaskbar)) {
+    EXPECT_NE(AsHwnd(handle), titled.Get());
+    EXPECT_EQ(TitleOf(AsHwnd(handle)), L"");
+  }
+  SetTaskbarVisible(services_, kFalse);
+  PumpMessages();
+  EXPECT_TRUE(IsWindowVisible(titled.Get()));
+  SetTaskbarVisible(services_, kTrue);
+}
+
+TEST(Drives, AreLowerCaseLettersWithAColonIncludingCAndZ) {
+  TestServices services;
+  const auto drives = services.Drives();
+  EXPECT_NE(std::find(drives.begin(), drives.end(), "c:"), drives.end());
+  EXPECT_NE(std::find(drives.begin(), drives.end(), "z:"), drives.end());  // Wine's "/"
+  for (const auto& drive : drives) {
+    ASSERT_EQ(drive.size(), 2u);
+    EXPECT_TRUE(drive[0] >= 'a' && drive[0] <= 'z') << drive;
+    EXPECT_EQ(drive[1], ':');
+  }
+  EXPECT_EQ(services.FallbackDrive(), "c:");
+}
+
+TEST(KeyState, AKeyNotPressedIsZero) {
+  TestServices services;
+  EXPECT_EQ(services.KeyState(VK_F24), 0);
+  EXPECT_EQ(services.KeyState(VK_F23), 0);
+}
+
+TEST(RefreshShellIcons, DoesNotFail) {
+  TestServices services;
+  EXPECT_NO_THROW(services.RefreshShellIcons());
+}
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM out) {
+  if (ClassOf(hwnd) != L"#32770")
+    return TRUE;
+  *reinterpret_cast<HWND*>(out) = hwnd;
+  return FALSE;
+}
+
+// The message box shows UTF-8 title and prompt intact and waits for OK.
+TEST(MsgBox, ShowsTitleAndPromptAndReturnsOnOk) {
+  TestServices services;
+  const DWORD thread = GetCurrentThreadId();
+  std::atomic<bool> stop = false;
+  std::wstring seen_title, seen_prompt;
+  std::thread closer([&] {
+    for (int i = 0; i < 600 && !stop; ++i) {  // a minute at most
+      HWND box = nullptr;
+      EnumThreadWindows(thread, FindDialog, reinterpret_cast<LPARAM>(&box));
+      if (box) {
+        seen_title = TitleOf(box);
+        seen_prompt = TitleOf(GetDlgItem(box, 0xFFFF));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(100);
+    }
+  });
+  services.MsgBox("Le dossier « Jeux ゲーム » est introuvable.", 0, "Tavro é");
+  stop = true;
+  closer.join();
+  EXPECT_EQ(seen_title, L"Tavro é");
+  EXPECT_EQ(seen_prompt, L"Le dossier « Jeux ゲーム » est introuvable.");
+}
+
+}  // namespace
+}  // namespace tavro::test

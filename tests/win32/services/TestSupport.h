@@ -1,0 +1,83 @@
+#pragma once
+// Shared pieces of the Windows services tests: the services with the view's
+// part left out, Unicode temp folders, raw file access through the W
+// functions (so a check does not go through the code under test), and
+// starting this test program again as a child.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/win32/UniqueHandle.h"
+#include "runtime/win32/Wide.h"
+#include "runtime/win32/Win32Services.h"
+
+namespace tavro::test {
+
+using win32::UniqueHandle;
+using win32::Utf8;
+using win32::Wide;
+
+// Pictures belong to the view; these tests never ask for one.
+class TestServices final : public Win32Services {
+ public:
+  PicturePtr LoadPicture(const std::string&) override {
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
+  PicturePtr LoadResourcePicture(ResourcePicture) override {
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
+};
+
+// A fresh folder under the temp folder, named with the given (Unicode) text;
+// removed with everything in it, read-only files included.
+class TempFolder final {
+ public:
+  explicit TempFolder(const std::string& name);
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+bool Exists(const std::string& path);
+bool IsFolder(const std::string& path);
+// The exact bytes of a file; throws when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+// The names in a folder, as the system lists them.
+std::vector<std::string> ListFolder(const std::string& path);
+// Makes a folder and its missing parents.
+void MakeFolders(const std::string& path);
+void CopyFileTo(const std::string& from, const std::string& to);
+// Waits (up to a generous bound, so a broken start cannot hang the suite)
+// for a file to appear; false when it never does.
+bool WaitForFile(const std::string& path);
+
+// This test program's full path.
+std::string SelfPath();
+// Starts this test program with the arguments (already quoted as needed).
+UniqueHandle StartSelf(const std::string& arguments);
+// Waits for a process to end and gives its exit code (-1: it did not end).
+int WaitForExit(const UniqueHandle& process);
+
+// A named event, unique to this test process.
+class NamedEvent final {
+ public:
+  explicit NamedEvent(const std::string& tag);
+  const std::string& Name() const { return name_; }
+  void Set() const { SetEvent(handle_.Get()); }
+  bool Wait() const;
+
+ private:
+  std::string name_;
+  UniqueHandle handle_;
+};
+
+}  // namespace tavro::test
