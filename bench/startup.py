@@ -38,14 +38,14 @@ def main():
         for i in range(runs + 1):  # the first run provisions the folder and is not counted
             started = time.monotonic()
             proc = subprocess.Popen([exe], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            while not x.find_window("Tavro FrontEnd", pid=proc.pid):
+            while not x.find_window("Tavro FrontEnd", pids={proc.pid}):
                 if proc.poll() is not None or time.monotonic() - started > 30:
                     raise SystemExit("the window never showed")
                 time.sleep(0.002)
             elapsed = time.monotonic() - started
             time.sleep(0.2)  # let the first paint finish before reading the peak
             peak = peak_kib(proc.pid)
-            x.close_window(x.find_window("Tavro FrontEnd", pid=proc.pid))
+            x.close_window(x.find_window("Tavro FrontEnd", pids={proc.pid}))
             proc.wait(timeout=30)
             if i > 0:
                 times.append(elapsed * 1000)

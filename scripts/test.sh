@@ -90,9 +90,9 @@ suite pictures exit $py resources/check_pictures.py resources
 suite stand-in exit bash tools/check_stand_in.sh build/linux/bin
 for arch in win32 win64; do
   suite "core-$arch" gtest wine_run "build/$arch" "build/$arch/bin/tavro_core_tests.exe"
+  suite "services-$arch" gtest wine_run "build/$arch" "build/$arch/bin/tavro_win32_services_tests.exe"
+  suite "view-$arch" gtest wine_run "build/$arch" "build/$arch/bin/tavro_win32_view_tests.exe"
 done
-suite win32-services gtest wine_run build/win32 build/win32/bin/tavro_win32_services_tests.exe
-suite win32-view gtest wine_run build/win32 build/win32/bin/tavro_win32_view_tests.exe
 suite e2e plain $py tests/e2e/run_e2e.py --build "$root/build"
 
 echo "$total_passed passed, $total_failed failed"

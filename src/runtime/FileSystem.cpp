@@ -20,8 +20,10 @@ RuntimeError FileError(int number, const std::string& what, const std::error_cod
 }
 
 std::string FileSystemServices::Dir(const std::string& path, int attributes) {
-  if (path.empty()) return {};
-  if (path.find('\0') != std::string::npos) throw RuntimeError(err::kBadFileName, "Bad file name");
+  if (path.empty())
+    return {};
+  if (path.find('\0') != std::string::npos)
+    throw RuntimeError(err::kBadFileName, "Bad file name");
   std::error_code ec;
   const auto p = FsPath(path);
   const auto st = fs::status(p, ec);
@@ -35,10 +37,13 @@ std::string FileSystemServices::Dir(const std::string& path, int attributes) {
     throw FileError(err::kPathFileAccess, "Path/File access error", ec);
   }
   const bool is_dir = fs::is_directory(st);
-  if (!is_dir && !fs::is_regular_file(st)) return {};
-  if (is_dir && (attributes & kAttrDirectory) == 0) return {};
+  if (!is_dir && !fs::is_regular_file(st))
+    return {};
+  if (is_dir && (attributes & kAttrDirectory) == 0)
+    return {};
   auto name = p.filename();
-  if (name.empty()) name = p.parent_path().filename();  // a trailing separator
+  if (name.empty())
+    name = p.parent_path().filename();  // a trailing separator
   return Utf8(name);
 }
 
@@ -55,7 +60,8 @@ void FileSystemServices::MkDir(const std::string& path) {
 static void RefuseReadOnly(const fs::path& p) {
   std::error_code ec;
   const auto st = fs::status(p, ec);
-  if (ec || !fs::is_regular_file(st)) throw RuntimeError(err::kFileNotFound, "File not found");
+  if (ec || !fs::is_regular_file(st))
+    throw RuntimeError(err::kFileNotFound, "File not found");
   if ((st.permissions() & fs::perms::owner_write) == fs::perms::none) {
     throw RuntimeError(err::kPermissionDenied, "Permission denied");
   }
@@ -65,22 +71,26 @@ void FileSystemServices::Kill(const std::string& path) {
   std::error_code ec;
   const auto p = FsPath(path);
   RefuseReadOnly(p);
-  if (!fs::remove(p, ec)) throw FileError(err::kPermissionDenied, "Permission denied", ec);
+  if (!fs::remove(p, ec))
+    throw FileError(err::kPermissionDenied, "Permission denied", ec);
 }
 
 void FileSystemServices::Name(const std::string& from, const std::string& to) {
   std::error_code ec;
   RefuseReadOnly(FsPath(from));
   fs::rename(FsPath(from), FsPath(to), ec);
-  if (ec) throw FileError(err::kPathFileAccess, "Path/File access error", ec);
+  if (ec)
+    throw FileError(err::kPathFileAccess, "Path/File access error", ec);
 }
 
 void FileSystemServices::PrintToFile(const std::string& path, const std::string& text) {
   std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
-  if (!out) throw RuntimeError(err::kPermissionDenied, "Permission denied");
+  if (!out)
+    throw RuntimeError(err::kPermissionDenied, "Permission denied");
   out << text << "\r\n";
   out.close();
-  if (!out) throw RuntimeError(err::kPathFileAccess, "Path/File access error");
+  if (!out)
+    throw RuntimeError(err::kPathFileAccess, "Path/File access error");
 }
 
 }  // namespace tavro

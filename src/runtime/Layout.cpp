@@ -79,13 +79,15 @@ std::span<const ControlDesign> Form1Controls() {
 
 const ControlDesign& Form1Control(std::string_view id) {
   for (const auto& row : Form1Controls()) {
-    if (row.Id() == id) return row;
+    if (row.Id() == id)
+      return row;
   }
   throw std::out_of_range("no control " + std::string(id));
 }
 
 std::string AccessibleName(const ControlDesign& control) {
-  if (control.kind != ControlKind::kOptionButton) return control.caption;
+  if (control.kind != ControlKind::kOptionButton)
+    return control.caption;
   for (const auto& row : Form1Controls()) {
     if (row.kind == ControlKind::kLabel && std::string_view(row.container) == control.container &&
         row.top == control.top && row.left > control.left &&
@@ -104,10 +106,11 @@ std::string DonationPageText() {
   const std::string host = maker::kProviderHost;
   const std::string images = maker::kProviderImageHost;
   std::string page;
-  page += "<form action=\"https://" + host + "/cgi-bin/webscr\" method=\"post\" target=\"_top\">\r\n";
+  page +=
+      "<form action=\"https://" + host + "/cgi-bin/webscr\" method=\"post\" target=\"_top\">\r\n";
   page += "<input type=\"hidden\" name=\"cmd\" value=\"_s-xclick\">\r\n";
-  page += "<input type=\"hidden\" name=\"hosted_button_id\" value=\"" + std::string(maker::kButtonId) +
-          "\">\r\n";
+  page += "<input type=\"hidden\" name=\"hosted_button_id\" value=\"" +
+          std::string(maker::kButtonId) + "\">\r\n";
   page += "<input type=\"image\" src=\"https://" + images +
           "/en_US/i/btn/btn_donate_LG.gif\" border=\"0\" name=\"submit\" alt=\"" +
           std::string(maker::kImageAlt) + "\">\r\n";

@@ -36,8 +36,12 @@ constexpr std::uint32_t kWindow = kSystem | 5;       // COLOR_WINDOW
 constexpr std::uint32_t kWindowText = kSystem | 8;   // COLOR_WINDOWTEXT
 constexpr std::uint32_t kButtonFace = kSystem | 15;  // COLOR_BTNFACE
 constexpr std::uint32_t kButtonText = kSystem | 18;  // COLOR_BTNTEXT
-constexpr bool IsSystem(std::uint32_t c) { return (c & kSystem) != 0; }
-constexpr int SystemIndex(std::uint32_t c) { return static_cast<int>(c & 0xFF); }
+constexpr bool IsSystem(std::uint32_t c) {
+  return (c & kSystem) != 0;
+}
+constexpr int SystemIndex(std::uint32_t c) {
+  return static_cast<int>(c & 0xFF);
+}
 }  // namespace color
 
 constexpr int kNoTabIndex = -1;

@@ -28,7 +28,8 @@ inline std::string Lit(std::initializer_list<std::string_view> parts, bool trail
     out += kSep;
     out += part;
   }
-  if (trailing) out += kSep;
+  if (trailing)
+    out += kSep;
   return out;
 }
 

@@ -26,10 +26,12 @@ bool IsValidUtf8(std::string_view bytes) {
     } else {
       return false;
     }
-    if (i + extra >= n) return false;
+    if (i + extra >= n)
+      return false;
     for (size_t k = 1; k <= extra; ++k) {
       const auto cc = static_cast<unsigned char>(bytes[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
+      if ((cc & 0xC0) != 0x80)
+        return false;
       cp = (cp << 6) | (cc & 0x3F);
     }
     // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
@@ -44,12 +46,15 @@ bool IsValidUtf8(std::string_view bytes) {
 
 std::string TrimSpaces(std::string_view s) {
   const auto first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
+  if (first == std::string_view::npos)
+    return {};
   const auto last = s.find_last_not_of(' ');
   return std::string(s.substr(first, last - first + 1));
 }
 
-static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+static char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 std::string ToLowerAscii(std::string_view s) {
   std::string out(s);
@@ -58,9 +63,9 @@ std::string ToLowerAscii(std::string_view s) {
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerAscii(x) == LowerAscii(y);
+         });
 }
 
 bool LessNoCase(std::string_view a, std::string_view b) {
@@ -86,14 +91,16 @@ bool MatchMask(std::string_view name, std::string_view mask) {
       return false;
     }
   }
-  while (m < mask.size() && mask[m] == '*') ++m;
+  while (m < mask.size() && mask[m] == '*')
+    ++m;
   return m == mask.size();
 }
 
 bool MatchPattern(std::string_view name, std::string_view pattern) {
   for (const auto& mask : Split(pattern, ';')) {
     const auto trimmed = TrimSpaces(mask);
-    if (!trimmed.empty() && MatchMask(name, trimmed)) return true;
+    if (!trimmed.empty() && MatchMask(name, trimmed))
+      return true;
   }
   return false;
 }
@@ -104,19 +111,22 @@ std::vector<std::string> Split(std::string_view s, char separator) {
   while (true) {
     const auto pos = s.find(separator, start);
     out.emplace_back(s.substr(start, pos - start));
-    if (pos == std::string_view::npos) break;
+    if (pos == std::string_view::npos)
+      break;
     start = pos + 1;
   }
   return out;
 }
 
 std::string ReplaceAll(std::string_view s, std::string_view what, std::string_view with) {
-  if (what.empty()) return std::string(s);
+  if (what.empty())
+    return std::string(s);
   std::string out;
   size_t start = 0;
   while (true) {
     const auto pos = s.find(what, start);
-    if (pos == std::string_view::npos) break;
+    if (pos == std::string_view::npos)
+      break;
     out.append(s.substr(start, pos - start));
     out.append(with);
     start = pos + what.size();

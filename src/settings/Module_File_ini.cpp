@@ -23,16 +23,19 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // The whole file, or nothing when it cannot be read.
 std::optional<std::string> ReadBytes(const std::string& file) {
   std::ifstream in(FsPath(file), std::ios::binary);
-  if (!in) return std::nullopt;
+  if (!in)
+    return std::nullopt;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
+  if (in.bad())
+    return std::nullopt;
   return bytes;
 }
 
 // The file's text as UTF-8: as it stands when it is UTF-8, else decoded from
 // the legacy code page an older tool wrote it in.
 std::string AsUtf8(std::string bytes) {
-  if (bytes.starts_with(kBom)) bytes.erase(0, kBom.size());
+  if (bytes.starts_with(kBom))
+    bytes.erase(0, kBom.size());
   return text::IsValidUtf8(bytes) ? bytes : LegacyToUtf8(bytes);
 }
 
@@ -41,7 +44,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
   std::string line;
   std::istringstream in(text);
   while (std::getline(in, line)) {
-    if (line.ends_with('\r')) line.pop_back();
+    if (line.ends_with('\r'))
+      line.pop_back();
     lines.push_back(line);
   }
   return lines;
@@ -50,9 +54,11 @@ std::vector<std::string> SplitLines(const std::string& text) {
 // The section name of a header line ("[Name]"), or nothing.
 std::optional<std::string> SectionOf(const std::string& line) {
   const auto t = text::TrimSpaces(line);
-  if (t.size() < 2 || t.front() != '[') return std::nullopt;
+  if (t.size() < 2 || t.front() != '[')
+    return std::nullopt;
   const auto close = t.find(']');
-  if (close == std::string::npos) return std::nullopt;
+  if (close == std::string::npos)
+    return std::nullopt;
   return text::TrimSpaces(t.substr(1, close - 1));
 }
 
@@ -60,13 +66,17 @@ std::optional<std::string> SectionOf(const std::string& line) {
 // lines without "=".
 std::optional<std::string> KeyOf(const std::string& line) {
   const auto t = text::TrimSpaces(line);
-  if (t.empty() || t.front() == ';' || t.front() == '#') return std::nullopt;
+  if (t.empty() || t.front() == ';' || t.front() == '#')
+    return std::nullopt;
   const auto eq = t.find('=');
-  if (eq == std::string::npos) return std::nullopt;
+  if (eq == std::string::npos)
+    return std::nullopt;
   return text::TrimSpaces(t.substr(0, eq));
 }
 
-bool HasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
+bool HasLineBreak(const std::string& s) {
+  return s.find_first_of("\r\n") != std::string::npos;
+}
 
 // Puts key=value into the lines, as the classic profile writer does.
 void Store(std::vector<std::string>& lines, const std::string& section, const std::string& key,
@@ -75,7 +85,8 @@ void Store(std::vector<std::string>& lines, const std::string& section, const st
   size_t i = 0;
   while (i < lines.size()) {
     const auto name = SectionOf(lines[i]);
-    if (name && text::EqualsNoCase(*name, section)) break;
+    if (name && text::EqualsNoCase(*name, section))
+      break;
     ++i;
   }
   if (i == lines.size()) {
@@ -90,7 +101,8 @@ void Store(std::vector<std::string>& lines, const std::string& section, const st
       lines[j] = entry;
       return;
     }
-    if (!text::TrimSpaces(lines[j]).empty()) last_entry = j;
+    if (!text::TrimSpaces(lines[j]).empty())
+      last_entry = j;
   }
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last_entry + 1), entry);
 }
@@ -101,10 +113,12 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
                          const std::string& default_value, const std::string& file) {
   try {
     const auto bytes = ReadBytes(file);
-    if (!bytes) return default_value;
+    if (!bytes)
+      return default_value;
     const auto content = AsUtf8(*bytes);
     CSimpleIniA ini(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/false);
-    if (ini.LoadData(content.data(), content.size()) < 0) return default_value;
+    if (ini.LoadData(content.data(), content.size()) < 0)
+      return default_value;
     const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr);
     return value ? text::TrimSpaces(value) : default_value;
   } catch (...) {
@@ -112,8 +126,8 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
   }
 }
 
-Boolean WriteIniValue(const std::string& section, const std::string& key,
-                      const std::string& value, const std::string& file) {
+Boolean WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                      const std::string& file) {
   try {
     if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
         HasLineBreak(value)) {
@@ -124,19 +138,22 @@ Boolean WriteIniValue(const std::string& section, const std::string& key,
     std::vector<std::string> lines;
     if (std::filesystem::exists(path, ec)) {
       const auto bytes = ReadBytes(file);
-      if (!bytes) return kFalse;  // never overwrite what could not be read
+      if (!bytes)
+        return kFalse;  // never overwrite what could not be read
       lines = SplitLines(AsUtf8(*bytes));
     }
     Store(lines, section, key, value);
     std::string out;
-    for (const auto& line : lines) out += line + "\r\n";
+    for (const auto& line : lines)
+      out += line + "\r\n";
 
     // Write beside it and rename over it, so a failed write leaves the old
     // file whole.
     const auto temp = FsPath(file + ".tmp");
     {
       std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-      if (!f) return kFalse;
+      if (!f)
+        return kFalse;
       f.write(out.data(), static_cast<std::streamsize>(out.size()));
       f.close();
       if (!f) {

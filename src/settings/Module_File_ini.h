@@ -17,7 +17,7 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
 // adds a missing section after the others and a missing key at the end of its
 // section, and leaves every other line as it was. Lines end in CR LF; the file
 // is written as UTF-8. True (-1) on success, else False (0). Never throws.
-Boolean WriteIniValue(const std::string& section, const std::string& key,
-                      const std::string& value, const std::string& file);
+Boolean WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                      const std::string& file);
 
 }  // namespace tavro

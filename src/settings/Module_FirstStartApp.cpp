@@ -16,7 +16,8 @@ void PrepareFirstStart(Services& services) {
     // already there under a folder's name counts as present.
     for (const auto& folder : {Lit({"Game"}), Lit({"Game", "RPX"}), Lit({"Game", "WUD_WUX"}),
                                Lit({"Emulator"}), Lit({"Image"})}) {
-      if (services.Dir(app + folder, kAttrDirectory).empty()) services.MkDir(app + folder);
+      if (services.Dir(app + folder, kAttrDirectory).empty())
+        services.MkDir(app + folder);
     }
     const auto file = settings::SettingsFile(app);
     if (services.Dir(file, kAttrNormal).empty()) {

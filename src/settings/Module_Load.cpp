@@ -13,7 +13,8 @@ void LoadSettings(Form1& form) {
   const std::string app = services.AppFolder();
   const std::string file = settings::SettingsFile(app);
   try {
-    if (services.Dir(file, kAttrNormal).empty()) return;  // nothing to read, nothing to report
+    if (services.Dir(file, kAttrNormal).empty())
+      return;  // nothing to read, nothing to report
     LauncherSettings& s = form.Settings();
     using settings::kEmulatorSection, settings::kFrontEndSection;
     s.FileExe = ReadIniValue(kEmulatorSection, "FileExe", settings::kDefaultFileExe, file);

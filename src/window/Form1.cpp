@@ -11,7 +11,9 @@
 namespace tavro {
 
 namespace {
-const ControlDesign& Row(std::string_view id) { return Form1Control(id); }
+const ControlDesign& Row(std::string_view id) {
+  return Form1Control(id);
+}
 }  // namespace
 
 Form1::Form1(Services& services)
@@ -41,10 +43,10 @@ Form1::Form1(Services& services)
       Label17(Row("Label17")),
       Label8(Row("Label8")),
       services_(services) {
-  controls_ = {&Picture2, &Timer1,  &Text1,      &Picture1,   &Frame1,   &Frame2,  &Option1[1],
-               &Option1[0], &Label4, &Label3,    &Frame17,    &Label7,   &Label6,  &Label5,
-               &Frame8,   &Image12, &Command1,   &Option2[1], &Option2[0], &File1, &Dir1,
-               &Drive1,   &Label2,  &Label1,     &Image1,     &Label17,  &Label8};
+  controls_ = {&Picture2,   &Timer1,  &Text1,    &Picture1,   &Frame1,     &Frame2, &Option1[1],
+               &Option1[0], &Label4,  &Label3,   &Frame17,    &Label7,     &Label6, &Label5,
+               &Frame8,     &Image12, &Command1, &Option2[1], &Option2[0], &File1,  &Dir1,
+               &Drive1,     &Label2,  &Label1,   &Image1,     &Label17,    &Label8};
 
   Option1[0].JoinGroup({&Option1[0], &Option1[1]});
   Option1[1].JoinGroup({&Option1[0], &Option1[1]});
@@ -71,7 +73,8 @@ Form1::Form1(Services& services)
 
 Control* Form1::Find(std::string_view id) const {
   for (auto* c : controls_) {
-    if (c->Id() == id) return c;
+    if (c->Id() == id)
+      return c;
   }
   return nullptr;
 }
@@ -104,12 +107,14 @@ std::string DriveOfPath(const std::vector<std::string>& drives, const std::strin
   for (const auto& drive : drives) {
     bool under;
     if (paths::kDriveLetters) {
-      under = path.size() >= drive.size() && text::EqualsNoCase(path.substr(0, drive.size()), drive);
+      under =
+          path.size() >= drive.size() && text::EqualsNoCase(path.substr(0, drive.size()), drive);
     } else {
       under = path == drive || drive == "/" ||
               (path.starts_with(drive) && path.size() > drive.size() && path[drive.size()] == '/');
     }
-    if (under && drive.size() > best.size()) best = drive;
+    if (under && drive.size() > best.size())
+      best = drive;
   }
   return best;
 }

@@ -2,6 +2,8 @@
 
 namespace tavro {
 
-void RefreshShellIcons(Services& services) { services.RefreshShellIcons(); }
+void RefreshShellIcons(Services& services) {
+  services.RefreshShellIcons();
+}
 
 }  // namespace tavro

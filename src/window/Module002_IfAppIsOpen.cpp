@@ -3,7 +3,8 @@
 namespace tavro {
 
 void ExitIfAlreadyRunning(Services& services) {
-  if (services.PreviousInstance()) services.End();
+  if (services.PreviousInstance())
+    services.End();
 }
 
 }  // namespace tavro

@@ -78,7 +78,8 @@ TEST_F(FolderList, ListsAncestorsThenSubfoldersSortedWithoutCase) {
   }
   // Files stay out, and so do hidden folders where a dot hides them.
   std::vector<std::string> expected{"Alpha", "beta", "gamma", "Gamma2"};
-  if (!paths::kDotNamesHidden) expected.insert(expected.begin(), ".hidden");
+  if (!paths::kDotNamesHidden)
+    expected.insert(expected.begin(), ".hidden");
   EXPECT_EQ(subfolders, expected);
   EXPECT_EQ(list[dir.ListIndex() + 1].path, Sub(expected.front()));
 }

@@ -13,13 +13,14 @@ TempDir::TempDir(const std::string& name_part) {
   static const auto run = std::random_device{}();
   const auto base = fs::temp_directory_path();
   for (int attempt = 0;; ++attempt) {
-    auto candidate = base / FsPath(name_part + "-" + std::to_string(run) + "-" +
-                                   std::to_string(counter++));
+    auto candidate =
+        base / FsPath(name_part + "-" + std::to_string(run) + "-" + std::to_string(counter++));
     if (fs::create_directory(candidate)) {
       path_ = candidate;
       return;
     }
-    if (attempt > 1000) throw std::runtime_error("no temporary folder");
+    if (attempt > 1000)
+      throw std::runtime_error("no temporary folder");
   }
 }
 
@@ -46,7 +47,8 @@ void FakeServices::End() {
 void FakeServices::MsgBox(const std::string& prompt, int buttons, const std::string& title) {
   calls.push_back("MsgBox:" + prompt);
   messages.push_back({prompt, buttons, title});
-  if (on_message) on_message(messages.back());
+  if (on_message)
+    on_message(messages.back());
 }
 
 void FakeServices::Shell(const std::string& command_line, WindowStyle style,
@@ -65,12 +67,18 @@ PicturePtr FakeServices::LoadPicture(const std::string& path) {
 
 PicturePtr FakeServices::LoadResourcePicture(ResourcePicture which) {
   switch (which) {
-    case ResourcePicture::kBackground: return std::make_shared<FakePicture>("background", 1091, 460);
-    case ResourcePicture::kLogo: return std::make_shared<FakePicture>("logo", 201, 113);
-    case ResourcePicture::kDonate: return std::make_shared<FakePicture>("donate", 266, 142);
-    case ResourcePicture::kHand: return std::make_shared<FakePicture>("hand", 32, 32);
-    case ResourcePicture::kIcon: return std::make_shared<FakePicture>("icon", 256, 256);
-    case ResourcePicture::kNone: break;
+    case ResourcePicture::kBackground:
+      return std::make_shared<FakePicture>("background", 1091, 460);
+    case ResourcePicture::kLogo:
+      return std::make_shared<FakePicture>("logo", 201, 113);
+    case ResourcePicture::kDonate:
+      return std::make_shared<FakePicture>("donate", 266, 142);
+    case ResourcePicture::kHand:
+      return std::make_shared<FakePicture>("hand", 32, 32);
+    case ResourcePicture::kIcon:
+      return std::make_shared<FakePicture>("icon", 256, 256);
+    case ResourcePicture::kNone:
+      break;
   }
   return nullptr;
 }
@@ -83,32 +91,38 @@ int FakeServices::KeyState(int virtual_key) {
 std::vector<WindowHandle> FakeServices::FindShellWindows(ShellWindow which) {
   std::vector<WindowHandle> found;
   for (const auto& w : shell_windows) {
-    if (w.kind == which) found.push_back(w.handle);
+    if (w.kind == which)
+      found.push_back(w.handle);
   }
   return found;
 }
 
 FakeServices::ShellWin* FakeServices::Window(WindowHandle handle) {
   for (auto& w : shell_windows) {
-    if (w.handle == handle) return &w;
+    if (w.handle == handle)
+      return &w;
   }
   return nullptr;
 }
 
 void FakeServices::ShowShellWindow(WindowHandle window, int command) {
   calls.push_back("Show:" + std::to_string(window) + ":" + std::to_string(command));
-  if (auto* w = Window(window)) w->visible = command != 0;
+  if (auto* w = Window(window))
+    w->visible = command != 0;
 }
 
 void FakeServices::EnableShellWindow(WindowHandle window, bool enable) {
   calls.push_back("Enable:" + std::to_string(window) + ":" + (enable ? "1" : "0"));
-  if (auto* w = Window(window)) w->enabled = enable;
+  if (auto* w = Window(window))
+    w->enabled = enable;
 }
 
 void FakeServices::KillByImageName(const std::string& image_name) {
   started.push_back("kill|" + image_name);
 }
 
-void FakeServices::OpenInViewer(const std::string& path) { started.push_back("view|" + path); }
+void FakeServices::OpenInViewer(const std::string& path) {
+  started.push_back("view|" + path);
+}
 
 }  // namespace tavro::test

@@ -17,8 +17,8 @@ using test::ReadAll;
 std::string FreshSettings(const std::string& app) {
   const auto sep = std::string(paths::kSep);
   return "[EmulatorConfig]\r\nFileExe=Cemu.exe\r\nWinMode=-g\r\nFullMode=-f -g\r\n"
-         "[TavroFrontEndCnfig]\r\nDirRpx=" + app + sep + "Game" + sep + "RPX\r\nDirWudWux=" + app +
-         sep + "Game" + sep + "WUD_WUX\r\n";
+         "[TavroFrontEndCnfig]\r\nDirRpx=" +
+         app + sep + "Game" + sep + "RPX\r\nDirWudWux=" + app + sep + "Game" + sep + "WUD_WUX\r\n";
 }
 
 class FirstStart : public ::testing::Test {

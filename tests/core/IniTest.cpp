@@ -27,7 +27,7 @@ TEST_F(Ini, WritesSectionsAndKeysInOrderWithCrLf) {
   EXPECT_EQ(WriteIniValue("EmulatorConfig", "FileExe", "Cemu.exe", Name()), kTrue);
   EXPECT_EQ(ReadAll(File()), "[EmulatorConfig]\r\nFileExe=Cemu.exe\r\n");
   WriteIniValue("Other", "A", "1", Name());
-  WriteIniValue("EmulatorConfig", "WinMode", "-g", Name());  // at the end of its own section
+  WriteIniValue("EmulatorConfig", "WinMode", "-g", Name());     // at the end of its own section
   WriteIniValue("emulatorconfig", "fileexe", "X.exe", Name());  // replaced where it stands
   EXPECT_EQ(ReadAll(File()),
             "[EmulatorConfig]\r\nfileexe=X.exe\r\nWinMode=-g\r\n[Other]\r\nA=1\r\n");
@@ -47,9 +47,10 @@ TEST_F(Ini, ReadsValuesAsWrittenWithoutTheBlanksAroundThem) {
                "\r\nUnicode=D:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\Jeu \xC3\xA9t\xC3\xA9\r\n");
   EXPECT_EQ(Read("S", "Empty"), "");  // present and empty is not missing
   EXPECT_EQ(Read("S", "Spaced"), "-f -g");
-  EXPECT_EQ(Read("s", "spaced"), "-f -g");  // names match without regard to case
+  EXPECT_EQ(Read("s", "spaced"), "-f -g");              // names match without regard to case
   EXPECT_EQ(Read("S", "Long"), std::string(300, 'a'));  // a long path is never cut
-  EXPECT_EQ(Read("S", "Unicode"), "D:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\Jeu \xC3\xA9t\xC3\xA9");
+  EXPECT_EQ(Read("S", "Unicode"),
+            "D:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\Jeu \xC3\xA9t\xC3\xA9");
 }
 
 TEST_F(Ini, GivesTheDefaultForWhatIsMissingAndCreatesNothing) {
@@ -71,12 +72,14 @@ TEST_F(Ini, ReadsAFileFromAnOlderAnsiToolInItsCodePage) {
 }
 
 TEST_F(Ini, WritesUnicodeAsUtf8InAUnicodeFolder) {
-  const auto folder = dir.Path() / FsPath("\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80 \xC3\xA9");
+  const auto folder =
+      dir.Path() / FsPath("\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80 \xC3\xA9");
   fs::create_directory(folder);
   const auto file = Utf8(folder / "Tavro_FrontEnd.ini");
   const std::string value = "/home/\xE3\x83\xA6\xE3\x83\xBC\xE3\x82\xB6/Game/WUD_WUX";
   ASSERT_EQ(WriteIniValue("TavroFrontEndCnfig", "DirWudWux", value, file), kTrue);
-  EXPECT_EQ(ReadAll(folder / "Tavro_FrontEnd.ini"), "[TavroFrontEndCnfig]\r\nDirWudWux=" + value + "\r\n");
+  EXPECT_EQ(ReadAll(folder / "Tavro_FrontEnd.ini"),
+            "[TavroFrontEndCnfig]\r\nDirWudWux=" + value + "\r\n");
   EXPECT_EQ(ReadIniValue("TavroFrontEndCnfig", "DirWudWux", "", file), value);
 }
 

@@ -18,7 +18,8 @@ TEST(Layout, HoldsTwentySevenUniqueInstancesWithContainersFirst) {
   for (const auto& row : rows) {
     EXPECT_TRUE(containers.count(row.container)) << row.Id() << " comes before its container";
     EXPECT_TRUE(seen.insert(row.Id()).second) << row.Id() << " twice";
-    if (row.IsContainer()) containers.insert(row.name);
+    if (row.IsContainer())
+      containers.insert(row.name);
   }
   EXPECT_EQ(Form1Control("Option2(1)").left, 5040);
   EXPECT_THROW(Form1Control("Option3(0)"), std::out_of_range);
@@ -29,7 +30,8 @@ TEST(Layout, HoldsTwentySevenUniqueInstancesWithContainersFirst) {
 TEST(Layout, VisibleControlsStartInsideTheirContainers) {
   const auto& form = Form1Design();
   for (const auto& row : Form1Controls()) {
-    if (!row.visible) continue;
+    if (!row.visible)
+      continue;
     int width = form.client_width, height = form.client_height;
     if (std::string(row.container) != kFormName) {
       const auto& c = Form1Control(row.container);

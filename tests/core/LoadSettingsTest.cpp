@@ -120,7 +120,8 @@ TEST_F(Load, AFailingFirstMessageCountsAsAFailedReset) {
   PrepareFirstStart(services);
   WriteAll(Ini(), "[TavroFrontEndCnfig]\r\nDirWudWux=" + Folder({"gone"}) + "\r\n");
   services.on_message = [](const test::FakeServices::Message& m) {
-    if (m.prompt == kLoadFailed) throw RuntimeError(5, "cannot show");
+    if (m.prompt == kLoadFailed)
+      throw RuntimeError(5, "cannot show");
   };
   EXPECT_THROW(LoadSettings(form), EndCalled);
   ASSERT_EQ(services.messages.size(), 2u);

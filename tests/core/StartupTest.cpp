@@ -60,7 +60,8 @@ TEST_F(Startup, ColoursTurnExactlyTheFramesAndOptionButtonsWhite) {
   std::vector<std::string> told;
   for (auto* c : form.Controls()) {
     c->PropertyChanged = [&told, c](Property p) {
-      if (p == Property::kBackColor) told.push_back(c->Id());
+      if (p == Property::kBackColor)
+        told.push_back(c->Id());
     };
   }
   ApplyControlColors(form);

@@ -7,7 +7,7 @@ namespace {
 
 TEST(Utf8Validity, AcceptsUtf8AndRejectsLegacyBytes) {
   EXPECT_TRUE(IsValidUtf8("plain ascii"));
-  EXPECT_TRUE(IsValidUtf8("Jeux/\xC3\xA9t\xC3\xA9"));             // été
+  EXPECT_TRUE(IsValidUtf8("Jeux/\xC3\xA9t\xC3\xA9"));                // été
   EXPECT_TRUE(IsValidUtf8("\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0"));  // ゲーム
   EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x8E\xAE"));                      // a four-byte character
   EXPECT_FALSE(IsValidUtf8("caf\xE9"));                              // Windows-1252 é

@@ -52,25 +52,26 @@ class XSession:
         except Exception:
             return False
 
-    def windows(self, title, pid=None):
-        """The viewable top-level windows with this title (and process)."""
+    def windows(self, title, pids=None):
+        """The viewable top-level windows with this title (and of one of these
+        processes, where the window names its process)."""
         found = []
         for w in self._top_levels():
             if self._title(w) != title or not self.is_viewable(w):
                 continue
-            if pid is not None:
+            if pids is not None:
                 wp = self._pid(w)
-                if wp is not None and wp != pid:
+                if wp is not None and wp not in pids:
                     continue
             found.append(w)
         return found
 
-    def find_window(self, title, pid=None):
-        found = self.windows(title, pid)
+    def find_window(self, title, pids=None):
+        found = self.windows(title, pids)
         return found[0] if found else None
 
-    def count_windows(self, title, pid=None):
-        return len(self.windows(title, pid))
+    def count_windows(self, title, pids=None):
+        return len(self.windows(title, pids))
 
     def client_size(self, w):
         g = w.get_geometry()

@@ -3,12 +3,15 @@
 namespace tavro {
 
 void OptionButton::Select() {
-  if (value_) return;
+  if (value_)
+    return;
   for (auto* other : group_) {
-    if (other != this) other->SetSelected(false);
+    if (other != this)
+      other->SetSelected(false);
   }
   SetSelected(true);
-  if (Click) Click();
+  if (Click)
+    Click();
 }
 
 }  // namespace tavro

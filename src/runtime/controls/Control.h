@@ -64,12 +64,14 @@ class Control {
 
  protected:
   void Notify(Property p) const {
-    if (PropertyChanged) PropertyChanged(p);
+    if (PropertyChanged)
+      PropertyChanged(p);
   }
   // Assigns and tells the view; the same value again tells nobody.
   template <typename T>
   void Set(T& field, T value, Property p) {
-    if (field == value) return;
+    if (field == value)
+      return;
     field = std::move(value);
     Notify(p);
   }

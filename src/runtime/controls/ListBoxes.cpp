@@ -21,11 +21,14 @@ bool SamePath(const std::string& a, const std::string& b) {
   return paths::kCaseInsensitive ? text::EqualsNoCase(a, b) : a == b;
 }
 
-bool Hidden(const std::string& name) { return paths::kDotNamesHidden && name.starts_with('.'); }
+bool Hidden(const std::string& name) {
+  return paths::kDotNamesHidden && name.starts_with('.');
+}
 
 void SortNoCase(std::vector<std::string>& names) {
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    if (text::EqualsNoCase(a, b)) return a < b;
+    if (text::EqualsNoCase(a, b))
+      return a < b;
     return text::LessNoCase(a, b);
   });
 }
@@ -34,12 +37,15 @@ void SortNoCase(std::vector<std::string>& names) {
 // separator except at a root. A bare drive ("c:") means that drive's root.
 fs::path Normalise(const std::string& text) {
   std::string t = text;
-  if (paths::kDriveLetters && t.size() == 2 && t[1] == ':') t += paths::kSep;
+  if (paths::kDriveLetters && t.size() == 2 && t[1] == ':')
+    t += paths::kSep;
   std::error_code ec;
   auto p = fs::absolute(FsPath(t), ec);
-  if (ec) throw PathNotFound(text);
+  if (ec)
+    throw PathNotFound(text);
   p = p.lexically_normal();
-  if (p != p.root_path() && !p.has_filename()) p = p.parent_path();
+  if (p != p.root_path() && !p.has_filename())
+    p = p.parent_path();
   return p;
 }
 
@@ -48,17 +54,22 @@ fs::path Normalise(const std::string& text) {
 template <typename Keep>
 std::vector<std::string> Names(const fs::path& folder, const std::string& shown, Keep keep) {
   std::error_code ec;
-  if (!fs::is_directory(folder, ec)) throw PathNotFound(shown);
+  if (!fs::is_directory(folder, ec))
+    throw PathNotFound(shown);
   fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-  if (ec) throw PathNotFound(shown);
+  if (ec)
+    throw PathNotFound(shown);
   std::vector<std::string> names;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (ec) throw PathNotFound(shown);
+    if (ec)
+      throw PathNotFound(shown);
     auto name = Utf8(it->path().filename());
     std::error_code type_ec;
-    if (!Hidden(name) && keep(*it, name, type_ec)) names.push_back(std::move(name));
+    if (!Hidden(name) && keep(*it, name, type_ec))
+      names.push_back(std::move(name));
   }
-  if (ec) throw PathNotFound(shown);
+  if (ec)
+    throw PathNotFound(shown);
   SortNoCase(names);
   return names;
 }
@@ -75,14 +86,17 @@ void DriveListBox::SetDrives(std::vector<std::string> drives) {
 
 int DriveListBox::Find(const std::string& drive) const {
   for (size_t i = 0; i < drives_.size(); ++i) {
-    const bool same = paths::kDriveLetters ? text::EqualsNoCase(drives_[i], drive)
-                                           : drives_[i] == drive;
-    if (same) return static_cast<int>(i);
+    const bool same =
+        paths::kDriveLetters ? text::EqualsNoCase(drives_[i], drive) : drives_[i] == drive;
+    if (same)
+      return static_cast<int>(i);
   }
   return -1;
 }
 
-std::string DriveListBox::Drive() const { return index_ < 0 ? std::string() : drives_[index_]; }
+std::string DriveListBox::Drive() const {
+  return index_ < 0 ? std::string() : drives_[index_];
+}
 
 void DriveListBox::SelectInitial(const std::string& drive) {
   index_ = Find(drive);
@@ -91,22 +105,29 @@ void DriveListBox::SelectInitial(const std::string& drive) {
 
 void DriveListBox::SetDrive(const std::string& drive) {
   const int found = Find(drive);
-  if (found < 0) throw RuntimeError(err::kDeviceUnavailable, "Device unavailable: " + drive);
-  if (found == index_) return;
+  if (found < 0)
+    throw RuntimeError(err::kDeviceUnavailable, "Device unavailable: " + drive);
+  if (found == index_)
+    return;
   index_ = found;
   Notify(Property::kDrive);
-  if (Change) Change();
+  if (Change)
+    Change();
 }
 
 // ---- DirListBox ----
 
 void DirListBox::SetPath(const std::string& path) {
-  if (path.empty()) throw PathNotFound(path);
+  if (path.empty())
+    throw PathNotFound(path);
   const fs::path folder = Normalise(path);
   const std::string shown = Utf8(folder);
-  auto subfolders = Names(folder, path, [](const fs::directory_entry& e, const std::string&,
-                                           std::error_code& ec) { return e.is_directory(ec); });
-  if (SamePath(shown, path_)) return;
+  auto subfolders = Names(
+      folder, path, [](const fs::directory_entry& e, const std::string&, std::error_code& ec) {
+        return e.is_directory(ec);
+      });
+  if (SamePath(shown, path_))
+    return;
 
   std::vector<Entry> entries;
   fs::path walk;
@@ -114,33 +135,38 @@ void DirListBox::SetPath(const std::string& path) {
   for (const auto& part : folder) {
     walk /= part;
     // On Windows the root name ("C:") and root directory ("\") come apart.
-    if (walk == folder.root_name()) continue;
+    if (walk == folder.root_name())
+      continue;
     entries.push_back({Utf8(walk == folder.root_path() ? walk : part), Utf8(walk), depth++});
   }
-  if (entries.empty()) entries.push_back({shown, shown, depth++});
+  if (entries.empty())
+    entries.push_back({shown, shown, depth++});
   const int current = static_cast<int>(entries.size()) - 1;
-  for (auto& name : subfolders) entries.push_back({name, Utf8(folder / FsPath(name)), depth});
+  for (auto& name : subfolders)
+    entries.push_back({name, Utf8(folder / FsPath(name)), depth});
 
   path_ = shown;
   entries_ = std::move(entries);
   current_ = current;
   Notify(Property::kPath);
-  if (Change) Change();
+  if (Change)
+    Change();
 }
 
 // ---- FileListBox ----
 
 std::vector<std::string> FileListBox::ListFolder(const std::string& path) const {
   const auto& pattern = pattern_;
-  return Names(Normalise(path), path,
-               [&pattern](const fs::directory_entry& e, const std::string& name,
-                          std::error_code& ec) {
-                 return e.is_regular_file(ec) && text::MatchPattern(name, pattern);
-               });
+  return Names(
+      Normalise(path), path,
+      [&pattern](const fs::directory_entry& e, const std::string& name, std::error_code& ec) {
+        return e.is_regular_file(ec) && text::MatchPattern(name, pattern);
+      });
 }
 
 void FileListBox::SetPath(const std::string& path) {
-  if (path.empty()) throw PathNotFound(path);
+  if (path.empty())
+    throw PathNotFound(path);
   auto files = ListFolder(path);
   path_ = Utf8(Normalise(path));
   files_ = std::move(files);
@@ -152,7 +178,8 @@ void FileListBox::SetPath(const std::string& path) {
 void FileListBox::SetPattern(const std::string& pattern) {
   pattern_ = pattern;
   Notify(Property::kPattern);
-  if (path_.empty()) return;
+  if (path_.empty())
+    return;
   // A folder that vanished since it was listed shows as empty; the pattern
   // itself is set all the same.
   try {
@@ -170,9 +197,12 @@ void FileListBox::SetListIndex(int index) {
   }
   index_ = index;
   Notify(Property::kListIndex);
-  if (index_ >= 0 && Click) Click();
+  if (index_ >= 0 && Click)
+    Click();
 }
 
-std::string FileListBox::FileName() const { return index_ < 0 ? std::string() : files_[index_]; }
+std::string FileListBox::FileName() const {
+  return index_ < 0 ? std::string() : files_[index_];
+}
 
 }  // namespace tavro

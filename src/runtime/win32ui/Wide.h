@@ -1,31 +1,21 @@
 #pragma once
-// UTF-8 inside, UTF-16 at the Win32 calls.
+// UTF-8 inside, UTF-16 at the Win32 calls: the view's names for the
+// conversions of runtime/win32, and a window's text.
 
 #include <windows.h>
 
 #include <string>
 #include <string_view>
 
+#include "runtime/win32/Wide.h"
+
 namespace tavro::win32ui {
 
 inline std::wstring Widen(std::string_view utf8) {
-  if (utf8.empty())
-    return {};
-  const int n = static_cast<int>(utf8.size());
-  const int len = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, nullptr, 0);
-  std::wstring out(static_cast<size_t>(len), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, out.data(), len);
-  return out;
+  return win32::Wide(utf8);
 }
-
 inline std::string Narrow(std::wstring_view wide) {
-  if (wide.empty())
-    return {};
-  const int n = static_cast<int>(wide.size());
-  const int len = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(len), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, out.data(), len, nullptr, nullptr);
-  return out;
+  return win32::Utf8(wide);
 }
 
 inline std::wstring WindowText(HWND window) {

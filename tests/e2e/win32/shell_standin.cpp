@@ -23,10 +23,10 @@ struct StandIns {
 };
 
 void WriteState(const StandIns& s) {
-  const std::string text =
-      std::string("desktop=") + (IsWindowVisible(s.desktop) ? "visible" : "hidden") + "," +
-      (IsWindowEnabled(s.desktop) ? "enabled" : "disabled") +
-      " taskbar=" + (IsWindowVisible(s.taskbar) ? "visible" : "hidden") + "\n";
+  const std::string text = std::string("desktop=") +
+                           (IsWindowVisible(s.desktop) ? "visible" : "hidden") + "," +
+                           (IsWindowEnabled(s.desktop) ? "enabled" : "disabled") +
+                           " taskbar=" + (IsWindowVisible(s.taskbar) ? "visible" : "hidden") + "\n";
   // Written beside and moved over, so a reader never sees half a line.
   const std::wstring temp = std::wstring(s.state_file) + L".tmp";
   if (FILE* f = _wfopen(temp.c_str(), L"wb")) {
@@ -40,7 +40,8 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_TIMER) {
     auto* s = reinterpret_cast<StandIns*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     WriteState(*s);
-    if (++s->ticks > 1200) PostQuitMessage(0);
+    if (++s->ticks > 1200)
+      PostQuitMessage(0);
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
@@ -59,17 +60,20 @@ HWND Make(const wchar_t* cls, const wchar_t* title) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 2) return 2;
+  if (argc < 2)
+    return 2;
   StandIns s;
   s.state_file = argv[1];
   s.desktop = Make(L"Progman", L"Program Manager");
   s.taskbar = Make(L"Shell_TrayWnd", L"");
-  if (!s.desktop || !s.taskbar) return 1;
+  if (!s.desktop || !s.taskbar)
+    return 1;
   SetWindowLongPtrW(s.desktop, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
   EnableWindow(s.desktop, FALSE);
   SetTimer(s.desktop, kTick, 100, nullptr);
   WriteState(s);
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+    DispatchMessageW(&msg);
   return 0;
 }
