@@ -46,10 +46,13 @@ for game in "Puzzle Garden" "Star Racer" "Castle Of Echoes" "Harbor Lights" "Sky
 done
 echo "Demo library: $app"
 
+if $windows; then
+  export WINEPREFIX="$root/build/$preset/wineprefix" WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+fi
+
 start() {
   if $windows; then
-    export WINEPREFIX="$root/build/$preset/wineprefix" WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
     [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
     wine "$app/$program" "$@"
   else
@@ -72,10 +75,14 @@ trap 'kill $xvfb 2>/dev/null' EXIT
 sleep 1
 start &
 pid=$!
-xdotool search --sync --name '^Tavro FrontEnd$' >/dev/null
+wid=$(xdotool search --sync --name '^Tavro FrontEnd$' | head -n 1)
 sleep 2
 shot="$root/demo/screenshot-$preset.png"
-import -window root -crop 860x460+0+0 "$shot"
+import -window "$wid" "$shot"
 echo "Screenshot: $shot"
-kill $pid 2>/dev/null || true
-$windows && wineserver -k 2>/dev/null || true
+if $windows; then
+  wineserver -k 2>/dev/null || true
+else
+  kill $pid 2>/dev/null || true
+fi
+wait $pid 2>/dev/null || true
