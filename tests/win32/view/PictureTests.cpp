@@ -11,6 +11,7 @@
 #include "runtime/FileSystem.h"
 #include "runtime/win32ui/ResourceIds.h"
 #include "runtime/win32ui/Win32Picture.h"
+#include "ViewFixture.h"
 #include "runtime/win32ui/Win32UiServices.h"
 
 namespace tavro::win32ui {
@@ -20,15 +21,6 @@ namespace fs = std::filesystem;
 
 const Win32Picture& AsWin32(const PicturePtr& picture) {
   return dynamic_cast<const Win32Picture&>(*picture);
-}
-
-COLORREF PixelOf(const Win32Picture& picture, int x, int y) {
-  HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(memory, picture.Bitmap());
-  const COLORREF pixel = GetPixel(memory, x, y);
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  return pixel;
 }
 
 std::string ResourceBytes(int id) {
@@ -92,7 +84,8 @@ TEST_F(PictureTest, AFileWithAUnicodeNameDecodesToTheSamePixels) {
   ASSERT_EQ(loaded->Width(), 201);
   ASSERT_EQ(loaded->Height(), 113);
   for (POINT at : {POINT{0, 0}, POINT{100, 50}, POINT{200, 112}}) {
-    EXPECT_EQ(PixelOf(AsWin32(loaded), at.x, at.y), PixelOf(AsWin32(built_in), at.x, at.y));
+    EXPECT_EQ(test::PixelOf(AsWin32(loaded), at.x, at.y),
+              test::PixelOf(AsWin32(built_in), at.x, at.y));
   }
   // A GIF under a .jpg name decodes by its content.
   const auto gif = services.LoadPicture(Write(L"donate.jpg", ResourceBytes(TAVRO_IDR_DONATE)));

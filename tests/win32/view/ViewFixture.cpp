@@ -2,6 +2,15 @@
 
 namespace tavro::win32ui::test {
 
+COLORREF PixelOf(const Win32Picture& picture, int x, int y) {
+  HDC memory = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(memory, picture.Bitmap());
+  const COLORREF pixel = GetPixel(memory, x, y);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  return pixel;
+}
+
 void Pump(MainWindow& view) {
   MSG msg{};
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

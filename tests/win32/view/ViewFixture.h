@@ -13,10 +13,14 @@
 #include <gtest/gtest.h>
 
 #include "runtime/win32ui/MainWindow.h"
+#include "runtime/win32ui/Win32Picture.h"
 #include "runtime/win32ui/Win32UiServices.h"
 #include "window/Form1.h"
 
 namespace tavro::win32ui::test {
+
+// A pixel of a decoded picture's own bitmap.
+COLORREF PixelOf(const Win32Picture& picture, int x, int y);
 
 struct MessageBoxCall {
   std::string title;

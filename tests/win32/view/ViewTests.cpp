@@ -205,19 +205,11 @@ TEST_F(ViewTest, PicturesAreDrawnAtTheirOwnSizeFromTheTopLeft) {
   const auto* background = dynamic_cast<const Win32Picture*>(form.Picture().get());
   ASSERT_NE(logo, nullptr);
   ASSERT_NE(background, nullptr);
-  auto pixel_of = [](const Win32Picture& picture, int x, int y) {
-    HDC memory = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(memory, picture.Bitmap());
-    const COLORREF pixel = GetPixel(memory, x, y);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    return pixel;
-  };
   for (POINT at : {POINT{0, 0}, POINT{100, 56}, POINT{200, 112}}) {
-    EXPECT_EQ(PixelAt(Win("Picture1"), at.x, at.y), pixel_of(*logo, at.x, at.y));
+    EXPECT_EQ(PixelAt(Win("Picture1"), at.x, at.y), PixelOf(*logo, at.x, at.y));
   }
   for (POINT at : {POINT{3, 3}, POINT{60, 300}}) {
-    EXPECT_EQ(PixelAt(Main(), at.x, at.y), pixel_of(*background, at.x, at.y));
+    EXPECT_EQ(PixelAt(Main(), at.x, at.y), PixelOf(*background, at.x, at.y));
   }
 
   // A new picture shows at once, at its own size, cut off at the box's edge.
@@ -225,7 +217,7 @@ TEST_F(ViewTest, PicturesAreDrawnAtTheirOwnSizeFromTheTopLeft) {
   const auto* donate = dynamic_cast<const Win32Picture*>(form.Image12.Picture().get());
   ASSERT_NE(donate, nullptr);
   for (POINT at : {POINT{0, 0}, POINT{130, 70}, POINT{200, 112}}) {
-    EXPECT_EQ(PixelAt(Win("Picture1"), at.x, at.y), pixel_of(*donate, at.x, at.y));
+    EXPECT_EQ(PixelAt(Win("Picture1"), at.x, at.y), PixelOf(*donate, at.x, at.y));
   }
 }
 
