@@ -84,6 +84,15 @@ void FileSystemServices::Name(const std::string& from, const std::string& to) {
 }
 
 void FileSystemServices::PrintToFile(const std::string& path, const std::string& text) {
+  {
+    // Read-only stays read-only, for root too (see RefuseReadOnly).
+    std::error_code ec;
+    const auto st = fs::status(FsPath(path), ec);
+    if (!ec && fs::is_regular_file(st) &&
+        (st.permissions() & fs::perms::owner_write) == fs::perms::none) {
+      throw RuntimeError(err::kPermissionDenied, "Permission denied");
+    }
+  }
   std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
   if (!out)
     throw RuntimeError(err::kPermissionDenied, "Permission denied");

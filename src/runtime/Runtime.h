@@ -57,6 +57,19 @@ class Picture {
 };
 using PicturePtr = std::shared_ptr<const Picture>;
 
+// The emulator's start: the program, its mode text and the game's path, kept
+// apart so that no platform has to take a joined line to pieces again.
+struct EmulatorCommand {
+  std::string program;    // AppFolder + "\Emulator\" + FileExe
+  std::string mode_text;  // WinMode or FullMode, exactly as it stands
+  std::string game_path;  // Dir1's path + separator + File1's file name
+
+  // The one command line: the program, a blank, the mode text, a blank and
+  // the game path in double quotes. The program is put in double quotes when
+  // it holds a blank, so the emulator's own argv[0] stays whole.
+  std::string CommandLine() const;
+};
+
 // Pictures built into the program.
 enum class ResourcePicture { kNone, kBackground, kLogo, kDonate, kHand, kIcon };
 
@@ -87,6 +100,13 @@ class Services {
   virtual void Shell(const std::string& command_line, WindowStyle style,
                      const std::string& program = {}) = 0;
 
+  // Starts the emulator with a normal window and returns at once; throws
+  // RuntimeError when it cannot be started. Windows: CreateProcessW with the
+  // program apart and CommandLine(); Linux: the argument vector program,
+  // the mode text split into words as a shell would (nothing expanded), the
+  // game path as one argument; never through a shell.
+  virtual void StartEmulator(const EmulatorCommand& command) = 0;
+
   // File system. Dir gives the name of the entry at path when it matches the
   // mask (0: ordinary files, 16: folders too), else "". The others throw
   // RuntimeError on failure.
@@ -95,7 +115,8 @@ class Services {
   virtual void Kill(const std::string& path) = 0;
   // Renames a file, replacing the target when it exists.
   virtual void Name(const std::string& from, const std::string& to) = 0;
-  // Creates or empties the file and writes text plus CR LF.
+  // Creates or empties the file and writes text plus CR LF. A file without
+  // write permission (read-only) is refused, for root too.
   virtual void PrintToFile(const std::string& path, const std::string& text) = 0;
 
   // Pictures: from a file (throws RuntimeError when it cannot be read) and
@@ -103,7 +124,8 @@ class Services {
   virtual PicturePtr LoadPicture(const std::string& path) = 0;
   virtual PicturePtr LoadResourcePicture(ResourcePicture which) = 0;
 
-  // The drives the drive list offers, and the one it falls back to.
+  // The drives the drive list offers, and the one it falls back to. Reading
+  // the list touches no drive: no medium is asked for, no mount is visited.
   virtual std::vector<std::string> Drives() = 0;
   virtual std::string FallbackDrive() const = 0;
 

@@ -1,5 +1,6 @@
 #include "settings/Module_File_ini.h"
 
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -12,7 +13,9 @@
 
 #include "runtime/Encoding.h"
 #include "runtime/FileSystem.h"
+#include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
+#include "window/Form1.h"
 
 namespace tavro {
 
@@ -171,6 +174,30 @@ Boolean WriteIniValue(const std::string& section, const std::string& key, const 
   } catch (...) {
     return kFalse;
   }
+}
+
+}  // namespace tavro
+
+namespace tavro {
+
+std::string CoverName(const std::string& file_name) {
+  std::string name = text::ReplaceAll(file_name, ".rpx", "");
+  name = text::ReplaceAll(name, ".wud", "");
+  name = text::ReplaceAll(name, ".wux", "");
+  return name + ".jpg";
+}
+
+void ShowCoverArt(Form1& form) {
+  Services& services = form.Runtime();
+  try {
+    const std::string path = services.AppFolder() + paths::Lit({"Image"}, true) +
+                             CoverName(form.File1.FileName());
+    if (!services.Dir(path, kAttrNormal).empty())
+      form.Picture1.SetPicture(services.LoadPicture(path));
+    return;
+  } catch (const std::exception&) {
+  }
+  form.Picture1.SetPicture(form.Picture2.Picture());
 }
 
 }  // namespace tavro

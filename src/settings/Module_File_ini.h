@@ -21,3 +21,18 @@ Boolean WriteIniValue(const std::string& section, const std::string& key, const 
                       const std::string& file);
 
 }  // namespace tavro
+
+namespace tavro {
+
+class Form1;
+
+// The cover file's name for a game file's name: every ".rpx", then every
+// ".wud", then every ".wux" taken out (exact case), ".jpg" put on.
+std::string CoverName(const std::string& file_name);
+
+// Shows the selected game's cover from AppFolder + "\Image\": the cover when
+// it is there and loads, the default cover when anything fails, and the
+// picture already shown when there is no cover file.
+void ShowCoverArt(Form1& form);
+
+}  // namespace tavro

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "launch/Module_Emulator_CEMU.h"
+#include "runtime/PathLiterals.h"
 #include "settings/Module_File_ini.h"
 #include "settings/SettingsPaths.h"
 #include "window/Form1.h"
@@ -39,6 +41,10 @@ void LoadSettings(Form1& form) {
     services.MsgBox("Error in Reset Tavro RazozEze.", 0, "Error");
   }
   services.End();
+}
+
+void LaunchRpxGame(Form1& form) {
+  LaunchGame(form, paths::Lit({"code"}, true));
 }
 
 }  // namespace tavro

@@ -21,4 +21,8 @@ struct LauncherSettings {
 // and the program ends, so that the next start provisions a fresh one.
 void LoadSettings(Form1& form);
 
+// RpxMode: the selected game's .rpx, always named inside Dir1's folder's
+// "code" subfolder.
+void LaunchRpxGame(Form1& form);
+
 }  // namespace tavro

@@ -1,6 +1,12 @@
 #include "window/Form1.h"
 
+#include <exception>
+
 #include "desktop/Module006_Windows_Functions.h"
+#include "donation/Module_Donate.h"
+#include "launch/Module_Emulator_CEMU.h"
+#include "settings/Module_File_ini.h"
+#include "settings/Module_Load.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
 #include "settings/Module_FirstStartApp.h"
@@ -69,6 +75,14 @@ Form1::Form1(Services& services)
 
   Command1.MouseMove = [this] { Command1_MouseMove(); };
   Image12.MouseMove = [this] { Image12_MouseMove(); };
+  Drive1.Change = [this] { Drive1_Change(); };
+  Dir1.Change = [this] { Dir1_Change(); };
+  Option2[0].Click = [this] { Option2_Click(0); };
+  Option2[1].Click = [this] { Option2_Click(1); };
+  File1.Click = [this] { File1_Click(); };
+  Command1.Click = [this] { Command1_Click(); };
+  Image12.Click = [this] { Image12_Click(); };
+  Timer1.Tick = [this] { Timer1_Timer(); };
 }
 
 Control* Form1::Find(std::string_view id) const {
@@ -100,6 +114,108 @@ void Form1::Command1_MouseMove() {
 void Form1::Image12_MouseMove() {
   Image12.SetMousePointer(kPointerCustom);
   Image12.SetMouseIcon(Image1.Picture());
+}
+
+void Form1::Drive1_Change() {
+  Picture1.SetPicture(Picture2.Picture());
+  bool failed = false;
+  try {
+    Dir1.SetPath(Drive1.Drive());
+  } catch (const std::exception&) {
+    failed = true;
+  }
+  // The fallback drive: a change, so this runs once more for it; should that
+  // fail too, selecting the same drive again is no change and ends it.
+  if (failed)
+    Drive1.SetDrive(services_.FallbackDrive());
+}
+
+void Form1::Dir1_Change() {
+  Picture1.SetPicture(Picture2.Picture());
+  bool failed = false;
+  try {
+    if (Option2[0].Value() == kTrue) {
+      File1.SetPath(Dir1.Path());
+    } else if (Option2[1].Value() == kTrue) {
+      // Joined as text, even after a root's own separator.
+      File1.SetPath(Dir1.Path() + paths::Lit({"code"}, true));
+    }
+  } catch (const std::exception&) {
+    failed = true;
+  }
+  if (failed)
+    File1.SetPath(Dir1.Path());
+}
+
+void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
+  Picture1.SetPicture(Picture2.Picture());
+  if (Option2[0].Value() == kTrue) {
+    Frame1.SetCaption("Games *.wud *.wux");
+    File1.SetPattern("*.wux;*.wud");
+    Dir1.SetPath(settings_.DirWudWux);
+  } else if (Option2[1].Value() == kTrue) {
+    Frame1.SetCaption("Games *.rpx");
+    File1.SetPattern("*.rpx");
+    Dir1.SetPath(settings_.DirRpx);
+  }
+}
+
+void Form1::File1_Click() {
+  try {
+    ShowCoverArt(*this);
+  } catch (const std::exception&) {
+    // The click ends quietly; the cover on show stays.
+  }
+}
+
+void Form1::Command1_Click() {
+  if (File1.FileName().empty()) {
+    services_.MsgBox("No Game Select!", 0, "Error");
+    return;
+  }
+  if (Option2[0].Value() == kTrue) {
+    LaunchDiscImage(*this);
+  } else if (Option2[1].Value() == kTrue) {
+    LaunchRpxGame(*this);
+  }
+}
+
+void Form1::Image12_Click() {
+  OpenDonationPage(*this);
+}
+
+namespace {
+constexpr int kKeyEsc = 27;
+constexpr int kKey9 = 57;
+constexpr int kKey8 = 56;
+constexpr int kDownBit = 0x8000;
+constexpr int kPressedBit = 0x0001;
+}  // namespace
+
+bool Form1::Pressed(int virtual_key) {
+  const std::size_t slot = virtual_key == kKeyEsc ? 0 : virtual_key == kKey9 ? 1 : 2;
+  const int state = services_.KeyState(virtual_key);
+  const bool down = (state & kDownBit) != 0;
+  const bool was_down = key_down_[slot];
+  key_down_[slot] = down;
+  // Newly down, or pressed and let go again since the last tick. Held from
+  // the tick before, it has acted already.
+  return down ? !was_down : (state & kPressedBit) != 0;
+}
+
+void Form1::Timer1_Timer() {
+  if (Pressed(kKeyEsc) && !settings_.FileExe.empty())
+    services_.KillByImageName(settings_.FileExe);
+  if (Pressed(kKey9)) {
+    const bool show = !Desktop_Visible;
+    SetDesktopVisible(services_, show ? kTrue : kFalse);
+    Desktop_Visible = show;
+  }
+  if (Pressed(kKey8)) {
+    const Boolean show = WinBar_Visible == kTrue ? kFalse : kTrue;
+    SetTaskbarVisible(services_, show);
+    WinBar_Visible = show;
+  }
 }
 
 std::string DriveOfPath(const std::vector<std::string>& drives, const std::string& path) {

@@ -36,6 +36,19 @@ class Form1 {
   void Form_Unload(std::int16_t& cancel);
   void Command1_MouseMove();
   void Image12_MouseMove();
+  void Drive1_Change();
+  void Dir1_Change();
+  void Option2_Click(std::int16_t index);
+  void File1_Click();
+  void Command1_Click();
+  void Image12_Click();
+  void Timer1_Timer();
+
+  // The desktop and taskbar toggles of the 9 and 8 keys: what the last
+  // press asked for. Both start visible, as the desktop and taskbar are, so
+  // the first press hides.
+  bool Desktop_Visible = true;
+  std::int16_t WinBar_Visible = kTrue;
 
   // The controls, named as designed.
   PictureBox Picture2;
@@ -70,6 +83,10 @@ class Form1 {
   PicturePtr picture_;
   PicturePtr icon_;
   std::vector<Control*> controls_;
+  // Whether each polled key was down at the previous tick: a key acts once
+  // per press, not on every tick it is held.
+  bool Pressed(int virtual_key);
+  std::array<bool, 3> key_down_{};
 };
 
 // The drive of the list that holds path: its drive letter on Windows, the

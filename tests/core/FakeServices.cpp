@@ -56,6 +56,13 @@ void FakeServices::Shell(const std::string& command_line, WindowStyle style,
   started.push_back(command_line + "|" + std::to_string(static_cast<int>(style)) + "|" + program);
 }
 
+void FakeServices::StartEmulator(const EmulatorCommand& command) {
+  if (fail_starts)
+    throw RuntimeError(err::kFileNotFound, "File not found");
+  emulators.push_back(command);
+  started.push_back("emu|" + command.CommandLine());
+}
+
 PicturePtr FakeServices::LoadPicture(const std::string& path) {
   std::ifstream in(FsPath(path), std::ios::binary);
   char magic[2] = {};
@@ -122,6 +129,8 @@ void FakeServices::KillByImageName(const std::string& image_name) {
 }
 
 void FakeServices::OpenInViewer(const std::string& path) {
+  if (fail_starts)
+    throw RuntimeError(err::kFileNotFound, "File not found");
   started.push_back("view|" + path);
 }
 

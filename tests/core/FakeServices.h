@@ -72,6 +72,7 @@ class FakeServices : public FileSystemServices {
   void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
   void Shell(const std::string& command_line, WindowStyle style,
              const std::string& program) override;
+  void StartEmulator(const EmulatorCommand& command) override;
   PicturePtr LoadPicture(const std::string& path) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
   std::vector<std::string> Drives() override { return drives; }
@@ -89,6 +90,9 @@ class FakeServices : public FileSystemServices {
   std::vector<std::string> calls;
   std::vector<Message> messages;
   std::vector<std::string> started;
+  std::vector<EmulatorCommand> emulators;
+  // Lets a test make a process start fail.
+  bool fail_starts = false;
   std::vector<ShellWin> shell_windows;
   std::vector<std::string> drives;
   std::map<int, int> key_states;

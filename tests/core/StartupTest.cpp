@@ -47,6 +47,7 @@ TEST_F(Startup, TheWindowOpensInItsDesignTimeState) {
 
 TEST_F(Startup, SelectingAButtonNeverTouchesTheOtherGroup) {
   Form1 form{services};
+  form.Settings().DirRpx = app.Utf8();
   form.Option1[1].Select();
   EXPECT_EQ(form.Option1[0].Value(), kFalse);
   EXPECT_EQ(form.Option2[0].Value(), kTrue);

@@ -169,8 +169,10 @@ class TextBox final : public Control {
   std::string text_;
 };
 
-// The view runs a platform timer with this interval while Enabled and calls
-// Tick on each expiry.
+// A timer ticks only once the window has been loaded and shown (Start), and
+// a tick never begins while another tick's handler runs (inside a message
+// box it opened, say). The view runs a platform timer while Running() and
+// calls Fire on each expiry; the rule lives here, once, for both views.
 class Timer final : public Control {
  public:
   explicit Timer(const ControlDesign& design)
@@ -178,11 +180,25 @@ class Timer final : public Control {
   int Interval() const { return interval_ms_; }
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool on) { Set(enabled_, on, Property::kEnabled); }
+
+  // The window is up: ticks may come from now on. Stop: the window is going.
+  void Start() { SetStarted(true); }
+  void Stop() { SetStarted(false); }
+  // Whether the view's platform timer should run (kEnabled tells changes).
+  bool Running() const { return started_ && enabled_ && interval_ms_ > 0; }
+
+  // One expiry of the platform timer: runs Tick through run (the view's
+  // event dispatch) unless the timer is not running or a tick is under way.
+  void Fire(const std::function<void(const std::function<void()>&)>& run);
+
   std::function<void()> Tick;
 
  private:
+  void SetStarted(bool on) { Set(started_, on, Property::kEnabled); }
   int interval_ms_;
   bool enabled_;
+  bool started_ = false;
+  bool in_tick_ = false;
 };
 
 }  // namespace tavro

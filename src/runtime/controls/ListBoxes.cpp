@@ -56,9 +56,14 @@ std::vector<std::string> Names(const fs::path& folder, const std::string& shown,
   std::error_code ec;
   if (!fs::is_directory(folder, ec))
     throw PathNotFound(shown);
-  fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-  if (ec)
+  // A folder that cannot be read is an error, not an empty folder: callers
+  // fall back from it (RpxMode's "code", the settings reset).
+  fs::directory_iterator it(folder, ec);
+  if (ec) {
+    if (ec == std::errc::permission_denied)
+      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + shown);
     throw PathNotFound(shown);
+  }
   std::vector<std::string> names;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec)
@@ -115,7 +120,31 @@ void DriveListBox::SetDrive(const std::string& drive) {
     Change();
 }
 
+void DriveListBox::Pick(int index) {
+  if (index < 0 || index >= static_cast<int>(drives_.size()))
+    throw RuntimeError(380, "Invalid property value");
+  // A copy: the change may refresh the list the text lives in.
+  const std::string drive = drives_[static_cast<size_t>(index)];
+  SetDrive(drive);
+}
+
+void DriveListBox::Refresh(std::vector<std::string> drives) {
+  const std::string selected = Drive();
+  drives_ = std::move(drives);
+  if (!selected.empty() && Find(selected) < 0)
+    drives_.push_back(selected);
+  index_ = Find(selected);
+  Notify(Property::kList);
+}
+
 // ---- DirListBox ----
+
+void DirListBox::Open(int index) {
+  if (index < 0 || index >= static_cast<int>(entries_.size()))
+    throw RuntimeError(380, "Invalid property value");
+  const std::string path = entries_[static_cast<size_t>(index)].path;
+  SetPath(path);
+}
 
 void DirListBox::SetPath(const std::string& path) {
   if (path.empty())

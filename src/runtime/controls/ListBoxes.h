@@ -29,6 +29,12 @@ class DriveListBox final : public Control {
   void SetDrive(const std::string& drive);
   // Selects without raising Change: the design-time state.
   void SelectInitial(const std::string& drive);
+  // The user picked the entry at index of List(): as SetDrive with its text.
+  void Pick(int index);
+  // A fresh reading of the drives, taken when the user opens the list. The
+  // selected drive stays selected (and listed, should it have gone), and no
+  // Change runs.
+  void Refresh(std::vector<std::string> drives);
 
   std::function<void()> Change;
 
@@ -61,6 +67,9 @@ class DirListBox final : public Control {
   const std::vector<Entry>& List() const { return entries_; }
   // The index of the folder shown within List().
   int ListIndex() const { return current_; }
+  // The user opened the entry at index of List() (double-click or Enter):
+  // as SetPath with that entry's full path, never its display text.
+  void Open(int index);
 
   std::function<void()> Change;
 
@@ -85,7 +94,9 @@ class FileListBox final : public Control {
 
   const std::vector<std::string>& List() const { return files_; }
   int ListIndex() const { return index_; }
-  // Selects an entry (-1: none); a selection raises Click.
+  // Selects an entry (-1: none); a selection raises Click. The views call it
+  // only for what the user selected (click, arrow keys, Space), never for
+  // where the focus went.
   void SetListIndex(int index);
   // The selected file's name without folder, "" when none is selected.
   std::string FileName() const;

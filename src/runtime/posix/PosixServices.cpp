@@ -55,6 +55,14 @@ void PosixServices::Shell(const std::string& command_line, WindowStyle /*style*/
   SpawnDetached(ArgumentVector(command_line, program), program.empty());
 }
 
+void PosixServices::StartEmulator(const EmulatorCommand& command) {
+  std::vector<std::string> argv{command.program};
+  for (auto& word : SplitWords(command.mode_text))
+    argv.push_back(std::move(word));
+  argv.push_back(command.game_path);
+  SpawnDetached(argv, false);
+}
+
 std::vector<std::string> PosixServices::Drives() {
   std::ifstream in("/proc/self/mounts", std::ios::binary);
   const std::string table{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -36,6 +36,7 @@ class PosixServices : public FileSystemServices {
   [[noreturn]] void End() override;
   void Shell(const std::string& command_line, WindowStyle style,
              const std::string& program = {}) override;
+  void StartEmulator(const EmulatorCommand& command) override;
   std::vector<std::string> Drives() override;
   std::string FallbackDrive() const override { return "/"; }
   int KeyState(int virtual_key) override;

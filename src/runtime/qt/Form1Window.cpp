@@ -19,6 +19,7 @@
 #include "runtime/EventDispatch.h"
 #include "runtime/qt/QtServices.h"
 #include "runtime/qt/Widgets.h"
+#include "window/ViewContract.h"
 
 namespace tavro {
 
@@ -285,15 +286,7 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
 QTimer* Form1Window::BuildTimer(Timer& timer) {
   auto* qtimer = new QTimer(this);
   qtimer->setInterval(timer.Interval());
-  connect(qtimer, &QTimer::timeout, this, [this, &timer] {
-    // A tick that shows a message box must not be entered again by the
-    // ticks that fall due while the box is open.
-    if (ticking_)
-      return;
-    ticking_ = true;
-    Run(timer.Tick);
-    ticking_ = false;
-  });
+  connect(qtimer, &QTimer::timeout, this, [this, &timer] { view::TimerExpired(form_, timer); });
   return qtimer;
 }
 
@@ -315,7 +308,7 @@ void Form1Window::Follow(Control& control, Property property) {
     auto* qtimer = static_cast<QTimer*>(object);
     if (property != Property::kEnabled)
       return;
-    if (timer.Enabled() && timer.Interval() > 0) {
+    if (timer.Running()) {
       qtimer->start();
     } else {
       qtimer->stop();
@@ -488,11 +481,7 @@ void Form1Window::paintEvent(QPaintEvent* /*event*/) {
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {
-  std::int16_t cancel = 0;
-  Run([this, &cancel] { form_.Form_Unload(cancel); });
-  // The close is never refused; the timer goes with the window.
-  if (auto* timer = qobject_cast<QTimer*>(ObjectOf(form_.Timer1)))
-    timer->stop();
+  view::Unload(form_);
   event->accept();
 }
 

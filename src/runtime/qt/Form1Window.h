@@ -46,7 +46,6 @@ class Form1Window final : public QWidget {
   Services& services_;
   std::unordered_map<const Control*, QObject*> objects_;
   std::unordered_map<const QObject*, Control*> controls_;
-  bool ticking_ = false;
 };
 
 }  // namespace tavro

@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "runtime/EventDispatch.h"
+#include "window/ViewContract.h"
 #include "runtime/qt/Form1Window.h"
 #include "runtime/qt/QtServices.h"
 
@@ -20,7 +20,6 @@ int main(int argc, char* argv[]) {
   // The load event may show message boxes or end the process; the window is
   // shown only after it returns. An error it lets pass is shown like any
   // other event's, and the program goes on.
-  tavro::RunEvent(services, [&form] { form.Form_Load(); });
-  window.show();
+  tavro::view::LoadAndShow(form, [&window] { window.show(); });
   return QApplication::exec();
 }

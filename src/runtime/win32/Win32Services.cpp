@@ -126,6 +126,10 @@ void Win32Services::Shell(const std::string& command_line, WindowStyle style,
   CloseHandle(process.hProcess);
 }
 
+void Win32Services::StartEmulator(const EmulatorCommand& command) {
+  Shell(command.CommandLine(), WindowStyle::kNormalFocus, command.program);
+}
+
 std::vector<std::string> Win32Services::Drives() {
   std::vector<std::string> drives;
   const DWORD mask = GetLogicalDrives();

@@ -21,6 +21,7 @@ class Win32Services : public FileSystemServices {
   bool PreviousInstance() override;
   [[noreturn]] void End() override;
   void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
+  void StartEmulator(const EmulatorCommand& command) override;
   void Shell(const std::string& command_line, WindowStyle style,
              const std::string& program = {}) override;
   std::vector<std::string> Drives() override;

@@ -11,6 +11,7 @@
 #include "runtime/win32ui/Wide.h"
 #include "runtime/win32ui/Win32Picture.h"
 #include "runtime/win32ui/Win32UiServices.h"
+#include "window/ViewContract.h"
 
 namespace tavro::win32ui {
 
@@ -385,20 +386,12 @@ void MainWindow::OnTimer(UINT_PTR id) {
   NativeControl* c = &controls_[static_cast<size_t>(row)];
   if (c->model->Kind() != ControlKind::kTimer)
     return;
-  auto* timer = static_cast<Timer*>(c->model);
-  // A tick that shows a message box must not be entered again by the ticks
-  // that arrive while the box is open.
-  if (!timer->Tick || in_tick_)
-    return;
-  in_tick_ = true;
-  RunEvent(services_, timer->Tick);
-  in_tick_ = false;
+  view::TimerExpired(form_, *static_cast<Timer*>(c->model));
 }
 
 void MainWindow::OnClose() {
-  std::int16_t cancel = 0;
-  RunEvent(services_, [this, &cancel] { form_.Form_Unload(cancel); });
-  // The close is never refused, whatever the cancel flag says.
+  view::Unload(form_);
+  // The close is never refused.
   DestroyWindow(Window());
 }
 

@@ -118,7 +118,6 @@ class MainWindow final : public BaseWindow<MainWindow> {
   std::vector<std::pair<PicturePtr, UniqueCursor>> cursors_;
   HWND saved_focus_ = nullptr;
   bool started_ = false;
-  bool in_tick_ = false;
 };
 
 }  // namespace tavro::win32ui

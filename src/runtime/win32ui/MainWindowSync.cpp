@@ -167,7 +167,7 @@ void MainWindow::ArmTimer(NativeControl& control) {
   const auto& timer = static_cast<Timer&>(*control.model);
   // Timers run once the window is shown: no tick reaches the form while
   // Form_Load is still bringing it up.
-  if (!started_ || !timer.Enabled() || timer.Interval() <= 0) {
+  if (!started_ || !timer.Running()) {
     control.timer.reset();
   } else if (!control.timer) {
     control.timer = UniqueTimer(Window(), static_cast<UINT_PTR>(kFirstControlId + control.row),

@@ -11,6 +11,7 @@
 #include "runtime/win32ui/Wide.h"
 #include "runtime/win32ui/Win32UiServices.h"
 #include "window/Form1.h"
+#include "window/ViewContract.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
@@ -22,8 +23,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     window.Create();
     // Form_Load may show message boxes (owned by the hidden window) or end
     // the process; whatever escapes it is reported and the window opens.
-    tavro::RunEvent(services, [&form] { form.Form_Load(); });
-    window.Show(show);
+    tavro::view::LoadAndShow(form, [&window, show] { window.Show(show); });
     return window.RunMessageLoop();
   } catch (const std::exception& e) {
     // Only the start can fail this way: the window or its pictures could not
