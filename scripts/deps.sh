@@ -10,7 +10,7 @@ packages=(
   libsimpleini-dev libgtest-dev
   mingw-w64 wine wine64 wine32:i386
   xvfb xdotool x11-utils imagemagick
-  python3 python3-xlib
+  python3 python3-xlib python3-pil
 )
 
 missing=()
