@@ -190,8 +190,8 @@ std::string CoverName(const std::string& file_name) {
 void ShowCoverArt(Form1& form) {
   Services& services = form.Runtime();
   try {
-    const std::string path = services.AppFolder() + paths::Lit({"Image"}, true) +
-                             CoverName(form.File1.FileName());
+    const std::string path =
+        services.AppFolder() + paths::Lit({"Image"}, true) + CoverName(form.File1.FileName());
     if (!services.Dir(path, kAttrNormal).empty())
       form.Picture1.SetPicture(services.LoadPicture(path));
     return;

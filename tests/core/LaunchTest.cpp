@@ -1,0 +1,226 @@
+// Play Game: the emulator's command, exactly, and every way a launch can end.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "FakeServices.h"
+#include "TestUtil.h"
+#include "runtime/PathLiterals.h"
+#include "settings/Module_FirstStartApp.h"
+#include "settings/Module_Load.h"
+#include "window/Form1.h"
+#include "window/ViewContract.h"
+
+namespace tavro {
+namespace {
+
+namespace fs = std::filesystem;
+using test::WriteAll;
+
+// A launcher in a folder of its own name, games under Game/, the emulator in
+// place unless a case takes it away.
+struct Launcher {
+  explicit Launcher(const std::string& folder_name) : app(folder_name) {
+    PrepareFirstStart(services);
+    LoadSettings(form);
+    Put(Emulator(), "exe");
+    // Elsewhere, so that showing a game folder is a change that lists it.
+    form.Dir1.SetPath(app.Utf8());
+  }
+  std::string Under(std::initializer_list<std::string_view> parts) const {
+    return app.Utf8() + paths::Lit(parts);
+  }
+  std::string Emulator() const { return Under({"Emulator", "Cemu.exe"}); }
+  static void Put(const std::string& path, const std::string& bytes = "x") {
+    fs::create_directories(FsPath(path).parent_path());
+    WriteAll(FsPath(path), bytes);
+  }
+  void Select(const std::string& name) {
+    const auto& list = form.File1.List();
+    const auto it = std::find(list.begin(), list.end(), name);
+    ASSERT_NE(it, list.end()) << name;
+    view::PickFile(form, static_cast<int>(it - list.begin()));
+  }
+  void Play() { view::Click(form, form.Command1); }
+
+  test::TempDir app;
+  test::FakeServices services{app.Utf8()};
+  Form1 form{services};
+  OptionButton spare{Form1Control("Option1(1)")};
+};
+
+std::string Quoted(const std::string& s) {
+  return "\"" + s + "\"";
+}
+
+TEST(Launch, BuildsTheExactCommandForEveryChoice) {
+  struct Case {
+    const char* what;
+    const char* folder;                           // the launcher's folder name
+    std::function<std::string(Launcher&)> setup;  // returns the game path expected
+    std::string mode;                             // the mode text expected
+  };
+  const std::string sep(paths::kSep);
+  const std::vector<Case> table = {
+      {"disc image, windowed", "tavro",
+       [](Launcher& l) {
+         l.Put(l.Under({"Game", "WUD_WUX", "Puzzle.wud"}));
+         l.form.Dir1.SetPath(l.Under({"Game", "WUD_WUX"}));
+         l.Select("Puzzle.wud");
+         return l.Under({"Game", "WUD_WUX", "Puzzle.wud"});
+       },
+       "-g"},
+      {"disc image, full screen", "tavro",
+       [](Launcher& l) {
+         l.Put(l.Under({"Game", "WUD_WUX", "Puzzle.wux"}));
+         l.form.Dir1.SetPath(l.Under({"Game", "WUD_WUX"}));
+         l.Select("Puzzle.wux");
+         view::SelectOption(l.form, l.form.Option1[1]);
+         return l.Under({"Game", "WUD_WUX", "Puzzle.wux"});
+       },
+       "-f -g"},
+      {"empty mode text: two blanks", "tavro",
+       [](Launcher& l) {
+         l.form.Settings().WinMode = "";
+         l.Put(l.Under({"Game", "WUD_WUX", "A.wud"}));
+         l.form.Dir1.SetPath(l.Under({"Game", "WUD_WUX"}));
+         l.Select("A.wud");
+         return l.Under({"Game", "WUD_WUX", "A.wud"});
+       },
+       ""},
+      {"rpx in its code folder", "tavro",
+       [](Launcher& l) {
+         l.Put(l.Under({"Game", "RPX", "Puzzle", "code", "Puzzle.rpx"}));
+         view::SelectOption(l.form, l.form.Option2[1]);
+         l.form.Dir1.SetPath(l.Under({"Game", "RPX", "Puzzle"}));
+         l.Select("Puzzle.rpx");
+         return l.Under({"Game", "RPX", "Puzzle", "code", "Puzzle.rpx"});
+       },
+       "-g"},
+      {"rpx listed from the folder itself is still named under code", "tavro",
+       [](Launcher& l) {
+         l.Put(l.Under({"Game", "RPX", "Loose", "Loose.rpx"}));
+         view::SelectOption(l.form, l.form.Option2[1]);
+         l.form.Dir1.SetPath(l.Under({"Game", "RPX", "Loose"}));
+         l.Select("Loose.rpx");
+         return l.Under({"Game", "RPX", "Loose", "code", "Loose.rpx"});
+       },
+       "-g"},
+      {"blanks and Unicode everywhere; the game gone since listing", "Tavro \xC3\xBC \xE6\x97\xA5",
+       [](Launcher& l) {
+         const std::string game =
+             l.Under({"Game", "WUD_WUX", "Spiel f\xC3\xBCr 2 \xF0\x9F\x8E\xAE.wud"});
+         l.Put(game);
+         l.form.Dir1.SetPath(l.Under({"Game", "WUD_WUX"}));
+         l.Select("Spiel f\xC3\xBCr 2 \xF0\x9F\x8E\xAE.wud");
+         fs::remove(FsPath(game));
+         return game;
+       },
+       "-g"},
+      {"a hostile name is one piece of text", "tavro",
+       [](Launcher& l) {
+         const std::string name =
+             paths::kDriveLetters ? "a'; rm -rf ~; '.wud" : "a\"; rm -rf ~; \".wud";
+         l.Put(l.Under({"Game", "WUD_WUX", name}));
+         l.form.Dir1.SetPath(l.Under({"Game", "WUD_WUX"}));
+         l.Select(name);
+         return l.Under({"Game", "WUD_WUX", name});
+       },
+       "-g"},
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.what);
+    Launcher l(c.folder);
+    const std::string game = c.setup(l);
+    l.Play();
+    ASSERT_EQ(l.services.emulators.size(), 1u);
+    const auto& cmd = l.services.emulators[0];
+    EXPECT_EQ(cmd.program, l.Emulator());
+    EXPECT_EQ(cmd.mode_text, c.mode);
+    EXPECT_EQ(cmd.game_path, game);
+    const std::string program =
+        cmd.program.find(' ') == std::string::npos ? cmd.program : Quoted(cmd.program);
+    EXPECT_EQ(cmd.CommandLine(), program + " " + c.mode + " " + Quoted(game));
+    EXPECT_TRUE(l.services.messages.empty());
+  }
+}
+
+TEST(Launch, RefusesOrReportsWithOneBoxAndStartsNothing) {
+  struct Case {
+    const char* what;
+    std::function<void(Launcher&)> setup;
+    std::string prompt;  // "" for no box at all
+    std::string title;
+  };
+  const auto select_game = [](Launcher& l) {
+    l.Put(l.Under({"Game", "WUD_WUX", "G.wud"}));
+    l.form.Dir1.SetPath(l.Under({"Game", "WUD_WUX"}));
+    l.Select("G.wud");
+  };
+  const std::vector<Case> table = {
+      {"nothing selected", [](Launcher&) {}, "No Game Select!", "Error"},
+      {"emulator missing",
+       [&](Launcher& l) {
+         select_game(l);
+         fs::remove(FsPath(l.Emulator()));
+       },
+       "File Doesn't Exist\r\n=> Cemu.exe", "Alert!"},
+      {"a folder named like the emulator",
+       [&](Launcher& l) {
+         select_game(l);
+         fs::remove(FsPath(l.Emulator()));
+         fs::create_directories(FsPath(l.Emulator()));
+       },
+       "File Doesn't Exist\r\n=> Cemu.exe", "Alert!"},
+      {"empty FileExe names the folder: no file",
+       [&](Launcher& l) {
+         select_game(l);
+         l.form.Settings().FileExe = "";
+       },
+       "File Doesn't Exist\r\n=> ", "Alert!"},
+      {"the start fails",
+       [&](Launcher& l) {
+         select_game(l);
+         l.services.fail_starts = true;
+       },
+       "Error in Load Cemu.exe!", "Error"},
+      {"no display mode selected",
+       [&](Launcher& l) {
+         select_game(l);
+         // A third button of the group takes the selection from both.
+         l.spare.JoinGroup({&l.spare, &l.form.Option1[0], &l.form.Option1[1]});
+         l.spare.Select();
+       },
+       "", ""},
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.what);
+    Launcher l("tavro");
+    c.setup(l);
+    l.Play();
+    EXPECT_TRUE(l.services.emulators.empty());
+    if (c.prompt.empty()) {
+      EXPECT_TRUE(l.services.messages.empty());
+    } else {
+      ASSERT_EQ(l.services.messages.size(), 1u);
+      EXPECT_EQ(l.services.messages[0].prompt, c.prompt);
+      EXPECT_EQ(l.services.messages[0].title, c.title);
+    }
+  }
+}
+
+TEST(Launch, EveryClickStartsAgainInTheModeOfTheMoment) {
+  Launcher l("tavro");
+  l.Put(l.Under({"Game", "WUD_WUX", "G.wud"}));
+  l.form.Dir1.SetPath(l.Under({"Game", "WUD_WUX"}));
+  l.Select("G.wud");
+  l.Play();
+  l.Play();
+  EXPECT_EQ(l.services.emulators.size(), 2u);
+}
+
+}  // namespace
+}  // namespace tavro
