@@ -93,6 +93,8 @@ for arch in win32 win64; do
   suite "services-$arch" gtest wine_run "build/$arch" "build/$arch/bin/tavro_win32_services_tests.exe"
   suite "view-$arch" gtest wine_run "build/$arch" "build/$arch/bin/tavro_win32_view_tests.exe"
 done
+# Our settings reader against the platform's own profile functions.
+suite ini-oracle gtest wine_run build/win32 build/win32/bin/tavro_ini_oracle_tests.exe
 suite e2e plain $py tests/e2e/run_e2e.py --build "$root/build"
 
 echo "$total_passed passed, $total_failed failed"

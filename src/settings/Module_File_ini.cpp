@@ -1,15 +1,13 @@
 #include "settings/Module_File_ini.h"
 
+#include <atomic>
 #include <exception>
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <sstream>
+#include <random>
+#include <string_view>
 #include <vector>
-
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
 
 #include "runtime/Encoding.h"
 #include "runtime/FileSystem.h"
@@ -17,11 +15,18 @@
 #include "runtime/Text.h"
 #include "window/Form1.h"
 
+// The settings file is read and written the way the platform's profile
+// functions read it, line by line, so that a file the user wrote by hand
+// means the same here as there: the first section of a name counts, the first
+// key of a name within it, blanks and tabs around names and values go, and a
+// value in matching quotes loses them. Reader and writer share the one
+// parser below, so what one finds the other changes.
+
 namespace tavro {
 
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // The whole file, or nothing when it cannot be read.
 std::optional<std::string> ReadBytes(const std::string& file) {
@@ -34,80 +39,193 @@ std::optional<std::string> ReadBytes(const std::string& file) {
   return bytes;
 }
 
-// The file's text as UTF-8: as it stands when it is UTF-8, else decoded from
-// the legacy code page an older tool wrote it in.
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// UTF-16 (after its byte-order mark) as UTF-8; a lone surrogate becomes
+// U+FFFD, as the platform's conversion does.
+std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
+  std::string out;
+  out.reserve(bytes.size());
+  const auto unit = [&](std::size_t i) -> char32_t {
+    const auto a = static_cast<unsigned char>(bytes[i]);
+    const auto b = static_cast<unsigned char>(bytes[i + 1]);
+    return big_endian ? (a << 8 | b) : (b << 8 | a);
+  };
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
+      const char32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      } else {
+        c = 0xFFFD;
+      }
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+// The file's text as UTF-8: UTF-16 with a byte-order mark (Notepad's
+// "Unicode") decoded, UTF-8 as it stands, anything else from the legacy code
+// page an older tool wrote it in.
 std::string AsUtf8(std::string bytes) {
-  if (bytes.starts_with(kBom))
-    bytes.erase(0, kBom.size());
+  if (bytes.starts_with("\xFF\xFE"))
+    return Utf16ToUtf8(std::string_view(bytes).substr(2), false);
+  if (bytes.starts_with("\xFE\xFF"))
+    return Utf16ToUtf8(std::string_view(bytes).substr(2), true);
+  if (bytes.starts_with(kUtf8Bom))
+    bytes.erase(0, kUtf8Bom.size());
   return text::IsValidUtf8(bytes) ? bytes : LegacyToUtf8(bytes);
 }
 
+// Blanks as the profile functions see them; Ctrl-Z is one (old editors end
+// files with it).
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\x1A';
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front()))
+    s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back()))
+    s.remove_suffix(1);
+  return s;
+}
+
+// Lines end at CR, LF or any run of them.
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::string line;
-  std::istringstream in(text);
-  while (std::getline(in, line)) {
-    if (line.ends_with('\r'))
-      line.pop_back();
-    lines.push_back(line);
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t stop = text.find_first_of("\r\n", pos);
+    if (stop == std::string::npos)
+      stop = text.size();
+    lines.emplace_back(text, pos, stop - pos);
+    pos = stop;
+    // One line end: CR LF, or a single CR or LF; further ones make blank
+    // lines, which the writer keeps.
+    if (pos < text.size() && text[pos] == '\r')
+      ++pos;
+    if (pos < text.size() && text[pos] == '\n')
+      ++pos;
   }
   return lines;
 }
 
-// The section name of a header line ("[Name]"), or nothing.
-std::optional<std::string> SectionOf(const std::string& line) {
-  const auto t = text::TrimSpaces(line);
-  if (t.size() < 2 || t.front() != '[')
-    return std::nullopt;
-  const auto close = t.find(']');
-  if (close == std::string::npos)
-    return std::nullopt;
-  return text::TrimSpaces(t.substr(1, close - 1));
+// What one line of the file is.
+struct Line {
+  enum Kind { kBlank, kSection, kEntry } kind = kBlank;
+  std::string_view name;   // the section's or the key's name
+  bool has_value = false;  // an entry with "=" (one without gives the default)
+  std::string_view value;  // blanks taken off both ends
+};
+
+Line Parse(std::string_view raw) {
+  const std::string_view line = Trim(raw);
+  if (line.empty())
+    return {};
+  if (line.front() == '[') {
+    // The name runs to the last "]" of the line, without blanks around it.
+    const auto close = line.rfind(']');
+    if (close != std::string_view::npos && close > 0)
+      return {Line::kSection, Trim(line.substr(1, close - 1)), false, {}};
+  }
+  const auto eq = line.find('=');
+  if (eq == std::string_view::npos)
+    return {Line::kEntry, line, false, {}};
+  return {Line::kEntry, Trim(line.substr(0, eq)), true, Trim(line.substr(eq + 1))};
 }
 
-// The key name of an entry line ("key=value"), or nothing for comments and
-// lines without "=".
-std::optional<std::string> KeyOf(const std::string& line) {
-  const auto t = text::TrimSpaces(line);
-  if (t.empty() || t.front() == ';' || t.front() == '#')
-    return std::nullopt;
-  const auto eq = t.find('=');
-  if (eq == std::string::npos)
-    return std::nullopt;
-  return text::TrimSpaces(t.substr(0, eq));
+// The index of the first header of section, or lines.size().
+std::size_t FindSection(const std::vector<std::string>& lines, std::string_view section) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const Line l = Parse(lines[i]);
+    if (l.kind == Line::kSection && text::EqualsNoCase(l.name, section))
+      return i;
+  }
+  return lines.size();
+}
+
+// The index of the first entry of key in the section whose header is at
+// header, or nothing; only that one section is searched.
+std::optional<std::size_t> FindKey(const std::vector<std::string>& lines, std::size_t header,
+                                   std::string_view key) {
+  for (std::size_t j = header + 1; j < lines.size(); ++j) {
+    const Line l = Parse(lines[j]);
+    if (l.kind == Line::kSection)
+      break;
+    if (l.kind == Line::kEntry && text::EqualsNoCase(l.name, key))
+      return j;
+  }
+  return std::nullopt;
+}
+
+// A value in matching double or single quotes is read without them.
+std::string Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
 }
 
 bool HasLineBreak(const std::string& s) {
   return s.find_first_of("\r\n") != std::string::npos;
 }
 
-// Puts key=value into the lines, as the classic profile writer does.
+// Puts key=value into the lines, as the classic profile writer does: the
+// first entry of the key in the first section of the name is replaced, a new
+// key goes after the section's last entry, a new section at the end.
 void Store(std::vector<std::string>& lines, const std::string& section, const std::string& key,
            const std::string& value) {
   const std::string entry = key + "=" + value;
-  size_t i = 0;
-  while (i < lines.size()) {
-    const auto name = SectionOf(lines[i]);
-    if (name && text::EqualsNoCase(*name, section))
-      break;
-    ++i;
-  }
-  if (i == lines.size()) {
+  const std::size_t header = FindSection(lines, section);
+  if (header == lines.size()) {
     lines.push_back("[" + section + "]");
     lines.push_back(entry);
     return;
   }
-  size_t last_entry = i;  // the header, until an entry is seen
-  for (size_t j = i + 1; j < lines.size() && !SectionOf(lines[j]); ++j) {
-    const auto name = KeyOf(lines[j]);
-    if (name && text::EqualsNoCase(*name, key)) {
-      lines[j] = entry;
-      return;
-    }
-    if (!text::TrimSpaces(lines[j]).empty())
+  if (const auto found = FindKey(lines, header, key)) {
+    lines[*found] = entry;
+    return;
+  }
+  std::size_t last_entry = header;  // the header, until an entry is seen
+  for (std::size_t j = header + 1; j < lines.size(); ++j) {
+    const Line l = Parse(lines[j]);
+    if (l.kind == Line::kSection)
+      break;
+    if (l.kind != Line::kBlank)
       last_entry = j;
   }
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last_entry + 1), entry);
+}
+
+// A name for the new file that no other writer, in this process or another,
+// picks at the same moment.
+std::string TempNameBeside(const std::string& file) {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  return file + ".tmp-" + std::to_string(random()) + "-" + std::to_string(++counter);
 }
 
 }  // namespace
@@ -118,12 +236,16 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
     const auto bytes = ReadBytes(file);
     if (!bytes)
       return default_value;
-    const auto content = AsUtf8(*bytes);
-    CSimpleIniA ini(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/false);
-    if (ini.LoadData(content.data(), content.size()) < 0)
+    const auto lines = SplitLines(AsUtf8(*bytes));
+    const std::string_view wanted_section = Trim(section), wanted_key = Trim(key);
+    const std::size_t header = FindSection(lines, wanted_section);
+    if (header == lines.size())
       return default_value;
-    const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr);
-    return value ? text::TrimSpaces(value) : default_value;
+    const auto found = FindKey(lines, header, wanted_key);
+    if (!found)
+      return default_value;
+    const Line l = Parse(lines[*found]);
+    return l.has_value ? Unquote(l.value) : default_value;
   } catch (...) {
     return default_value;
   }
@@ -152,7 +274,7 @@ Boolean WriteIniValue(const std::string& section, const std::string& key, const 
 
     // Write beside it and rename over it, so a failed write leaves the old
     // file whole.
-    const auto temp = FsPath(file + ".tmp");
+    const auto temp = FsPath(TempNameBeside(file));
     {
       std::ofstream f(temp, std::ios::binary | std::ios::trunc);
       if (!f)

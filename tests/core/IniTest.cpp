@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "FakeServices.h"
 #include "TestUtil.h"
@@ -51,6 +52,38 @@ TEST_F(Ini, ReadsValuesAsWrittenWithoutTheBlanksAroundThem) {
   EXPECT_EQ(Read("S", "Long"), std::string(300, 'a'));  // a long path is never cut
   EXPECT_EQ(Read("S", "Unicode"),
             "D:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\Jeu \xC3\xA9t\xC3\xA9");
+}
+
+TEST_F(Ini, ReadsAHandWrittenFileAsThePlatformDoes) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string want;  // [S] K
+  };
+  const std::vector<Case> table = {
+      {"quotes around a path go", "[S]\r\nK=\"D:\\My Games\\RPX\"\r\n", "D:\\My Games\\RPX"},
+      {"single quotes too, blanks inside stay", "[S]\r\nK= ' -f -g ' \r\n", " -f -g "},
+      {"quotes that do not match stay", "[S]\r\nK=\"a'\r\n", "\"a'"},
+      {"one quote alone stays", "[S]\r\nK=\"\r\n", "\""},
+      {"the first of two keys counts", "[S]\r\nK=first\r\nk=second\r\n", "first"},
+      {"only the first section of a name", "[S]\r\nA=1\r\n[s]\r\nK=later\r\n", "DEFAULT"},
+      {"blanks and tabs around names", " [\t S ] \r\n\t K \t=\tv\t\r\n", "v"},
+      {"a key without = gives the default", "[S]\r\nK\r\nK=v\r\n", "DEFAULT"},
+      {"lines ending in CR alone", "[S]\rX=1\rK=v\r", "v"},
+      {"UTF-16 with its mark", std::string("\xFF\xFE[\0S\0]\0\r\0\n\0K\0=\0\xE9\0\r\0\n\0", 22),
+       "\xC3\xA9"},
+      {"UTF-16 big-endian", std::string("\xFE\xFF\0[\0S\0]\0\n\0K\0=\0v", 16), "v"},
+      {"a comment is no key", "[S]\r\n;K=no\r\nK=yes\r\n", "yes"},
+  };
+  for (const auto& c : table) {
+    WriteAll(File(), c.bytes);
+    EXPECT_EQ(Read("S", "K"), c.want) << c.what;
+  }
+  // The writer changes the entry the reader reads, and keeps the rest.
+  WriteAll(File(), "[S]\r\nK=first\r\nK=second\r\n[S]\r\nK=third\r\n");
+  ASSERT_EQ(WriteIniValue("S", "K", "new", Name()), kTrue);
+  EXPECT_EQ(ReadAll(File()), "[S]\r\nK=new\r\nK=second\r\n[S]\r\nK=third\r\n");
+  EXPECT_EQ(Read("S", "K"), "new");
 }
 
 TEST_F(Ini, GivesTheDefaultForWhatIsMissingAndCreatesNothing) {
