@@ -10,6 +10,30 @@
 
 namespace tavro {
 
+namespace {
+
+// Renames file to backup, or to backup + "1" ... "9" when backup cannot take
+// it; throws when none can (the settings file itself is read-only, say).
+void SetAside(Services& services, const std::string& file, const std::string& backup) {
+  try {
+    services.Name(file, backup);
+    return;
+  } catch (const std::exception&) {
+    if (services.Dir(file, kAttrNormal).empty())
+      throw;
+  }
+  for (int n = 1; n <= 9; ++n) {
+    const std::string other = backup + std::to_string(n);
+    if (!services.Dir(other, kAttrDirectory).empty())
+      continue;  // taken
+    services.Name(file, other);
+    return;
+  }
+  throw RuntimeError(err::kPathFileAccess, "Path/File access error");
+}
+
+}  // namespace
+
 void LoadSettings(Form1& form) {
   Services& services = form.Runtime();
   const std::string app = services.AppFolder();
@@ -32,13 +56,19 @@ void LoadSettings(Form1& form) {
 
   // The reset. The settings file is renamed rather than deleted: it is gone
   // just the same, so the next start writes a fresh one, and the user's edits
-  // can still be had from the backup.
+  // can still be had from the backup. An older backup that is in the way (a
+  // folder, a read-only file) must not leave the user stuck with a failed
+  // reset on every start: the file then goes to the next free backup name.
   try {
-    services.MsgBox("Error in Load Tavro_FrontEnd.ini! Reset and ReStart Tavro RazozEze.", 0,
-                    "Error");
-    services.Name(file, settings::SettingsBackup(app));
+    try {
+      services.MsgBox("Error in Load Tavro_FrontEnd.ini! Reset and ReStart Tavro RazozEze.", 0,
+                      "Error");
+      SetAside(services, file, settings::SettingsBackup(app));
+    } catch (const std::exception&) {
+      services.MsgBox("Error in Reset Tavro RazozEze.", 0, "Error");
+    }
   } catch (const std::exception&) {
-    services.MsgBox("Error in Reset Tavro RazozEze.", 0, "Error");
+    // Not even the second box could be shown; the start ends all the same.
   }
   services.End();
 }

@@ -116,6 +116,39 @@ TEST_F(Load, AFileThatCannotBeSetAsideGivesBothMessagesAndStays) {
   EXPECT_FALSE(fs::exists(Backup()));
 }
 
+TEST_F(Load, AnOldBackupInTheWayNeverBlocksTheReset) {
+  // A folder named like the backup; then that and the first other name taken.
+  for (const bool first_taken : {false, true}) {
+    SCOPED_TRACE(first_taken ? ".bak and .bak1 taken" : ".bak is a folder");
+    test::TempDir dir;
+    test::FakeServices local{dir.Utf8()};
+    Form1 f{local};
+    PrepareFirstStart(local);
+    const auto ini = dir.Path() / "Tavro_FrontEnd.ini";
+    const std::string edited =
+        "[TavroFrontEndCnfig]\r\nDirWudWux=" + dir.Utf8() + paths::Lit({"gone"}) + "\r\n";
+    WriteAll(ini, edited);
+    fs::create_directories(dir.Path() / "Tavro_FrontEnd.ini.bak" / "inside");
+    if (first_taken)
+      WriteAll(dir.Path() / "Tavro_FrontEnd.ini.bak1", "older");
+    EXPECT_THROW(LoadSettings(f), EndCalled);
+    ASSERT_EQ(local.messages.size(), 1u);
+    EXPECT_FALSE(fs::exists(ini));  // out of the way: the next start is clean
+    EXPECT_EQ(
+        ReadAll(dir.Path() / (first_taken ? "Tavro_FrontEnd.ini.bak2" : "Tavro_FrontEnd.ini.bak1")),
+        edited);
+  }
+}
+
+TEST_F(Load, ABoxThatCannotBeShownStillEndsTheStart) {
+  PrepareFirstStart(services);
+  WriteAll(Ini(), "[TavroFrontEndCnfig]\r\nDirWudWux=" + Folder({"gone"}) + "\r\n");
+  services.on_message = [](const test::FakeServices::Message&) {
+    throw RuntimeError(5, "cannot show");
+  };
+  EXPECT_THROW(LoadSettings(form), EndCalled);
+}
+
 TEST_F(Load, AFailingFirstMessageCountsAsAFailedReset) {
   PrepareFirstStart(services);
   WriteAll(Ini(), "[TavroFrontEndCnfig]\r\nDirWudWux=" + Folder({"gone"}) + "\r\n");
