@@ -78,12 +78,13 @@ bool MatchMask(std::string_view name, std::string_view mask) {
   // Iterative glob with backtracking to the last star: linear in practice.
   size_t n = 0, m = 0, star = std::string_view::npos, mark = 0;
   while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || LowerAscii(mask[m]) == LowerAscii(name[n]))) {
-      ++n;
-      ++m;
-    } else if (m < mask.size() && mask[m] == '*') {
+    // The star first: a name may hold a "*" of its own on Linux.
+    if (m < mask.size() && mask[m] == '*') {
       star = m++;
       mark = n;
+    } else if (m < mask.size() && (mask[m] == '?' || LowerAscii(mask[m]) == LowerAscii(name[n]))) {
+      ++n;
+      ++m;
     } else if (star != std::string_view::npos) {
       m = star + 1;
       n = ++mark;

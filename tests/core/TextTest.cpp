@@ -35,6 +35,7 @@ TEST(Patterns, MatchEveryMaskWithoutRegardToCase) {
   EXPECT_FALSE(MatchMask("ac", "a?c"));
   EXPECT_TRUE(MatchMask("a.b.c.wud", "*.*.wud"));
   EXPECT_FALSE(MatchPattern("anything", ""));
+  EXPECT_TRUE(MatchPattern("*x.wud", "*.wux;*.wud"));  // a star in the name is a letter
 }
 
 TEST(ReplaceAll, ReplacesNonOverlappingOccurrencesFromTheStart) {
