@@ -5,6 +5,7 @@
 // All texts are UTF-8.
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -73,6 +74,31 @@ struct EmulatorCommand {
 // Pictures built into the program.
 enum class ResourcePicture { kNone, kBackground, kLogo, kDonate, kHand, kIcon };
 
+// Buttons of the standard game-controller layout, one bit each.
+enum class PadButton : std::uint32_t {
+  kA = 1u << 0,
+  kB = 1u << 1,
+  kX = 1u << 2,
+  kY = 1u << 3,
+  kBack = 1u << 4,
+  kGuide = 1u << 5,
+  kStart = 1u << 6,
+  kLeftStick = 1u << 7,
+  kRightStick = 1u << 8,
+  kLeftShoulder = 1u << 9,
+  kRightShoulder = 1u << 10,
+  kDpadUp = 1u << 11,
+  kDpadDown = 1u << 12,
+  kDpadLeft = 1u << 13,
+  kDpadRight = 1u << 14,
+};
+constexpr std::uint32_t PadBits(std::initializer_list<PadButton> buttons) {
+  std::uint32_t bits = 0;
+  for (auto b : buttons)
+    bits |= static_cast<std::uint32_t>(b);
+  return bits;
+}
+
 // The two shell windows the desktop keys hide and show.
 enum class ShellWindow { kDesktop, kTaskbar };
 using WindowHandle = std::uintptr_t;
@@ -132,6 +158,11 @@ class Services {
   // Global key state of a virtual-key code: bit 15 down now, bit 0 pressed
   // since the last query.
   virtual int KeyState(int virtual_key) = 0;
+
+  // The buttons held on each connected game controller (PadButton bits),
+  // one entry per controller. No controller, no controller support or no
+  // permission to read one: none, and nothing is shown.
+  virtual std::vector<std::uint32_t> ControllerButtons() { return {}; }
 
   // Desktop and taskbar windows: every window that stands for it (none when
   // the platform has none), shown (command 5) or hidden (0), enabled or not.

@@ -49,6 +49,10 @@ void LoadSettings(Form1& form) {
     s.DirRpx = ReadIniValue(kFrontEndSection, "DirRpx", settings::DefaultDirRpx(app), file);
     s.DirWudWux =
         ReadIniValue(kFrontEndSection, "DirWudWux", settings::DefaultDirWudWux(app), file);
+    // Optional, never written at first start: a fresh file stays as it was.
+    form.Controller() =
+        ParseControllerSettings(ReadIniValue("Controller", "CloseCombo", "Back+Start", file),
+                                ReadIniValue("Controller", "HoldMs", "1000", file));
     form.Dir1.SetPath(s.DirWudWux);
     return;
   } catch (const std::exception&) {

@@ -216,6 +216,11 @@ void Form1::Timer1_Timer() {
     SetTaskbarVisible(services_, show);
     WinBar_Visible = show;
   }
+  // The controller's combination does what Esc does.
+  if (close_combo_.Tick(services_.ControllerButtons(), controller_, Timer1.Interval()) &&
+      !settings_.FileExe.empty()) {
+    services_.KillByImageName(settings_.FileExe);
+  }
 }
 
 std::string DriveOfPath(const std::vector<std::string>& drives, const std::string& path) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "desktop/Controller.h"
 #include "runtime/Runtime.h"
 #include "runtime/controls/Control.h"
 #include "runtime/controls/ListBoxes.h"
@@ -23,6 +24,7 @@ class Form1 {
 
   Services& Runtime() { return services_; }
   LauncherSettings& Settings() { return settings_; }
+  ControllerSettings& Controller() { return controller_; }
   const FormDesign& Design() const { return Form1Design(); }
   const PicturePtr& Picture() const { return picture_; }
   const PicturePtr& Icon() const { return icon_; }
@@ -80,6 +82,8 @@ class Form1 {
  private:
   Services& services_;
   LauncherSettings settings_;
+  ControllerSettings controller_;
+  CloseComboWatch close_combo_;
   PicturePtr picture_;
   PicturePtr icon_;
   std::vector<Control*> controls_;

@@ -78,6 +78,7 @@ class FakeServices : public FileSystemServices {
   std::vector<std::string> Drives() override { return drives; }
   std::string FallbackDrive() const override { return drives.empty() ? "" : drives.front(); }
   int KeyState(int virtual_key) override;
+  std::vector<std::uint32_t> ControllerButtons() override { return controllers; }
   std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
   void ShowShellWindow(WindowHandle window, int command) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
@@ -96,6 +97,7 @@ class FakeServices : public FileSystemServices {
   std::vector<ShellWin> shell_windows;
   std::vector<std::string> drives;
   std::map<int, int> key_states;
+  std::vector<std::uint32_t> controllers;
   bool another_instance_runs = false;
   // Lets a test make a message box fail.
   std::function<void(const Message&)> on_message;

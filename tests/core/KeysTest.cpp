@@ -93,6 +93,87 @@ TEST_F(Keys, EscWithoutAnEmulatorNameDoesNothing) {
   EXPECT_EQ(Tick({{27, kDown | kPressed}}), std::vector<std::string>{});
 }
 
+TEST(ControllerSettingsText, EveryFormReadsAsMeant) {
+  const auto back_start = PadBits({PadButton::kBack, PadButton::kStart});
+  struct Case {
+    std::string combo, hold;
+    std::uint32_t want_combo;
+    int want_hold;
+  };
+  const std::vector<Case> table = {
+      {"Back+Start", "1000", back_start, 1000},
+      {" back + START ", " 250 ", back_start, 250},
+      {"LeftShoulder+RightShoulder+A", "0",
+       PadBits({PadButton::kLeftShoulder, PadButton::kRightShoulder, PadButton::kA}), 0},
+      {"Guide", "60000", PadBits({PadButton::kGuide}), 60000},
+      {"", "1000", 0, 1000},             // empty: off
+      {"Back+Select", "1000", 0, 1000},  // an unknown name: off
+      {"Back+", "1000", 0, 1000},        // an empty name: off
+      {"Back+Start", "soon", back_start, 1000},
+      {"Back+Start", "-5", back_start, 1000},
+      {"Back+Start", "1e3", back_start, 1000},
+      {"Back+Start", "99999999999", back_start, 1000},
+  };
+  for (const auto& c : table) {
+    const auto got = ParseControllerSettings(c.combo, c.hold);
+    EXPECT_EQ(got.combo, c.want_combo) << "'" << c.combo << "'";
+    EXPECT_EQ(got.hold_ms, c.want_hold) << "'" << c.hold << "'";
+  }
+}
+
+TEST_F(Keys, AHeldCombinationEndsTheGameOncePerHold) {
+  const auto both = PadBits({PadButton::kBack, PadButton::kStart});
+  const auto back = PadBits({PadButton::kBack});
+  struct Case {
+    const char* what;
+    std::vector<std::vector<std::uint32_t>> ticks;  // the controllers at each tick
+    int kills;
+  };
+  const std::vector<std::vector<std::uint32_t>> held_1s(11, {both});
+  auto then = [](std::vector<std::vector<std::uint32_t>> a,
+                 const std::vector<std::vector<std::uint32_t>>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  const std::vector<Case> table = {
+      {"held shorter than a second", std::vector<std::vector<std::uint32_t>>(10, {both}), 0},
+      {"held a second", held_1s, 1},
+      {"still held", then(held_1s, std::vector<std::vector<std::uint32_t>>(30, {both})), 1},
+      {"let go and held again", then(then(held_1s, {{}}), held_1s), 2},
+      {"one button only", std::vector<std::vector<std::uint32_t>>(20, {back}), 0},
+      {"the two buttons on two controllers",
+       std::vector<std::vector<std::uint32_t>>(20, {back, PadBits({PadButton::kStart})}), 0},
+      {"on the second controller, with more buttons",
+       std::vector<std::vector<std::uint32_t>>(11, {0, both | PadBits({PadButton::kA})}), 1},
+      {"no controller", std::vector<std::vector<std::uint32_t>>(20), 0},
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.what);
+    Form1 fresh{services};
+    fresh.Settings().FileExe = "Cemu.exe";
+    int kills = 0;
+    for (const auto& pads : c.ticks) {
+      services.controllers = pads;
+      services.started.clear();
+      fresh.Timer1_Timer();
+      kills += static_cast<int>(services.started.size());
+    }
+    EXPECT_EQ(kills, c.kills);
+  }
+  // Off, or no emulator name: nothing at all.
+  Form1 off{services};
+  off.Settings().FileExe = "Cemu.exe";
+  off.Controller().combo = 0;
+  Form1 unnamed{services};
+  services.controllers = {both};
+  services.started.clear();
+  for (int i = 0; i < 20; ++i) {
+    off.Timer1_Timer();
+    unnamed.Timer1_Timer();
+  }
+  EXPECT_TRUE(services.started.empty());
+}
+
 TEST(TimerRule, TicksOnlyOnceTheWindowShowsAndNeverNested) {
   test::TempDir app;
   test::FakeServices services{app.Utf8()};

@@ -62,6 +62,20 @@ TEST_F(Load, MissingEntriesReadAsDefaultsAndEmptyOnesAsEmpty) {
   EXPECT_TRUE(services.messages.empty());
 }
 
+TEST_F(Load, TheControllerEntriesAreOptional) {
+  PrepareFirstStart(services);
+  const std::string fresh = ReadAll(Ini());
+  LoadSettings(form);
+  EXPECT_EQ(form.Controller().combo, PadBits({PadButton::kBack, PadButton::kStart}));
+  EXPECT_EQ(form.Controller().hold_ms, 1000);
+  EXPECT_EQ(fresh.find("Controller"), std::string::npos);  // never written at first start
+  WriteAll(Ini(), fresh + "[Controller]\r\nCloseCombo=\r\nHoldMs=300\r\n");
+  Form1 again{services};
+  LoadSettings(again);
+  EXPECT_EQ(again.Controller().combo, 0u);  // empty: off
+  EXPECT_EQ(again.Controller().hold_ms, 300);
+}
+
 TEST_F(Load, WithoutASettingsFileReadsNothingAndSaysNothing) {
   LoadSettings(form);
   const auto& s = form.Settings();
