@@ -25,12 +25,17 @@ bool Hidden(const std::string& name) {
   return paths::kDotNamesHidden && name.starts_with('.');
 }
 
+// Without regard to case; names that differ only in case keep a fixed order.
+// The folded names are made once, not at every comparison: a library folder
+// may hold tens of thousands of files.
 void SortNoCase(std::vector<std::string>& names) {
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    if (text::EqualsNoCase(a, b))
-      return a < b;
-    return text::LessNoCase(a, b);
-  });
+  std::vector<std::pair<std::string, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (auto& name : names)
+    keyed.emplace_back(text::ToLowerAscii(name), std::move(name));
+  std::sort(keyed.begin(), keyed.end());
+  for (size_t i = 0; i < names.size(); ++i)
+    names[i] = std::move(keyed[i].second);
 }
 
 // The absolute, lexically normal form of a folder text, without a trailing
@@ -185,11 +190,23 @@ void DirListBox::SetPath(const std::string& path) {
 // ---- FileListBox ----
 
 std::vector<std::string> FileListBox::ListFolder(const std::string& path) const {
-  const auto& pattern = pattern_;
+  // The masks are taken apart once per listing, not once per file.
+  std::vector<std::string> masks;
+  for (const auto& mask : text::Split(pattern_, ';')) {
+    auto trimmed = text::TrimSpaces(mask);
+    if (!trimmed.empty())
+      masks.push_back(std::move(trimmed));
+  }
   return Names(
       Normalise(path), path,
-      [&pattern](const fs::directory_entry& e, const std::string& name, std::error_code& ec) {
-        return e.is_regular_file(ec) && text::MatchPattern(name, pattern);
+      [&masks](const fs::directory_entry& e, const std::string& name, std::error_code& ec) {
+        if (!e.is_regular_file(ec))
+          return false;
+        for (const auto& mask : masks) {
+          if (text::MatchMask(name, mask))
+            return true;
+        }
+        return false;
       });
 }
 
