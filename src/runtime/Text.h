@@ -10,6 +10,8 @@
 namespace tavro::text {
 
 bool IsValidUtf8(std::string_view bytes);
+// Appends one code point (up to U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, char32_t code_point);
 
 // Removes leading and trailing blanks (code 32 only; tabs stay).
 std::string TrimSpaces(std::string_view s);

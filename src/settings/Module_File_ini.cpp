@@ -39,24 +39,6 @@ std::optional<std::string> ReadBytes(const std::string& file) {
   return bytes;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // UTF-16 (after its byte-order mark) as UTF-8; a lone surrogate becomes
 // U+FFFD, as the platform's conversion does.
 std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
@@ -80,7 +62,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;
     }
-    AppendUtf8(out, c);
+    text::AppendUtf8(out, c);
   }
   return out;
 }

@@ -1,5 +1,7 @@
 #include "runtime/Encoding.h"
 
+#include "runtime/Text.h"
+
 namespace tavro {
 
 namespace {
@@ -11,19 +13,6 @@ constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 
                                 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, char16_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 }  // namespace
 
 std::string LegacyToUtf8(std::string_view bytes) {
@@ -31,7 +20,7 @@ std::string LegacyToUtf8(std::string_view bytes) {
   out.reserve(bytes.size() * 2);
   for (const char ch : bytes) {
     const auto b = static_cast<unsigned char>(ch);
-    AppendUtf8(out, (b >= 0x80 && b <= 0x9F) ? kHigh[b - 0x80] : static_cast<char16_t>(b));
+    text::AppendUtf8(out, (b >= 0x80 && b <= 0x9F) ? kHigh[b - 0x80] : static_cast<char16_t>(b));
   }
   return out;
 }
