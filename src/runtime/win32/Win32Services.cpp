@@ -6,6 +6,7 @@
 #include <shlobj.h>
 // clang-format on
 
+#include "runtime/win32/ProcessGuards.h"
 #include "runtime/win32/Wide.h"
 
 namespace tavro {
@@ -147,8 +148,9 @@ int Win32Services::KeyState(int virtual_key) {
 std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
   // The taskbar has an empty title; a null title would take any window of
   // that class, whatever its title.
-  const HWND window = which == ShellWindow::kDesktop ? FindWindowW(L"Progman", L"Program Manager")
-                                                     : FindWindowW(L"Shell_TrayWnd", L"");
+  const HWND window = which == ShellWindow::kDesktop
+                          ? FindWindowW(win32::kDesktopClass, win32::kDesktopTitle)
+                          : FindWindowW(win32::kTaskbarClass, win32::kTaskbarTitle);
   if (!window)
     return {};
   return {reinterpret_cast<WindowHandle>(window)};
@@ -163,7 +165,13 @@ void Win32Services::EnableShellWindow(WindowHandle window, bool enable) {
 }
 
 void Win32Services::KillByImageName(const std::string& image_name) {
-  Shell("taskkill /f /im " + image_name, WindowStyle::kMinimizedFocus);
+  // No name names no process (taskkill would only complain).
+  if (image_name.empty())
+    return;
+  // A name with a blank is quoted, or taskkill takes its first word alone.
+  const bool blank = image_name.find_first_of(" \t") != std::string::npos;
+  Shell("taskkill /f /im " + (blank ? "\"" + image_name + "\"" : image_name),
+        WindowStyle::kMinimizedFocus);
 }
 
 void Win32Services::OpenInViewer(const std::string& path) {

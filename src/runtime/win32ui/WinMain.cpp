@@ -6,7 +6,7 @@
 
 #include <exception>
 
-#include "runtime/EventDispatch.h"
+#include "runtime/win32/ProcessGuards.h"
 #include "runtime/win32ui/MainWindow.h"
 #include "runtime/win32ui/Wide.h"
 #include "runtime/win32ui/Win32UiServices.h"
@@ -14,6 +14,7 @@
 #include "window/ViewContract.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+  tavro::win32::GuardProcess();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   try {

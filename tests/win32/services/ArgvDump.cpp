@@ -1,7 +1,8 @@
 // A stand-in program for the process tests: writes the command line it was
 // given, and the window style it was asked for, as UTF-8 to
-// command_line.txt beside itself. With "--stay" anywhere on the line it then
-// waits until it is ended from outside.
+// command_line.txt beside itself, and before it the arguments as its C
+// runtime split them, one a line, to argv.txt. With "--stay" anywhere on the
+// line it then waits until it is ended from outside.
 #include <windows.h>
 
 #include <string>
@@ -18,9 +19,23 @@ std::string Utf8(const std::wstring& wide) {
   return out;
 }
 
+// Written beside and renamed, so a reader never sees half of it.
+bool WriteWhole(const std::wstring& folder, const wchar_t* name, const std::string& text) {
+  const std::wstring temp = folder + L"\\" + name + L".tmp";
+  const std::wstring done = folder + L"\\" + name;
+  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && MoveFileExW(temp.c_str(), done.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 }  // namespace
 
-int main() {
+int wmain(int argc, wchar_t** argv) {
   const std::wstring line = GetCommandLineW();
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -33,19 +48,13 @@ int main() {
   std::wstring folder(32768, L'\0');
   folder.resize(GetModuleFileNameW(nullptr, folder.data(), static_cast<DWORD>(folder.size())));
   folder.resize(folder.find_last_of(L'\\'));
-  const std::wstring temp = folder + L"\\command_line.tmp";
-  const std::wstring done = folder + L"\\command_line.txt";
-
-  // Written beside and renamed, so a reader never sees half of it.
-  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return 2;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-  if (!ok || !MoveFileExW(temp.c_str(), done.c_str(), MOVEFILE_REPLACE_EXISTING))
+  std::string arguments;
+  for (int i = 0; i < argc; ++i)
+    arguments += Utf8(argv[i]) + "\n";
+  if (!WriteWhole(folder, L"argv.txt", arguments) ||
+      !WriteWhole(folder, L"command_line.txt", text)) {
     return 3;
+  }
 
   if (line.find(L"--stay") != std::wstring::npos)
     Sleep(INFINITE);

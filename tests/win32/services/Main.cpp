@@ -1,10 +1,12 @@
 // The test program, and the child roles the tests start it in.
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
+#include "runtime/win32/ProcessGuards.h"
 
 // After windows.h, which TestSupport.h brings.
 #include <shellapi.h>
@@ -56,6 +58,27 @@ int EndChild() {
   return 3;  // never reached unless End returned
 }
 
+// What comes after the program's own filter, in place of the system's crash
+// box or debugger: the process ends at once with the exception's code.
+LONG WINAPI EndQuietly(EXCEPTION_POINTERS* exception) {
+  TerminateProcess(GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// --crash HOW: the program's process guards, then a crash: "access" (an
+// access violation) or "terminate" (an exception nobody catches).
+int CrashChild(const std::string& how) {
+  SetUnhandledExceptionFilter(&EndQuietly);
+  win32::GuardProcess();
+  if (how == "access") {
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
+  } else {
+    std::terminate();
+  }
+  return 0;
+}
+
 // --app-folder FILE: writes AppFolder to FILE (UTF-8).
 int AppFolderChild(const std::string& file) {
   TestServices services;
@@ -74,6 +97,8 @@ int main(int argc, char** argv) {
     return InstanceChild(args);
   if (args.size() == 2 && args[1] == "--end")
     return EndChild();
+  if (args.size() == 3 && args[1] == "--crash")
+    return CrashChild(args[2]);
   if (args.size() == 3 && args[1] == "--app-folder")
     return AppFolderChild(args[2]);
   testing::InitGoogleTest(&argc, argv);

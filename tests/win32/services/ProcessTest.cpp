@@ -138,8 +138,80 @@ TEST_F(ShellTest, AMissingProgramThrowsFileNotFound) {
                RuntimeError);
 }
 
-TEST_F(ShellTest, KillByImageNameEndsTheRunningProgram) {
-  const std::string name = "tavro_sleeper_" + std::to_string(GetCurrentProcessId()) + ".exe";
+// The emulator as the launcher starts it: the program apart, a normal
+// window, and exactly this command line and these arguments, whatever
+// blanks and characters the folders hold.
+TEST_F(ShellTest, StartEmulatorGivesTheEmulatorItsExactCommandLineAndArguments) {
+  // A folder without blanks (the temp folders of this suite have some).
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::string plain =
+      Utf8(temp) + "TavroPlain" + std::to_string(GetCurrentProcessId()) + "\\Emulator";
+  const std::string plain_program = plain + "\\Cemu.exe";
+  MakeFolders(plain);
+  CopyFileTo(helper_, plain_program);
+  struct Case {
+    EmulatorCommand command;
+    std::string line;
+    std::vector<std::string> argv;
+  };
+  const Case cases[] = {
+      {{program_, "-f -g", game_},
+       "\"" + program_ + "\" -f -g \"" + game_ + "\"",
+       {program_, "-f", "-g", game_}},
+      // An empty mode text leaves two blanks.
+      {{program_, "", game_}, "\"" + program_ + "\"  \"" + game_ + "\"", {program_, game_}},
+      // A program path without blanks stands unquoted.
+      {{plain_program, "-g", game_},
+       plain_program + " -g \"" + game_ + "\"",
+       {plain_program, "-g", game_}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    if (c.command.program == plain_program && plain.find(' ') != std::string::npos)
+      continue;  // a temp folder with blanks of its own
+    const std::string folder = c.command.program.substr(0, c.command.program.rfind('\\'));
+    DeleteFileW(Wide(folder + "\\command_line.txt").c_str());
+    services_.StartEmulator(c.command);
+    EXPECT_EQ(Recorded(folder), c.line + "\n1\n");
+    std::string expected_argv;
+    for (const auto& arg : c.argv)
+      expected_argv += arg + "\n";
+    EXPECT_EQ(ReadFileBytes(folder + "\\argv.txt"), expected_argv);
+  }
+  for (const char* name : {"\\Cemu.exe", "\\command_line.txt", "\\argv.txt"})
+    DeleteFileW(Wide(plain + name).c_str());
+  RemoveDirectoryW(Wide(plain).c_str());
+  RemoveDirectoryW(Wide(plain.substr(0, plain.rfind('\\'))).c_str());
+}
+
+// What the key and the donate image start, as their command lines.
+TEST(ShellCommands, TheKillAndViewerCommandsQuoteWhatHoldsABlank) {
+  class Recording final : public Win32Services {
+   public:
+    PicturePtr LoadPicture(const std::string&) override { return nullptr; }
+    PicturePtr LoadResourcePicture(ResourcePicture) override { return nullptr; }
+    void Shell(const std::string& line, WindowStyle style, const std::string& program) override {
+      started.push_back(line + (style == WindowStyle::kMinimizedFocus ? " [min]" : " [normal]") +
+                        (program.empty() ? "" : " [" + program + "]"));
+    }
+    std::vector<std::string> started;
+  };
+  Recording services;
+  services.KillByImageName("Cemu.exe");
+  services.KillByImageName("My Cemu ü.exe");
+  services.KillByImageName("");
+  services.OpenInViewer("C:\\Tavro Front ü\\Tavro_FrontEnd-donate.html");
+  EXPECT_EQ(services.started,
+            (std::vector<std::string>{
+                "taskkill /f /im Cemu.exe [min]",
+                "taskkill /f /im \"My Cemu ü.exe\" [min]",
+                "Explorer.exe \"C:\\Tavro Front ü\\Tavro_FrontEnd-donate.html\" [min]",
+            }));
+}
+
+TEST_F(ShellTest, KillByImageNameEndsTheRunningProgramEvenWithABlankInItsName) {
+  const std::string name = "tavro sleeper " + std::to_string(GetCurrentProcessId()) + ".exe";
   const std::string sleeper = root_ / name;
   CopyFileTo(helper_, sleeper);
   std::wstring line = L"\"" + Wide(sleeper) + L"\" --stay";

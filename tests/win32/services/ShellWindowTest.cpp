@@ -153,6 +153,44 @@ TEST_F(ShellWindows, AShellTrayWndWithATitleIsNotTheTaskbar) {
   SetTaskbarVisible(services_, kTrue);
 }
 
+// The guards of the program's start: a crash shows the hidden desktop and
+// taskbar again before the process goes.
+TEST_F(ShellWindows, ACrashShowsTheDesktopAndTheTaskbarAgain) {
+  for (const char* how : {"access", "terminate"}) {
+    SCOPED_TRACE(how);
+    const StandIn desktop(L"Progman", L"Program Manager");
+    const StandIn tray(L"Shell_TrayWnd", L"");
+    ASSERT_TRUE(desktop.Get());
+    SetDesktopVisible(services_, kFalse);
+    SetTaskbarVisible(services_, kFalse);
+    const auto found = services_.FindShellWindows(ShellWindow::kTaskbar);
+    ASSERT_EQ(found.size(), 1u);
+    const HWND taskbar = AsHwnd(found[0]);
+    ASSERT_FALSE(IsWindowVisible(desktop.Get()));
+    ASSERT_FALSE(IsWindowVisible(taskbar));
+
+    auto child = StartSelf(std::string("--crash ") + how);
+    // The child shows our windows through this thread: keep answering.
+    HANDLE process = child.Get();
+    bool ended = false;
+    for (int i = 0; i < 600 && !ended; ++i) {
+      ended = MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
+      PumpMessages();
+    }
+    if (!ended)
+      TerminateProcess(process, 9);
+    ASSERT_TRUE(ended) << "the crashed child did not end";
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    EXPECT_NE(code, 0u) << "the child did not crash";
+    EXPECT_TRUE(IsWindowVisible(desktop.Get()));
+    EXPECT_TRUE(IsWindowEnabled(desktop.Get()));
+    EXPECT_TRUE(IsWindowVisible(taskbar));
+    if (taskbar != tray.Get())
+      ShowWindow(taskbar, SW_HIDE);  // Wine's own, hidden as it was
+  }
+}
+
 TEST(Drives, AreLowerCaseLettersWithAColonIncludingCAndZ) {
   TestServices services;
   const auto drives = services.Drives();
