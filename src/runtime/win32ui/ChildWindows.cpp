@@ -7,6 +7,7 @@
 #include "runtime/win32ui/Handles.h"
 #include "runtime/win32ui/Wide.h"
 #include "runtime/win32ui/Win32Picture.h"
+#include "window/ViewContract.h"
 
 namespace tavro::win32ui {
 
@@ -90,9 +91,9 @@ HWND PictureWindow::Create(HWND parent, int id, DWORD style) {
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
-void PictureWindow::SetPicture(PicturePtr picture, bool stretch) {
+void PictureWindow::SetPicture(PicturePtr picture, PictureFit fit) {
   picture_ = std::move(picture);
-  stretch_ = stretch;
+  fit_ = fit;
   if (Window() != nullptr)
     InvalidateRect(Window(), nullptr, TRUE);
 }
@@ -142,9 +143,21 @@ void PictureWindow::OnPaint() {
   if (picture == nullptr)
     return;
   RECT dest = client;
-  if (!stretch_) {
-    dest.right = dest.left + picture->Width();
-    dest.bottom = dest.top + picture->Height();
+  switch (fit_) {
+    case PictureFit::kOwnSize:
+      dest.right = dest.left + picture->Width();
+      dest.bottom = dest.top + picture->Height();
+      break;
+    case PictureFit::kStretch:
+      break;
+    case PictureFit::kFitCentred: {
+      const view::Rect fit =
+          view::FitPicture(picture->Width(), picture->Height(), client.right - client.left,
+                           client.bottom - client.top);
+      dest = RECT{client.left + fit.left, client.top + fit.top, client.left + fit.left + fit.width,
+                  client.top + fit.top + fit.height};
+      break;
+    }
   }
   picture->Draw(dc, dest);
 }

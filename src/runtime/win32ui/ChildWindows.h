@@ -30,6 +30,13 @@ class FrameWindow final : public BaseWindow<FrameWindow> {
   HFONT font_ = nullptr;
 };
 
+// How a picture window draws a picture whose size differs from its own.
+enum class PictureFit {
+  kOwnSize,     // at its own size from the top-left corner, cut off beyond
+  kStretch,     // scaled to the window's size
+  kFitCentred,  // scaled to fit keeping its shape, centred
+};
+
 class PictureWindow final : public BaseWindow<PictureWindow> {
  public:
   static constexpr const wchar_t* kClassName = L"TavroPicture";
@@ -38,9 +45,7 @@ class PictureWindow final : public BaseWindow<PictureWindow> {
   HWND Create(HWND parent, int id, DWORD style);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
-  // stretch: scaled to the window's size; else at its own size from the
-  // top-left corner, cut off beyond.
-  void SetPicture(PicturePtr picture, bool stretch);
+  void SetPicture(PicturePtr picture, PictureFit fit);
   const PicturePtr& Picture() const { return picture_; }
 
   std::function<void()> MouseMove;
@@ -49,7 +54,7 @@ class PictureWindow final : public BaseWindow<PictureWindow> {
  private:
   void OnPaint();
   PicturePtr picture_;
-  bool stretch_ = false;
+  PictureFit fit_ = PictureFit::kOwnSize;
   bool pressed_ = false;
 };
 

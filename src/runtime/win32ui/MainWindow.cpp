@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "runtime/EventDispatch.h"
 #include "runtime/Layout.h"
 #include "runtime/win32ui/ControlRows.h"
+#include "runtime/win32ui/Dpi.h"
 #include "runtime/win32ui/ResourceIds.h"
 #include "runtime/win32ui/Wide.h"
 #include "runtime/win32ui/Win32Picture.h"
@@ -41,10 +41,10 @@ void MainWindow::Register() {
 
 void MainWindow::Create() {
   const auto& design = form_.Design();
-  const UINT system_dpi = GetDpiForSystem();
+  const UINT system_dpi = SystemDpi();
   RECT frame{0, 0, TwipsToPixels(design.client_width, static_cast<int>(system_dpi)),
              TwipsToPixels(design.client_height, static_cast<int>(system_dpi))};
-  AdjustWindowRectExForDpi(&frame, kStyle, FALSE, 0, system_dpi);
+  AdjustWindowRectForDpi(&frame, kStyle, 0, system_dpi);
   if (CreateAs(0, Widen(design.caption).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr) == nullptr) {
     throw RuntimeError(0, "The main window cannot be created");
@@ -63,7 +63,7 @@ void MainWindow::Create() {
     CreateControl(controls_[static_cast<size_t>(RowOfDesign(model->Design()))]);
   }
   ArrangeZOrder();
-  ApplyDpi(GetDpiForWindow(Window()), nullptr);
+  ApplyDpi(WindowDpi(Window()), nullptr);
   for (auto& control : controls_)
     SyncAll(control);
   InstallHooks();
@@ -141,14 +141,8 @@ void MainWindow::CreateControl(NativeControl& control) {
 
   if (control.picture && design.kind == ControlKind::kImage) {
     auto* image = static_cast<Image*>(control.model);
-    control.picture->MouseMove = [this, image] {
-      if (image->MouseMove)
-        RunEvent(services_, image->MouseMove);
-    };
-    control.picture->Click = [this, image] {
-      if (image->Click)
-        RunEvent(services_, image->Click);
-    };
+    control.picture->MouseMove = [this, image] { view::MouseMove(form_, *image); };
+    control.picture->Click = [this, image] { view::Click(form_, *image); };
   }
 }
 
@@ -186,7 +180,7 @@ HWND MainWindow::ControlWindow(std::string_view id) const {
 }
 
 UINT MainWindow::Dpi() const {
-  return GetDpiForWindow(Window());
+  return dpi_;
 }
 
 MainWindow::NativeControl* MainWindow::Find(HWND window) {
@@ -237,6 +231,18 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       OnClose();
       return 0;
+    case WM_QUERYENDSESSION:
+      // Never stands in the way of the session's end; the unload waits for
+      // WM_ENDSESSION, since another program may still cancel the end.
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends and the process may be ended at any moment after
+      // this returns: give the desktop and the taskbar back now.
+      if (wparam != FALSE) {
+        UnloadOnce();
+        DestroyWindow(Window());
+      }
+      return 0;
     case WM_DESTROY:
       OnDestroy();
       return 0;
@@ -245,14 +251,25 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   }
 }
 
+SIZE MainWindow::FormPictureSize() const {
+  const PicturePtr& picture = form_.Picture();
+  if (!picture)
+    return SIZE{0, 0};
+  // Pixels at 96 DPI, like the rest of the design: the picture grows with
+  // the controls, so the cover still lies on the console's screen.
+  const int dpi = static_cast<int>(dpi_);
+  return SIZE{MulDiv(picture->Width(), dpi, 96), MulDiv(picture->Height(), dpi, 96)};
+}
+
 void MainWindow::PaintBackground(HDC dc) {
   RECT client{};
   GetClientRect(Window(), &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  // The picture at its own size from the top-left corner; beyond the client
-  // area it is cut off.
+  // The picture from the top-left corner, at its own size at 96 DPI and
+  // scaled with the DPI otherwise; beyond the client area it is cut off.
   if (const auto* picture = dynamic_cast<const Win32Picture*>(form_.Picture().get())) {
-    picture->Draw(dc, RECT{0, 0, picture->Width(), picture->Height()});
+    const SIZE size = FormPictureSize();
+    picture->Draw(dc, RECT{0, 0, size.cx, size.cy});
   }
 }
 
@@ -271,24 +288,20 @@ void MainWindow::OnCommand(int id, int code, HWND from) {
     return;
   switch (c->model->Kind()) {
     case ControlKind::kCommandButton:
-      if (code == BN_CLICKED) {
-        auto* button = static_cast<CommandButton*>(c->model);
-        if (button->Click)
-          RunEvent(services_, button->Click);
-      }
+      if (code == BN_CLICKED)
+        view::Click(form_, *static_cast<CommandButton*>(c->model));
       break;
     case ControlKind::kOptionButton:
       if (code == BN_CLICKED) {
-        auto* option = static_cast<OptionButton*>(c->model);
-        RunEvent(services_, [option] { option->Select(); });
+        view::SelectOption(form_, *static_cast<OptionButton*>(c->model));
         Sync(*c, Property::kValue);
       }
       break;
     case ControlKind::kFileListBox:
+      // Mouse and arrow keys alike; the list getting the focus selects
+      // nothing and sends nothing.
       if (code == LBN_SELCHANGE) {
-        auto* files = static_cast<FileListBox*>(c->model);
-        const int index = static_cast<int>(SendMessageW(c->window, LB_GETCURSEL, 0, 0));
-        RunEvent(services_, [files, index] { files->SetListIndex(index); });
+        view::PickFile(form_, static_cast<int>(SendMessageW(c->window, LB_GETCURSEL, 0, 0)));
         SyncList(*c);
       }
       break;
@@ -297,13 +310,10 @@ void MainWindow::OnCommand(int id, int code, HWND from) {
         OpenFolderEntry(*c);
       break;
     case ControlKind::kDriveListBox:
-      if (code == CBN_SELCHANGE) {
-        auto* drives = static_cast<DriveListBox*>(c->model);
-        const int index = static_cast<int>(SendMessageW(c->window, CB_GETCURSEL, 0, 0));
-        if (index >= 0 && index < static_cast<int>(drives->List().size())) {
-          const std::string drive = drives->List()[static_cast<size_t>(index)];
-          RunEvent(services_, [drives, drive] { drives->SetDrive(drive); });
-        }
+      if (code == CBN_DROPDOWN) {
+        view::DriveListOpening(form_);
+      } else if (code == CBN_SELCHANGE) {
+        view::PickDrive(form_, static_cast<int>(SendMessageW(c->window, CB_GETCURSEL, 0, 0)));
         // A drive that cannot be shown leaves the list on the drive it had.
         SyncList(*c);
       }
@@ -330,10 +340,9 @@ LRESULT MainWindow::OnCtlColor(UINT message, HDC dc, HWND child) {
     return reinterpret_cast<LRESULT>(BrushFor(back));
   }
   SetBkMode(dc, TRANSPARENT);
-  // A label left in the face colour shows what lies behind it: the white of
-  // its frame, or the form's picture; a label given a colour of its own
-  // (the hotkey legend) keeps it.
-  if (kind == ControlKind::kLabel && back == color::kButtonFace) {
+  // A transparent label shows what lies behind it: the white of its frame,
+  // or the form's picture.
+  if (view::DrawsTransparent(model)) {
     if (c->container >= 0) {
       return reinterpret_cast<LRESULT>(
           BrushFor(controls_[static_cast<size_t>(c->container)].model->BackColor()));
@@ -354,15 +363,20 @@ HBRUSH MainWindow::BrushFor(std::uint32_t color) {
 
 HBRUSH MainWindow::FormPictureBrush(HDC dc, const NativeControl& control) {
   const auto* picture = dynamic_cast<const Win32Picture*>(form_.Picture().get());
-  if (picture == nullptr || picture->Bitmap() == nullptr ||
-      control.origin.x + 1 > picture->Width() || control.origin.y + 1 > picture->Height()) {
+  const SIZE size = FormPictureSize();
+  if (picture == nullptr || picture->Bitmap() == nullptr || control.origin.x + 1 > size.cx ||
+      control.origin.y + 1 > size.cy) {
     return BrushFor(color::kButtonFace);
   }
-  if (!form_picture_brush_)
-    form_picture_brush_.reset(CreatePatternBrush(picture->Bitmap()));
+  if (!form_picture_brush_) {
+    if (HBITMAP drawn = picture->BitmapAt(size.cx, size.cy))
+      form_picture_brush_.reset(CreatePatternBrush(drawn));
+    if (!form_picture_brush_)
+      return BrushFor(color::kButtonFace);
+  }
   // Line the pattern up with the picture as the form draws it.
-  const int x = (picture->Width() - control.origin.x % picture->Width()) % picture->Width();
-  const int y = (picture->Height() - control.origin.y % picture->Height()) % picture->Height();
+  const int x = (size.cx - control.origin.x % size.cx) % size.cx;
+  const int y = (size.cy - control.origin.y % size.cy) % size.cy;
   SetBrushOrgEx(dc, x, y, nullptr);
   return form_picture_brush_.get();
 }
@@ -390,9 +404,16 @@ void MainWindow::OnTimer(UINT_PTR id) {
 }
 
 void MainWindow::OnClose() {
-  view::Unload(form_);
+  UnloadOnce();
   // The close is never refused.
   DestroyWindow(Window());
+}
+
+void MainWindow::UnloadOnce() {
+  if (unloaded_)
+    return;
+  unloaded_ = true;
+  view::Unload(form_);
 }
 
 void MainWindow::OnDestroy() {

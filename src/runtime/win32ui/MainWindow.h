@@ -88,6 +88,7 @@ class MainWindow final : public BaseWindow<MainWindow> {
   BOOL OnSetCursor(HWND target, int hit_test);
   void OnTimer(UINT_PTR id);
   void OnClose();
+  void UnloadOnce();
   void OnDestroy();
   void PaintBackground(HDC dc);
   static LRESULT CALLBACK ButtonSubclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -107,17 +108,24 @@ class MainWindow final : public BaseWindow<MainWindow> {
   NativeControl* Find(HWND window);
   HBRUSH BrushFor(std::uint32_t color);
   HBRUSH FormPictureBrush(HDC dc, const NativeControl& control);
+  // The form's picture as drawn at the window's DPI: its size in pixels.
+  SIZE FormPictureSize() const;
 
   Form1& form_;
   Win32UiServices& services_;
   ViewOptions options_;
   std::vector<NativeControl> controls_;  // by row
   UniqueFont font_;
+  UniqueFont list_font_;
   std::map<std::uint32_t, UniqueBrush> brushes_;
   UniqueBrush form_picture_brush_;
   std::vector<std::pair<PicturePtr, UniqueCursor>> cursors_;
   HWND saved_focus_ = nullptr;
   bool started_ = false;
+  // Form_Unload runs once, whether the user closes the window or the
+  // session ends.
+  bool unloaded_ = false;
+  UINT dpi_ = 96;
 };
 
 }  // namespace tavro::win32ui

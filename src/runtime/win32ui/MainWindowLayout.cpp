@@ -5,20 +5,19 @@
 
 #include "runtime/Layout.h"
 #include "runtime/win32ui/ControlRows.h"
+#include "runtime/win32ui/Dpi.h"
 #include "runtime/win32ui/MainWindow.h"
 
 namespace tavro::win32ui {
 
 namespace {
 
-UniqueFont MessageFont(UINT dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
-    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
-  }
-  return UniqueFont(CreateFontW(-MulDiv(9, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE,
-                                FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Segoe UI"));
+// 8 points at the window's DPI, in the face given.
+UniqueFont EightPoint(UINT dpi, const wchar_t* face) {
+  return UniqueFont(CreateFontW(-MulDiv(8, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE,
+                                FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
+                                face));
 }
 
 }  // namespace
@@ -74,20 +73,34 @@ void MainWindow::ArrangeZOrder() {
 }
 
 void MainWindow::ApplyDpi(UINT dpi, const RECT* suggested) {
-  UniqueFont font = MessageFont(dpi);
+  dpi_ = dpi;
+  // The captions' sizes were made for MS Sans Serif 8 pt (the system's
+  // message font is wider and cuts "*.wud *.wux" and the legend lines).
+  // The lists show the user's file names, in any script: MS Shell Dlg is
+  // the same design in TrueType (Microsoft Sans Serif on Windows), which
+  // the system completes with other fonts for characters it lacks.
+  UniqueFont captions = EightPoint(dpi, L"MS Sans Serif");
+  UniqueFont lists = EightPoint(dpi, L"MS Shell Dlg");
   for (const auto& c : controls_) {
-    if (c.window != nullptr) {
-      SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-    }
+    if (c.window == nullptr)
+      continue;
+    const ControlKind kind = c.model->Kind();
+    const bool list = kind == ControlKind::kFileListBox || kind == ControlKind::kDirListBox ||
+                      kind == ControlKind::kDriveListBox;
+    const HFONT font = list ? lists.get() : captions.get();
+    SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
-  font_ = std::move(font);
+  font_ = std::move(captions);
+  list_font_ = std::move(lists);
+  // The labels' pattern is the form's picture at the old size.
+  form_picture_brush_.reset();
   Layout(dpi);
 
   const auto& design = form_.Design();
   const int width = TwipsToPixels(design.client_width, static_cast<int>(dpi));
   const int height = TwipsToPixels(design.client_height, static_cast<int>(dpi));
   RECT frame{0, 0, width, height};
-  AdjustWindowRectExForDpi(&frame, kStyle, FALSE, 0, dpi);
+  AdjustWindowRectForDpi(&frame, kStyle, 0, dpi);
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
   POINT at{};
   if (suggested != nullptr) {

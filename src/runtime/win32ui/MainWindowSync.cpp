@@ -5,17 +5,14 @@
 
 #include <commctrl.h>
 
-#include "runtime/EventDispatch.h"
 #include "runtime/win32ui/Wide.h"
 #include "runtime/win32ui/Win32Picture.h"
 #include "runtime/win32ui/Win32UiServices.h"
+#include "window/ViewContract.h"
 
 namespace tavro::win32ui {
 
 namespace {
-
-// The hand pointer's hot spot: the tip of the index finger.
-constexpr POINT kHandHotspot{10, 1};
 
 void SetListBox(HWND list, const std::vector<std::wstring>& items, int selected) {
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
@@ -101,9 +98,13 @@ void MainWindow::Sync(NativeControl& control, Property property) {
       if (control.picture) {
         if (model.Kind() == ControlKind::kImage) {
           auto& image = static_cast<Image&>(model);
-          control.picture->SetPicture(image.Picture(), image.Stretch());
+          control.picture->SetPicture(
+              image.Picture(), image.Stretch() ? PictureFit::kStretch : PictureFit::kOwnSize);
         } else {
-          control.picture->SetPicture(static_cast<PictureBox&>(model).Picture(), false);
+          // A cover of any size, and the logo at any DPI, fill the box as
+          // far as their shape allows.
+          control.picture->SetPicture(static_cast<PictureBox&>(model).Picture(),
+                                      PictureFit::kFitCentred);
         }
       }
       break;
@@ -188,7 +189,7 @@ bool MainWindow::ApplyCustomCursor(const NativeControl& control) {
       cursor = made.get();
   }
   if (cursor == nullptr) {
-    UniqueCursor made = picture->MakeCursor(kHandHotspot);
+    UniqueCursor made = picture->MakeCursor(POINT{view::kHandHotspot.x, view::kHandHotspot.y});
     if (!made)
       return false;
     cursor = made.get();
@@ -212,13 +213,11 @@ void MainWindow::RefreshCursor(const NativeControl& control) {
 }
 
 void MainWindow::OpenFolderEntry(NativeControl& control) {
-  auto* dirs = static_cast<DirListBox*>(control.model);
   const int index = static_cast<int>(SendMessageW(control.window, LB_GETCURSEL, 0, 0));
-  if (index < 0 || index >= static_cast<int>(dirs->List().size()))
-    return;
-  // A copy: showing the folder replaces the list the entry lives in.
-  const std::string path = dirs->List()[static_cast<size_t>(index)].path;
-  RunEvent(services_, [dirs, path] { dirs->SetPath(path); });
+  if (index < 0)
+    return;  // Enter on a list with nothing selected
+  view::OpenFolder(form_, index);
+  // A folder that cannot be shown leaves the list on the folder it had.
   SyncList(control);
 }
 
@@ -226,9 +225,7 @@ void MainWindow::FireMouseMove(HWND window) {
   NativeControl* c = Find(window);
   if (c == nullptr || c->model->Kind() != ControlKind::kCommandButton)
     return;
-  auto* button = static_cast<CommandButton*>(c->model);
-  if (button->MouseMove)
-    RunEvent(services_, button->MouseMove);
+  view::MouseMove(form_, *static_cast<CommandButton*>(c->model));
 }
 
 }  // namespace tavro::win32ui

@@ -35,6 +35,53 @@ void AlphaDraw(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {
 
 }  // namespace
 
+namespace {
+
+// The source pixels one target pixel is made of, and their weights (summing
+// to one).
+struct Taps {
+  int first = 0;
+  std::vector<float> weights;
+};
+
+// Along one axis, for each of target pixels out of source pixels. Shrinking
+// averages every source pixel a target pixel covers, by the share it
+// covers (what halftone stretching does; nothing is skipped, so a shrunk
+// photo does not shimmer); enlarging blends the two nearest source pixels,
+// so an enlarged logo has no uneven steps.
+std::vector<Taps> AxisTaps(int source, int target) {
+  std::vector<Taps> taps(static_cast<size_t>(target));
+  const double scale = static_cast<double>(source) / target;
+  for (int i = 0; i < target; ++i) {
+    Taps& tap = taps[static_cast<size_t>(i)];
+    if (scale > 1.0) {
+      const double begin = i * scale;
+      const double end = std::min<double>(source, (i + 1) * scale);
+      tap.first = static_cast<int>(begin);
+      for (int s = tap.first; s < end; ++s) {
+        const double covered = std::min<double>(s + 1, end) - std::max<double>(s, begin);
+        tap.weights.push_back(static_cast<float>(covered / scale));
+      }
+    } else {
+      const double centre = std::clamp((i + 0.5) * scale - 0.5, 0.0, source - 1.0);
+      tap.first = static_cast<int>(centre);
+      const auto share = static_cast<float>(centre - tap.first);
+      tap.weights.push_back(1.0f - share);
+      if (tap.first + 1 < source && share > 0.0f)
+        tap.weights.push_back(share);
+    }
+  }
+  return taps;
+}
+
+}  // namespace
+
+HBITMAP Win32Picture::BitmapAt(int width, int height) const {
+  if (width == width_ && height == height_)
+    return bitmap_.get();
+  return Scaled(width, height);
+}
+
 HBITMAP Win32Picture::Scaled(int width, int height) const {
   if (scaled_ && scaled_size_.cx == width && scaled_size_.cy == height)
     return scaled_.get();
@@ -45,26 +92,31 @@ HBITMAP Win32Picture::Scaled(int width, int height) const {
     return nullptr;
   GdiFlush();
   auto* dst = static_cast<std::uint8_t*>(bits);
-  // Box filter: each target pixel is the mean of the source pixels it
-  // covers (at least one, so enlarging repeats pixels).
+  const auto columns = AxisTaps(width_, width);
+  const auto rows = AxisTaps(height_, height);
+  // Rows first into one line of the source's width, then along it: the
+  // premultiplied channels average correctly, alpha with them.
+  std::vector<float> line(static_cast<size_t>(width_) * 4);
   for (int y = 0; y < height; ++y) {
-    const int y0 = y * height_ / height;
-    const int y1 = std::max(y0 + 1, (y + 1) * height_ / height);
+    std::fill(line.begin(), line.end(), 0.0f);
+    const Taps& row = rows[static_cast<size_t>(y)];
+    for (size_t k = 0; k < row.weights.size(); ++k) {
+      const std::uint8_t* from = src + (static_cast<size_t>(row.first) + k) * width_ * 4;
+      const float weight = row.weights[k];
+      for (size_t i = 0; i < line.size(); ++i)
+        line[i] += weight * from[i];
+    }
+    std::uint8_t* to = dst + static_cast<size_t>(y) * width * 4;
     for (int x = 0; x < width; ++x) {
-      const int x0 = x * width_ / width;
-      const int x1 = std::max(x0 + 1, (x + 1) * width_ / width);
-      std::uint32_t sum[4] = {0, 0, 0, 0};
-      for (int sy = y0; sy < y1; ++sy) {
-        const std::uint8_t* row = src + static_cast<size_t>(sy) * width_ * 4;
-        for (int sx = x0; sx < x1; ++sx) {
-          for (int c = 0; c < 4; ++c)
-            sum[c] += row[sx * 4 + c];
-        }
+      const Taps& column = columns[static_cast<size_t>(x)];
+      float sum[4] = {0, 0, 0, 0};
+      for (size_t k = 0; k < column.weights.size(); ++k) {
+        const float* from = &line[(static_cast<size_t>(column.first) + k) * 4];
+        for (int c = 0; c < 4; ++c)
+          sum[c] += column.weights[k] * from[c];
       }
-      const std::uint32_t count = static_cast<std::uint32_t>((y1 - y0) * (x1 - x0));
-      std::uint8_t* px = dst + (static_cast<size_t>(y) * width + x) * 4;
       for (int c = 0; c < 4; ++c)
-        px[c] = static_cast<std::uint8_t>(sum[c] / count);
+        to[x * 4 + c] = static_cast<std::uint8_t>(std::clamp(sum[c] + 0.5f, 0.0f, 255.0f));
     }
   }
   scaled_ = std::move(out);
@@ -83,11 +135,8 @@ void Win32Picture::Draw(HDC dc, const RECT& dest) const {
   }
   if (!bitmap_)
     return;
-  if (width == width_ && height == height_) {
-    AlphaDraw(dc, bitmap_.get(), dest.left, dest.top, width, height);
-  } else if (HBITMAP scaled = Scaled(width, height)) {
-    AlphaDraw(dc, scaled, dest.left, dest.top, width, height);
-  }
+  if (HBITMAP drawn = BitmapAt(width, height))
+    AlphaDraw(dc, drawn, dest.left, dest.top, width, height);
 }
 
 UniqueCursor Win32Picture::MakeCursor(POINT hotspot) const {

@@ -26,6 +26,9 @@ class Win32Picture final : public Picture {
   // (averaging the pixels each target pixel covers, so a shrunk logo stays
   // smooth); transparent pixels let the background show.
   void Draw(HDC dc, const RECT& dest) const;
+  // The bitmap at a size: its own, or a scaled copy kept until another size
+  // is asked for; nullptr for an icon.
+  HBITMAP BitmapAt(int width, int height) const;
 
   // A cursor drawn from the picture with its hot spot at the given pixel.
   UniqueCursor MakeCursor(POINT hotspot) const;
@@ -37,7 +40,7 @@ class Win32Picture final : public Picture {
   UniqueIcon icon_;
   int width_;
   int height_;
-  // The last scaled copy: a stretched picture is drawn at one size only.
+  // The last scaled copy: a picture is drawn at one size at a time.
   mutable UniqueBitmap scaled_;
   mutable SIZE scaled_size_{};
 };

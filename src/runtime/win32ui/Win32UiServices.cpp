@@ -1,5 +1,6 @@
 #include "runtime/win32ui/Win32UiServices.h"
 
+#include <cstdint>
 #include <filesystem>
 
 #include "runtime/win32ui/ResourceIds.h"
@@ -16,6 +17,13 @@ namespace {
   throw RuntimeError(err::kInvalidPicture, "Invalid picture");
 }
 
+// The largest picture decoded: a side of 16384 pixels and 128 MiB of pixels
+// in all (a 32-bit process has 2 GiB of address space, in pieces). A file
+// may declare any size in a few bytes; it is refused before anything of
+// that size is allocated.
+constexpr UINT kMaxSide = 16384;
+constexpr std::uint64_t kMaxPixels = std::uint64_t{32} * 1024 * 1024;
+
 }  // namespace
 
 ComApartment::ComApartment()
@@ -30,7 +38,8 @@ ComApartment::~ComApartment() {
 Win32UiServices::Win32UiServices() {
   // Without the factory every picture load reports an invalid picture; the
   // window still opens.
-  CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+  // The first factory: the second one does not exist before Windows 8.
+  CoCreateInstance(CLSID_WICImagingFactory1, nullptr, CLSCTX_INPROC_SERVER,
                    IID_PPV_ARGS(factory_.GetAddressOf()));
 }
 
@@ -40,17 +49,23 @@ Win32UiServices::~Win32UiServices() = default;
 PicturePtr Win32UiServices::Decode(IWICBitmapDecoder* decoder) {
   ComPtr<IWICBitmapFrameDecode> frame;
   ComPtr<IWICFormatConverter> converter;
+  UINT width = 0;
+  UINT height = 0;
   if (FAILED(decoder->GetFrame(0, frame.GetAddressOf())) ||
-      FAILED(factory_->CreateFormatConverter(converter.GetAddressOf())) ||
+      FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 || width > kMaxSide ||
+      height > kMaxSide || std::uint64_t{width} * height > kMaxPixels) {
+    InvalidPicture();
+  }
+  if (FAILED(factory_->CreateFormatConverter(converter.GetAddressOf())) ||
       FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA,
                                    WICBitmapDitherTypeNone, nullptr, 0.0,
                                    WICBitmapPaletteTypeCustom))) {
     InvalidPicture();
   }
-  UINT width = 0;
-  UINT height = 0;
-  if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 32768 ||
-      height > 32768) {
+  UINT converted_width = 0;
+  UINT converted_height = 0;
+  if (FAILED(converter->GetSize(&converted_width, &converted_height)) || converted_width != width ||
+      converted_height != height) {
     InvalidPicture();
   }
   void* bits = nullptr;

@@ -83,10 +83,18 @@ TEST_F(ListViewTest, TheFolderListShowsTheModelsEntriesIndentedAndOpensOnDoubleC
 
   int changes = 0;
   form.Dir1.Change = [&changes] { ++changes; };
+  // A click selects the entry and opens nothing; a double click opens it,
+  // by its place in the model's list (its shown text is indented).
   const std::string alpha = Utf8(root / L"Alpha");
-  SendMessageW(dirs, LB_SETCURSEL, static_cast<WPARAM>(IndexOf(alpha)), 0);
-  EXPECT_EQ(form.Dir1.Path(), Root()) << "moving the selection opens nothing";
-  Notify(Main(), dirs, LBN_DBLCLK);
+  RECT item{};
+  SendMessageW(dirs, LB_GETITEMRECT, static_cast<WPARAM>(IndexOf(alpha)),
+               reinterpret_cast<LPARAM>(&item));
+  const LPARAM at = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+  SendMessageW(dirs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(dirs, WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(form.Dir1.Path(), Root()) << "a click opens nothing";
+  SendMessageW(dirs, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  SendMessageW(dirs, WM_LBUTTONUP, 0, at);
   EXPECT_EQ(form.Dir1.Path(), alpha);
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(Items(dirs).size(), form.Dir1.List().size());
@@ -125,16 +133,66 @@ TEST_F(ListViewTest, TheFileListFollowsPathAndPatternAndReportsTheUsersChoice) {
   EXPECT_EQ(Items(files), (std::vector<std::wstring>{L"a.wud", L"b.WUX"}));
   EXPECT_EQ(Selected(files), -1);
 
-  int clicks = 0;
-  form.File1.Click = [&clicks] { ++clicks; };
-  SendMessageW(files, LB_SETCURSEL, 1, 0);
-  Notify(Main(), files, LBN_SELCHANGE);
-  EXPECT_EQ(form.File1.ListIndex(), 1);
-  EXPECT_EQ(form.File1.FileName(), "b.WUX");
-  EXPECT_EQ(clicks, 1);
-
   form.File1.SetPattern("*.txt");
   EXPECT_EQ(Items(files), (std::vector<std::wstring>{L"notes.txt"}));
+}
+
+TEST_F(ListViewTest, AGameIsSelectedByMouseOrKeysNeverByTheFocusArrivingOnTheList) {
+  form.File1.SetPath(Root());
+  HWND files = Win("File1");
+  std::vector<std::string> clicked;
+  form.File1.Click = [this, &clicked] { clicked.push_back(form.File1.FileName()); };
+
+  // Tab from the folder list: the file list has the focus, nothing is
+  // selected and no Click runs.
+  SetFocus(Win("Dir1"));
+  MSG tab{Win("Dir1"), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  ASSERT_TRUE(view.PreTranslate(tab));
+  Pump(view);
+  ASSERT_EQ(GetFocus(), files);
+  EXPECT_TRUE(clicked.empty());
+  EXPECT_EQ(form.File1.ListIndex(), -1);
+  EXPECT_EQ(Selected(files), -1);
+
+  // The arrow keys select, and each selection is a Click.
+  SendMessageW(files, WM_KEYDOWN, VK_DOWN, 0);
+  SendMessageW(files, WM_KEYUP, VK_DOWN, 0);
+  ASSERT_EQ(clicked.size(), 1u);
+  EXPECT_EQ(form.File1.ListIndex(), Selected(files));
+  EXPECT_EQ(clicked[0], form.File1.List()[static_cast<size_t>(Selected(files))]);
+  SendMessageW(files, WM_KEYDOWN, VK_END, 0);
+  ASSERT_EQ(clicked.size(), 2u);
+  EXPECT_EQ(clicked[1], "b.WUX");
+
+  // The mouse selects what it presses on.
+  RECT item{};
+  SendMessageW(files, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+  const LPARAM at = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+  SendMessageW(files, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(files, WM_LBUTTONUP, 0, at);
+  ASSERT_EQ(clicked.size(), 3u);
+  EXPECT_EQ(clicked[2], "a.wud");
+  EXPECT_EQ(form.File1.ListIndex(), 0);
+}
+
+TEST_F(ListViewTest, OpeningTheDriveListReadsTheDrivesAgain) {
+  HWND combo = Win("Drive1");
+  const auto before = form.Drive1.List();
+  ASSERT_FALSE(before.empty());
+  // A drive attached since the start.
+  services.drives = before;
+  services.drives.push_back("q:");
+  const int reads = services.drive_reads;
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(services.drive_reads, reads + 1);
+  ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(before.size() + 1));
+  wchar_t last[8] = {};
+  SendMessageW(combo, CB_GETLBTEXT, before.size(), reinterpret_cast<LPARAM>(last));
+  EXPECT_STREQ(last, L"q:");
+  // The drive shown stays selected; nothing changed drive.
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), form.Drive1.ListIndex());
+  EXPECT_EQ(form.Drive1.Drive(), before[static_cast<size_t>(form.Drive1.ListIndex())]);
 }
 
 TEST_F(ListViewTest, TheDriveListOffersTheModelsDrivesAndSetsTheChosenOne) {
@@ -164,6 +222,27 @@ TEST_F(ViewTest, ClosingRunsFormUnloadAndAlwaysDestroysTheWindow) {
   EXPECT_EQ(services.shell_requests,
             (std::vector<ShellWindow>{ShellWindow::kDesktop, ShellWindow::kTaskbar}));
   EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(ViewTest, TheSessionsEndRunsFormUnloadOnceAndOnlyWhenItReallyEnds) {
+  HWND main = Main();
+  // Asked whether the session may end: yes, and nothing is done yet (another
+  // program may still refuse).
+  EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), TRUE);
+  SendMessageW(main, WM_ENDSESSION, FALSE, 0);
+  EXPECT_TRUE(services.shell_requests.empty());
+  EXPECT_TRUE(IsWindow(main));
+
+  SendMessageW(main, WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(services.shell_requests,
+            (std::vector<ShellWindow>{ShellWindow::kDesktop, ShellWindow::kTaskbar}));
+  EXPECT_FALSE(IsWindow(main));
+  // The timer stopped with the unload: no tick after the window's end.
+  int ticks = 0;
+  form.Timer1.Tick = [&ticks] { ++ticks; };
+  Sleep(250);
+  Pump(view);
+  EXPECT_EQ(ticks, 0);
 }
 
 TEST_F(ViewTest, EscapeNeverClosesTheWindow) {

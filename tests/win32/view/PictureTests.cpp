@@ -2,6 +2,9 @@
 // decoded with WIC.
 
 #include <windows.h>
+#include <psapi.h>
+
+#include <cstdint>
 
 #include <filesystem>
 #include <fstream>
@@ -107,6 +110,61 @@ TEST_F(PictureTest, WhatCannotBeReadRaisesTheClassicErrors) {
   EXPECT_EQ(number_of(Write(L"cut.jpg", jpeg.substr(0, 40))), err::kInvalidPicture);
   EXPECT_EQ(number_of(Utf8(folder / L"missing.jpg")), err::kFileNotFound);
   EXPECT_EQ(number_of(Utf8(folder)), err::kFileNotFound) << "a folder is no picture file";
+}
+
+// A BMP file's headers declaring a size, and no pixels at all.
+std::string BmpHeaders(std::uint32_t width, std::uint32_t height) {
+  std::string out(54, '\0');
+  auto put = [&out](size_t at, std::uint32_t value) {
+    for (size_t i = 0; i < 4; ++i)
+      out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  out[0] = 'B';
+  out[1] = 'M';
+  put(2, 54);
+  put(10, 54);
+  put(14, 40);
+  put(18, width);
+  put(22, height);
+  put(26, 1 | (32u << 16));  // one plane, 32 bits a pixel
+  return out;
+}
+
+std::uint64_t PeakCommit() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof(counters);
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+  return counters.PeakPagefileUsage;
+}
+
+// A hostile cover file is refused as no picture, before it can take the
+// memory it asks for.
+TEST_F(PictureTest, AHostileFileIsNoPictureAndTakesNoMemoryOfTheSizeItDeclares) {
+  std::string noise(10 * 1024 * 1024, '\0');
+  std::uint32_t seed = 12345;
+  for (auto& byte : noise) {
+    seed = seed * 1664525u + 1013904223u;
+    byte = static_cast<char>(seed >> 24);
+  }
+  const std::string files[] = {
+      Write(L"noise.jpg", noise),
+      Write(L"huge.jpg", BmpHeaders(20000, 20000)),
+      // Within a side's limit, but 256 MiB of pixels.
+      Write(L"large.jpg", BmpHeaders(8000, 8000)),
+  };
+  noise.clear();
+  noise.shrink_to_fit();
+  const std::uint64_t before = PeakCommit();
+  for (const auto& path : files) {
+    SCOPED_TRACE(path);
+    try {
+      services.LoadPicture(path);
+      ADD_FAILURE() << "a picture was made";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.Number(), err::kInvalidPicture);
+    }
+  }
+  EXPECT_LT(PeakCommit() - before, std::uint64_t{64} * 1024 * 1024);
 }
 
 TEST_F(PictureTest, AStretchedPictureIsAveragedAndACursorKeepsItsHotSpot) {

@@ -34,7 +34,10 @@ bool PumpUntil(MainWindow& view, const std::function<bool()>& done) {
 
 void ViewTest::SetUp() {
   view.Create();
+  // As the program starts it, without Form_Load (which provisions folders
+  // and loads settings beside the test program).
   view.Show(SW_SHOWNORMAL);
+  form.Timer1.Start();
   Pump(view);
 }
 
@@ -58,6 +61,12 @@ RECT ViewTest::RectInContainer(const ControlDesign& row) const {
   }
   OffsetRect(&rect, -origin.x, -origin.y);
   return rect;
+}
+
+void ViewTest::MoveToDpi(UINT dpi) {
+  RECT suggested{0, 0, MulDiv(1300, static_cast<int>(dpi), 144),
+                 MulDiv(700, static_cast<int>(dpi), 144)};
+  SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
 
 COLORREF ViewTest::PixelAt(HWND window, int x, int y) const {

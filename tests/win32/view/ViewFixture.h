@@ -36,8 +36,15 @@ class RecordingServices final : public Win32UiServices {
     shell_requests.push_back(which);
     return {};
   }
+  // The system's drives, or those a test sets.
+  std::vector<std::string> Drives() override {
+    ++drive_reads;
+    return drives.empty() ? Win32UiServices::Drives() : drives;
+  }
   std::vector<MessageBoxCall> boxes;
   std::vector<ShellWindow> shell_requests;
+  std::vector<std::string> drives;
+  int drive_reads = 0;
 };
 
 // Dispatches what is queued, the view's dialog keys first.
@@ -57,6 +64,8 @@ class ViewTest : public ::testing::Test {
   RECT RectInContainer(const ControlDesign& row) const;
   // The pixel a window shows at a point of its client area.
   COLORREF PixelAt(HWND window, int x, int y) const;
+  // What Windows sends when the window moves to a screen of another DPI.
+  void MoveToDpi(UINT dpi);
 
   RecordingServices services;
   Form1 form{services};

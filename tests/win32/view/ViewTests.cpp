@@ -200,31 +200,8 @@ TEST_F(ViewTest, FramesAndOptionButtonsTurnWhiteWithApplyControlColors) {
             GetSysColor(COLOR_WINDOW));
 }
 
-TEST_F(ViewTest, PicturesAreDrawnAtTheirOwnSizeFromTheTopLeft) {
-  const auto* logo = dynamic_cast<const Win32Picture*>(form.Picture1.Picture().get());
-  const auto* background = dynamic_cast<const Win32Picture*>(form.Picture().get());
-  ASSERT_NE(logo, nullptr);
-  ASSERT_NE(background, nullptr);
-  for (POINT at : {POINT{0, 0}, POINT{100, 56}, POINT{200, 112}}) {
-    EXPECT_EQ(PixelAt(Win("Picture1"), at.x, at.y), PixelOf(*logo, at.x, at.y));
-  }
-  for (POINT at : {POINT{3, 3}, POINT{60, 300}}) {
-    EXPECT_EQ(PixelAt(Main(), at.x, at.y), PixelOf(*background, at.x, at.y));
-  }
-
-  // A new picture shows at once, at its own size, cut off at the box's edge.
-  form.Picture1.SetPicture(form.Image12.Picture());
-  const auto* donate = dynamic_cast<const Win32Picture*>(form.Image12.Picture().get());
-  ASSERT_NE(donate, nullptr);
-  for (POINT at : {POINT{0, 0}, POINT{130, 70}, POINT{200, 112}}) {
-    EXPECT_EQ(PixelAt(Win("Picture1"), at.x, at.y), PixelOf(*donate, at.x, at.y));
-  }
-}
-
 TEST_F(ViewTest, AMoveToA144DpiScreenScalesTheClientAreaAndEveryControl) {
-  // What Windows sends when the window moves to a screen at 150 %.
-  RECT suggested{0, 0, 1300, 700};
-  SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  MoveToDpi(144);
   RECT client{};
   GetClientRect(Main(), &client);
   EXPECT_EQ(client.right, TwipsToPixels(12030, 144));

@@ -1,0 +1,232 @@
+// How the view looks at 96 and 144 DPI: pictures at their place and size,
+// covers fitted into Picture1, every caption whole in the design's font.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "ViewFixture.h"
+#include "runtime/FileSystem.h"
+#include "runtime/Layout.h"
+#include "runtime/win32ui/Wide.h"
+#include "runtime/win32ui/Win32Picture.h"
+
+namespace tavro::win32ui::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const Win32Picture& AsWin32(const PicturePtr& picture) {
+  return dynamic_cast<const Win32Picture&>(*picture);
+}
+
+// Every channel within tolerance: a scaled picture blends neighbours.
+::testing::AssertionResult Near(COLORREF actual, COLORREF expected, int tolerance = 24) {
+  const int d[3] = {GetRValue(actual) - GetRValue(expected),
+                    GetGValue(actual) - GetGValue(expected),
+                    GetBValue(actual) - GetBValue(expected)};
+  for (int c : d) {
+    if (std::abs(c) > tolerance) {
+      return ::testing::AssertionFailure()
+             << std::hex << "0x" << actual << " is not near 0x" << expected;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// A 32-bit BMP file: the left half one colour, the right half another.
+std::string TwoColourBmp(int width, int height, COLORREF left, COLORREF right) {
+  const std::uint32_t pixels = static_cast<std::uint32_t>(width * height * 4);
+  std::string out(54, '\0');
+  auto put = [&out](size_t at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+      out[at + static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  out[0] = 'B';
+  out[1] = 'M';
+  put(2, 54 + pixels, 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<std::uint32_t>(width), 4);
+  put(22, static_cast<std::uint32_t>(height), 4);
+  put(26, 1, 2);
+  put(28, 32, 2);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = x < width / 2 ? left : right;
+      out.push_back(static_cast<char>(GetBValue(c)));
+      out.push_back(static_cast<char>(GetGValue(c)));
+      out.push_back(static_cast<char>(GetRValue(c)));
+      out.push_back(static_cast<char>(0xFF));
+    }
+  }
+  return out;
+}
+
+class LookTest : public ViewTest {
+ protected:
+  void TearDown() override {
+    ViewTest::TearDown();
+    std::error_code ec;
+    if (!folder.empty())
+      fs::remove_all(folder, ec);
+  }
+  PicturePtr PictureFile(const std::string& bytes) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    folder = fs::path(temp) / (L"tavro-look-" + std::to_wstring(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    std::ofstream(folder / L"Cover \u00e9.jpg", std::ios::binary) << bytes;
+    return services.LoadPicture(Utf8(folder / L"Cover \u00e9.jpg"));
+  }
+  COLORREF BoxBackground() const {
+    HDC dc = GetDC(Win("Picture1"));
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(Main(), WM_CTLCOLORSTATIC,
+                                                       reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(Win("Picture1"))));
+    ReleaseDC(Win("Picture1"), dc);
+    LOGBRUSH info{};
+    GetObjectW(brush, sizeof(info), &info);
+    return info.lbColor;
+  }
+  SIZE ClientSize(HWND window) const {
+    RECT rect{};
+    GetClientRect(window, &rect);
+    return SIZE{rect.right, rect.bottom};
+  }
+
+  fs::path folder;
+};
+
+TEST_F(LookTest, ACoverOfAnotherShapeIsScaledToFitPicture1AndCentred) {
+  const COLORREF red = RGB(220, 20, 30);
+  const COLORREF blue = RGB(20, 40, 230);
+  // 400 x 100 into 201 x 113: 201 x 50, 31 rows of the box's colour above.
+  form.Picture1.SetPicture(PictureFile(TwoColourBmp(400, 100, red, blue)));
+  HWND box = Win("Picture1");
+  ASSERT_EQ(ClientSize(box).cx, 201);
+  ASSERT_EQ(ClientSize(box).cy, 113);
+  const COLORREF band = BoxBackground();
+  ASSERT_NE(band, red);
+  EXPECT_EQ(PixelAt(box, 100, 30), band);
+  EXPECT_EQ(PixelAt(box, 0, 31), red);
+  EXPECT_EQ(PixelAt(box, 50, 56), red);
+  EXPECT_EQ(PixelAt(box, 150, 56), blue);
+  EXPECT_EQ(PixelAt(box, 200, 80), blue);
+  EXPECT_EQ(PixelAt(box, 100, 81), band);
+  // A tall one: 50 x 200 into 201 x 113 is 28 x 113, from column 86.
+  form.Picture1.SetPicture(PictureFile(TwoColourBmp(50, 200, red, blue)));
+  EXPECT_EQ(PixelAt(box, 85, 56), band);
+  EXPECT_EQ(PixelAt(box, 87, 0), red);
+  EXPECT_EQ(PixelAt(box, 112, 112), blue);
+  EXPECT_EQ(PixelAt(box, 114, 56), band);
+}
+
+TEST_F(LookTest, PicturesGrowWithTheDpiAndAreDrawnPixelForPixelAt96) {
+  const auto& logo = AsWin32(form.Picture1.Picture());
+  const auto& background = AsWin32(form.Picture());
+  HWND box = Win("Picture1");
+  auto at_96 = [&] {
+    ASSERT_EQ(view.Dpi(), 96u);
+    for (POINT at : {POINT{0, 0}, POINT{100, 56}, POINT{200, 112}})
+      EXPECT_EQ(PixelAt(box, at.x, at.y), PixelOf(logo, at.x, at.y));
+    for (POINT at : {POINT{3, 3}, POINT{60, 300}, POINT{200, 333}})
+      EXPECT_EQ(PixelAt(Main(), at.x, at.y), PixelOf(background, at.x, at.y));
+  };
+  at_96();
+
+  MoveToDpi(144);
+  const SIZE size = ClientSize(box);
+  ASSERT_EQ(size.cx, TwipsToPixels(3015, 144));
+  // The logo fills the larger box, corner to corner.
+  EXPECT_TRUE(Near(PixelAt(box, size.cx / 2, size.cy / 2), PixelOf(logo, 100, 56)));
+  EXPECT_TRUE(Near(PixelAt(box, size.cx - 1, size.cy - 1), PixelOf(logo, 200, 112)));
+  EXPECT_TRUE(Near(PixelAt(box, 1, 1), PixelOf(logo, 0, 0)));
+  // The background is drawn half as large again: what lay at (133, 333)
+  // lies at (200, 500), where the unscaled picture left a grey band below
+  // it (it is 460 pixels high).
+  EXPECT_TRUE(Near(PixelAt(Main(), 200, 500), PixelOf(background, 133, 333)));
+  EXPECT_TRUE(Near(PixelAt(Main(), 90, 450), PixelOf(background, 60, 300)));
+
+  MoveToDpi(96);
+  at_96();
+}
+
+// What a caption needs: its text in the control's font.
+SIZE TextSize(HWND window, const std::wstring& text, UINT format, int width) {
+  HDC dc = GetDC(window);
+  auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT rect{0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+            format | DT_CALCRECT | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return SIZE{rect.right, rect.bottom};
+}
+
+std::wstring FaceOf(HWND window) {
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return face;
+}
+
+TEST_F(LookTest, EveryCaptionShowsWholeInMsSansSerifAt96And144Dpi) {
+  for (UINT dpi : {96u, 144u}) {
+    SCOPED_TRACE(dpi);
+    MoveToDpi(dpi);
+    for (const auto& row : Form1Controls()) {
+      if (!row.visible || (row.kind != ControlKind::kLabel && row.kind != ControlKind::kFrame &&
+                           row.kind != ControlKind::kCommandButton)) {
+        continue;
+      }
+      SCOPED_TRACE(row.Id());
+      HWND window = Win(row.Id().c_str());
+      const std::wstring face = FaceOf(window);
+      EXPECT_TRUE(face == L"MS Sans Serif" || face == L"Microsoft Sans Serif") << Narrow(face);
+      // The part of the control its frame leaves visible.
+      RECT shown{};
+      GetClientRect(window, &shown);
+      HRGN region = CreateRectRgn(0, 0, 0, 0);
+      if (GetWindowRgn(window, region) != ERROR)
+        GetRgnBox(region, &shown);
+      DeleteObject(region);
+      const int width = shown.right - shown.left;
+      const int height = shown.bottom - shown.top;
+      const std::wstring caption = Widen(row.caption);
+      if (row.kind == ControlKind::kCommandButton) {
+        // Wrapped inside the button's edges.
+        const SIZE need = TextSize(window, caption, DT_WORDBREAK, width - 6);
+        EXPECT_LE(need.cx, width - 6);
+        EXPECT_LE(need.cy, height - 4);
+      } else if (row.kind == ControlKind::kFrame) {
+        // On the frame's line, a character's width in from either side.
+        TEXTMETRICW metrics{};
+        HDC dc = GetDC(window);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(window, dc);
+        EXPECT_LE(TextSize(window, caption, DT_SINGLELINE, 0).cx,
+                  width - 2 * metrics.tmAveCharWidth);
+      } else {
+        // A label inside a frame ends before the frame's edge.
+        const int edge = row.container != std::string_view(kFormName) ? 2 : 0;
+        const SIZE need = TextSize(window, caption, DT_SINGLELINE, 0);
+        EXPECT_LE(need.cx, width - edge);
+        EXPECT_LE(need.cy, height);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tavro::win32ui::test
