@@ -101,6 +101,20 @@ fi
     fi
     wineserver -w 9>&-
   fi
+  # Debian's Wine looks for its own fonts (fonts-wine) beside its data
+  # folder, where the package does not put them: without them "MS Sans
+  # Serif" and Tahoma fall back to a wider face. The prefix's font folder is
+  # searched too.
+  fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] && [ ! -e "$fonts/sserife.fon" ]; then
+    cp -n /usr/share/wine/fonts/* "$fonts/" 2>/dev/null
+  fi
+  # A program that crashes is reported on its output and ends, instead of
+  # waiting for someone to close Wine's crash dialog.
+  if ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      >/dev/null 2>&1 9>&-
+  fi
   # A running server whose session lives on another display would put the
   # program's windows there: restart it on ours.
   stamp="$WINEPREFIX/.tavro-display"
