@@ -313,7 +313,9 @@ void MainWindow::OnCommand(int id, int code, HWND from) {
       if (code == CBN_DROPDOWN) {
         view::DriveListOpening(form_);
       } else if (code == CBN_SELCHANGE) {
-        view::PickDrive(form_, static_cast<int>(SendMessageW(c->window, CB_GETCURSEL, 0, 0)));
+        const auto index = static_cast<int>(SendMessageW(c->window, CB_GETCURSEL, 0, 0));
+        if (index != CB_ERR)
+          view::PickDrive(form_, index);
         // A drive that cannot be shown leaves the list on the drive it had.
         SyncList(*c);
       }
