@@ -32,6 +32,26 @@ TEST(RealMountPoints, KeepsDisksAndSharesAndDropsKernelFileSystems) {
                                             "/home", "/media/me/back\\slash\ttab"}));
 }
 
+TEST(DriveList, RootFirstThenPlacesForGamesOnceWithoutTouchingAnyMount) {
+  // Decided from the text alone: the points named here do not exist on this
+  // machine, and a dead network mount would hang anything that visited it.
+  const std::string table =
+      "overlay / overlay rw 0 0\n"
+      "/dev/sda1 /etc/hosts ext4 rw 0 0\n"
+      "/dev/sda1 /etc/resolv.conf ext4 rw 0 0\n"
+      "/dev/sda2 /run/media/me/USB vfat rw 0 0\n"
+      "/dev/sda3 /dev/shm/x ext4 rw 0 0\n"
+      "deadhost:/games /mnt/tavro-dead-nfs nfs4 rw,hard 0 0\n"
+      "/dev/sdb1 /media/tavro-usb exfat rw 0 0\n"
+      "/dev/sdb1 /media/tavro-usb exfat rw 0 0\n"
+      "/dev/sdc1 /etcetera ext4 rw 0 0\n"
+      "/dev/nvme0n1p2 / ext4 rw 0 0\n"
+      "/dev/sdd1 /A\\040Games ext4 rw 0 0\n";
+  EXPECT_EQ(DriveList(table),
+            (Points{"/", "/A Games", "/etcetera", "/media/tavro-usb", "/mnt/tavro-dead-nfs"}));
+  EXPECT_EQ(DriveList(""), Points{"/"});
+}
+
 TEST(Drives, RootFirstThenRealMountPointsOnce) {
   test::ProbeServices services;
   const Points drives = services.Drives();

@@ -68,6 +68,20 @@ TEST_F(KeyStateTest, EachKeyKeepsItsOwnRecord) {
   EXPECT_EQ(services_.KeyState(0x70), 0);  // F1: a key this launcher never asks for
 }
 
+TEST_F(KeyStateTest, TheKeypadsNineAndEightAreOtherKeys) {
+  for (const KeySym sym : {XK_KP_9, XK_KP_8, XK_KP_Prior, XK_KP_Up}) {
+    if (XKeysymToKeycode(x_.get(), sym) == 0)
+      continue;
+    x_.Key(sym, true);
+    EXPECT_EQ(services_.KeyState(kNine), 0) << sym;
+    EXPECT_EQ(services_.KeyState(kEight), 0) << sym;
+    x_.Key(sym, false);
+  }
+  ASSERT_NE(XKeysymToKeycode(x_.get(), XK_KP_9), 0) << "the server's keyboard has no keypad";
+  EXPECT_EQ(services_.KeyState(kNine), 0);
+  EXPECT_EQ(services_.KeyState(kEight), 0);
+}
+
 TEST_F(KeyStateTest, KeysStillReachTheFocusedWindow) {
   // Watching takes no grab: the program in front gets its keys as before.
   const Window focused = x_.Make({}, true);

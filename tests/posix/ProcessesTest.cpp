@@ -22,16 +22,37 @@ class KillByImageNameTest : public ::testing::Test {
 };
 
 TEST_F(KillByImageNameTest, EndsTheNamedProcessesWithoutRegardToCaseAndNoOthers) {
-  auto emulator = Sleeper("FakeEmu.exe");
-  auto second = Sleeper("FAKEEMU.EXE");
-  auto bystander = Sleeper("OtherEmu.exe");
-  auto prefix = Sleeper("FakeEmu.exe.bak");
+  // An AppImage runs its payload (here AppRun) from a mount of its own; the
+  // runtime names the image in APPIMAGE.
+  const auto app_run = test::CopyExecutable("/bin/sleep", dir_.path() / "AppRun");
+  const auto app_image = [&](const std::string& image) {
+    return std::make_unique<Child>(
+        std::vector<std::string>{"/usr/bin/env", "APPIMAGE=" + image, app_run.string(), "600"});
+  };
+  auto emulator = Sleeper("Cemu.exe");
+  auto second = Sleeper("CEMU.EXE");
+  auto image = app_image("/x/Cemu.exe");
+  auto backup = Sleeper("Cemu.exe.bak");
+  auto prefixed = Sleeper("MyCemu.exe");
+  auto other_image = app_image("/x/Cemu.exe.AppImage");
+  // Let env reach its exec: then the variable is the payload's own.
+  for (const auto* child : {image.get(), other_image.get()}) {
+    const auto exe_link = "/proc/" + std::to_string(child->pid()) + "/exe";
+    for (int i = 0; i < test::kPatienceMs / 5; ++i) {
+      std::error_code ec;
+      if (fs::read_symlink(exe_link, ec) == app_run)
+        break;
+      usleep(5000);
+    }
+  }
 
-  services_.KillByImageName("fakeemu.EXE");
+  services_.KillByImageName("cemu.EXE");
   EXPECT_TRUE(emulator->WaitExit());
   EXPECT_TRUE(second->WaitExit());
-  EXPECT_FALSE(bystander->Exited());
-  EXPECT_FALSE(prefix->Exited());
+  EXPECT_TRUE(image->WaitExit());
+  EXPECT_FALSE(backup->Exited());
+  EXPECT_FALSE(prefixed->Exited());
+  EXPECT_FALSE(other_image->Exited());
 }
 
 TEST_F(KillByImageNameTest, FindsAProcessByItsArgvZero) {

@@ -4,6 +4,8 @@
 
 #include <sys/wait.h>
 
+#include <functional>
+
 #include "TestSupport.h"
 #include "runtime/posix/CommandLine.h"
 #include "ProbeServices.h"
@@ -40,9 +42,13 @@ class ShellTest : public ::testing::Test {
  protected:
   // Runs Shell and returns what the started argv_dump received.
   Words Run(const std::string& command_line, const std::string& program = {}) {
+    return Started([&] { services_.Shell(command_line, WindowStyle::kNormalFocus, program); });
+  }
+  // What the argv_dump that start starts received.
+  Words Started(const std::function<void()>& start) {
     const fs::path out = dir_.path() / ("argv" + std::to_string(++runs_));
     setenv("ARGV_DUMP_OUT", out.c_str(), 1);
-    services_.Shell(command_line, WindowStyle::kNormalFocus, program);
+    start();
     unsetenv("ARGV_DUMP_OUT");
     if (!test::WaitForFile(out))
       return {"argv_dump never ran"};
@@ -79,6 +85,39 @@ TEST_F(ShellTest, StartsTheProgramWithTheIntendedArguments) {
   // Nothing is expanded: no shell reads the line.
   EXPECT_EQ(Run(program.string() + " $HOME '*' ;id", program.string()),
             (Words{program.string(), "$HOME", "*", ";id"}));
+}
+
+TEST_F(ShellTest, EmulatorGetsProgramModeWordsAndTheGameAsOneArgument) {
+  const std::string program =
+      test::CopyExecutable(test::HelperPath("argv_dump"), dir_.path() / "Emu ü" / "Cemu.exe")
+          .string();
+  const std::string hostile = "/games/a\"; rm -rf ~; \".wud";
+  struct Case {
+    std::string mode, game;
+    Words args;
+  } const cases[] = {
+      {"-g", "/g/Zelda ü/x.wud", {"-g", "/g/Zelda ü/x.wud"}},
+      {"-f -g", hostile, {"-f", "-g", hostile}},
+      {"", "/g/a b.wux", {"/g/a b.wux"}},
+      {"  ", "/g/$HOME *.rpx", {"/g/$HOME *.rpx"}},
+      {"-f \"--title=My Game\" 'x y'",
+       "/g/it's \"q\".wud",
+       {"-f", "--title=My Game", "x y", "/g/it's \"q\".wud"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode + " | " + c.game);
+    Words want{program};
+    want.insert(want.end(), c.args.begin(), c.args.end());
+    EXPECT_EQ(Started([&] { services_.StartEmulator({program, c.mode, c.game}); }), want);
+  }
+  // Nothing ran the hostile name's command: the folder is still here.
+  EXPECT_TRUE(fs::exists(dir_.path() / "Emu ü"));
+  try {
+    services_.StartEmulator({(dir_.path() / "none" / "Cemu.exe").string(), "-g", "/g/x.wud"});
+    ADD_FAILURE() << "a missing emulator started";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), err::kFileNotFound);
+  }
 }
 
 TEST_F(ShellTest, WithoutProgramTheFirstWordIsSearchedOnPath) {

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -106,13 +107,16 @@ class Child final {
     if (error != 0)
       throw std::runtime_error("cannot start " + argv[0]);
     pidfd_ = Fd(PidFdOpen(pid_));
-    if (pidfd_.get() < 0)
+    // A child that ended at once may be reaped already (see above): gone.
+    if (pidfd_.get() < 0 && errno != ESRCH)
       throw std::runtime_error("pidfd_open");
   }
   ~Child() {
     if (!Exited())
       kill(pid_, SIGKILL);
     WaitExit();
+    if (pidfd_.get() < 0)
+      return;
     siginfo_t info{};
     waitid(P_PIDFD, static_cast<id_t>(pidfd_.get()), &info, WEXITED | WNOHANG);
   }
@@ -160,11 +164,11 @@ class Child final {
 
   bool Exited() const {
     pollfd p{pidfd_.get(), POLLIN, 0};
-    return poll(&p, 1, 0) == 1;
+    return pidfd_.get() < 0 || poll(&p, 1, 0) == 1;
   }
   bool WaitExit() const {
     pollfd p{pidfd_.get(), POLLIN, 0};
-    return poll(&p, 1, kPatienceMs) == 1;
+    return pidfd_.get() < 0 || poll(&p, 1, kPatienceMs) == 1;
   }
 
  private:

@@ -20,6 +20,16 @@ constexpr std::array<std::string_view, 20> kReal = {
     "ext2", "ext3", "ext4", "xfs",  "btrfs", "vfat",     "exfat", "ntfs", "ntfs3", "fuseblk",
     "nfs",  "nfs4", "cifs", "smb3", "9p",    "virtiofs", "zfs",   "f2fs", "udf",   "iso9660"};
 
+// Folders of the system itself: never a place for games.
+constexpr std::array<std::string_view, 5> kSystemFolders = {"/etc", "/proc", "/sys", "/dev",
+                                                            "/run"};
+
+bool UnderSystemFolder(std::string_view point) {
+  return std::any_of(kSystemFolders.begin(), kSystemFolders.end(), [point](std::string_view f) {
+    return point == f || (point.starts_with(f) && point[f.size()] == '/');
+  });
+}
+
 bool Contains(auto const& list, std::string_view value) {
   return std::find(list.begin(), list.end(), value) != list.end();
 }
@@ -78,6 +88,18 @@ std::vector<std::string> RealMountPoints(std::string_view mount_table) {
     if (device.starts_with("/dev/") || Contains(kReal, type))
       points.push_back(Decode(fields[1]));
   }
+  return points;
+}
+
+std::vector<std::string> DriveList(std::string_view mount_table) {
+  std::vector<std::string> points;
+  for (auto& point : RealMountPoints(mount_table)) {
+    if (point != "/" && point.starts_with('/') && !UnderSystemFolder(point))
+      points.push_back(std::move(point));
+  }
+  std::sort(points.begin(), points.end());
+  points.erase(std::unique(points.begin(), points.end()), points.end());
+  points.insert(points.begin(), "/");
   return points;
 }
 

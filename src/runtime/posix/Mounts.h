@@ -14,4 +14,11 @@ namespace tavro {
 // kept.
 std::vector<std::string> RealMountPoints(std::string_view mount_table);
 
+// The drive list from a mount table: "/" first, then the other real mount
+// points sorted, each once, without those under the system's own folders
+// (/etc, /proc, /sys, /dev, /run), where containers bind single files such as
+// /etc/hosts and no games live. Decided from the table alone: no mount is
+// visited, so a dead network mount cannot hang the caller.
+std::vector<std::string> DriveList(std::string_view mount_table);
+
 }  // namespace tavro

@@ -13,6 +13,7 @@
 #include "runtime/posix/InstanceLock.h"
 #include "runtime/posix/Mounts.h"
 #include "runtime/posix/Processes.h"
+#include "runtime/posix/ShellWatcher.h"
 #include "runtime/posix/X11Session.h"
 
 namespace tavro {
@@ -28,6 +29,7 @@ PosixServices::PosixServices(PosixOptions options) : options_(std::move(options)
   // "/" is the one folder whose name ends in the separator.
   if (app_folder_.empty())
     app_folder_.push_back('/');
+  shell_watcher_ = std::make_unique<ShellWatcher>(options_.shell_watcher);
   ReapChildrenAutomatically();
 }
 
@@ -65,18 +67,8 @@ void PosixServices::StartEmulator(const EmulatorCommand& command) {
 
 std::vector<std::string> PosixServices::Drives() {
   std::ifstream in("/proc/self/mounts", std::ios::binary);
-  const std::string table{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::vector<std::string> points;
-  for (auto& point : RealMountPoints(table)) {
-    std::error_code ec;
-    // Containers mount single files (/etc/hosts) from the host's disk.
-    if (point != "/" && fs::is_directory(FsPath(point), ec))
-      points.push_back(std::move(point));
-  }
-  std::sort(points.begin(), points.end());
-  points.erase(std::unique(points.begin(), points.end()), points.end());
-  points.insert(points.begin(), "/");
-  return points;
+  return DriveList(
+      std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
 }
 
 X11Session* PosixServices::X() {
@@ -105,8 +97,17 @@ void PosixServices::ShowShellWindow(WindowHandle window, int command) {
   X11Session* x = X();
   if (x == nullptr || window == 0)
     return;
-  // 0 hides; every other show command of the classic API shows.
-  x->SetMapped(static_cast<Window>(window), command != 0);
+  const auto w = static_cast<Window>(window);
+  // 0 hides; every other show command of the classic API shows. Only a
+  // window this process takes off the screen is the watcher's to put back.
+  if (command == 0) {
+    if (x->IsMapped(w))
+      shell_watcher_->Hidden(window, x->DisplayName());
+    x->SetMapped(w, false);
+  } else {
+    x->SetMapped(w, true);
+    shell_watcher_->Shown(window);
+  }
 }
 
 // X has no flag that makes a window refuse input the way EnableWindow does;

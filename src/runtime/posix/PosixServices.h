@@ -13,6 +13,7 @@ namespace tavro {
 
 class X11Session;  // the X connection, opened on first use; none without a display
 class InstanceLock;
+class ShellWatcher;
 
 // What a test changes so that it neither meets a running launcher nor the
 // user's display; the program itself uses the defaults.
@@ -21,6 +22,9 @@ struct PosixOptions {
   std::string instance_name = "tavro-frontend";
   // X display to open; none given: $DISPLAY.
   std::optional<std::string> display;
+  // The watcher that shows the desktop and dock windows again should this
+  // process end without doing so (see ShellWatcher.h); empty: none.
+  std::vector<std::string> shell_watcher;
 };
 
 class PosixServices : public FileSystemServices {
@@ -53,6 +57,7 @@ class PosixServices : public FileSystemServices {
   std::string app_folder_;
   std::unique_ptr<InstanceLock> instance_lock_;
   std::unique_ptr<X11Session> x11_;
+  std::unique_ptr<ShellWatcher> shell_watcher_;
   bool x11_tried_ = false;
 };
 

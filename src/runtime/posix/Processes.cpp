@@ -89,7 +89,24 @@ bool ImageNameMatches(const fs::path& proc_dir, const std::string& image_name) {
   // Wine shows a Windows program's argv[0] as a Windows path, so a backslash
   // also ends a folder there: the emulator run through Wine is found by its
   // .exe name as on Windows.
-  return !argv0.empty() && text::EqualsNoCase(BaseName(argv0, "/\\"), image_name);
+  if (!argv0.empty() && text::EqualsNoCase(BaseName(argv0, "/\\"), image_name))
+    return true;
+  // An AppImage runs its payload from a temporary mount under another name;
+  // the runtime leaves the image's own path in APPIMAGE.
+  const std::string environment = ReadSmallFile(proc_dir / "environ");
+  constexpr std::string_view kAppImage = "APPIMAGE=";
+  for (std::size_t pos = 0; pos < environment.size();) {
+    auto stop = environment.find('\0', pos);
+    if (stop == std::string::npos)
+      stop = environment.size();
+    const std::string_view entry(environment.data() + pos, stop - pos);
+    if (entry.starts_with(kAppImage)) {
+      const std::string_view value = entry.substr(kAppImage.size());
+      return !value.empty() && text::EqualsNoCase(BaseName(value, "/"), image_name);
+    }
+    pos = stop + 1;
+  }
+  return false;
 }
 
 }  // namespace

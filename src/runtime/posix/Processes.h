@@ -17,8 +17,9 @@ void ReapChildrenAutomatically();
 // when the program cannot be started, with the OS's reason.
 void SpawnDetached(const std::vector<std::string>& argv, bool search_path);
 
-// The ids of this user's processes, other than this one, whose executable's
-// or argv[0]'s base name equals image_name without regard to case.
+// The ids of this user's processes, other than this one, whose executable's,
+// argv[0]'s or APPIMAGE variable's base name equals image_name without regard
+// to case. None for an empty name.
 std::vector<int> ProcessesNamed(const std::string& image_name);
 
 }  // namespace tavro

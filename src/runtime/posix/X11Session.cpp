@@ -215,4 +215,16 @@ void X11Session::SetMapped(Window window, bool mapped) {
   }
 }
 
+bool X11Session::IsMapped(Window window) {
+  ErrorTrap trap(display_);
+  XWindowAttributes attributes{};
+  return XGetWindowAttributes(display_, window, &attributes) != 0 &&
+         attributes.map_state != IsUnmapped;
+}
+
+std::string X11Session::DisplayName() const {
+  const char* name = DisplayString(display_);
+  return name != nullptr ? name : "";
+}
+
 }  // namespace tavro

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace tavro {
@@ -30,6 +31,10 @@ class X11Session final {
   // each top-level window into a frame), mapped or not.
   std::vector<Window> WindowsOfType(const char* type_name);
   void SetMapped(Window window, bool mapped);
+  // False for a window unmapped or gone.
+  bool IsMapped(Window window);
+  // The name the display was opened under, for another process to open.
+  std::string DisplayName() const;
 
  private:
   struct Key {

@@ -2,20 +2,46 @@
 // event, and the window.
 
 #include <QApplication>
+#include <QSocketNotifier>
+#include <string_view>
 
-#include "window/ViewContract.h"
+#include "runtime/posix/ShellWatcher.h"
+#include "runtime/posix/TerminationSignals.h"
 #include "runtime/qt/Form1Window.h"
 #include "runtime/qt/QtServices.h"
+#include "window/ViewContract.h"
 
 int main(int argc, char* argv[]) {
+  // The same program, started by itself at the first hidden desktop or dock
+  // window, watches for its end: one file to copy, and no toolkit loaded.
+  if (argc >= 2 && std::string_view(argv[1]) == tavro::kShellWatcherArgument)
+    return tavro::RunShellWatcher(argc >= 3 ? argv[2] : "");
+
+  // Before anything is hidden: a termination request ends the program
+  // through the normal unload, never half-way.
+  tavro::TerminationSignals termination;
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tavro FrontEnd"));
   QGuiApplication::setDesktopFileName(QStringLiteral("tavro-frontend"));
 
-  tavro::QtServices services;
+  tavro::PosixOptions options;
+  options.shell_watcher = {"/proc/self/exe", tavro::kShellWatcherArgument};
+  tavro::QtServices services(options);
   tavro::Form1 form(services);
   tavro::Form1Window window(form, services);
   services.SetMessageOwner(&window);
+
+  QSocketNotifier notifier(termination.fd(), QSocketNotifier::Read);
+  QObject::connect(&notifier, &QSocketNotifier::activated, [&termination, &window] {
+    const int signal_number = termination.Take();
+    if (signal_number == 0)
+      return;
+    // The unload runs here even inside a message box's loop or before the
+    // window shows; then the program ends at once, as the signal asked.
+    window.close();
+    tavro::TerminationSignals::EndBy(signal_number);
+  });
 
   // The load event may show message boxes or end the process; the window is
   // shown only after it returns. An error it lets pass is shown like any
