@@ -9,175 +9,18 @@ ends with "e2e: N passed, N failed".
 
 import argparse
 import os
-import shutil
-import subprocess
 import sys
 import tempfile
 import time
 import traceback
 
+import harness
+import library_cases
 import xwin
-
-WAIT = 60.0  # seconds: an upper bound for slow machines, never a target
-
-
-class Failure(Exception):
-    pass
+from harness import Failure, Session, Target, check, dismiss_message, read_bytes, wait_for
 
 
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def wait_for(what, predicate, timeout=WAIT):
-    """Polls predicate until it gives something true; fails after timeout."""
-    end = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > end:
-            raise Failure("gave up waiting for " + what)
-        time.sleep(0.1)
-
-
-def read_bytes(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
-class Target:
-    """One build of the program: how to copy it into a folder and start it."""
-
-    def __init__(self, name, program, wine_prefix=None):
-        self.name = name
-        self.program = program
-        self.wine_prefix = wine_prefix
-
-    def available(self):
-        return os.path.isfile(self.program)
-
-    def install(self, folder):
-        dest = os.path.join(folder, os.path.basename(self.program))
-        shutil.copy2(self.program, dest)
-        return dest
-
-    def start(self, exe):
-        env = dict(os.environ)
-        if self.wine_prefix:
-            env.update(WINEPREFIX=self.wine_prefix, WINEDEBUG="-all",
-                       WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=")
-            cmd = ["wine", exe]
-        else:
-            cmd = [exe]
-        return subprocess.Popen(cmd, env=env, cwd="/", stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-    def native(self, path):
-        """A path as the program sees it: Wine shows / as drive Z:."""
-        if self.wine_prefix:
-            return "Z:" + path.replace("/", "\\")
-        return path
-
-    def sep(self):
-        return "\\" if self.wine_prefix else "/"
-
-
-class Session:
-    """A fresh program folder with the program in it, and the running process."""
-
-    def __init__(self, target, x, label="Tavro e2e \u00fc"):
-        self.target = target
-        self.x = x
-        self.base = tempfile.mkdtemp(prefix="tavro-e2e-")
-        self.folder = os.path.join(self.base, label)
-        os.mkdir(self.folder)
-        self.exe = target.install(self.folder)
-        self.proc = None
-
-    def start(self):
-        self.proc = self.target.start(self.exe)
-        return self
-
-    def at(self, *parts):
-        return os.path.join(self.folder, *parts)
-
-    def entries(self):
-        return sorted(os.listdir(self.folder))
-
-    def ini(self):
-        return self.at("Tavro_FrontEnd.ini")
-
-    def app_folder(self):
-        return self.target.native(self.folder)
-
-    def fresh_ini_bytes(self):
-        app, s = self.app_folder(), self.target.sep()
-        text = ("[EmulatorConfig]\r\nFileExe=Cemu.exe\r\nWinMode=-g\r\nFullMode=-f -g\r\n"
-                "[TavroFrontEndCnfig]\r\nDirRpx={0}{1}Game{1}RPX\r\n"
-                "DirWudWux={0}{1}Game{1}WUD_WUX\r\n").format(app, s)
-        return text.encode("utf-8")
-
-    def pids(self):
-        """The processes that are this program. Under Wine a 64-bit program
-        runs in a process of its own, whose command line is the program's
-        Windows path; the "wine" process we started may be gone by then."""
-        found = set()
-        if self.proc.poll() is None:
-            found.add(self.proc.pid)
-        if self.target.wine_prefix:
-            native = self.target.native(self.exe).lower()
-            for entry in os.listdir("/proc"):
-                if not entry.isdigit():
-                    continue
-                try:
-                    with open("/proc/%s/cmdline" % entry, "rb") as f:
-                        argv0 = f.read().split(b"\0")[0].decode("utf-8", "replace")
-                    with open("/proc/%s/stat" % entry) as f:
-                        state = f.read().rsplit(")", 1)[1].split()[0]
-                except OSError:
-                    continue
-                if argv0.lower() == native and state != "Z":
-                    found.add(int(entry))
-        return found
-
-    def window(self, title):
-        return self.x.find_window(title, pids=self.pids())
-
-    def main_window(self, timeout=WAIT):
-        return wait_for("the launcher's window", lambda: self.window("Tavro FrontEnd"), timeout)
-
-    def ended(self):
-        return not self.pids()
-
-    def wait_end(self, what="the program to end"):
-        wait_for(what, self.ended)
-        return self.proc.returncode
-
-    def close(self):
-        """Closes the window as the window manager's close box does."""
-        self.x.close_window(self.main_window())
-        return self.wait_end("the program to end after its window was closed")
-
-    def cleanup(self):
-        if self.proc:
-            for pid in self.pids():
-                try:
-                    os.kill(pid, 9)
-                except OSError:
-                    pass
-            self.proc.wait()
-        shutil.rmtree(self.base, ignore_errors=True)
-
-
-def dismiss_message(x, session, title="Error"):
-    box = wait_for('a message box titled "%s"' % title, lambda: session.window(title))
-    x.press_return(box)
-    wait_for("the message box to close", lambda: not x.is_viewable(box) or session.ended())
-
-
-# ---- the tests: each takes (target, x) ----
+# ---- start-up and shut-down; each case takes (target, x) ----
 
 def test_first_start_provisions_opens_and_closes(target, x):
     s = Session(target, x).start()
@@ -286,10 +129,9 @@ def test_read_only_settings_give_both_messages_and_stay(target, x):
 
 
 def test_closing_shows_the_desktop_and_taskbar_again(target, x):
-    stand_ins = target.shell_stand_ins(x)
+    stand_ins = target.shell_stand_ins(x, shown=False)
     s = Session(target, x)
     try:
-        stand_ins.hide()
         s.start().main_window()
         check(not stand_ins.desktop_shown() and not stand_ins.taskbar_shown(),
               "shown before the close")
@@ -308,7 +150,7 @@ TESTS = [
     test_missing_disc_folder_resets_and_the_next_start_is_clean,
     test_read_only_settings_give_both_messages_and_stay,
     test_closing_shows_the_desktop_and_taskbar_again,
-]
+] + library_cases.TESTS
 
 
 def main():
@@ -319,24 +161,24 @@ def main():
     args = parser.parse_args()
 
     x = xwin.XSession()
-    here = os.path.dirname(os.path.abspath(__file__))
     targets = []
     for name in args.targets.split(","):
+        bin_dir = os.path.join(args.build, name, "bin")
         if name == "linux":
-            t = Target("linux", os.path.join(args.build, "linux", "bin", "Tavro_FrontEnd"))
-            t.shell_stand_ins = lambda x: xwin.EwmhStandIns(x)
+            t = Target("linux", bin_dir, "Tavro_FrontEnd")
+            t.shell_stand_ins = xwin.EwmhStandIns
         else:
-            t = Target(name, os.path.join(args.build, name, "bin", "Tavro_FrontEnd.exe"),
+            t = Target(name, bin_dir, "Tavro_FrontEnd.exe",
                        wine_prefix=os.path.join(args.build, name, "wineprefix"))
-            standin = os.path.join(args.build, name, "bin", "shell_standin.exe")
-            t.shell_stand_ins = (lambda x, t=t, standin=standin:
-                                 xwin.WineShellStandIns(t, standin))
+            standin = os.path.join(bin_dir, "shell_standin.exe")
+            t.shell_stand_ins = (lambda x, shown, t=t, standin=standin:
+                                 xwin.WineShellStandIns(t, standin, shown))
         targets.append(t)
 
     passed = failed = 0
     for target in targets:
         if not target.available():
-            print("FAIL %s: no program at %s" % (target.name, target.program))
+            print("FAIL %s: no program or stand-in emulator in %s" % (target.name, target.bin))
             failed += 1
             continue
         for test in TESTS:
@@ -344,6 +186,10 @@ def main():
             if args.k not in name:
                 continue
             started = time.monotonic()
+            shot = os.path.join(tempfile.gettempdir(), "tavro-e2e-%s.png" % name)
+            if os.path.exists(shot):
+                os.remove(shot)
+            harness.on_failure = lambda shot=shot: x.save_screen(shot)
             try:
                 test(target, x)
                 passed += 1
@@ -351,6 +197,8 @@ def main():
             except Exception as e:  # a failed check or anything unexpected
                 failed += 1
                 print("FAIL %s: %s" % (name, e), flush=True)
+                if os.path.exists(shot):
+                    print("     the screen then: " + shot)
                 if not isinstance(e, Failure):
                     traceback.print_exc()
     print("e2e: %d passed, %d failed" % (passed, failed))

@@ -4,10 +4,14 @@ for the desktop and the taskbar (EWMH windows on Linux, Windows windows of the
 shell's classes under Wine)."""
 
 import os
+import shutil
 import subprocess
+import tempfile
 import time
 
 from Xlib import X, Xatom, display, protocol
+
+from harness import wine_env
 
 
 class XSession:
@@ -89,45 +93,95 @@ class XSession:
 
     def press_return(self, w):
         """Gives the window the keyboard and presses Return on it."""
-        subprocess.run(["xdotool", "windowfocus", str(w.id)], check=False,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(0.3)
-        subprocess.run(["xdotool", "key", "--clearmodifiers", "Return"], check=False,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.keys(w, "Return")
+
+    def focus(self, w):
+        """Gives the window the X keyboard focus and waits until it has it.
+        Without a window manager nothing else moves the focus."""
+        _xdotool("windowfocus", "--sync", str(w.id))
+
+    def keys(self, w, *names):
+        """Presses and releases each key in turn, with the focus on w. The
+        events queue behind the focus change, so the program sees them there."""
+        self.focus(w)
+        _xdotool("key", "--clearmodifiers", *names)
+
+    def click(self, w, x, y, double=False):
+        """Clicks the left button at (x, y) of the window's own area."""
+        _xdotool("mousemove", "--window", str(w.id), str(x), str(y),
+                 "click", *(["--repeat", "2", "--delay", "80"] if double else []), "1")
+
+    def origin(self, w):
+        """Where the window's own area starts on the screen."""
+        at = self.root.translate_coords(w, 0, 0)
+        return at.x, at.y
+
+    def pixels(self, w, x, y, width, height):
+        """The colours (r, g, b) of a rectangle of the window as the screen
+        shows it, row by row: what a person looking at it sees."""
+        ox, oy = self.origin(w)
+        image = self.root.get_image(ox + x, oy + y, width, height, X.ZPixmap, 0xFFFFFFFF)
+        data = image.data
+        if image.depth != 24 or len(data) != width * height * 4:
+            raise RuntimeError("expected a 24-bit screen with 32 bits a pixel")
+        # Xvfb's 24-bit TrueColor: blue, green, red, unused.
+        return [(data[i + 2], data[i + 1], data[i]) for i in range(0, len(data), 4)]
+
+    def save_screen(self, path):
+        """The whole screen as a PNG: what the screen showed when a case failed."""
+        from PIL import Image
+        g = self.root.get_geometry()
+        raw = self.root.get_image(0, 0, g.width, g.height, X.ZPixmap, 0xFFFFFFFF).data
+        Image.frombytes("RGB", (g.width, g.height), raw, "raw", "BGRX").save(path)
+
+
+def _xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=30)
+
+
+# Where the shell stand-ins sit: clear of the launcher's window, which opens
+# at the top-left corner of a screen without a window manager.
+STAND_IN_SPOT = (900, 900)
 
 
 class EwmhStandIns:
     """A desktop window and a dock (taskbar) window of our own, as a Linux
-    desktop has them, plus an ordinary window that must be left alone."""
+    desktop has them, plus an ordinary window that must be left alone. All
+    three start shown, or hidden as the launcher's keys leave them."""
 
-    def __init__(self, x):
+    def __init__(self, x, shown):
         self.x = x
         self.windows = {}
+        self.normal_mapped = shown
         for kind in ("DESKTOP", "DOCK", "NORMAL"):
-            w = x.root.create_window(0, 0, 200, 30, 0, X.CopyFromParent)
+            w = x.root.create_window(*STAND_IN_SPOT, 200, 30, 0, X.CopyFromParent)
             w.change_property(x.atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM, 32,
                               [x.atom("_NET_WM_WINDOW_TYPE_" + kind)])
             w.set_wm_name("stand-in " + kind.lower())
-            w.map()
+            if shown:
+                w.map()
             self.windows[kind] = w
         x.d.sync()
 
-    def hide(self):
-        for w in self.windows.values():
-            w.unmap()
-        self.x.d.sync()
-
     def _mapped(self, kind):
+        # The ordinary window is no part of the shell: nothing may touch it.
+        normal = self.windows["NORMAL"].get_attributes().map_state != X.IsUnmapped
+        if normal != self.normal_mapped:
+            raise RuntimeError("an ordinary window was shown or hidden")
         return self.windows[kind].get_attributes().map_state != X.IsUnmapped
 
     def desktop_shown(self):
         return self._mapped("DESKTOP")
 
+    def desktop_hidden(self):
+        return not self._mapped("DESKTOP")
+
     def taskbar_shown(self):
-        # The ordinary window is no part of the shell: it stays hidden.
-        if self._mapped("NORMAL"):
-            raise RuntimeError("an ordinary window was shown")
         return self._mapped("DOCK")
+
+    def taskbar_hidden(self):
+        return not self._mapped("DOCK")
 
     def destroy(self):
         for w in self.windows.values():
@@ -138,15 +192,15 @@ class EwmhStandIns:
 class WineShellStandIns:
     """Windows of the classes "Progman" ("Program Manager") and
     "Shell_TrayWnd" (empty title) made by shell_standin.exe under Wine; it
-    writes their state to a file ten times a second."""
+    writes their state to a file ten times a second. They start shown (the
+    desktop enabled), or hidden with the desktop disabled."""
 
-    def __init__(self, target, standin_exe):
-        import tempfile
+    def __init__(self, target, standin_exe, shown):
         self.dir = tempfile.mkdtemp(prefix="tavro-shell-")
         self.state = os.path.join(self.dir, "state.txt")
-        env = dict(os.environ, WINEPREFIX=target.wine_prefix, WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=")
-        self.proc = subprocess.Popen(["wine", standin_exe, target.native(self.state)], env=env,
+        env = wine_env(target.wine_prefix)
+        args = [target.native(self.state), "%d,%d" % STAND_IN_SPOT] + (["shown"] if shown else [])
+        self.proc = subprocess.Popen(["wine", standin_exe] + args, env=env,
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
         end = time.monotonic() + 60
@@ -163,19 +217,22 @@ class WineShellStandIns:
         except (OSError, ValueError):
             return None
 
-    def hide(self):
-        pass  # they start hidden, the desktop disabled
+    def _state(self, which):
+        return (self._read() or {}).get(which)
 
     def desktop_shown(self):
-        s = self._read() or {}
-        return s.get("desktop") == "visible,enabled"
+        return self._state("desktop") == "visible,enabled"
+
+    def desktop_hidden(self):
+        return self._state("desktop") == "hidden,disabled"
 
     def taskbar_shown(self):
-        s = self._read() or {}
-        return s.get("taskbar") == "visible"
+        return self._state("taskbar") == "visible"
+
+    def taskbar_hidden(self):
+        return self._state("taskbar") == "hidden"
 
     def destroy(self):
         self.proc.kill()
         self.proc.wait()
-        import shutil
         shutil.rmtree(self.dir, ignore_errors=True)

@@ -10,6 +10,11 @@ namespace standin {
 
 inline constexpr std::string_view kTitle = "Stand-in emulator";
 inline constexpr std::string_view kRecordFileName = "received-command-line.txt";
+// Right of the launcher's window (802 pixels wide at 96 DPI), which opens at
+// the top-left corner of a screen without a window manager: the stand-in
+// never covers it, so the launcher stays in view and within reach.
+inline constexpr int kLeft = 860;
+inline constexpr int kTop = 40;
 inline constexpr int kWidth = 360;
 inline constexpr int kHeight = 120;
 

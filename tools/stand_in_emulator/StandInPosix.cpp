@@ -150,9 +150,9 @@ void SetUtf8Property(Display* display, Window window, const char* name, std::str
 void RunWindow(Display* display, const std::string& body) {
   const int screen = DefaultScreen(display);
   TopWindow window(display,
-                   XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, standin::kWidth,
-                                       standin::kHeight, 0, BlackPixel(display, screen),
-                                       WhitePixel(display, screen)));
+                   XCreateSimpleWindow(display, RootWindow(display, screen), standin::kLeft,
+                                       standin::kTop, standin::kWidth, standin::kHeight, 0,
+                                       BlackPixel(display, screen), WhitePixel(display, screen)));
   const std::string title(standin::kTitle);
   XStoreName(display, window.get(), title.c_str());
   SetUtf8Property(display, window.get(), "_NET_WM_NAME", title);

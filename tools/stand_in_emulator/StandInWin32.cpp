@@ -129,7 +129,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   }
   const HWND window = CreateWindowExW(0, windowClass.lpszClassName, ToWide(standin::kTitle).c_str(),
                                       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, standin::kWidth,
+                                      standin::kLeft, standin::kTop, standin::kWidth,
                                       standin::kHeight, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) {
     return 1;

@@ -1,14 +1,18 @@
 // Stand-ins for the Windows shell's desktop ("Progman" / "Program Manager")
 // and taskbar ("Shell_TrayWnd", empty title) windows, which Wine does not
-// have or keeps to itself. Both start hidden and the desktop disabled, as the
-// launcher's keys leave them; ten times a second the program writes their
-// state to the file named by its argument:
+// have or keeps to itself.
+//   shell_standin.exe STATE_FILE X,Y [shown]
+// Both sit at X,Y, clear of the window under test. They start hidden and the
+// desktop disabled, as the launcher's keys leave them, or with "shown" as a
+// desktop normally is. Ten times a second the program writes their state to
+// STATE_FILE:
 //   desktop=visible,enabled taskbar=visible
 // It runs until it is killed or two minutes have passed.
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -47,29 +51,37 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-HWND Make(const wchar_t* cls, const wchar_t* title) {
+HWND Make(const wchar_t* cls, const wchar_t* title, POINT at) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = Proc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = cls;
   RegisterClassW(&wc);
-  return CreateWindowExW(WS_EX_TOOLWINDOW, cls, title, WS_POPUP, 0, 0, 200, 30, nullptr, nullptr,
-                         wc.hInstance, nullptr);
+  return CreateWindowExW(WS_EX_TOOLWINDOW, cls, title, WS_POPUP, at.x, at.y, 200, 30, nullptr,
+                         nullptr, wc.hInstance, nullptr);
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 2)
+  POINT at{};
+  if (argc < 3 || swscanf(argv[2], L"%ld,%ld", &at.x, &at.y) != 2)
     return 2;
+  const bool shown = argc > 3 && std::wcscmp(argv[3], L"shown") == 0;
   StandIns s;
   s.state_file = argv[1];
-  s.desktop = Make(L"Progman", L"Program Manager");
-  s.taskbar = Make(L"Shell_TrayWnd", L"");
+  s.desktop = Make(L"Progman", L"Program Manager", at);
+  s.taskbar = Make(L"Shell_TrayWnd", L"", at);
   if (!s.desktop || !s.taskbar)
     return 1;
   SetWindowLongPtrW(s.desktop, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
-  EnableWindow(s.desktop, FALSE);
+  if (shown) {
+    // Shown without taking the activation from the window under test.
+    ShowWindow(s.desktop, SW_SHOWNOACTIVATE);
+    ShowWindow(s.taskbar, SW_SHOWNOACTIVATE);
+  } else {
+    EnableWindow(s.desktop, FALSE);
+  }
   SetTimer(s.desktop, kTick, 100, nullptr);
   WriteState(s);
   MSG msg;
