@@ -1,6 +1,8 @@
 // QtServices on real files and real message boxes.
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
@@ -14,6 +16,16 @@ class QtServicesTest final : public QObject {
   Q_OBJECT
 
  private:
+  static quint32 Crc32(const QByteArray& bytes) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+      crc ^= static_cast<quint8>(c);
+      for (int k = 0; k < 8; ++k)
+        crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+  }
+
   static int ErrorNumber(const std::function<void()>& call) {
     try {
       call();
@@ -61,6 +73,68 @@ class QtServicesTest final : public QObject {
     QCOMPARE(ErrorNumber([&] { services.LoadPicture(""); }), err::kFileNotFound);
   }
 
+  void loadPictureRefusesDamagedAndHostileFilesBeforeDecoding() {
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const auto write = [&](const char* name, const QByteArray& bytes) {
+      QFile file(temp.filePath(QString::fromLatin1(name)));
+      file.open(QIODevice::WriteOnly);
+      file.write(bytes);
+      return file.fileName().toStdString();
+    };
+    QByteArray png;
+    {
+      QBuffer buffer(&png);
+      buffer.open(QIODevice::WriteOnly);
+      QImage(64, 64, QImage::Format_RGB32).save(&buffer, "PNG");
+    }
+    // A PNG whose header claims 20000 x 20000 pixels (1.6 GB decoded), with a
+    // correct checksum so that only its size can refuse it.
+    QByteArray huge = png.left(33);
+    const auto put32 = [&huge](int at, quint32 v) {
+      for (int i = 0; i < 4; ++i)
+        huge[at + i] = static_cast<char>((v >> (24 - 8 * i)) & 0xFF);
+    };
+    put32(16, 20000);
+    put32(20, 20000);
+    put32(29, Crc32(huge.mid(12, 17)));
+    huge += png.mid(33);
+    // A BMP that says 30000 x 30000 and holds nothing.
+    QByteArray bmp("BM", 2);
+    bmp.append(52, '\0');
+    const auto put_le = [&bmp](int at, quint32 v) {
+      for (int i = 0; i < 4; ++i)
+        bmp[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    put_le(10, 54);
+    put_le(14, 40);
+    put_le(18, 30000);
+    put_le(22, 30000);
+    bmp[26] = 1;
+    bmp[28] = 24;
+    QByteArray noise(10 * 1024 * 1024, '\0');
+    quint32 seed = 12345;
+    for (auto& byte : noise) {
+      seed = seed * 1103515245u + 12345u;
+      byte = static_cast<char>(seed >> 24);
+    }
+    const std::string cases[] = {
+        write("empty.jpg", {}),
+        write("text.jpg", "this is no picture"),
+        write("huge.jpg", huge),
+        write("huge.bmp", bmp),
+        write("truncated.png", png.left(png.size() / 2)),
+        write("noise.jpg", noise),
+    };
+    QtServices services(TestOptions());
+    for (const auto& path : cases) {
+      QVERIFY2(ErrorNumber([&] { services.LoadPicture(path); }) == err::kInvalidPicture,
+               path.c_str());
+    }
+    // The same bytes with their true size read fine.
+    QCOMPARE(services.LoadPicture(write("fine.jpg", png))->Width(), 64);
+  }
+
   void builtInPicturesHaveTheirSizes() {
     QtServices services(TestOptions());
     const auto size = [&](ResourcePicture which) {
@@ -90,16 +164,23 @@ class QtServicesTest final : public QObject {
              QStringLiteral("The emulator was not found.\nCheck the folder."));
     QCOMPARE(watcher.seen()[0].buttons, 1);
     QCOMPARE(watcher.seen()[0].owner, nullptr);
+    QCOMPARE(watcher.seen()[0].format, Qt::PlainText);
+
+    // A path is shown as it is, never read as markup.
+    const std::string path = "/home/me/<b>Games</b> & <i>more</i>/x.wud";
+    services.MsgBox(path, 0, "Error");
+    QCOMPARE(watcher.seen().back().text, QString::fromStdString(path));
+    QCOMPARE(watcher.seen().back().format, Qt::PlainText);
 
     // Unicode survives, and the box belongs to the window once one is given.
     QWidget owner;
     owner.show();
     services.SetMessageOwner(&owner);
     services.MsgBox("Jogo n\xC3\xA3o encontrado", 0, "Erro \xE2\x9C\x93");
-    QCOMPARE(watcher.seen().size(), size_t{2});
-    QCOMPARE(watcher.seen()[1].text, QString::fromUtf8("Jogo n\xC3\xA3o encontrado"));
-    QCOMPARE(watcher.seen()[1].title, QString::fromUtf8("Erro \xE2\x9C\x93"));
-    QCOMPARE(watcher.seen()[1].owner, &owner);
+    QCOMPARE(watcher.seen().size(), size_t{3});
+    QCOMPARE(watcher.seen()[2].text, QString::fromUtf8("Jogo n\xC3\xA3o encontrado"));
+    QCOMPARE(watcher.seen()[2].title, QString::fromUtf8("Erro \xE2\x9C\x93"));
+    QCOMPARE(watcher.seen()[2].owner, &owner);
   }
 };
 

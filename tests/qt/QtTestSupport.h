@@ -62,6 +62,7 @@ class MessageBoxWatcher {
     QString text;
     int buttons;
     QWidget* owner;
+    Qt::TextFormat format;
   };
 
   MessageBoxWatcher() {
@@ -76,7 +77,7 @@ class MessageBoxWatcher {
     if (!box || !box->isVisible())
       return;
     seen_.push_back({box->windowTitle(), box->text(), static_cast<int>(box->buttons().size()),
-                     box->parentWidget()});
+                     box->parentWidget(), box->textFormat()});
     if (auto* ok = box->button(QMessageBox::Ok)) {
       ok->click();
     } else {

@@ -16,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/EventDispatch.h"
 #include "runtime/qt/QtServices.h"
 #include "runtime/qt/Widgets.h"
 #include "window/ViewContract.h"
@@ -27,7 +26,6 @@ namespace {
 
 // Logical pixels: Qt's own high-DPI scaling turns them into device pixels.
 constexpr int kLogicalDpi = 96;
-constexpr int kPathRole = Qt::UserRole + 2;
 constexpr qreal kDesignPointSize = 8.25;
 
 int Px(int twips) {
@@ -36,10 +34,6 @@ int Px(int twips) {
 
 QString Q(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string Utf8(const QString& text) {
-  return text.toUtf8().toStdString();
 }
 
 // A colour as the classic runtime stores it: a Windows system colour taken
@@ -87,7 +81,6 @@ void FillFolders(QListWidget* list, const DirListBox& dir) {
     // The folder shown and its ancestors are open; its subfolders closed.
     auto* item = new QListWidgetItem(i <= dir.ListIndex() ? open : closed, Q(entry.name));
     item->setData(FolderDelegate::kDepthRole, entry.depth);
-    item->setData(kPathRole, Q(entry.path));
     item->setToolTip(Q(entry.path));
     list->addItem(item);
   }
@@ -96,12 +89,25 @@ void FillFolders(QListWidget* list, const DirListBox& dir) {
     list->scrollToItem(current);
 }
 
-void FillFiles(QListWidget* list, const FileListBox& files) {
+// The model's selection, and no current row without one (see FileList).
+void ShowFileSelection(QListWidget* list, int index) {
   const QSignalBlocker block(list);
-  list->clear();
-  for (const auto& name : files.List())
-    list->addItem(Q(name));
-  list->setCurrentRow(files.ListIndex());
+  if (index >= 0) {
+    list->setCurrentRow(index);
+  } else {
+    list->clearSelection();
+    list->selectionModel()->clearCurrentIndex();
+  }
+}
+
+void FillFiles(QListWidget* list, const FileListBox& files) {
+  {
+    const QSignalBlocker block(list);
+    list->clear();
+    for (const auto& name : files.List())
+      list->addItem(Q(name));
+  }
+  ShowFileSelection(list, files.ListIndex());
 }
 
 void FillDrives(QComboBox* combo, const DriveListBox& drives) {
@@ -115,8 +121,8 @@ void FillDrives(QComboBox* combo, const DriveListBox& drives) {
 
 }  // namespace
 
-Form1Window::Form1Window(Form1& form, Services& services)
-    : QWidget(nullptr), form_(form), services_(services) {
+Form1Window::Form1Window(Form1& form, Services& /*services: reached through the form*/)
+    : QWidget(nullptr), form_(form) {
   const auto& design = form_.Design();
   setObjectName(QString::fromLatin1(design.name));
   setWindowTitle(Q(design.caption));
@@ -201,7 +207,7 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
       button->setAutoDefault(false);
       button->setMouseTracking(true);
       button->installEventFilter(this);
-      connect(button, &QPushButton::clicked, this, [this, &model] { Run(model.Click); });
+      connect(button, &QPushButton::clicked, this, [this, &model] { view::Click(form_, model); });
       return button;
     }
     case ControlKind::kOptionButton: {
@@ -213,7 +219,7 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
       button->setAutoExclusive(false);
       button->setAccessibleName(Q(AccessibleName(model.Design())));
       connect(button, &QRadioButton::clicked, this, [this, &model, button] {
-        Run([&model] { model.Select(); });
+        view::SelectOption(form_, model);
         const QSignalBlocker block(button);
         button->setChecked(model.Selected());
       });
@@ -230,7 +236,7 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
       view->setFocusPolicy(Qt::NoFocus);
       view->setMouseTracking(true);
       view->installEventFilter(this);
-      view->Clicked = [this, &model] { Run(model.Click); };
+      view->Clicked = [this, &model] { view::Click(form_, model); };
       return view;
     }
     case ControlKind::kTextBox: {
@@ -242,12 +248,14 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
     }
     case ControlKind::kFileListBox: {
       auto& model = static_cast<FileListBox&>(control);
-      auto* list = new QListWidget(parent);
+      auto* list = new FileList(parent);
       list->setSelectionMode(QAbstractItemView::SingleSelection);
-      connect(list, &QListWidget::currentRowChanged, this, [this, &model, list](int row) {
-        Run([&model, row] { model.SetListIndex(row); });
-        const QSignalBlocker block(list);
-        list->setCurrentRow(model.ListIndex());
+      // What the user selected (click, arrow keys, Space, Home/End), never
+      // where the current row went with the focus.
+      connect(list, &QListWidget::itemSelectionChanged, this, [this, &model, list] {
+        const auto selected = list->selectedItems();
+        view::PickFile(form_, selected.isEmpty() ? -1 : list->row(selected.front()));
+        ShowFileSelection(list, model.ListIndex());
       });
       return list;
     }
@@ -257,10 +265,10 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
       list->setSelectionMode(QAbstractItemView::SingleSelection);
       list->setItemDelegate(new FolderDelegate(list));
       // A click only moves the highlight; opening (double-click or Enter)
-      // shows the folder.
+      // shows the folder, picked by its row: a name that is not UTF-8 does
+      // not survive the trip through the widget's text.
       connect(list, &QListWidget::itemActivated, this, [this, &model, list](QListWidgetItem* item) {
-        const std::string path = Utf8(item->data(kPathRole).toString());
-        Run([&model, &path] { model.SetPath(path); });
+        view::OpenFolder(form_, list->row(item));
         const QSignalBlocker block(list);
         list->setCurrentRow(model.ListIndex());
       });
@@ -268,10 +276,11 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
     }
     case ControlKind::kDriveListBox: {
       auto& model = static_cast<DriveListBox&>(control);
-      auto* combo = new QComboBox(parent);
+      auto* combo = new DriveCombo(parent);
+      // Read again as it opens, so a drive attached since shows up.
+      combo->Opening = [this] { view::DriveListOpening(form_); };
       connect(combo, &QComboBox::activated, this, [this, &model, combo](int index) {
-        const std::string drive = Utf8(combo->itemText(index));
-        Run([&model, &drive] { model.SetDrive(drive); });
+        view::PickDrive(form_, index);
         const QSignalBlocker block(combo);
         combo->setCurrentIndex(model.ListIndex());
       });
@@ -374,8 +383,7 @@ void Form1Window::Follow(Control& control, Property property) {
       if (property == Property::kList) {
         FillFiles(list, files);
       } else if (property == Property::kListIndex) {
-        const QSignalBlocker block(list);
-        list->setCurrentRow(files.ListIndex());
+        ShowFileSelection(list, files.ListIndex());
       }
       break;
     }
@@ -419,7 +427,7 @@ void Form1Window::ApplyColors(const Control& control, QWidget* widget) {
       // given a colour of its own paints it.
       SetColor(widget, widget->backgroundRole(), back);
       SetColor(widget, widget->foregroundRole(), fore);
-      widget->setAutoFillBackground(control.BackColor() != color::kButtonFace);
+      widget->setAutoFillBackground(!view::DrawsTransparent(control));
       break;
     case ControlKind::kCommandButton:
       SetColor(widget, QPalette::Button, back);
@@ -441,8 +449,13 @@ void Form1Window::ApplyColors(const Control& control, QWidget* widget) {
 void Form1Window::ApplyPointer(const Control& control, QWidget* widget) {
   const auto* icon = AsQtPicture(control.MouseIcon());
   if (control.MousePointer() == kPointerCustom && icon) {
+    const QPixmap pixmap = QPixmap::fromImage(icon->image());
+    // The hot spot is given in the pointer picture's own pixels; it moves
+    // with the picture should the platform hand a larger one.
+    const int base = std::max(1, icon->Width());
+    const int scale = pixmap.width();
     widget->setCursor(
-        QCursor(QPixmap::fromImage(icon->image()), icon->hotspot().x(), icon->hotspot().y()));
+        QCursor(pixmap, view::kHandHotspot.x * scale / base, view::kHandHotspot.y * scale / base));
   } else {
     widget->unsetCursor();
   }
@@ -463,14 +476,6 @@ void Form1Window::SetTabOrder() {
     setTabOrder(order[i - 1].second, order[i].second);
 }
 
-void Form1Window::Run(const std::function<void()>& handler) {
-  if (!handler)
-    return;
-  // A copy: the handler may replace the event it was started from.
-  const std::function<void()> run = handler;
-  RunEvent(services_, run);
-}
-
 void Form1Window::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.fillRect(rect(), ToQColor(color::kButtonFace));
@@ -481,7 +486,11 @@ void Form1Window::paintEvent(QPaintEvent* /*event*/) {
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {
-  view::Unload(form_);
+  // Once: a termination signal may close a window that is closing already.
+  if (!unloaded_) {
+    unloaded_ = true;
+    view::Unload(form_);
+  }
   event->accept();
 }
 
@@ -490,9 +499,9 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
     const auto found = controls_.find(watched);
     if (found != controls_.end()) {
       if (found->second->Kind() == ControlKind::kCommandButton) {
-        Run(static_cast<CommandButton*>(found->second)->MouseMove);
+        view::MouseMove(form_, *static_cast<CommandButton*>(found->second));
       } else if (found->second->Kind() == ControlKind::kImage) {
-        Run(static_cast<Image*>(found->second)->MouseMove);
+        view::MouseMove(form_, *static_cast<Image*>(found->second));
       }
     }
   }

@@ -1,7 +1,7 @@
 #pragma once
 // The Qt view of Form1: one native widget per control instance, built from
 // the controls' current state, following every property change at once, and
-// forwarding the user's events to the form through RunEvent.
+// forwarding the user's events to the form through the view contract.
 
 #include <QWidget>
 #include <functional>
@@ -39,11 +39,9 @@ class Form1Window final : public QWidget {
   void ApplyColors(const Control& control, QWidget* widget);
   void ApplyPointer(const Control& control, QWidget* widget);
   void SetTabOrder();
-  // Runs a user event of the form; an unset event does nothing.
-  void Run(const std::function<void()>& handler);
 
   Form1& form_;
-  Services& services_;
+  bool unloaded_ = false;
   std::unordered_map<const Control*, QObject*> objects_;
   std::unordered_map<const QObject*, Control*> controls_;
 };

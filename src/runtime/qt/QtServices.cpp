@@ -5,13 +5,16 @@
 #include <QMessageBox>
 
 #include "runtime/FileSystem.h"
+#include "window/ViewContract.h"
 
 namespace tavro {
 
 namespace {
 
-// The hand picture's pointing fingertip.
-constexpr QPoint kHandHotspot{10, 1};
+// Far beyond any cover (a 48-megapixel photo still reads), far below what
+// would exhaust memory.
+constexpr qint64 kMaxPicturePixels = 50'000'000;
+constexpr int kAllocationLimitMb = 256;
 
 QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -46,6 +49,8 @@ void QtServices::MsgBox(const std::string& prompt, int /*buttons: always OK alon
                         const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
                   owner_.data());
+  // Texts carry the user's paths and file names: never read as markup.
+  box.setTextFormat(Qt::PlainText);
   box.setWindowModality(owner_ ? Qt::WindowModal : Qt::ApplicationModal);
   box.exec();
 }
@@ -59,6 +64,18 @@ PicturePtr QtServices::LoadPicture(const std::string& path) {
   QImageReader reader(file);
   // A cover saved under the wrong extension still shows.
   reader.setDecideFormatFromContent(true);
+  // A damaged or hostile file fails here, from its header, before anything
+  // is decoded: no format Qt knows, or a size no cover has. The allocation
+  // limit stops what declares one size and decodes into another.
+  // (A format that cannot tell its size before decoding reads under the
+  // limit alone.)
+  const QSize size = reader.size();
+  if (!reader.canRead() ||
+      (size.isValid() &&
+       (size.isEmpty() || static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels))) {
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
+  QImageReader::setAllocationLimit(kAllocationLimitMb);
   QImage image = reader.read();
   if (image.isNull())
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
@@ -72,7 +89,8 @@ PicturePtr QtServices::LoadResourcePicture(ResourcePicture which) {
     case ResourcePicture::kIcon:
       return ReadIcon(QStringLiteral(":/pictures/Tavro_FrontEnd.ico"), {});
     case ResourcePicture::kHand:
-      return ReadIcon(QStringLiteral(":/pictures/hand.ico"), kHandHotspot);
+      return ReadIcon(QStringLiteral(":/pictures/hand.ico"),
+                      QPoint(view::kHandHotspot.x, view::kHandHotspot.y));
     case ResourcePicture::kBackground:
     case ResourcePicture::kLogo:
     case ResourcePicture::kDonate:

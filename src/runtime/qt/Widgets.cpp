@@ -6,6 +6,7 @@
 #include <QStylePainter>
 
 #include "runtime/qt/QtServices.h"
+#include "window/ViewContract.h"
 
 namespace tavro {
 
@@ -52,8 +53,11 @@ void PictureView::paintEvent(QPaintEvent* /*event*/) {
   const auto* picture = AsQtPicture(picture_);
   if (!picture)
     return;
+  const QImage& image = picture->image();
+  const view::Rect fit = view::FitPicture(image.width(), image.height(), width(), height());
   QPainter painter(this);
-  painter.drawImage(QPoint(0, 0), picture->image());
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(QRect(fit.left, fit.top, fit.width, fit.height), image);
 }
 
 void ImageView::SetPicture(PicturePtr picture) {
@@ -86,6 +90,19 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
   if (click && Clicked)
     Clicked();
+}
+
+void FileList::focusInEvent(QFocusEvent* event) {
+  const bool had_current = currentIndex().isValid();
+  QListWidget::focusInEvent(event);
+  if (!had_current && selectedItems().isEmpty())
+    selectionModel()->clearCurrentIndex();
+}
+
+void DriveCombo::showPopup() {
+  if (Opening)
+    Opening();
+  QComboBox::showPopup();
 }
 
 void FolderDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -3,7 +3,9 @@
 // like the classic one, a picture box, an image control, and the folder
 // list's indentation.
 
+#include <QComboBox>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QWidget>
@@ -34,9 +36,9 @@ class CaptionButton final : public QPushButton {
   void paintEvent(QPaintEvent* event) override;
 };
 
-// Draws its picture at the picture's own size from the top-left corner; what
-// lies beyond the box is cut off, what the picture leaves free shows the
-// back colour.
+// Draws its picture scaled to fit the box keeping its shape, centred (a
+// picture of the box's size exactly as it is); what the picture leaves free
+// shows the back colour.
 class PictureView final : public QWidget {
  public:
   using QWidget::QWidget;
@@ -69,6 +71,27 @@ class ImageView final : public QWidget {
   PicturePtr picture_;
   bool stretch_;
   bool pressed_ = false;
+};
+
+// The file list. Taking the focus (Tab) gives Qt's list a current row; here it
+// stays without one until the user selects, so the focus alone never looks
+// like, or turns into, a selection, and the first arrow key selects the
+// first file.
+class FileList final : public QListWidget {
+ public:
+  using QListWidget::QListWidget;
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+};
+
+// The drive list. Opening runs just before the list drops down, so it can be
+// read again first.
+class DriveCombo final : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+  std::function<void()> Opening;
+  void showPopup() override;
 };
 
 // Indents each folder of the folder list by its depth.
