@@ -34,6 +34,18 @@ class SpawnAttributes final {
   posix_spawnattr_t attributes_;
 };
 
+class SpawnActions final {
+ public:
+  SpawnActions() { posix_spawn_file_actions_init(&actions_); }
+  ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
+  SpawnActions(const SpawnActions&) = delete;
+  SpawnActions& operator=(const SpawnActions&) = delete;
+  posix_spawn_file_actions_t* get() { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+};
+
 RuntimeError SpawnError(int error, const std::string& file) {
   switch (error) {
     case ENOENT:
@@ -124,7 +136,7 @@ void ReapChildrenAutomatically() {
   sigaction(SIGCHLD, &action, nullptr);
 }
 
-void SpawnDetached(const std::vector<std::string>& argv, bool search_path) {
+void SpawnDetached(const std::vector<std::string>& argv, bool search_path, int input_fd) {
   if (argv.empty() || argv[0].empty())
     throw RuntimeError(err::kFileNotFound, "File not found");
   std::vector<char*> pointers;
@@ -146,11 +158,16 @@ void SpawnDetached(const std::vector<std::string>& argv, bool search_path) {
   posix_spawnattr_setsigmask(attributes.get(), &empty);
   posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
+  SpawnActions actions;
+  if (input_fd >= 0) {
+    posix_spawn_file_actions_adddup2(actions.get(), input_fd, STDIN_FILENO);
+    posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1);
+  }
   pid_t pid = 0;
-  const int error =
-      search_path
-          ? posix_spawnp(&pid, pointers[0], nullptr, attributes.get(), pointers.data(), environ)
-          : posix_spawn(&pid, pointers[0], nullptr, attributes.get(), pointers.data(), environ);
+  const int error = search_path ? posix_spawnp(&pid, pointers[0], actions.get(), attributes.get(),
+                                               pointers.data(), environ)
+                                : posix_spawn(&pid, pointers[0], actions.get(), attributes.get(),
+                                              pointers.data(), environ);
   if (error != 0)
     throw SpawnError(error, argv[0]);
 }

@@ -13,9 +13,11 @@ namespace tavro {
 void ReapChildrenAutomatically();
 
 // Starts argv[0] with the arguments argv and returns at once. search_path:
-// argv[0] is looked up along PATH when it holds no "/". Throws RuntimeError
+// argv[0] is looked up along PATH when it holds no "/". input_fd, when given,
+// becomes the program's standard input, and then no other descriptor of this
+// process beyond standard output and error reaches it. Throws RuntimeError
 // when the program cannot be started, with the OS's reason.
-void SpawnDetached(const std::vector<std::string>& argv, bool search_path);
+void SpawnDetached(const std::vector<std::string>& argv, bool search_path, int input_fd = -1);
 
 // The ids of this user's processes, other than this one, whose executable's,
 // argv[0]'s or APPIMAGE variable's base name equals image_name without regard

@@ -2,7 +2,6 @@
 
 #include <X11/Xlib.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,21 +10,12 @@
 #include <cstdlib>
 #include <utility>
 
+#include "runtime/Runtime.h"
+#include "runtime/posix/Processes.h"
+
 namespace tavro {
 
 namespace {
-
-class SpawnActions final {
- public:
-  SpawnActions() { posix_spawn_file_actions_init(&actions_); }
-  ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
-  SpawnActions(const SpawnActions&) = delete;
-  SpawnActions& operator=(const SpawnActions&) = delete;
-  posix_spawn_file_actions_t* get() { return &actions_; }
-
- private:
-  posix_spawn_file_actions_t actions_;
-};
 
 class OwnedFd final {
  public:
@@ -103,19 +93,13 @@ bool ShellWatcher::Start(const std::string& display_name) {
 
   std::vector<std::string> args = command_;
   args.push_back(display_name);
-  std::vector<char*> argv;
-  for (auto& arg : args)
-    argv.push_back(arg.data());
-  argv.push_back(nullptr);
-
-  SpawnActions actions;
-  posix_spawn_file_actions_adddup2(actions.get(), theirs.get(), STDIN_FILENO);
   // Nothing else of the launcher's (the instance lock above all) may live on
   // in the watcher.
-  posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], actions.get(), nullptr, argv.data(), environ) != 0)
+  try {
+    SpawnDetached(args, false, theirs.get());
+  } catch (const RuntimeError&) {
     return false;
+  }
   fd_ = ours.release();
   std::string all;
   for (const unsigned long window : hidden_)
