@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <memory>
 #include <string_view>
 
 #include "runtime/posix/ShellWatcher.h"
@@ -32,16 +33,21 @@ int main(int argc, char* argv[]) {
   tavro::Form1Window window(form, services);
   services.SetMessageOwner(&window);
 
-  QSocketNotifier notifier(termination.fd(), QSocketNotifier::Read);
-  QObject::connect(&notifier, &QSocketNotifier::activated, [&termination, &window] {
-    const int signal_number = termination.Take();
-    if (signal_number == 0)
-      return;
-    // The unload runs here even inside a message box's loop or before the
-    // window shows; then the program ends at once, as the signal asked.
-    window.close();
-    tavro::TerminationSignals::EndBy(signal_number);
-  });
+  // Without the pipe (no descriptor left) no handler was installed and the
+  // signals end the program as they always did: nothing to watch.
+  std::unique_ptr<QSocketNotifier> notifier;
+  if (termination.fd() >= 0) {
+    notifier = std::make_unique<QSocketNotifier>(termination.fd(), QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [&termination, &window] {
+      const int signal_number = termination.Take();
+      if (signal_number == 0)
+        return;
+      // The unload runs here even inside a message box's loop or before the
+      // window shows; then the program ends at once, as the signal asked.
+      window.close();
+      tavro::TerminationSignals::EndBy(signal_number);
+    });
+  }
 
   // The load event may show message boxes or end the process; the window is
   // shown only after it returns. An error it lets pass is shown like any
