@@ -6,6 +6,8 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <cstring>
+#include <functional>
 #include <thread>
 
 #include "TestDisplay.h"
