@@ -85,7 +85,7 @@ py=/usr/bin/python3
 suite core gtest build/linux/bin/tavro_core_tests
 suite core-asan gtest env ASAN_OPTIONS=detect_leaks=1 build/linux-asan/bin/tavro_core_tests
 suite posix gtest build/linux/bin/tavro_posix_tests
-suite qt qtest env QT_QPA_PLATFORM=offscreen build/linux/bin/tavro_qt_tests
+suite qt qtest env QT_QPA_PLATFORM=offscreen build/linux/bin/tavro_qt_tests -nocrashhandler
 # Hostile input: each fuzz target for a bounded time from its seed corpus.
 suite fuzz plain bash scripts/fuzz.sh 60
 suite pictures exit $py resources/check_pictures.py resources
