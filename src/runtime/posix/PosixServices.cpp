@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "runtime/posix/CommandLine.h"
+#include "runtime/posix/Controllers.h"
 #include "runtime/posix/InstanceLock.h"
 #include "runtime/posix/Mounts.h"
 #include "runtime/posix/Processes.h"
@@ -30,6 +31,7 @@ PosixServices::PosixServices(PosixOptions options) : options_(std::move(options)
   if (app_folder_.empty())
     app_folder_.push_back('/');
   shell_watcher_ = std::make_unique<ShellWatcher>(options_.shell_watcher);
+  controllers_ = std::make_unique<Controllers>();
   ReapChildrenAutomatically();
 }
 
@@ -82,6 +84,10 @@ X11Session* PosixServices::X() {
 int PosixServices::KeyState(int virtual_key) {
   X11Session* x = X();
   return x != nullptr ? x->KeyState(virtual_key) : 0;
+}
+
+std::vector<std::uint32_t> PosixServices::ControllerButtons() {
+  return controllers_->Buttons();
 }
 
 std::vector<WindowHandle> PosixServices::FindShellWindows(ShellWindow which) {

@@ -2,6 +2,7 @@
 // The Linux implementation of the OS services. The toolkit's services
 // (message box, pictures) are added by QtServices in runtime/qt.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@ namespace tavro {
 class X11Session;  // the X connection, opened on first use; none without a display
 class InstanceLock;
 class ShellWatcher;
+class Controllers;  // SDL, loaded on first use
 
 // What a test changes so that it neither meets a running launcher nor the
 // user's display; the program itself uses the defaults.
@@ -44,6 +46,7 @@ class PosixServices : public FileSystemServices {
   std::vector<std::string> Drives() override;
   std::string FallbackDrive() const override { return "/"; }
   int KeyState(int virtual_key) override;
+  std::vector<std::uint32_t> ControllerButtons() override;
   std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
   void ShowShellWindow(WindowHandle window, int command) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
@@ -58,6 +61,7 @@ class PosixServices : public FileSystemServices {
   std::unique_ptr<InstanceLock> instance_lock_;
   std::unique_ptr<X11Session> x11_;
   std::unique_ptr<ShellWatcher> shell_watcher_;
+  std::unique_ptr<Controllers> controllers_;
   bool x11_tried_ = false;
 };
 

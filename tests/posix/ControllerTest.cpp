@@ -1,0 +1,147 @@
+// The game controller as the program reads it: the real services load SDL,
+// and a virtual controller made here (SDL shows it only to the process that
+// made it) is plugged in, pressed and pulled out again.
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+#include "ProbeServices.h"
+#include "TestSupport.h"
+#include "desktop/Controller.h"
+#include "window/Form1.h"
+
+namespace tavro {
+namespace {
+
+using Held = std::vector<std::uint32_t>;
+
+// A vendor and product no real controller has: only the test's own virtual
+// controller counts, whatever is plugged into the machine.
+constexpr Uint16 kVendor = 0x1209;
+constexpr Uint16 kProduct = 0x7a70;
+
+// A virtual controller of the standard layout. Its SDL joystick part is the
+// test's own start of SDL; the services start theirs beside it.
+class VirtualPad final {
+ public:
+  VirtualPad() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
+      throw std::runtime_error(SDL_GetError());
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.vendor_id = kVendor;
+    desc.product_id = kProduct;
+    desc.name = "Tavro test pad";
+    joystick_ = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
+    if (joystick_ == nullptr)
+      throw std::runtime_error(SDL_GetError());
+  }
+  ~VirtualPad() {
+    const SDL_JoystickID id = SDL_JoystickInstanceID(joystick_);
+    SDL_JoystickClose(joystick_);
+    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+      if (SDL_JoystickGetDeviceInstanceID(index) == id)
+        SDL_JoystickDetachVirtual(index);
+    }
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+  }
+  VirtualPad(const VirtualPad&) = delete;
+  VirtualPad& operator=(const VirtualPad&) = delete;
+
+  // Takes effect at SDL's next read of the devices.
+  void Set(SDL_GameControllerButton button, bool down) {
+    SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0);
+  }
+
+ private:
+  SDL_Joystick* joystick_ = nullptr;
+};
+
+class ControllerService : public ::testing::Test {
+ protected:
+  static PosixOptions Options() {
+    setenv("SDL_GAMECONTROLLER_IGNORE_DEVICES_EXCEPT", "0x1209/0x7a70", 1);
+    PosixOptions options;
+    options.instance_name = test::UniqueLockName();
+    options.display = ":65000";  // no keys of the test's display
+    return options;
+  }
+  test::ProbeServices services_{Options()};
+};
+
+TEST_F(ControllerService, SeesControllersComeAndGoAndReadsEachButtonByItsSettingsName) {
+  EXPECT_EQ(services_.ControllerButtons(), Held{});
+  {
+    VirtualPad pad;
+    ASSERT_EQ(services_.ControllerButtons(), Held{0});
+    // The names the settings file's CloseCombo takes, against SDL's buttons.
+    struct Case {
+      SDL_GameControllerButton button;
+      const char* name;
+    } const cases[] = {
+        {SDL_CONTROLLER_BUTTON_A, "A"},
+        {SDL_CONTROLLER_BUTTON_B, "B"},
+        {SDL_CONTROLLER_BUTTON_X, "X"},
+        {SDL_CONTROLLER_BUTTON_Y, "Y"},
+        {SDL_CONTROLLER_BUTTON_BACK, "Back"},
+        {SDL_CONTROLLER_BUTTON_GUIDE, "Guide"},
+        {SDL_CONTROLLER_BUTTON_START, "Start"},
+        {SDL_CONTROLLER_BUTTON_LEFTSTICK, "LeftStick"},
+        {SDL_CONTROLLER_BUTTON_RIGHTSTICK, "RightStick"},
+        {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, "LeftShoulder"},
+        {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, "RightShoulder"},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, "DpUp"},
+        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, "DpDown"},
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, "DpLeft"},
+        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, "DpRight"},
+        // Buttons beyond the standard layout count as none.
+        {SDL_CONTROLLER_BUTTON_MISC1, ""},
+        {SDL_CONTROLLER_BUTTON_PADDLE1, ""},
+        {SDL_CONTROLLER_BUTTON_TOUCHPAD, ""},
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name);
+      pad.Set(c.button, true);
+      EXPECT_EQ(services_.ControllerButtons(), Held{ParseControllerSettings(c.name, "").combo});
+      pad.Set(c.button, false);
+    }
+    pad.Set(SDL_CONTROLLER_BUTTON_BACK, true);
+    pad.Set(SDL_CONTROLLER_BUTTON_START, true);
+    EXPECT_EQ(services_.ControllerButtons(), Held{PadBits({PadButton::kBack, PadButton::kStart})});
+  }
+  EXPECT_EQ(services_.ControllerButtons(), Held{});
+}
+
+TEST_F(ControllerService, BackAndStartHeldForASecondEndTheRunningEmulator) {
+  test::TempDir dir;
+  const auto exe = test::CopyExecutable("/bin/sleep", dir.path() / "Cemu.exe");
+  test::Child emulator({exe.string(), "600"});
+  Form1 form(services_);
+  form.Settings().FileExe = "Cemu.exe";
+  ASSERT_EQ(form.Controller().combo, PadBits({PadButton::kBack, PadButton::kStart}));
+
+  VirtualPad pad;
+  pad.Set(SDL_CONTROLLER_BUTTON_BACK, true);
+  pad.Set(SDL_CONTROLLER_BUTTON_START, true);
+  ASSERT_EQ(services_.ControllerButtons(), Held{PadBits({PadButton::kBack, PadButton::kStart})});
+  // The timer's ticks, as the window runs them, up to the last one before
+  // the hold is long enough; then that one.
+  const int interval = form.Timer1.Interval();
+  for (int elapsed = 0; elapsed < form.Controller().hold_ms; elapsed += interval) {
+    form.Timer1_Timer();
+    std::this_thread::sleep_for(std::chrono::milliseconds(interval));
+  }
+  EXPECT_FALSE(emulator.Exited());
+  form.Timer1_Timer();
+  EXPECT_TRUE(emulator.WaitExit());
+}
+
+}  // namespace
+}  // namespace tavro
