@@ -21,15 +21,30 @@ namespace tavro {
 
 namespace fs = std::filesystem;
 
-PosixServices::PosixServices() : PosixServices(PosixOptions{}) {}
+namespace {
 
-PosixServices::PosixServices(PosixOptions options) : options_(std::move(options)) {
+// The folder of the running program. The working directory is no stand-in:
+// the settings file and the program's folders would be made wherever the
+// program happened to be started.
+std::string ProgramFolder() {
   std::error_code ec;
   const auto exe = fs::read_symlink("/proc/self/exe", ec);
-  app_folder_ = ec ? Utf8(fs::current_path(ec)) : Utf8(exe.parent_path());
+  if (ec || !exe.is_absolute()) {
+    throw RuntimeError(err::kPathNotFound,
+                       "The program's own folder cannot be found: /proc/self/exe cannot be read (" +
+                           (ec ? ec.message() : exe.string()) +
+                           "). Is /proc mounted? Nothing was changed.");
+  }
   // "/" is the one folder whose name ends in the separator.
-  if (app_folder_.empty())
-    app_folder_.push_back('/');
+  return Utf8(exe.parent_path());
+}
+
+}  // namespace
+
+PosixServices::PosixServices() : PosixServices(PosixOptions{}) {}
+
+PosixServices::PosixServices(PosixOptions options)
+    : options_(std::move(options)), app_folder_(ProgramFolder()) {
   shell_watcher_ = std::make_unique<ShellWatcher>(options_.shell_watcher);
   controllers_ = std::make_unique<Controllers>();
   ReapChildrenAutomatically();

@@ -31,6 +31,8 @@ struct PosixOptions {
 
 class PosixServices : public FileSystemServices {
  public:
+  // Throw RuntimeError when the program's own folder cannot be known
+  // (/proc/self/exe unreadable): nothing may be made in a guessed folder.
   PosixServices();
   explicit PosixServices(PosixOptions options);
   ~PosixServices() override;

@@ -2,7 +2,11 @@
 // event, and the window.
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QSocketNotifier>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <memory>
 #include <string_view>
 
@@ -12,20 +16,45 @@
 #include "runtime/qt/QtServices.h"
 #include "window/ViewContract.h"
 
-int main(int argc, char* argv[]) {
-  // The same program, started by itself at the first hidden desktop or dock
-  // window, watches for its end: one file to copy, and no toolkit loaded.
-  if (argc >= 2 && std::string_view(argv[1]) == tavro::kShellWatcherArgument)
-    return tavro::RunShellWatcher(argc >= 3 ? argv[2] : "");
+namespace {
 
-  // Before anything is hidden: a termination request ends the program
-  // through the normal unload, never half-way.
-  tavro::TerminationSignals termination;
+constexpr char kTitle[] = "Tavro FrontEnd";
 
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tavro FrontEnd"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("tavro-frontend"));
+// A start that fails before the window exists is told the way the Windows
+// program tells it: a box titled with the program's name where one can be
+// shown, and always on standard error (a start from a terminal or a script).
+void ReportStartFailure(const char* text, bool can_show_box) {
+  std::fprintf(stderr, "%s: %s\n", kTitle, text);
+  std::fflush(stderr);
+  if (!can_show_box)
+    return;
+  QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kTitle), QString::fromUtf8(text),
+                  QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
 
+// Qt ends a program it cannot give a window system (no display, no platform
+// plugin) with a fatal message and an abort. While the application starts,
+// that fatal message is reported as any other failed start and the program
+// ends with an exit code instead of a crash.
+QtMessageHandler g_previous_handler = nullptr;
+
+void ReportFatalStart(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    if (g_previous_handler != nullptr)
+      g_previous_handler(type, context, message);
+    else
+      std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    return;
+  }
+  const QByteArray text = "The window cannot be opened. " + message.toLocal8Bit();
+  ReportStartFailure(text.constData(), false);
+  std::_Exit(EXIT_FAILURE);
+}
+
+// The program proper: its services, the form, the window and its events.
+int Run(tavro::TerminationSignals& termination) {
   tavro::PosixOptions options;
   options.shell_watcher = {"/proc/self/exe", tavro::kShellWatcherArgument};
   tavro::QtServices services(options);
@@ -54,4 +83,32 @@ int main(int argc, char* argv[]) {
   // other event's, and the program goes on.
   tavro::view::LoadAndShow(form, [&window] { window.show(); });
   return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  // The same program, started by itself at the first hidden desktop or dock
+  // window, watches for its end: one file to copy, and no toolkit loaded.
+  if (argc >= 2 && std::string_view(argv[1]) == tavro::kShellWatcherArgument)
+    return tavro::RunShellWatcher(argc >= 3 ? argv[2] : "");
+
+  // Before anything is hidden: a termination request ends the program
+  // through the normal unload, never half-way.
+  tavro::TerminationSignals termination;
+
+  g_previous_handler = qInstallMessageHandler(ReportFatalStart);
+  QApplication app(argc, argv);
+  qInstallMessageHandler(g_previous_handler);
+  QApplication::setApplicationName(QStringLiteral("Tavro FrontEnd"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("tavro-frontend"));
+
+  try {
+    return Run(termination);
+  } catch (const std::exception& e) {
+    // Only the start can fail this way: the services (the program's own
+    // folder), the form or its window could not be made.
+    ReportStartFailure(e.what(), true);
+    return EXIT_FAILURE;
+  }
 }
