@@ -46,9 +46,9 @@ struct Taps {
 
 // Along one axis, for each of target pixels out of source pixels. Shrinking
 // averages every source pixel a target pixel covers, by the share it
-// covers (what halftone stretching does; nothing is skipped, so a shrunk
-// photo does not shimmer); enlarging blends the two nearest source pixels,
-// so an enlarged logo has no uneven steps.
+// covers (what halftone stretching does: nothing is skipped); enlarging
+// blends the two nearest source pixels, so an enlarged logo has no uneven
+// steps. (GDI's own HALFTONE mode skips pixels when shrinking under Wine.)
 std::vector<Taps> AxisTaps(int source, int target) {
   std::vector<Taps> taps(static_cast<size_t>(target));
   const double scale = static_cast<double>(source) / target;
@@ -74,6 +74,65 @@ std::vector<Taps> AxisTaps(int source, int target) {
   return taps;
 }
 
+// Box filter: each target pixel is the mean of the source pixels it
+// covers, so a shrunk picture keeps every detail's share (the donate logo
+// in Image12 has been drawn this way from the start).
+void Shrink(const std::uint8_t* src, int src_width, int src_height, std::uint8_t* dst, int width,
+            int height) {
+  for (int y = 0; y < height; ++y) {
+    const int y0 = y * src_height / height;
+    const int y1 = std::max(y0 + 1, (y + 1) * src_height / height);
+    for (int x = 0; x < width; ++x) {
+      const int x0 = x * src_width / width;
+      const int x1 = std::max(x0 + 1, (x + 1) * src_width / width);
+      std::uint32_t sum[4] = {0, 0, 0, 0};
+      for (int sy = y0; sy < y1; ++sy) {
+        const std::uint8_t* row = src + static_cast<size_t>(sy) * src_width * 4;
+        for (int sx = x0; sx < x1; ++sx) {
+          for (int c = 0; c < 4; ++c)
+            sum[c] += row[sx * 4 + c];
+        }
+      }
+      const auto count = static_cast<std::uint32_t>((y1 - y0) * (x1 - x0));
+      std::uint8_t* px = dst + (static_cast<size_t>(y) * width + x) * 4;
+      for (int c = 0; c < 4; ++c)
+        px[c] = static_cast<std::uint8_t>(sum[c] / count);
+    }
+  }
+}
+
+// Enlarging (a logo at a higher DPI, a small cover): each axis by its taps,
+// rows first into one line of the source's width, then along it. The
+// premultiplied channels blend correctly, alpha with them.
+void Blend(const std::uint8_t* src, int src_width, int src_height, std::uint8_t* dst, int width,
+           int height) {
+  const auto columns = AxisTaps(src_width, width);
+  const auto rows = AxisTaps(src_height, height);
+  std::vector<float> line(static_cast<size_t>(src_width) * 4);
+  for (int y = 0; y < height; ++y) {
+    std::fill(line.begin(), line.end(), 0.0f);
+    const Taps& row = rows[static_cast<size_t>(y)];
+    for (size_t k = 0; k < row.weights.size(); ++k) {
+      const std::uint8_t* from = src + (static_cast<size_t>(row.first) + k) * src_width * 4;
+      const float weight = row.weights[k];
+      for (size_t i = 0; i < line.size(); ++i)
+        line[i] += weight * from[i];
+    }
+    std::uint8_t* to = dst + static_cast<size_t>(y) * width * 4;
+    for (int x = 0; x < width; ++x) {
+      const Taps& column = columns[static_cast<size_t>(x)];
+      float sum[4] = {0, 0, 0, 0};
+      for (size_t k = 0; k < column.weights.size(); ++k) {
+        const float* from = &line[(static_cast<size_t>(column.first) + k) * 4];
+        for (int c = 0; c < 4; ++c)
+          sum[c] += column.weights[k] * from[c];
+      }
+      for (int c = 0; c < 4; ++c)
+        to[x * 4 + c] = static_cast<std::uint8_t>(std::clamp(sum[c] + 0.5f, 0.0f, 255.0f));
+    }
+  }
+}
+
 }  // namespace
 
 HBITMAP Win32Picture::BitmapAt(int width, int height) const {
@@ -92,32 +151,10 @@ HBITMAP Win32Picture::Scaled(int width, int height) const {
     return nullptr;
   GdiFlush();
   auto* dst = static_cast<std::uint8_t*>(bits);
-  const auto columns = AxisTaps(width_, width);
-  const auto rows = AxisTaps(height_, height);
-  // Rows first into one line of the source's width, then along it: the
-  // premultiplied channels average correctly, alpha with them.
-  std::vector<float> line(static_cast<size_t>(width_) * 4);
-  for (int y = 0; y < height; ++y) {
-    std::fill(line.begin(), line.end(), 0.0f);
-    const Taps& row = rows[static_cast<size_t>(y)];
-    for (size_t k = 0; k < row.weights.size(); ++k) {
-      const std::uint8_t* from = src + (static_cast<size_t>(row.first) + k) * width_ * 4;
-      const float weight = row.weights[k];
-      for (size_t i = 0; i < line.size(); ++i)
-        line[i] += weight * from[i];
-    }
-    std::uint8_t* to = dst + static_cast<size_t>(y) * width * 4;
-    for (int x = 0; x < width; ++x) {
-      const Taps& column = columns[static_cast<size_t>(x)];
-      float sum[4] = {0, 0, 0, 0};
-      for (size_t k = 0; k < column.weights.size(); ++k) {
-        const float* from = &line[(static_cast<size_t>(column.first) + k) * 4];
-        for (int c = 0; c < 4; ++c)
-          sum[c] += column.weights[k] * from[c];
-      }
-      for (int c = 0; c < 4; ++c)
-        to[x * 4 + c] = static_cast<std::uint8_t>(std::clamp(sum[c] + 0.5f, 0.0f, 255.0f));
-    }
+  if (width <= width_ && height <= height_) {
+    Shrink(src, width_, height_, dst, width, height);
+  } else {
+    Blend(src, width_, height_, dst, width, height);
   }
   scaled_ = std::move(out);
   scaled_size_ = SIZE{width, height};
