@@ -1,60 +1,106 @@
 #!/usr/bin/env python3
-"""Start-up benchmark: how long the Linux program takes from exec to a mapped
-window, and its peak memory, over several runs in a provisioned folder.
+"""Start-up benchmark: from exec (Linux) or the wine command (Windows) to the
+program's window mapped on the X server, and the program's peak memory
+(VmHWM; under Wine that of the process running the .exe), for the launcher
+and the two reference windows of its toolkit, alternated in one run. Each
+start is a first start in a fresh folder; one uncounted round warms the
+caches and Wine's server first.
 
-Run on an X server: xvfb-run -a bench/startup.py build/linux/bin/Tavro_FrontEnd [runs]
-The .exe under Wine is not measured here: Wine's own start dominates it.
+Run on an X server (scripts/bench.sh makes one):
+  bench/startup.py [--build build] [--runs 7] [--only linux|wine]
 """
 
+import argparse
 import os
-import shutil
-import statistics
 import subprocess
 import sys
-import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-import xwin  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import benchlib  # noqa: E402
+
+# After the window is mapped the first paint is still to come: the peak is
+# read once it is surely done.
+SETTLE = 0.3
 
 
-def peak_kib(pid):
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    return 0
+def one_start(x, watch, program):
+    folder = benchlib.Folder(program)
+    watch.drain()
+    started = time.monotonic()
+    proc = subprocess.Popen(program.command(folder.exe), env=program.env(), cwd="/",
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    try:
+        seen, window = watch.wait(program.title, proc)
+        time.sleep(SETTLE)
+        peak = benchlib.status_kib(proc.pid, "VmHWM")
+        benchlib.close(x, proc, window)
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        folder.remove()
+    return (seen - started) * 1000.0, peak / 1024.0
+
+
+def measure(x, group, runs):
+    """{label: ([ms], [MiB])}, the programs of one group taking turns; the
+    order turns round each time, so none always follows the same one."""
+    watch = benchlib.MapWatch(x)
+    figures = {p.label: ([], []) for p in group}
+    for round_no in range(runs + 1):
+        shift = round_no % len(group)
+        for program in group[shift:] + group[:shift]:
+            ms, mib = one_start(x, watch, program)
+            if round_no > 0:
+                figures[program.label][0].append(ms)
+                figures[program.label][1].append(mib)
+    return figures
+
+
+def rows(group, figures):
+    """One row a program: medians, and ratios against both references."""
+    med = {label: (benchlib.median(t), benchlib.median(m)) for label, (t, m) in figures.items()}
+    bare, picture = med[group[1].label], med[group[2].label]
+    out = []
+    for program in group:
+        ms, mib = med[program.label]
+        out.append([program.label, "%.1f" % ms,
+                    "%.2fx" % benchlib.ratio(ms, bare[0]),
+                    "%.2fx" % benchlib.ratio(ms, picture[0]),
+                    "%.1f" % mib,
+                    "%.2fx" % benchlib.ratio(mib, bare[1]),
+                    "%.2fx" % benchlib.ratio(mib, picture[1])])
+    return out
+
+
+HEADER = ["program", "start to window mapped (ms)", "vs bare", "vs bare + picture",
+          "peak memory (MiB)", "vs bare", "vs bare + picture"]
 
 
 def main():
-    program = sys.argv[1]
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 10
-    x = xwin.XSession()
-    base = tempfile.mkdtemp(prefix="tavro-bench-")
-    exe = os.path.join(base, os.path.basename(program))
-    shutil.copy2(program, exe)
-    times, peaks = [], []
-    try:
-        for i in range(runs + 1):  # the first run provisions the folder and is not counted
-            started = time.monotonic()
-            proc = subprocess.Popen([exe], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            while not x.find_window("Tavro FrontEnd", pids={proc.pid}):
-                if proc.poll() is not None or time.monotonic() - started > 30:
-                    raise SystemExit("the window never showed")
-                time.sleep(0.002)
-            elapsed = time.monotonic() - started
-            time.sleep(0.2)  # let the first paint finish before reading the peak
-            peak = peak_kib(proc.pid)
-            x.close_window(x.find_window("Tavro FrontEnd", pids={proc.pid}))
-            proc.wait(timeout=30)
-            if i > 0:
-                times.append(elapsed * 1000)
-                peaks.append(peak / 1024)
-    finally:
-        shutil.rmtree(base, ignore_errors=True)
-    print("start to window: median %.1f ms, min %.1f ms, max %.1f ms over %d runs"
-          % (statistics.median(times), min(times), max(times), len(times)))
-    print("peak memory: median %.1f MiB" % statistics.median(peaks))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", default=os.path.join(benchlib.ROOT, "build"))
+    parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--only", choices=["linux", "wine"])
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    groups = ["linux", "wine"] if not args.only else [args.only]
+    x = benchlib.XSession()
+    prefix = benchlib.wine_prefix(build) if "wine" in groups else None
+    table_rows = []
+    for name in groups:
+        group = benchlib.programs(build, prefix)[name]
+        missing = [p.path for p in group if not p.available()]
+        if missing:
+            print("skipped %s: not built: %s" % (name, ", ".join(missing)))
+            continue
+        table_rows += rows(group, measure(x, group, args.runs))
+    print("Start-up and peak memory, median of %d alternated first starts in fresh folders"
+          % args.runs)
+    print(benchlib.table(HEADER, table_rows))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Runs every benchmark and prints its tables: the file list against a bare
+# readdir loop (Google Benchmark), start-up and peak memory of both programs
+# against the bare windows of their toolkits, Play Game to the emulator
+# started against a bare spawn, and idle wake-ups and CPU. Figures and
+# ratios only; nothing here passes or fails on a speed.
+#
+#   bash scripts/bench.sh [--build DIR] [--runs N] [--idle-seconds S] [--no-build]
+#                         [--only linux|wine] [--profile]
+#
+# --profile adds where a first start spends its time (bench/profile.py:
+# strace of the Linux programs, Wine's DLL load trace of the Windows ones).
+# Builds what it measures first (linux and win32 presets into build/), unless
+# --no-build or --build names another folder (one laid out like build/).
+# Always on an Xvfb of its own: a window manager or a compositor on a real
+# desktop would put their own work into the figures.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+build="$root/build"
+runs=7
+idle=60
+do_build=1
+profile=0
+only=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --build) build=$(realpath "$2"); [ "$build" = "$root/build" ] || do_build=0; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --idle-seconds) idle=$2; shift 2 ;;
+    --no-build) do_build=0; shift ;;
+    --only) only=(--only "$2"); shift 2 ;;
+    --profile) profile=1; shift ;;
+    *) echo "usage: $0 [--build DIR] [--runs N] [--idle-seconds S] [--no-build] [--only linux|wine] [--profile]" >&2
+       exit 2 ;;
+  esac
+done
+
+if [ $do_build -eq 1 ]; then
+  bash scripts/deps.sh || exit 1
+  for preset in linux win32; do
+    case $preset in
+      linux) targets="Tavro_FrontEnd stand_in_emulator tavro_reference_qt tavro_reference_qt_picture tavro_file_list_bench" ;;
+      win32) targets="Tavro_FrontEnd stand_in_emulator tavro_reference_win32 tavro_reference_win32_picture" ;;
+    esac
+    echo "== build $preset"
+    # Others may build in the same folder: one build at a time.
+    flock "/tmp/tavro-build-$preset.lock" sh -c \
+      "cmake --preset $preset >/dev/null && cmake --build --preset $preset --target $targets -- -j2 >/dev/null" ||
+      { echo "bench.sh: the $preset build failed" >&2; exit 1; }
+  done
+fi
+
+n=80
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$n"
+for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+cleanup() {
+  # Only the server of the benchmarks' own prefix; the suites' are left alone.
+  WINEPREFIX="$build/win32/bench-wineprefix" wineserver -k >/dev/null 2>&1
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+# The launcher lets one instance run per user, by a name in the abstract
+# socket space, which a network namespace keeps apart: a launcher of another
+# session of the same user (a test run) would otherwise end ours at start.
+isolate=()
+if [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
+  isolate=(unshare -n)
+fi
+py=/usr/bin/python3
+status=0
+
+if [ ${#only[@]} -eq 0 ] || [ "${only[1]}" = linux ]; then
+  if [ -x "$build/linux/bin/tavro_file_list_bench" ]; then
+    echo
+    echo "File1 filled from 30,000 disc images + 30,000 other files, against a bare readdir loop"
+    echo "($build/linux/bin/tavro_file_list_bench)"
+    "$build/linux/bin/tavro_file_list_bench" --benchmark_repetitions="$runs" \
+      --benchmark_report_aggregates_only=true 2>/dev/null | grep -E '_median' |
+      awk '{ ms[$1] = $2; print }
+           END { if (ms["BareReaddir_median"] > 0)
+                   printf "File1 / bare readdir loop: %.2fx\n", ms["FileListBox_median"] / ms["BareReaddir_median"];
+                 else exit 1 }' || status=1
+  fi
+fi
+for script in startup launch; do
+  echo
+  "${isolate[@]}" $py "bench/$script.py" --build "$build" --runs "$runs" "${only[@]}" || status=1
+done
+echo
+"${isolate[@]}" $py bench/idle.py --build "$build" --seconds "$idle" "${only[@]}" || status=1
+if [ $profile -eq 1 ]; then
+  echo
+  "${isolate[@]}" $py bench/profile.py --build "$build" "${only[@]}" || status=1
+fi
+exit $status
