@@ -1,16 +1,37 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the launcher, lays out a demo library
-# (sample games, covers, the stand-in emulator) in demo/ and opens the
-# launcher on it. Without a display it runs under Xvfb and saves a screenshot.
+# (disc images, an unpacked game with its code/ folder, covers drawn here, the
+# stand-in emulator) and opens the launcher on it. Without a display it runs
+# under Xvfb, selects a game and saves a screenshot of the library browsed, the
+# game selected and its cover.
 #
-#   scripts/demo.sh            the Linux program
-#   scripts/demo.sh --windows  the 32-bit .exe under Wine
+#   scripts/demo.sh                  the Linux program
+#   scripts/demo.sh --windows        the 32-bit .exe under Wine
+#   scripts/demo.sh --folder DIR     the program and its library in DIR
+#                                    (default demo/<build>/Tavro FrontEnd)
+#
+# The README's pictures come from a folder that names no one's machine:
+#   scripts/demo.sh --folder "/tmp/Tavro Demo" && cp demo/screenshot-linux.png docs/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 windows=false
-[ "${1:-}" = "--windows" ] && windows=true
+app=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --windows) windows=true ;;
+    --folder)
+      app=${2:?--folder needs a folder}
+      shift
+      ;;
+    *)
+      echo "usage: $0 [--windows] [--folder DIR]" >&2
+      exit 2
+      ;;
+  esac
+  shift
+done
 
 bash scripts/deps.sh
 if $windows; then
@@ -21,14 +42,15 @@ else
   preset=linux program=Tavro_FrontEnd
 fi
 bin="$root/build/$preset/bin"
+[ -n "$app" ] || app="$root/demo/$preset/Tavro FrontEnd"
+case $app in /*) ;; *) app="$root/$app" ;; esac
 
 # The demo library: the program in a folder of its own, as a player keeps it.
-app="$root/demo/$preset/Tavro FrontEnd"
 rm -rf "$app" && mkdir -p "$app"
 cp "$bin/$program" "$app/"
 mkdir -p "$app/Game/WUD_WUX" "$app/Game/RPX" "$app/Emulator" "$app/Image"
 cp "$bin/stand-in/Cemu.exe" "$app/Emulator/Cemu.exe"
-for game in "Puzzle Garden" "Star Racer" "Castle Of Echoes"; do
+for game in "Castle Of Echoes" "Puzzle Garden" "Star Racer"; do
   : >"$app/Game/WUD_WUX/$game.wud"
 done
 : >"$app/Game/WUD_WUX/Harbor Lights.wux"
@@ -36,53 +58,107 @@ for game in "Sky Islands" "Tiny Tanks"; do
   mkdir -p "$app/Game/RPX/$game/code"
   : >"$app/Game/RPX/$game/code/${game// /}.rpx"
 done
-# Covers drawn here: a coloured card with the game's name.
-colours=("#3b6fb6" "#b6493b" "#3bb66a" "#8a3bb6" "#b6a23b" "#3bb0b6")
-i=0
-for game in "Puzzle Garden" "Star Racer" "Castle Of Echoes" "Harbor Lights" "SkyIslands" "TinyTanks"; do
-  convert -size 201x113 "xc:${colours[$i]}" -fill white -gravity center -pointsize 18 \
-    -annotate 0 "$game" "$app/Image/$game.jpg" 2>/dev/null || true
-  i=$((i + 1))
-done
+# Covers drawn here: a card in the game's colours with its name. The cover of
+# a .rpx game is named after the file in code/, as the launcher looks it up.
+/usr/bin/python3 - "$app/Image" <<'EOF'
+import os
+import sys
+
+from PIL import Image, ImageDraw, ImageFont
+
+covers = {
+    "Castle Of Echoes": ((52, 40, 92), (148, 112, 214)),
+    "Puzzle Garden": ((28, 96, 60), (132, 204, 96)),
+    "Star Racer": ((120, 20, 28), (244, 140, 40)),
+    "Harbor Lights": ((16, 52, 104), (80, 170, 220)),
+    "SkyIslands": ((40, 110, 170), (210, 236, 250)),
+    "TinyTanks": ((80, 72, 36), (190, 170, 90)),
+}
+try:
+    font = ImageFont.truetype("DejaVuSans-Bold.ttf", 17)
+except OSError:
+    font = ImageFont.load_default()
+for name, (dark, light) in covers.items():
+    w, h = 201, 113
+    card = Image.new("RGB", (w, h), dark)
+    draw = ImageDraw.Draw(card)
+    for y in range(h):  # light at the top, dark at the foot
+        t = y / (h - 1)
+        draw.line([(0, y), (w, y)], fill=tuple(round(l + (d - l) * t) for l, d in zip(light, dark)))
+    draw.ellipse([w - 70, -30, w + 30, 70], outline=(255, 255, 255), width=3)
+    draw.rectangle([0, h - 36, w, h], fill=dark)
+    draw.text((10, h - 28), name, font=font, fill=(255, 255, 255))
+    card.save(os.path.join(sys.argv[1], name + ".jpg"), quality=92)
+EOF
 echo "Demo library: $app"
 
 if $windows; then
-  export WINEPREFIX="$root/build/$preset/wineprefix" WINEDEBUG=-all
+  export WINEPREFIX="${WINEPREFIX:-$root/build/$preset/wineprefix}" WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 fi
 
+# The launcher takes the place of the shell that runs this, so that it is the
+# process a background start's $! names.
 start() {
   if $windows; then
     [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-    wine "$app/$program" "$@"
+    exec wine "$app/$program"
   else
-    "$app/$program" "$@"
+    exec "$app/$program"
   fi
 }
 
 if [ -n "${DISPLAY:-}" ]; then
   start
-  exit 0
 fi
 
-# No display: run on Xvfb, wait for the window, take a screenshot, close.
+# No display: run on Xvfb, select a game, wait for its cover, take a
+# screenshot, close.
 n=80
-while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1024x600x24 -nolisten tcp >/dev/null 2>&1 &
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=":$n"
-trap 'kill $xvfb 2>/dev/null' EXIT
-sleep 1
+pid=""
+finish() {
+  # The launcher ends before its display goes; each step runs whatever the
+  # one before it gave.
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  # Wine's own processes of this session belong to this display.
+  if $windows; then wineserver -k 2>/dev/null || true; fi
+  kill "$xvfb" 2>/dev/null || true
+}
+trap finish EXIT
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 start &
 pid=$!
-wid=$(xdotool search --sync --name '^Tavro FrontEnd$' | head -n 1)
-sleep 2
+wid=$(xdotool search --sync --onlyvisible --name '^Tavro FrontEnd$' | head -n 1)
+
+# Click the second game of the file list and wait until the middle of the
+# cover box shows the middle of its cover (places in the window's own area at
+# 96 DPI).
+xdotool mousemove --window "$wid" 446 197 click 1
+/usr/bin/python3 - "$wid" "$app/Image/Harbor Lights.jpg" <<'EOF'
+import sys
+import time
+
+from PIL import Image
+from Xlib import X, display
+
+want = Image.open(sys.argv[2]).convert("RGB").getpixel((100, 56))
+window = display.Display().create_resource_object("window", int(sys.argv[1]))
+for _ in range(100):
+    data = window.get_image(206, 122, 1, 1, X.ZPixmap, 0xFFFFFFFF).data
+    if all(abs(a - b) <= 12 for a, b in zip((data[2], data[1], data[0]), want)):
+        sys.exit(0)
+    time.sleep(0.1)
+sys.exit("the cover did not show")
+EOF
+xdotool mousemove 1000 700 # the pointer off the window
 shot="$root/demo/screenshot-$preset.png"
+mkdir -p "$root/demo"
 import -window "$wid" "$shot"
 echo "Screenshot: $shot"
-if $windows; then
-  wineserver -k 2>/dev/null || true
-else
-  kill $pid 2>/dev/null || true
-fi
-wait $pid 2>/dev/null || true
