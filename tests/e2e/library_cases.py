@@ -207,7 +207,8 @@ def test_browse_covers_play_and_keys(target, x):
         # Without the emulator: the alert, nothing started.
         os.rename(emulator_path(s), emulator_path(s) + ".away")
         click_play_expecting_a_box(x, s, win, "Alert!")
-        check(cover_shown(x, win, *DISCS[1][1:]), "a game without a cover changed the cover")
+        # Waited for, not looked at once: where the box was is painted anew.
+        wait_cover(x, win, *DISCS[1])  # a game without a cover keeps the one shown
         os.rename(emulator_path(s) + ".away", emulator_path(s))
         play(x, s, win, 1)
 
@@ -230,7 +231,7 @@ def test_browse_covers_play_and_keys(target, x):
         x.click(win, *DIR1.row())
         x.keys(win, "End", "Return", "Tab")
         click_play_expecting_a_box(x, s, win, "Error")
-        check(picture_box(x, win) == default, "the cover changed without a selection")
+        wait_default_cover(x, win, default)
         x.click(win, *FILE1.row(0))
         wait_cover(x, win, RPX_FILE, *RPX_COVER)
         play(x, s, win, 3)
