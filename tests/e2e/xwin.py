@@ -9,6 +9,7 @@ import subprocess
 import tempfile
 import time
 
+from PIL import Image
 from Xlib import X, Xatom, display, protocol
 
 from harness import wine_env
@@ -106,10 +107,9 @@ class XSession:
         self.focus(w)
         _xdotool("key", "--clearmodifiers", *names)
 
-    def click(self, w, x, y, double=False):
+    def click(self, w, x, y):
         """Clicks the left button at (x, y) of the window's own area."""
-        _xdotool("mousemove", "--window", str(w.id), str(x), str(y),
-                 "click", *(["--repeat", "2", "--delay", "80"] if double else []), "1")
+        _xdotool("mousemove", "--window", str(w.id), str(x), str(y), "click", "1")
 
     def origin(self, w):
         """Where the window's own area starts on the screen."""
@@ -129,7 +129,6 @@ class XSession:
 
     def save_screen(self, path):
         """The whole screen as a PNG: what the screen showed when a case failed."""
-        from PIL import Image
         g = self.root.get_geometry()
         raw = self.root.get_image(0, 0, g.width, g.height, X.ZPixmap, 0xFFFFFFFF).data
         Image.frombytes("RGB", (g.width, g.height), raw, "raw", "BGRX").save(path)
