@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -474,6 +475,14 @@ void Form1Window::SetTabOrder() {
             [](const auto& a, const auto& b) { return a.first < b.first; });
   for (size_t i = 1; i < order.size(); ++i)
     setTabOrder(order[i - 1].second, order[i].second);
+  first_focus_ = order.empty() ? nullptr : order.front().second;
+}
+
+void Form1Window::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!shown_once_ && first_focus_ != nullptr)
+    first_focus_->setFocus(Qt::TabFocusReason);
+  shown_once_ = true;
 }
 
 void Form1Window::paintEvent(QPaintEvent* /*event*/) {

@@ -28,6 +28,7 @@ class Form1Window final : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -39,6 +40,10 @@ class Form1Window final : public QWidget {
   void ApplyColors(const Control& control, QWidget* widget);
   void ApplyPointer(const Control& control, QWidget* widget);
   void SetTabOrder();
+  // The first control in tab order: it has the focus when the window opens,
+  // as in the Windows view.
+  QWidget* first_focus_ = nullptr;
+  bool shown_once_ = false;
 
   Form1& form_;
   bool unloaded_ = false;
