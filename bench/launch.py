@@ -34,6 +34,9 @@ PLAY = (6120 + 1560 + 735 // 2) // 15, (120 + 4560 + 855 // 2) // 15
 GAME = "Bench Game.wud"
 # Apart by more than a double-click's time, so no click is taken for a second.
 BETWEEN_CLICKS = 0.6
+# How long a person holds the button down: what the press sets off (the
+# button drawn pressed, the pointer's shape) is done before the release.
+HOLD = 0.1
 POLL = 0.0001
 
 
@@ -103,6 +106,7 @@ def click_to_start(x, watch, program, stand_in, launcher):
             release(x)
             time.sleep(BETWEEN_CLICKS)
         press(x, w, target)
+        time.sleep(HOLD)
         new = benchlib.NewProcesses()
         started = time.monotonic()
         release(x)
