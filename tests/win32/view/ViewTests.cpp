@@ -320,7 +320,7 @@ TEST_F(ViewTest, Timer1TicksWhilePumpingAndGoesOnAfterAnError) {
   };
   const int before = ticks;
   EXPECT_TRUE(PumpUntil(view, [&] { return ticks >= before + 2; }));
-  EXPECT_GE(services.boxes.size(), 2u);
+  ASSERT_GE(services.boxes.size(), 2u);
   EXPECT_EQ(services.boxes.front().title, "Error");
 }
 
