@@ -145,6 +145,10 @@ int Win32Services::KeyState(int virtual_key) {
   return static_cast<int>(static_cast<unsigned short>(GetAsyncKeyState(virtual_key)));
 }
 
+std::vector<std::uint32_t> Win32Services::ControllerButtons() {
+  return pads_.Buttons();
+}
+
 std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
   // The taskbar has an empty title; a null title would take any window of
   // that class, whatever its title.

@@ -9,6 +9,7 @@
 
 #include "runtime/FileSystem.h"
 #include "runtime/win32/UniqueHandle.h"
+#include "runtime/win32/XInputPads.h"
 
 namespace tavro {
 
@@ -27,6 +28,7 @@ class Win32Services : public FileSystemServices {
   std::vector<std::string> Drives() override;
   std::string FallbackDrive() const override { return "c:"; }
   int KeyState(int virtual_key) override;
+  std::vector<std::uint32_t> ControllerButtons() override;
   std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
   void ShowShellWindow(WindowHandle window, int command) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
@@ -47,6 +49,7 @@ class Win32Services : public FileSystemServices {
   bool instance_checked_ = false;
   bool previous_instance_ = false;
   WindowHandle owner_ = 0;
+  win32::XInputPads pads_;
 };
 
 }  // namespace tavro

@@ -1,0 +1,104 @@
+#include "runtime/win32/XInputPads.h"
+
+// clang-format off
+#include <windows.h>
+#include <xinput.h>
+// clang-format on
+
+#include <array>
+#include <utility>
+
+#include "runtime/Runtime.h"
+
+namespace tavro::win32 {
+
+namespace {
+
+// XInput's public interface has no Guide button: only the undocumented
+// XInputGetStateEx of later XInput versions reports it, so a combination
+// with Guide is never held on Windows.
+constexpr std::array<std::pair<WORD, PadButton>, 14> kButtons = {{
+    {XINPUT_GAMEPAD_A, PadButton::kA},
+    {XINPUT_GAMEPAD_B, PadButton::kB},
+    {XINPUT_GAMEPAD_X, PadButton::kX},
+    {XINPUT_GAMEPAD_Y, PadButton::kY},
+    {XINPUT_GAMEPAD_BACK, PadButton::kBack},
+    {XINPUT_GAMEPAD_START, PadButton::kStart},
+    {XINPUT_GAMEPAD_LEFT_THUMB, PadButton::kLeftStick},
+    {XINPUT_GAMEPAD_RIGHT_THUMB, PadButton::kRightStick},
+    {XINPUT_GAMEPAD_LEFT_SHOULDER, PadButton::kLeftShoulder},
+    {XINPUT_GAMEPAD_RIGHT_SHOULDER, PadButton::kRightShoulder},
+    {XINPUT_GAMEPAD_DPAD_UP, PadButton::kDpadUp},
+    {XINPUT_GAMEPAD_DPAD_DOWN, PadButton::kDpadDown},
+    {XINPUT_GAMEPAD_DPAD_LEFT, PadButton::kDpadLeft},
+    {XINPUT_GAMEPAD_DPAD_RIGHT, PadButton::kDpadRight},
+}};
+
+// The version present from Windows 7 on (and on Vista); the later ones are
+// not on every Windows 7.
+std::wstring SystemXInput() {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT len = GetSystemDirectoryW(folder, MAX_PATH);
+  if (len == 0 || len >= MAX_PATH)
+    return {};
+  return std::wstring(folder, len) + L"\\xinput9_1_0.dll";
+}
+
+}  // namespace
+
+void XInputPads::ModuleCloser::operator()(void* module) const {
+  FreeLibrary(static_cast<HMODULE>(module));
+}
+
+XInputPads::XInputPads(std::wstring library, std::uint64_t empty_slot_rest_ms)
+    : library_(std::move(library)), empty_slot_rest_ms_(empty_slot_rest_ms) {}
+
+XInputPads::~XInputPads() = default;
+
+std::uint32_t XInputPads::ToPadButtons(std::uint16_t xinput_buttons) {
+  std::uint32_t bits = 0;
+  for (const auto& [xinput_button, button] : kButtons) {
+    if (xinput_buttons & xinput_button)
+      bits |= PadBits({button});
+  }
+  return bits;
+}
+
+std::vector<std::uint32_t> XInputPads::Buttons() {
+  // One attempt: a library that is missing stays missing.
+  if (!tried_) {
+    tried_ = true;
+    const std::wstring path = library_.empty() ? SystemXInput() : library_;
+    // A library that cannot be loaded shows no box of the system's.
+    const UINT old_mode = GetErrorMode();
+    SetErrorMode(old_mode | SEM_FAILCRITICALERRORS);
+    Module module(path.empty() ? nullptr : LoadLibraryW(path.c_str()));
+    SetErrorMode(old_mode);
+    if (module) {
+      get_state_ = reinterpret_cast<GetStateFunction>(reinterpret_cast<void*>(
+          GetProcAddress(static_cast<HMODULE>(module.get()), "XInputGetState")));
+      if (get_state_ != nullptr)
+        module_ = std::move(module);
+    }
+  }
+  if (get_state_ == nullptr)
+    return {};
+
+  std::vector<std::uint32_t> held;
+  const ULONGLONG now = GetTickCount64();
+  for (DWORD slot = 0; slot < kSlots; ++slot) {
+    if (now < next_try_[slot])
+      continue;
+    XINPUT_STATE state{};
+    if (get_state_(slot, &state) == ERROR_SUCCESS) {
+      held.push_back(ToPadButtons(state.Gamepad.wButtons));
+    } else {
+      // Not connected, or any other failure: nothing held there, asked
+      // again later.
+      next_try_[slot] = now + empty_slot_rest_ms_;
+    }
+  }
+  return held;
+}
+
+}  // namespace tavro::win32

@@ -1,0 +1,55 @@
+#pragma once
+// The game controllers, read through XInput. The library is looked up when
+// the buttons are first asked for, never at start-up: linked to the program
+// it would be loaded at every start for a feature most starts never use, and
+// a system without it could not start the program at all. No library, no
+// controller or any failure: no controllers, and nothing is shown.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tavro::win32 {
+
+class XInputPads final {
+ public:
+  // XInput's user slots: a controller is in one of these or not seen.
+  static constexpr int kSlots = 4;
+  // How long a slot found empty rests before it is asked again. XInput asks
+  // not to poll an empty slot at every frame (that call is slow); a pad
+  // plugged in is then seen within this time, well inside a HoldMs.
+  static constexpr std::uint64_t kEmptySlotRestMs = 2000;
+
+  // library: the full path of the DLL to load; empty means the system's
+  // xinput9_1_0.dll, by its path in the system folder, so a file of the same
+  // name beside the program or in the working folder is never loaded.
+  explicit XInputPads(std::wstring library = {},
+                      std::uint64_t empty_slot_rest_ms = kEmptySlotRestMs);
+  ~XInputPads();
+  XInputPads(const XInputPads&) = delete;
+  XInputPads& operator=(const XInputPads&) = delete;
+
+  // The PadButton bits held on each connected controller, in slot order.
+  std::vector<std::uint32_t> Buttons();
+
+  // XInput's wButtons as PadButton bits.
+  static std::uint32_t ToPadButtons(std::uint16_t xinput_buttons);
+
+ private:
+  struct ModuleCloser {
+    void operator()(void* module) const;
+  };
+  using Module = std::unique_ptr<void, ModuleCloser>;
+  using GetStateFunction = unsigned long(__stdcall*)(unsigned long, void*);
+
+  std::wstring library_;
+  std::uint64_t empty_slot_rest_ms_;
+  bool tried_ = false;
+  Module module_;  // holds get_state_ valid
+  GetStateFunction get_state_ = nullptr;
+  // When each slot may next be asked (0: at once).
+  std::uint64_t next_try_[kSlots] = {};
+};
+
+}  // namespace tavro::win32

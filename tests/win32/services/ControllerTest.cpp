@@ -1,0 +1,167 @@
+// The controller service: the system's XInput under Wine (no pad is
+// connected there), and the same code reading a stand-in XInput library
+// whose pads the test sets.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "runtime/Runtime.h"
+#include "runtime/win32/XInputPads.h"
+
+// After windows.h, which TestSupport.h brings.
+#include <xinput.h>
+
+namespace tavro::test {
+
+namespace {
+
+using win32::XInputPads;
+using Held = std::vector<std::uint32_t>;
+
+constexpr std::uint64_t kNeverAgain = ~std::uint64_t{0} / 2;
+
+// The stand-in library, loaded by the test too: the same module as the one
+// the service loads, so what the test sets is what the service reads.
+class StandIn final {
+ public:
+  StandIn()
+      : path_(Wide(TestServices().AppFolder() + "\\tavro_xinput_standin.dll")),
+        module_(LoadLibraryW(path_.c_str())) {
+    if (module_ == nullptr)
+      return;
+    set_pad_ =
+        reinterpret_cast<SetPad>(reinterpret_cast<void*>(GetProcAddress(module_, "StandInSetPad")));
+    calls_ = reinterpret_cast<CallCount>(
+        reinterpret_cast<void*>(GetProcAddress(module_, "StandInCalls")));
+    for (DWORD slot = 0; slot < XUSER_MAX_COUNT && Loaded(); ++slot)
+      Set(slot, false, 0);
+  }
+  ~StandIn() {
+    if (module_ != nullptr)
+      FreeLibrary(module_);
+  }
+  StandIn(const StandIn&) = delete;
+  StandIn& operator=(const StandIn&) = delete;
+
+  bool Loaded() const { return set_pad_ != nullptr && calls_ != nullptr; }
+  const std::wstring& Path() const { return path_; }
+  void Set(DWORD slot, bool connected, WORD buttons) const {
+    set_pad_(slot, connected ? TRUE : FALSE, buttons);
+  }
+  DWORD Calls(DWORD slot) const { return calls_(slot); }
+
+ private:
+  using SetPad = void (*)(DWORD, BOOL, WORD);
+  using CallCount = DWORD (*)(DWORD);
+  std::wstring path_;
+  HMODULE module_;
+  SetPad set_pad_ = nullptr;
+  CallCount calls_ = nullptr;
+};
+
+}  // namespace
+
+TEST(Controllers, WithoutAPadOrALibraryNoneIsHeldAndNothingFails) {
+  // The program's own service on Wine's XInput: no pad connected. Asked as
+  // often as the timer asks, it goes on answering none.
+  // The library is loaded at the first question, not before: it costs
+  // nothing at start-up.
+  wchar_t system[MAX_PATH] = {};
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  const std::wstring xinput = std::wstring(system) + L"\\xinput9_1_0.dll";
+  TestServices services;
+  ASSERT_EQ(GetModuleHandleW(xinput.c_str()), nullptr);
+  for (int tick = 0; tick < 50; ++tick)
+    ASSERT_EQ(services.ControllerButtons(), Held{}) << "tick " << tick;
+  EXPECT_NE(GetModuleHandleW(xinput.c_str()), nullptr);
+
+  // A library that is not there, and one without XInputGetState.
+  const std::wstring unusable[] = {
+      L"C:\\no such folder\\xinput9_1_0.dll",
+      std::wstring(system) + L"\\kernel32.dll",
+  };
+  for (const auto& library : unusable) {
+    XInputPads pads(library);
+    EXPECT_EQ(pads.Buttons(), Held{}) << Utf8(library);
+    EXPECT_EQ(pads.Buttons(), Held{}) << Utf8(library);
+  }
+}
+
+TEST(Controllers, EachXInputButtonIsItsPadButton) {
+  const StandIn stand_in;
+  ASSERT_TRUE(stand_in.Loaded());
+  const auto bits = [](std::initializer_list<PadButton> b) { return PadBits(b); };
+  const struct {
+    WORD xinput;
+    std::uint32_t held;
+  } cases[] = {
+      {0, 0},
+      {XINPUT_GAMEPAD_A, bits({PadButton::kA})},
+      {XINPUT_GAMEPAD_B, bits({PadButton::kB})},
+      {XINPUT_GAMEPAD_X, bits({PadButton::kX})},
+      {XINPUT_GAMEPAD_Y, bits({PadButton::kY})},
+      {XINPUT_GAMEPAD_BACK, bits({PadButton::kBack})},
+      {XINPUT_GAMEPAD_START, bits({PadButton::kStart})},
+      {XINPUT_GAMEPAD_LEFT_THUMB, bits({PadButton::kLeftStick})},
+      {XINPUT_GAMEPAD_RIGHT_THUMB, bits({PadButton::kRightStick})},
+      {XINPUT_GAMEPAD_LEFT_SHOULDER, bits({PadButton::kLeftShoulder})},
+      {XINPUT_GAMEPAD_RIGHT_SHOULDER, bits({PadButton::kRightShoulder})},
+      {XINPUT_GAMEPAD_DPAD_UP, bits({PadButton::kDpadUp})},
+      {XINPUT_GAMEPAD_DPAD_DOWN, bits({PadButton::kDpadDown})},
+      {XINPUT_GAMEPAD_DPAD_LEFT, bits({PadButton::kDpadLeft})},
+      {XINPUT_GAMEPAD_DPAD_RIGHT, bits({PadButton::kDpadRight})},
+      {XINPUT_GAMEPAD_BACK | XINPUT_GAMEPAD_START, bits({PadButton::kBack, PadButton::kStart})},
+      // The bits XInput leaves unassigned (0x0400 is Guide in the
+      // undocumented extended state) are no button.
+      {0x0400 | 0x0800, 0},
+      {0xFFFF, bits({PadButton::kA, PadButton::kB, PadButton::kX, PadButton::kY, PadButton::kBack,
+                     PadButton::kStart, PadButton::kLeftStick, PadButton::kRightStick,
+                     PadButton::kLeftShoulder, PadButton::kRightShoulder, PadButton::kDpadUp,
+                     PadButton::kDpadDown, PadButton::kDpadLeft, PadButton::kDpadRight})},
+  };
+  XInputPads pads(stand_in.Path());
+  for (const auto& c : cases) {
+    stand_in.Set(2, true, c.xinput);
+    EXPECT_EQ(pads.Buttons(), Held{c.held}) << std::hex << "XInput buttons 0x" << c.xinput;
+  }
+}
+
+TEST(Controllers, EverySlotIsReadAndAnEmptySlotRestsBeforeItIsAskedAgain) {
+  const StandIn stand_in;
+  ASSERT_TRUE(stand_in.Loaded());
+
+  // Pads in the first and the last slot: one entry each, in slot order.
+  stand_in.Set(0, true, XINPUT_GAMEPAD_A);
+  stand_in.Set(3, true, XINPUT_GAMEPAD_B);
+  XInputPads resting(stand_in.Path(), kNeverAgain);
+  EXPECT_EQ(resting.Buttons(), (Held{PadBits({PadButton::kA}), PadBits({PadButton::kB})}));
+
+  // The empty slots were asked once; within their rest they are not asked
+  // again, and a pad plugged into one waits for the rest to end. Connected
+  // slots are asked at every call.
+  stand_in.Set(1, true, XINPUT_GAMEPAD_X);
+  for (int tick = 0; tick < 10; ++tick)
+    EXPECT_EQ(resting.Buttons().size(), 2u) << "tick " << tick;
+  EXPECT_EQ(stand_in.Calls(1), 0u);
+  EXPECT_EQ(stand_in.Calls(2), 1u);
+  EXPECT_EQ(stand_in.Calls(0), 11u);
+
+  // A pad taken out is gone at once, and its slot rests too.
+  stand_in.Set(0, false, 0);
+  EXPECT_EQ(resting.Buttons(), Held{PadBits({PadButton::kB})});
+  EXPECT_EQ(resting.Buttons(), Held{PadBits({PadButton::kB})});
+  EXPECT_EQ(stand_in.Calls(0), 1u);
+
+  // Once the rest is over, the slot is asked again and its pad seen.
+  XInputPads no_rest(stand_in.Path(), 0);
+  EXPECT_EQ(no_rest.Buttons(), (Held{PadBits({PadButton::kX}), PadBits({PadButton::kB})}));
+  stand_in.Set(2, true, XINPUT_GAMEPAD_Y);
+  EXPECT_EQ(no_rest.Buttons(),
+            (Held{PadBits({PadButton::kX}), PadBits({PadButton::kY}), PadBits({PadButton::kB})}));
+}
+
+}  // namespace tavro::test

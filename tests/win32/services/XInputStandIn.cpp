@@ -1,0 +1,47 @@
+// A stand-in for xinput9_1_0.dll: the controller tests load it in place of
+// the system's library and set the pads it reports. Wine's XInput reads real
+// HID devices only (a virtual SDL pad is seen only inside the process that
+// made it, and these machines have no /dev/uinput), so this is how a test
+// holds buttons on Windows without hardware.
+
+#include <windows.h>
+#include <xinput.h>
+
+namespace {
+
+struct Slot {
+  bool connected = false;
+  WORD buttons = 0;
+  DWORD calls = 0;
+};
+Slot slots[XUSER_MAX_COUNT];
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) DWORD WINAPI XInputGetState(DWORD index, XINPUT_STATE* state) {
+  if (index >= XUSER_MAX_COUNT || state == nullptr)
+    return ERROR_BAD_ARGUMENTS;
+  Slot& slot = slots[index];
+  ++slot.calls;
+  if (!slot.connected)
+    return ERROR_DEVICE_NOT_CONNECTED;
+  *state = XINPUT_STATE{};
+  state->dwPacketNumber = slot.calls;
+  state->Gamepad.wButtons = slot.buttons;
+  return ERROR_SUCCESS;
+}
+
+// Plugs a pad into a slot (or takes it out) with these buttons held; the
+// call counts start again from zero.
+__declspec(dllexport) void StandInSetPad(DWORD index, BOOL connected, WORD buttons) {
+  slots[index] = Slot{connected != FALSE, buttons, 0};
+}
+
+// How often XInputGetState asked for a slot since it was last set.
+__declspec(dllexport) DWORD StandInCalls(DWORD index) {
+  return slots[index].calls;
+}
+
+}  // extern "C"
