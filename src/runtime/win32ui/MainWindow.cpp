@@ -7,6 +7,7 @@
 #include "runtime/Layout.h"
 #include "runtime/win32ui/ControlRows.h"
 #include "runtime/win32ui/Dpi.h"
+#include "runtime/win32ui/FolderList.h"
 #include "runtime/win32ui/ResourceIds.h"
 #include "runtime/win32ui/Wide.h"
 #include "runtime/win32ui/Win32Picture.h"
@@ -124,10 +125,16 @@ void MainWindow::CreateControl(NativeControl& control) {
       SetWindowTextW(control.window, Widen(AccessibleName(design)).c_str());
       break;
     case ControlKind::kFileListBox:
-    case ControlKind::kDirListBox:
       control.window = CreateCommon(
           control, L"LISTBOX", style | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL,
           WS_EX_CLIENTEDGE);
+      break;
+    case ControlKind::kDirListBox:
+      // Owner-drawn for the folder icons; the strings stay the plain names.
+      control.window = CreateCommon(control, L"LISTBOX",
+                                    style | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED |
+                                        LBS_HASSTRINGS | WS_VSCROLL | WS_HSCROLL,
+                                    WS_EX_CLIENTEDGE);
       break;
     case ControlKind::kDriveListBox:
       control.window = CreateCommon(control, L"COMBOBOX", style | CBS_DROPDOWNLIST | WS_VSCROLL);
@@ -205,6 +212,24 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
       return 0;
+    case WM_MEASUREITEM: {
+      // Sent while the folder list is made, before it has its font: the
+      // height is set again with the font (ApplyDpi).
+      auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
+      if (measure->CtlType != ODT_LISTBOX)
+        return Default(message, wparam, lparam);
+      measure->itemHeight = static_cast<UINT>(FolderItemHeight(list_font_.get(), dpi_));
+      return TRUE;
+    }
+    case WM_DRAWITEM: {
+      const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      const NativeControl* c = draw->CtlType == ODT_LISTBOX ? Find(draw->hwndItem) : nullptr;
+      if (c == nullptr || c->model->Kind() != ControlKind::kDirListBox)
+        return Default(message, wparam, lparam);
+      folder_icons_.Load(dpi_);
+      DrawFolderItem(*draw, *static_cast<const DirListBox*>(c->model), folder_icons_, dpi_);
+      return TRUE;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:

@@ -15,6 +15,7 @@
 #include "runtime/controls/Control.h"
 #include "runtime/win32ui/BaseWindow.h"
 #include "runtime/win32ui/ChildWindows.h"
+#include "runtime/win32ui/FolderList.h"
 #include "runtime/win32ui/Handles.h"
 #include "window/Form1.h"
 
@@ -117,6 +118,7 @@ class MainWindow final : public BaseWindow<MainWindow> {
   std::vector<NativeControl> controls_;  // by row
   UniqueFont font_;
   UniqueFont list_font_;
+  FolderIcons folder_icons_;
   std::map<std::uint32_t, UniqueBrush> brushes_;
   UniqueBrush form_picture_brush_;
   std::vector<std::pair<PicturePtr, UniqueCursor>> cursors_;

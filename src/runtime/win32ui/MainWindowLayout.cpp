@@ -89,7 +89,11 @@ void MainWindow::ApplyDpi(UINT dpi, const RECT* suggested) {
                       kind == ControlKind::kDriveListBox;
     const HFONT font = list ? lists.get() : captions.get();
     SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (kind == ControlKind::kDirListBox) {
+      SendMessageW(c.window, LB_SETITEMHEIGHT, 0, FolderItemHeight(font, dpi));
+    }
   }
+  folder_icons_.Load(dpi);
   font_ = std::move(captions);
   list_font_ = std::move(lists);
   // The labels' pattern is the form's picture at the old size.

@@ -140,10 +140,9 @@ void MainWindow::SyncList(NativeControl& control) {
     case ControlKind::kDirListBox: {
       const auto& dirs = static_cast<DirListBox&>(*control.model);
       std::vector<std::wstring> items;
-      for (const auto& entry : dirs.List()) {
-        items.push_back(std::wstring(static_cast<size_t>(entry.depth) * 2, L' ') +
-                        Widen(entry.name));
-      }
+      // The names alone: the indent and the icons are drawn (FolderList).
+      for (const auto& entry : dirs.List())
+        items.push_back(Widen(entry.name));
       SetListBox(control.window, items, dirs.ListIndex());
       break;
     }

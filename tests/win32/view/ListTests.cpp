@@ -8,6 +8,7 @@
 
 #include "ViewFixture.h"
 #include "runtime/FileSystem.h"
+#include "runtime/win32ui/FolderList.h"
 #include "runtime/win32ui/Wide.h"
 
 namespace tavro::win32ui::test {
@@ -75,16 +76,15 @@ TEST_F(ListViewTest, TheFolderListShowsTheModelsEntriesIndentedAndOpensOnDoubleC
   const auto& list = form.Dir1.List();
   const auto items = Items(dirs);
   ASSERT_EQ(items.size(), list.size());
-  for (size_t i = 0; i < list.size(); ++i) {
-    EXPECT_EQ(items[i],
-              std::wstring(static_cast<size_t>(list[i].depth) * 2, L' ') + Widen(list[i].name));
-  }
+  // The names alone: the indent is drawn, with the icons.
+  for (size_t i = 0; i < list.size(); ++i)
+    EXPECT_EQ(items[i], Widen(list[i].name));
   EXPECT_EQ(Selected(dirs), form.Dir1.ListIndex());
 
   int changes = 0;
   form.Dir1.Change = [&changes] { ++changes; };
   // A click selects the entry and opens nothing; a double click opens it,
-  // by its place in the model's list (its shown text is indented).
+  // by its place in the model's list.
   const std::string alpha = Utf8(root / L"Alpha");
   RECT item{};
   SendMessageW(dirs, LB_GETITEMRECT, static_cast<WPARAM>(IndexOf(alpha)),
@@ -109,6 +109,65 @@ TEST_F(ListViewTest, TheFolderListShowsTheModelsEntriesIndentedAndOpensOnDoubleC
   EXPECT_EQ(form.Dir1.Path(), Root());
   EXPECT_EQ(changes, 2);
   EXPECT_TRUE(IsWindow(Main())) << "Enter never closes the window";
+}
+
+TEST_F(ListViewTest, EachFolderIsDrawnBehindItsIconAtItsIndentOpenUpToTheFolderShown) {
+  form.Dir1.SetPath(Root());
+  HWND dirs = Win("Dir1");
+  const auto& list = form.Dir1.List();
+  const int shown = form.Dir1.ListIndex();
+  ASSERT_GE(shown, 2) << "the temp folder has ancestors";
+  ASSERT_EQ(list.size(), static_cast<size_t>(shown) + 3) << "Alpha and Beta below it";
+  const COLORREF window = GetSysColor(COLOR_WINDOW);
+  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+
+  for (const UINT dpi : {96u, 144u}) {
+    MoveToDpi(dpi);
+    const int icon = MulDiv(16, static_cast<int>(dpi), 96);
+    RECT client{};
+    GetClientRect(dirs, &client);
+    // Each entry's icon block, as drawn.
+    std::vector<std::vector<COLORREF>> blocks;
+    for (size_t i = 0; i < list.size(); ++i) {
+      SendMessageW(dirs, LB_SETTOPINDEX, i, 0);
+      RedrawWindow(dirs, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+      RECT item{};
+      SendMessageW(dirs, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
+      ASSERT_LE(item.bottom, client.bottom) << dpi << " dpi, entry " << i;
+      ASSERT_GE(item.bottom - item.top, icon) << dpi << " dpi";
+      const COLORREF back = static_cast<int>(i) == shown ? highlight : window;
+      const int left = item.left + FolderIconLeft(list[i].depth, dpi);
+      const int top = item.top + (item.bottom - item.top - icon) / 2;
+      ASSERT_EQ(left - item.left, MulDiv(2 + 8 * list[i].depth, static_cast<int>(dpi), 96));
+
+      HDC dc = GetDC(dirs);
+      // Nothing in the indent, on every row of the entry.
+      int drawn_in_indent = 0;
+      for (int y = item.top; y < item.bottom; ++y) {
+        for (int x = item.left; x < left; ++x)
+          drawn_in_indent += GetPixel(dc, x, y) != back;
+      }
+      std::vector<COLORREF> block;
+      int drawn = 0;
+      for (int y = top; y < top + icon; ++y) {
+        for (int x = left; x < left + icon; ++x) {
+          block.push_back(GetPixel(dc, x, y));
+          drawn += block.back() != back;
+        }
+      }
+      ReleaseDC(dirs, dc);
+      EXPECT_EQ(drawn_in_indent, 0) << dpi << " dpi, entry " << i;
+      EXPECT_GT(drawn, icon * icon / 4) << dpi << " dpi, entry " << i << ": no icon there";
+      blocks.push_back(block);
+    }
+    // The ancestors (not selected) show the open folder, the subfolders the
+    // closed one, and the two differ.
+    for (int i = 1; i < shown; ++i)
+      EXPECT_EQ(blocks[static_cast<size_t>(i)], blocks[0]) << dpi << " dpi, entry " << i;
+    const auto& closed = blocks[static_cast<size_t>(shown) + 1];
+    EXPECT_EQ(blocks[static_cast<size_t>(shown) + 2], closed) << dpi << " dpi";
+    EXPECT_NE(closed, blocks[0]) << dpi << " dpi";
+  }
 }
 
 TEST_F(ListViewTest, AFolderThatCannotBeOpenedIsReportedAndTheListStaysOnTheShownFolder) {
