@@ -146,9 +146,9 @@ void X11Session::WatchKeys() {
 }
 
 void X11Session::DrainKeyEvents() {
-  // The round trip brings in every event the server made before it, so a
-  // key sent just before this query is seen by it.
-  XSync(display_, False);
+  // XPending reads what the server has sent without waiting for it: no round
+  // trip, so an idle launcher wakes only for its timer. Raw key events come
+  // unasked, as the keys go down and up, and are here by the next tick.
   while (XPending(display_) > 0) {
     XEvent event;
     XNextEvent(display_, &event);
