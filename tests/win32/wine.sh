@@ -2,6 +2,8 @@
 # Runs one Windows program under Wine and hands back its output and exit code.
 #
 #   wine.sh BUILD_DIR PROGRAM.exe [args...]
+#   wine.sh --prepare BUILD_DIR     only makes the prefix ready, for a caller
+#                                   that runs wine itself (scripts/demo.sh)
 #
 # The Wine prefix lives in BUILD_DIR/wineprefix and is made on first use (that
 # takes seconds to tens of seconds); a 64-bit prefix runs 32- and 64-bit
@@ -11,19 +13,26 @@
 # our own for the length of this call.
 set -u
 
-if [ $# -lt 2 ]; then
-  echo "usage: $0 BUILD_DIR PROGRAM.exe [args...]" >&2
+prepare_only=false
+if [ "${1:-}" = --prepare ] && [ $# -eq 2 ]; then
+  prepare_only=true
+  build_dir=$2
+  program=
+  shift 2
+elif [ $# -ge 2 ]; then
+  build_dir=$1
+  program=$2
+  shift 2
+else
+  echo "usage: $0 BUILD_DIR PROGRAM.exe [args...] | $0 --prepare BUILD_DIR" >&2
   exit 2
 fi
-build_dir=$1
-program=$2
-shift 2
 
 if [ ! -d "$build_dir" ]; then
   echo "wine.sh: no build folder $build_dir" >&2
   exit 2
 fi
-if [ ! -f "$program" ]; then
+if ! $prepare_only && [ ! -f "$program" ]; then
   echo "wine.sh: no program $program" >&2
   exit 2
 fi
@@ -127,7 +136,7 @@ fi
   exit 0
 ) 9>"$WINEPREFIX.lock" </dev/null >/dev/null
 status=$?
-if [ $status -ne 0 ]; then exit $status; fi
+if [ $status -ne 0 ] || $prepare_only; then exit $status; fi
 
 # The first program of a session starts Wine's own background processes
 # (services, explorer), which inherit its output and outlive it: a caller
