@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QShowEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -71,11 +72,24 @@ void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
   widget->setPalette(palette);
 }
 
-void FillFolders(QListWidget* list, const DirListBox& dir) {
+// One of Qt's own pictures, taken straight from its resources. Asking the
+// style instead searches the desktop's icon theme folder by folder first
+// (thousands of failed look-ups at every fill where the theme's cache is
+// stale), only to land on these same pictures where the theme has none.
+QIcon BuiltInIcon(const QWidget* widget, const char* name, QStyle::StandardPixmap fallback) {
+  QIcon icon;
+  for (const int size : {16, 32, 128}) {
+    const QString path =
+        QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png").arg(name).arg(size);
+    if (QFile::exists(path))
+      icon.addFile(path, QSize(size, size));
+  }
+  return icon.isNull() ? widget->style()->standardIcon(fallback) : icon;
+}
+
+void FillFolders(QListWidget* list, const DirListBox& dir, const QIcon& open, const QIcon& closed) {
   const QSignalBlocker block(list);
   list->clear();
-  const QIcon open = list->style()->standardIcon(QStyle::SP_DirOpenIcon);
-  const QIcon closed = list->style()->standardIcon(QStyle::SP_DirClosedIcon);
   const auto& entries = dir.List();
   for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
     const auto& entry = entries[static_cast<size_t>(i)];
@@ -111,10 +125,9 @@ void FillFiles(QListWidget* list, const FileListBox& files) {
   ShowFileSelection(list, files.ListIndex());
 }
 
-void FillDrives(QComboBox* combo, const DriveListBox& drives) {
+void FillDrives(QComboBox* combo, const DriveListBox& drives, const QIcon& icon) {
   const QSignalBlocker block(combo);
   combo->clear();
-  const QIcon icon = combo->style()->standardIcon(QStyle::SP_DriveHDIcon);
   for (const auto& drive : drives.List())
     combo->addItem(icon, Q(drive));
   combo->setCurrentIndex(drives.ListIndex());
@@ -124,6 +137,9 @@ void FillDrives(QComboBox* combo, const DriveListBox& drives) {
 
 Form1Window::Form1Window(Form1& form, Services& /*services: reached through the form*/)
     : QWidget(nullptr), form_(form) {
+  folder_open_ = BuiltInIcon(this, "diropen", QStyle::SP_DirOpenIcon);
+  folder_closed_ = BuiltInIcon(this, "dirclosed", QStyle::SP_DirClosedIcon);
+  drive_icon_ = BuiltInIcon(this, "harddrive", QStyle::SP_DriveHDIcon);
   const auto& design = form_.Design();
   setObjectName(QString::fromLatin1(design.name));
   setWindowTitle(Q(design.caption));
@@ -390,14 +406,15 @@ void Form1Window::Follow(Control& control, Property property) {
     }
     case ControlKind::kDirListBox:
       if (property == Property::kPath || property == Property::kList) {
-        FillFolders(static_cast<QListWidget*>(widget), static_cast<DirListBox&>(control));
+        FillFolders(static_cast<QListWidget*>(widget), static_cast<DirListBox&>(control),
+                    folder_open_, folder_closed_);
       }
       break;
     case ControlKind::kDriveListBox: {
       auto& drives = static_cast<DriveListBox&>(control);
       auto* combo = static_cast<QComboBox*>(widget);
       if (property == Property::kList) {
-        FillDrives(combo, drives);
+        FillDrives(combo, drives, drive_icon_);
       } else if (property == Property::kDrive) {
         const QSignalBlocker block(combo);
         combo->setCurrentIndex(drives.ListIndex());

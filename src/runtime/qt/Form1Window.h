@@ -3,6 +3,7 @@
 // the controls' current state, following every property change at once, and
 // forwarding the user's events to the form through the view contract.
 
+#include <QIcon>
 #include <QWidget>
 #include <functional>
 #include <unordered_map>
@@ -43,6 +44,10 @@ class Form1Window final : public QWidget {
   // The first control in tab order: it has the focus when the window opens,
   // as in the Windows view.
   QWidget* first_focus_ = nullptr;
+  // The list pictures, made once.
+  QIcon folder_open_;
+  QIcon folder_closed_;
+  QIcon drive_icon_;
   bool shown_once_ = false;
 
   Form1& form_;
