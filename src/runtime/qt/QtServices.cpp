@@ -1,5 +1,8 @@
 #include "runtime/qt/QtServices.h"
 
+#include <map>
+#include <set>
+
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMessageBox>
@@ -26,7 +29,33 @@ std::shared_ptr<QtPicture> ReadIcon(const QString& path, QPoint hotspot) {
   QImageReader reader(path);
   QIcon icon;
   QImage largest;
+  // An icon file holds each size in several colour depths; the desktop wants
+  // one of each size, so only the deepest is decoded (where the reader can
+  // tell sizes and depths before decoding, as for .ico).
+  std::map<int, int> best;  // width -> index of its deepest image
+  std::map<int, int> depth;
+  int index = 0;
   do {
+    const QSize size = reader.size();
+    const int bits = QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel();
+    if (!size.isValid() || bits == 0) {
+      best.clear();  // the reader cannot tell: decode them all
+      break;
+    }
+    if (bits > depth[size.width()]) {
+      depth[size.width()] = bits;
+      best[size.width()] = index;
+    }
+    ++index;
+  } while (reader.jumpToNextImage());
+  std::set<int> wanted;
+  for (const auto& [width, at] : best)
+    wanted.insert(at);
+  reader.jumpToImage(0);
+  index = 0;
+  do {
+    if (!wanted.empty() && !wanted.count(index++))
+      continue;
     QImage image = reader.read();
     if (image.isNull())
       break;
