@@ -8,15 +8,19 @@ Nothing here asserts a speed: the scripts print figures and ratios.
 
 import os
 import select
+import sys
 import shutil
 import statistics
 import subprocess
 import tempfile
 import time
 
-from Xlib import X, Xatom, display, protocol
+from Xlib import X, display, protocol
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "e2e"))
+import xwin  # noqa: E402
+
 ROOT = os.path.dirname(HERE)
 
 WINE_ENV = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml,winemenubuilder.exe="}
@@ -25,8 +29,7 @@ REFERENCE_TITLE = "Tavro Reference"
 
 
 class XSession:
-    """The X server: top-level windows' titles and processes, a polite close.
-    Our own, so the benchmarks do not follow the end-to-end helpers' changes."""
+    """The X server: top-level windows' titles and processes, a polite close."""
 
     def __init__(self):
         self.d = display.Display()
@@ -35,23 +38,9 @@ class XSession:
     def atom(self, name):
         return self.d.intern_atom(name)
 
-    def title(self, w):
-        try:
-            p = w.get_full_property(self.atom("_NET_WM_NAME"), self.atom("UTF8_STRING"))
-            if p and p.value:
-                v = p.value
-                return v.decode("utf-8", "replace") if isinstance(v, bytes) else v
-            name = w.get_wm_name()
-            return name.decode("latin-1") if isinstance(name, bytes) else name
-        except Exception:
-            return None
-
-    def pid(self, w):
-        try:
-            p = w.get_full_property(self.atom("_NET_WM_PID"), Xatom.CARDINAL)
-            return int(p.value[0]) if p else None
-        except Exception:
-            return None
+    # A window's title and process, read as the end-to-end tests read them.
+    title = xwin.XSession._title
+    pid = xwin.XSession._pid
 
     def close_window(self, w):
         """Asks the window to close, as a window manager's close box does."""
