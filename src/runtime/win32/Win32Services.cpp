@@ -81,7 +81,9 @@ bool Win32Services::PreviousInstance() {
   if (instance_checked_)
     return previous_instance_;
   instance_checked_ = true;
-  const std::wstring name = L"Local\\Tavro_FrontEnd-" + UserKey();
+  // Global, so the same user's second session (a fast user switch, a remote
+  // desktop) finds it too: one launcher per user, not per session.
+  const std::wstring name = L"Global\\Tavro_FrontEnd-" + UserKey();
   // The creation decides: of two instances started at the same moment, the
   // kernel lets exactly one create the mutex.
   instance_mutex_.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
