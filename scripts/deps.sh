@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   mingw-w64 wine wine64 wine32:i386 fonts-wine
   xvfb xdotool x11-utils imagemagick strace
-  python3 python3-xlib python3-pil
+  python3 python3-xlib python3-pil python3-dbus dbus-daemon at-spi2-core util-linux
 )
 
 missing=()

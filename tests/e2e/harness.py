@@ -98,14 +98,16 @@ class Target:
         shutil.copy2(self.program, dest)
         return dest
 
-    def start(self, exe, env=None):
+    def start(self, exe, env=None, wrap=()):
+        """Starts the program; wrap is a command that runs it (one that
+        enters a mount namespace, say)."""
         env = dict(env or os.environ)
         if self.wine_prefix:
             env.update(wine_env(self.wine_prefix))
             cmd = ["wine", exe]
         else:
             cmd = [exe]
-        return subprocess.Popen(cmd, env=env, cwd="/", stdin=subprocess.DEVNULL,
+        return subprocess.Popen(list(wrap) + cmd, env=env, cwd="/", stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def native(self, path):
@@ -130,8 +132,8 @@ class Session:
         self.exe = target.install(self.folder)
         self.proc = None
 
-    def start(self, env=None):
-        self.proc = self.target.start(self.exe, env)
+    def start(self, env=None, wrap=()):
+        self.proc = self.target.start(self.exe, env, wrap)
         return self
 
     def at(self, *parts):

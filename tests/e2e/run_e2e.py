@@ -14,6 +14,7 @@ import tempfile
 import time
 import traceback
 
+import fault_cases
 import harness
 import library_cases
 import xwin
@@ -150,7 +151,7 @@ TESTS = [
     test_missing_disc_folder_resets_and_the_next_start_is_clean,
     test_read_only_settings_give_both_messages_and_stay,
     test_closing_shows_the_desktop_and_taskbar_again,
-] + library_cases.TESTS
+] + library_cases.TESTS + fault_cases.TESTS
 
 
 def main():
