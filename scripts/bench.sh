@@ -52,12 +52,8 @@ if [ $do_build -eq 1 ]; then
   done
 fi
 
-n=80
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$n"
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+. scripts/xvfb.sh
+start_xvfb 80
 cleanup() {
   # Only the server of the benchmarks' own prefix; the suites' are left alone.
   WINEPREFIX="$build/win32/bench-wineprefix" wineserver -k >/dev/null 2>&1

@@ -117,11 +117,9 @@ fi
 
 # No display: run on Xvfb, select a game, wait for its cover, take a
 # screenshot, close.
-n=80
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$n"
+. scripts/xvfb.sh
+start_xvfb 80 1280x800x24
+xvfb=$xvfb_pid
 pid=""
 finish() {
   # The launcher ends before its display goes; each step runs whatever the
@@ -135,7 +133,6 @@ finish() {
   kill "$xvfb" 2>/dev/null || true
 }
 trap finish EXIT
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 start &
 pid=$!
 wid=$(xdotool search --sync --onlyvisible --name '^Tavro FrontEnd$' | head -n 1)

@@ -18,12 +18,8 @@ rm -rf "$results" && mkdir -p "$results"
 
 # One X server for the whole run; Wine's windows, the X11 services and the
 # end-to-end tests all use it.
-n=70
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$n"
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+. scripts/xvfb.sh
+start_xvfb 70
 cleanup() {
   WINEPREFIX="$root/build/win32/wineprefix" wineserver -k >/dev/null 2>&1
   WINEPREFIX="$root/build/win64/wineprefix" wineserver -k >/dev/null 2>&1
