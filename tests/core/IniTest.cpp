@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,25 @@ TEST_F(Ini, ReadsAHandWrittenFileAsThePlatformDoes) {
   ASSERT_EQ(WriteIniValue("S", "K", "new", Name()), kTrue);
   EXPECT_EQ(ReadAll(File()), "[S]\r\nK=new\r\nK=second\r\n[S]\r\nK=third\r\n");
   EXPECT_EQ(Read("S", "K"), "new");
+}
+
+TEST_F(Ini, ReadsEmptyAndHugeNoisyFilesWithoutHarm) {
+  WriteAll(File(), "");
+  EXPECT_EQ(Read("S", "K"), "DEFAULT");
+  // 10 MB of noise (a fixed sequence, no line that looks like "[S]"), then
+  // the entry: the whole file is read, and nothing before it gets in the way.
+  std::string noise(10 * 1024 * 1024, '\0');
+  std::uint32_t x = 12345;
+  for (auto& c : noise) {
+    x = x * 1664525u + 1013904223u;
+    c = static_cast<char>(x >> 24);
+    if (c == '[')
+      c = '.';
+  }
+  WriteAll(File(), noise);
+  EXPECT_EQ(Read("S", "K"), "DEFAULT");
+  WriteAll(File(), noise + "\r\n[S]\r\nK=found\r\n");
+  EXPECT_EQ(Read("S", "K"), "found");
 }
 
 TEST_F(Ini, GivesTheDefaultForWhatIsMissingAndCreatesNothing) {
