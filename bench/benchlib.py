@@ -6,6 +6,7 @@ Wine prefix of our own, and the table the figures are printed in.
 Nothing here asserts a speed: the scripts print figures and ratios.
 """
 
+import argparse
 import os
 import select
 import sys
@@ -258,3 +259,22 @@ def table(header, rows):
     lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
     lines += ["| " + " | ".join(str(c) for c in row) + " |" for row in rows]
     return "\n".join(lines)
+
+
+def arguments(doc):
+    """The options every benchmark takes: --build and --only."""
+    parser = argparse.ArgumentParser(description=doc.splitlines()[0])
+    parser.add_argument("--build", default=os.path.join(ROOT, "build"))
+    parser.add_argument("--only", choices=["linux", "wine"])
+    return parser
+
+
+def begin(parser):
+    """Parses the options and opens what every benchmark needs: (args, build
+    folder, the groups to measure, the X session, the Wine prefix or None)."""
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    groups = ["linux", "wine"] if not args.only else [args.only]
+    x = XSession()
+    prefix = wine_prefix(build) if "wine" in groups else None
+    return args, build, groups, x, prefix

@@ -13,7 +13,6 @@ Run on an X server (scripts/bench.sh makes one):
   bench/idle.py [--build build] [--seconds 60] [--only linux|wine]
 """
 
-import argparse
 import os
 import subprocess
 import sys
@@ -66,16 +65,10 @@ def wineserver_pid(prefix):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=os.path.join(benchlib.ROOT, "build"))
+    parser = benchlib.arguments(__doc__)
     parser.add_argument("--seconds", type=float, default=60.0)
-    parser.add_argument("--only", choices=["linux", "wine"])
-    args = parser.parse_args()
-    build = os.path.abspath(args.build)
-    groups = ["linux", "wine"] if not args.only else [args.only]
-    x = benchlib.XSession()
+    args, build, groups, x, prefix = benchlib.begin(parser)
     watch = benchlib.MapWatch(x)
-    prefix = benchlib.wine_prefix(build) if "wine" in groups else None
     chosen = []
     for name in groups:
         group = benchlib.programs(build, prefix)[name]

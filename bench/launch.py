@@ -13,7 +13,6 @@ Run on an X server (scripts/bench.sh makes one):
   bench/launch.py [--build build] [--runs 7] [--only linux|wine]
 """
 
-import argparse
 import os
 import shutil
 import signal
@@ -159,15 +158,9 @@ def measure(x, group, stand_in, runs):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=os.path.join(benchlib.ROOT, "build"))
+    parser = benchlib.arguments(__doc__)
     parser.add_argument("--runs", type=int, default=7)
-    parser.add_argument("--only", choices=["linux", "wine"])
-    args = parser.parse_args()
-    build = os.path.abspath(args.build)
-    groups = ["linux", "wine"] if not args.only else [args.only]
-    x = benchlib.XSession()
-    prefix = benchlib.wine_prefix(build) if "wine" in groups else None
+    args, build, groups, x, prefix = benchlib.begin(parser)
     rows = []
     for name in groups:
         group = benchlib.programs(build, prefix)[name]

@@ -10,7 +10,6 @@ Run on an X server (scripts/bench.sh makes one):
   bench/profile.py [--build build] [--only linux|wine] [--keep DIR]
 """
 
-import argparse
 import collections
 import os
 import re
@@ -131,16 +130,10 @@ def summarise_wine(err):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=os.path.join(benchlib.ROOT, "build"))
-    parser.add_argument("--only", choices=["linux", "wine"])
+    parser = benchlib.arguments(__doc__)
     parser.add_argument("--keep", help="a folder to keep the raw traces in")
-    args = parser.parse_args()
-    build = os.path.abspath(args.build)
-    groups = ["linux", "wine"] if not args.only else [args.only]
-    x = benchlib.XSession()
+    args, build, groups, x, prefix = benchlib.begin(parser)
     watch = benchlib.MapWatch(x)
-    prefix = benchlib.wine_prefix(build) if "wine" in groups else None
     keep = args.keep or tempfile.mkdtemp(prefix="tavro-profile-")
     os.makedirs(keep, exist_ok=True)
     for name in groups:

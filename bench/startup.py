@@ -10,7 +10,6 @@ Run on an X server (scripts/bench.sh makes one):
   bench/startup.py [--build build] [--runs 7] [--only linux|wine]
 """
 
-import argparse
 import os
 import subprocess
 import sys
@@ -81,15 +80,9 @@ HEADER = ["program", "start to window mapped (ms)", "vs bare", "vs bare + pictur
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=os.path.join(benchlib.ROOT, "build"))
+    parser = benchlib.arguments(__doc__)
     parser.add_argument("--runs", type=int, default=7)
-    parser.add_argument("--only", choices=["linux", "wine"])
-    args = parser.parse_args()
-    build = os.path.abspath(args.build)
-    groups = ["linux", "wine"] if not args.only else [args.only]
-    x = benchlib.XSession()
-    prefix = benchlib.wine_prefix(build) if "wine" in groups else None
+    args, build, groups, x, prefix = benchlib.begin(parser)
     table_rows = []
     for name in groups:
         group = benchlib.programs(build, prefix)[name]
