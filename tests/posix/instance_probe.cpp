@@ -5,6 +5,8 @@
 //   instance_probe kill NAME   kills by image name NAME, then prints "alive".
 //   instance_probe end         prints "before" without a line end and calls
 //                              End() while an object waits to be destroyed.
+// A RuntimeError from the services (no folder of its own) is printed as
+// "RuntimeError: TEXT" and ends the probe with 3.
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -17,7 +19,8 @@ struct SaysGoodbye {
 };
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+int Probe(int argc, char** argv) {
   if (argc < 2)
     return 2;
   const std::string mode = argv[1];
@@ -47,4 +50,14 @@ int main(int argc, char** argv) {
     services.End();
   }
   return 2;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Probe(argc, argv);
+  } catch (const tavro::RuntimeError& error) {
+    std::cout << "RuntimeError: " << error.what() << std::endl;
+    return 3;
+  }
 }

@@ -1,5 +1,6 @@
 #include "runtime/posix/PosixServices.h"
 
+#include <pwd.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -39,12 +40,57 @@ std::string ProgramFolder() {
   return Utf8(exe.parent_path());
 }
 
+// An absolute path from the environment, or nothing: a relative or empty
+// value is ignored, as the XDG base directory rules ask.
+std::optional<fs::path> AbsoluteFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || value[0] != '/')
+    return std::nullopt;
+  return fs::path(value);
+}
+
+fs::path HomeFolder() {
+  if (auto home = AbsoluteFromEnvironment("HOME"))
+    return *home;
+  // No usable HOME (a service, a scrubbed environment): the account's own.
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+      found->pw_dir != nullptr && found->pw_dir[0] == '/')
+    return fs::path(found->pw_dir);
+  throw RuntimeError(err::kPathNotFound,
+                     "The user's data folder cannot be found: neither XDG_DATA_HOME nor HOME "
+                     "names one and the account has no home folder. Nothing was changed.");
+}
+
+std::string AppFolderFor(const std::string& program_folder) {
+  // A packaged install puts a marker under the prefix that holds bin/: a
+  // program in /usr/bin cannot keep its settings and folders beside itself,
+  // so each user's tree lives in the user's data folder. Without the marker
+  // (the portable archive, a build folder) the program's folder is the tree,
+  // writable or not.
+  std::error_code ec;
+  if (!fs::exists(fs::path(program_folder) / ".." / "share" / "tavro-frontend" / "packaged", ec))
+    return program_folder;
+  auto data_home = AbsoluteFromEnvironment("XDG_DATA_HOME");
+  if (!data_home)
+    data_home = HomeFolder() / ".local" / "share";
+  const fs::path folder = *data_home / "tavro-frontend";
+  fs::create_directories(folder, ec);
+  if (ec || !fs::is_directory(folder, ec)) {
+    throw RuntimeError(err::kPathNotFound, "The data folder " + Utf8(folder) + " cannot be made (" +
+                                               (ec ? ec.message() : "not a folder") + ").");
+  }
+  return Utf8(folder);
+}
+
 }  // namespace
 
 PosixServices::PosixServices() : PosixServices(PosixOptions{}) {}
 
 PosixServices::PosixServices(PosixOptions options)
-    : options_(std::move(options)), app_folder_(ProgramFolder()) {
+    : options_(std::move(options)), app_folder_(AppFolderFor(ProgramFolder())) {
   shell_watcher_ = std::make_unique<ShellWatcher>(options_.shell_watcher);
   controllers_ = std::make_unique<Controllers>();
   ReapChildrenAutomatically();

@@ -33,6 +33,10 @@ class PosixServices : public FileSystemServices {
  public:
   // Throw RuntimeError when the program's own folder cannot be known
   // (/proc/self/exe unreadable): nothing may be made in a guessed folder.
+  // AppFolder is that folder, or for a packaged install (a marker file
+  // ../share/tavro-frontend/packaged beside bin/) the user's data folder,
+  // $XDG_DATA_HOME/tavro-frontend (default ~/.local/share/tavro-frontend),
+  // made when missing; a data folder that cannot be made throws too.
   PosixServices();
   explicit PosixServices(PosixOptions options);
   ~PosixServices() override;
