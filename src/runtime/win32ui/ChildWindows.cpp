@@ -20,9 +20,9 @@ HBRUSH ParentBrush(HWND child, HDC dc) {
 
 // --- FrameWindow -----------------------------------------------------------
 
-HWND FrameWindow::Create(HWND parent, int id, const wchar_t* caption, DWORD style) {
-  return CreateAs(0, caption, style, 0, 0, 0, 0, parent,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+HWND FrameWindow::Create(HWND parent, int id, const wchar_t* caption, DWORD style, const RECT& at) {
+  return CreateAs(0, caption, style, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
 LRESULT FrameWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -86,8 +86,8 @@ void FrameWindow::OnPaint() {
 
 // --- PictureWindow ---------------------------------------------------------
 
-HWND PictureWindow::Create(HWND parent, int id, DWORD style) {
-  return CreateAs(0, L"", style, 0, 0, 0, 0, parent,
+HWND PictureWindow::Create(HWND parent, int id, DWORD style, const RECT& at) {
+  return CreateAs(0, L"", style, at.left, at.top, at.right - at.left, at.bottom - at.top, parent,
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 

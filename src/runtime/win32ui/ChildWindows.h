@@ -22,7 +22,8 @@ class FrameWindow final : public BaseWindow<FrameWindow> {
   static constexpr const wchar_t* kClassName = L"TavroFrame";
   ~FrameWindow() { Destroy(); }
 
-  HWND Create(HWND parent, int id, const wchar_t* caption, DWORD style);
+  // at: the window's place in its parent's client area.
+  HWND Create(HWND parent, int id, const wchar_t* caption, DWORD style, const RECT& at);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
  private:
@@ -42,7 +43,7 @@ class PictureWindow final : public BaseWindow<PictureWindow> {
   static constexpr const wchar_t* kClassName = L"TavroPicture";
   ~PictureWindow() { Destroy(); }
 
-  HWND Create(HWND parent, int id, DWORD style);
+  HWND Create(HWND parent, int id, DWORD style, const RECT& at);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
   void SetPicture(PicturePtr picture, PictureFit fit);

@@ -60,10 +60,10 @@ void MainWindow::Create() {
     control.row = row;
     control.container = ContainerRow(model->Design());
   }
-  for (auto* model : form_.Controls()) {
-    CreateControl(controls_[static_cast<size_t>(RowOfDesign(model->Design()))]);
-  }
-  ArrangeZOrder();
+  // Each control is made at its place, in its z-order and with its group
+  // style, so that nothing has to be moved or restacked afterwards.
+  Place(WindowDpi(Window()));
+  CreateInZOrder();
   ApplyDpi(WindowDpi(Window()), nullptr);
   for (auto& control : controls_)
     SyncAll(control);
@@ -72,20 +72,26 @@ void MainWindow::Create() {
 
 HWND MainWindow::CreateCommon(NativeControl& control, const wchar_t* class_name, DWORD style,
                               DWORD ex_style) {
-  control.common.reset(
-      CreateWindowExW(ex_style, class_name, L"", style, 0, 0, 0, 0, Window(),
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + control.row)),
-                      GetModuleHandleW(nullptr), nullptr));
+  const RECT& at = control.placed;
+  control.common.reset(CreateWindowExW(
+      ex_style, class_name, L"", style, at.left, at.top, at.right - at.left, at.bottom - at.top,
+      Window(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + control.row)),
+      GetModuleHandleW(nullptr), nullptr));
   return control.common.get();
 }
 
-void MainWindow::CreateControl(NativeControl& control) {
+void MainWindow::CreateControl(NativeControl& control, DWORD extra_style) {
   const ControlDesign& design = control.model->Design();
   const int id = kFirstControlId + control.row;
   // Every control sits directly on the main window (a group box passes no
   // notifications on), clipped against its siblings so a frame never paints
   // over what it holds.
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (design.visible ? WS_VISIBLE : 0);
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (design.visible ? WS_VISIBLE : 0) | extra_style;
+  control.placed = control.bounds;
+  if (design.kind == ControlKind::kDriveListBox) {
+    // The open list's room; the closed box's height follows the font.
+    control.placed.bottom = control.placed.top + (control.bounds.bottom - control.bounds.top) * 10;
+  }
   if (TakesFocus(design.kind))
     style |= WS_TABSTOP;
   switch (design.kind) {
@@ -93,12 +99,12 @@ void MainWindow::CreateControl(NativeControl& control) {
       return;
     case ControlKind::kFrame:
       control.frame = std::make_unique<FrameWindow>();
-      control.window = control.frame->Create(Window(), id, L"", style);
+      control.window = control.frame->Create(Window(), id, L"", style, control.placed);
       break;
     case ControlKind::kPictureBox:
     case ControlKind::kImage:
       control.picture = std::make_unique<PictureWindow>();
-      control.window = control.picture->Create(Window(), id, style);
+      control.window = control.picture->Create(Window(), id, style, control.placed);
       break;
     case ControlKind::kTextBox:
       // Only carries the page text; never shown, never focused.

@@ -72,14 +72,23 @@ class MainWindow final : public BaseWindow<MainWindow> {
     UniqueTimer timer;
     POINT origin{};  // top-left in the main window's client area
     RECT visible{};  // the part its containers leave visible, same coordinates
+    RECT bounds{};   // its window's rect in the main window's client area
+    // What was last applied to its window: a move or a region costs a round
+    // trip to the server under Wine, so only a change is sent.
+    RECT placed{};
+    bool clipped = false;
   };
 
   // Building (MainWindow.cpp).
-  void CreateControl(NativeControl& control);
+  void CreateControl(NativeControl& control, DWORD extra_style);
   HWND CreateCommon(NativeControl& control, const wchar_t* class_name, DWORD style,
                     DWORD ex_style = 0);
-  void ArrangeZOrder();
+  std::vector<NativeControl*> ZOrder();
+  void CreateInZOrder();
   void ApplyDpi(UINT dpi, const RECT* suggested);
+  // Where every control goes at a DPI (origin, visible, bounds), windows
+  // untouched; Layout then moves the windows that are not there yet.
+  void Place(UINT dpi);
   void Layout(UINT dpi);
   void FitComboHeight(HWND combo, int height);
 

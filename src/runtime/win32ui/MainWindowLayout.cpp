@@ -22,53 +22,51 @@ UniqueFont EightPoint(UINT dpi, const wchar_t* face) {
 
 }  // namespace
 
-void MainWindow::ArrangeZOrder() {
+std::vector<MainWindow::NativeControl*> MainWindow::ZOrder() {
   // Tab order is z-order: the focusable controls by TabIndex on top; then
   // the rest, frames last and the outermost frame lowest, so each frame lies
   // beneath everything it holds.
-  std::vector<const NativeControl*> order;
-  for (const auto& c : controls_) {
-    if (c.window != nullptr && TakesFocus(c.model->Kind()))
+  std::vector<NativeControl*> order;
+  for (auto& c : controls_) {
+    if (c.model->Kind() != ControlKind::kTimer && TakesFocus(c.model->Kind()))
       order.push_back(&c);
   }
   std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
     return a->model->Design().tab_index < b->model->Design().tab_index;
   });
-  for (const auto& c : controls_) {
-    if (c.window != nullptr && !TakesFocus(c.model->Kind()) && !c.frame)
-      order.push_back(&c);
-  }
-  std::vector<const NativeControl*> frames;
-  for (const auto& c : controls_) {
-    if (c.frame)
+  std::vector<NativeControl*> frames;
+  for (auto& c : controls_) {
+    const ControlKind kind = c.model->Kind();
+    if (kind == ControlKind::kFrame)
       frames.push_back(&c);
+    else if (kind != ControlKind::kTimer && !TakesFocus(kind))
+      order.push_back(&c);
   }
   std::stable_sort(frames.begin(), frames.end(), [](const auto* a, const auto* b) {
     return Depth(a->model->Design()) > Depth(b->model->Design());
   });
   order.insert(order.end(), frames.begin(), frames.end());
+  return order;
+}
 
+void MainWindow::CreateInZOrder() {
+  // A new child window goes beneath its siblings, so making the controls
+  // from the top of the z-order down stacks them as they must lie.
   // A group of option buttons is one tab stop (the selected button) with
   // the arrow keys moving inside it: WS_GROUP starts each group, and every
   // other focusable control is a group of its own.
   const Control* previous = nullptr;
-  for (const auto* c : order) {
-    if (!TakesFocus(c->model->Kind()))
-      break;
-    const bool same_group =
-        previous != nullptr && c->model->Kind() == ControlKind::kOptionButton &&
-        previous->Kind() == ControlKind::kOptionButton &&
-        std::string_view(previous->Design().container) == c->model->Design().container;
-    LONG style = GetWindowLongW(c->window, GWL_STYLE);
-    style = same_group ? (style & ~WS_GROUP) : (style | WS_GROUP);
-    SetWindowLongW(c->window, GWL_STYLE, style);
-    previous = c->model;
-  }
-
-  HWND after = HWND_TOP;
-  for (const auto* c : order) {
-    SetWindowPos(c->window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    after = c->window;
+  for (NativeControl* c : ZOrder()) {
+    DWORD group = 0;
+    if (TakesFocus(c->model->Kind())) {
+      const bool same_group =
+          previous != nullptr && c->model->Kind() == ControlKind::kOptionButton &&
+          previous->Kind() == ControlKind::kOptionButton &&
+          std::string_view(previous->Design().container) == c->model->Design().container;
+      group = same_group ? 0 : WS_GROUP;
+      previous = c->model;
+    }
+    CreateControl(*c, group);
   }
 }
 
@@ -93,7 +91,7 @@ void MainWindow::ApplyDpi(UINT dpi, const RECT* suggested) {
       SendMessageW(c.window, LB_SETITEMHEIGHT, 0, FolderItemHeight(font, dpi));
     }
   }
-  folder_icons_.Load(dpi);
+  // The folder icons are loaded when the folder list first draws.
   font_ = std::move(captions);
   list_font_ = std::move(lists);
   // The labels' pattern is the form's picture at the old size.
@@ -112,8 +110,13 @@ void MainWindow::ApplyDpi(UINT dpi, const RECT* suggested) {
   } else {
     flags |= SWP_NOMOVE;
   }
-  SetWindowPos(Window(), nullptr, at.x, at.y, frame.right - frame.left, frame.bottom - frame.top,
-               flags);
+  RECT now{};
+  GetWindowRect(Window(), &now);
+  if (suggested != nullptr || now.right - now.left != frame.right - frame.left ||
+      now.bottom - now.top != frame.bottom - frame.top) {
+    SetWindowPos(Window(), nullptr, at.x, at.y, frame.right - frame.left, frame.bottom - frame.top,
+                 flags);
+  }
   // Caption heights computed by the system and by the window manager may
   // disagree by a pixel or two; the client area is what must be exact.
   RECT client{};
@@ -127,7 +130,7 @@ void MainWindow::ApplyDpi(UINT dpi, const RECT* suggested) {
   RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void MainWindow::Layout(UINT dpi) {
+void MainWindow::Place(UINT dpi) {
   const int d = static_cast<int>(dpi);
   // Rows are in creation order, containers first, so a frame's origin and
   // visible area are known before its children are placed.
@@ -144,28 +147,40 @@ void MainWindow::Layout(UINT dpi) {
       container_area = frame.visible;
     }
     c.origin = POINT{base.x + TwipsToPixels(design.left, d), base.y + TwipsToPixels(design.top, d)};
-    const RECT own{c.origin.x, c.origin.y, c.origin.x + width, c.origin.y + height};
-    IntersectRect(&c.visible, &own, &container_area);
+    c.bounds = RECT{c.origin.x, c.origin.y, c.origin.x + width, c.origin.y + height};
+    IntersectRect(&c.visible, &c.bounds, &container_area);
+  }
+}
+
+void MainWindow::Layout(UINT dpi) {
+  Place(dpi);
+  for (auto& c : controls_) {
     if (c.window == nullptr)
       continue;
-    if (design.kind == ControlKind::kDriveListBox) {
-      SetWindowPos(c.window, nullptr, c.origin.x, c.origin.y, width, height * 10,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      FitComboHeight(c.window, height);
-    } else {
-      SetWindowPos(c.window, nullptr, c.origin.x, c.origin.y, width, height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT& own = c.bounds;
+    RECT target = own;
+    if (c.model->Kind() == ControlKind::kDriveListBox)
+      target.bottom = own.top + (own.bottom - own.top) * 10;
+    const bool moved = !EqualRect(&c.placed, &target);
+    if (moved) {
+      SetWindowPos(c.window, nullptr, target.left, target.top, target.right - target.left,
+                   target.bottom - target.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      c.placed = target;
     }
+    if (c.model->Kind() == ControlKind::kDriveListBox)
+      FitComboHeight(c.window, own.bottom - own.top);
     // A frame hides what of its controls lies beyond it (the legend lines
     // and "*.rpx" are wider than their frames).
-    if (c.container >= 0 && !EqualRect(&c.visible, &own)) {
+    const bool clip = c.container >= 0 && !EqualRect(&c.visible, &own);
+    if (clip && (moved || !c.clipped)) {
       HRGN region = CreateRectRgn(c.visible.left - own.left, c.visible.top - own.top,
                                   c.visible.right - own.left, c.visible.bottom - own.top);
       if (SetWindowRgn(c.window, region, TRUE) == 0)
         DeleteObject(region);
-    } else {
+    } else if (!clip && c.clipped) {
       SetWindowRgn(c.window, nullptr, TRUE);
     }
+    c.clipped = clip;
   }
 }
 
