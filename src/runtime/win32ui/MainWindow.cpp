@@ -68,6 +68,9 @@ void MainWindow::Create() {
   for (auto& control : controls_)
     SyncAll(control);
   InstallHooks();
+  // The built-in pictures have been decoding meanwhile; none may be missing
+  // from the first frame.
+  services_.FinishPictures();
 }
 
 HWND MainWindow::CreateCommon(NativeControl& control, const wchar_t* class_name, DWORD style,
@@ -401,17 +404,19 @@ HBRUSH MainWindow::FormPictureBrush(HDC dc, const NativeControl& control) {
       control.origin.y + 1 > size.cy) {
     return BrushFor(color::kButtonFace);
   }
-  if (!form_picture_brush_) {
-    if (HBITMAP drawn = picture->BitmapAt(size.cx, size.cy))
-      form_picture_brush_.reset(CreatePatternBrush(drawn));
-    if (!form_picture_brush_)
+  // Each label gets the part of the picture it lies on, not the whole
+  // picture: a pattern brush is a copy of its bitmap.
+  auto& brush = picture_brushes_[control.row];
+  if (!brush) {
+    const RECT part{control.origin.x, control.origin.y, control.bounds.right,
+                    control.bounds.bottom};
+    if (UniqueBitmap piece = picture->Part(size, part))
+      brush.reset(CreatePatternBrush(piece.get()));
+    if (!brush)
       return BrushFor(color::kButtonFace);
   }
-  // Line the pattern up with the picture as the form draws it.
-  const int x = (size.cx - control.origin.x % size.cx) % size.cx;
-  const int y = (size.cy - control.origin.y % size.cy) % size.cy;
-  SetBrushOrgEx(dc, x, y, nullptr);
-  return form_picture_brush_.get();
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  return brush.get();
 }
 
 BOOL MainWindow::OnSetCursor(HWND target, int hit_test) {

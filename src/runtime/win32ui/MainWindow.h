@@ -129,7 +129,7 @@ class MainWindow final : public BaseWindow<MainWindow> {
   UniqueFont list_font_;
   FolderIcons folder_icons_;
   std::map<std::uint32_t, UniqueBrush> brushes_;
-  UniqueBrush form_picture_brush_;
+  std::map<int, UniqueBrush> picture_brushes_;  // by row: the picture under a label
   std::vector<std::pair<PicturePtr, UniqueCursor>> cursors_;
   HWND saved_focus_ = nullptr;
   bool started_ = false;

@@ -95,7 +95,7 @@ void MainWindow::ApplyDpi(UINT dpi, const RECT* suggested) {
   font_ = std::move(captions);
   list_font_ = std::move(lists);
   // The labels' pattern is the form's picture at the old size.
-  form_picture_brush_.reset();
+  picture_brushes_.clear();
   Layout(dpi);
 
   const auto& design = form_.Design();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <vector>
 
 namespace tavro::win32ui {
@@ -135,7 +136,24 @@ void Blend(const std::uint8_t* src, int src_width, int src_height, std::uint8_t*
 
 }  // namespace
 
+const Win32Picture& Win32Picture::Ready() const {
+  if (pending_.valid()) {
+    try {
+      if (const auto& decoded = pending_.get()) {
+        bitmap_ = std::move(decoded->bitmap);
+        width_ = decoded->width;
+        height_ = decoded->height;
+      }
+    } catch (const std::exception&) {
+      // Stays empty.
+    }
+    pending_ = {};
+  }
+  return *this;
+}
+
 HBITMAP Win32Picture::BitmapAt(int width, int height) const {
+  Ready();
   if (width == width_ && height == height_)
     return bitmap_.get();
   return Scaled(width, height);
@@ -161,11 +179,36 @@ HBITMAP Win32Picture::Scaled(int width, int height) const {
   return scaled_.get();
 }
 
+UniqueBitmap Win32Picture::Part(SIZE drawn, const RECT& part) const {
+  const int width = part.right - part.left;
+  const int height = part.bottom - part.top;
+  if (width <= 0 || height <= 0 || drawn.cx <= 0 || drawn.cy <= 0)
+    return {};
+  HBITMAP whole = BitmapAt(drawn.cx, drawn.cy);
+  const std::uint8_t* src = whole != nullptr ? Pixels(whole) : nullptr;
+  void* bits = nullptr;
+  UniqueBitmap out = MakeDib(width, height, &bits);
+  if (src == nullptr || !out)
+    return {};
+  GdiFlush();
+  auto* dst = static_cast<std::uint32_t*>(bits);
+  const auto* from = reinterpret_cast<const std::uint32_t*>(src);
+  for (int y = 0; y < height; ++y) {
+    const int sy = ((part.top + y) % drawn.cy + drawn.cy) % drawn.cy;
+    for (int x = 0; x < width; ++x) {
+      const int sx = ((part.left + x) % drawn.cx + drawn.cx) % drawn.cx;
+      dst[static_cast<size_t>(y) * width + x] = from[static_cast<size_t>(sy) * drawn.cx + sx];
+    }
+  }
+  return out;
+}
+
 void Win32Picture::Draw(HDC dc, const RECT& dest) const {
   const int width = dest.right - dest.left;
   const int height = dest.bottom - dest.top;
   if (width <= 0 || height <= 0)
     return;
+  Ready();
   if (icon_) {
     DrawIconEx(dc, dest.left, dest.top, icon_.get(), width, height, 0, nullptr, DI_NORMAL);
     return;
@@ -181,6 +224,7 @@ UniqueCursor Win32Picture::MakeCursor(POINT hotspot) const {
   info.fIcon = FALSE;
   info.xHotspot = static_cast<DWORD>(hotspot.x);
   info.yHotspot = static_cast<DWORD>(hotspot.y);
+  Ready();
   if (icon_) {
     ICONINFO own{};
     if (!GetIconInfo(icon_.get(), &own))

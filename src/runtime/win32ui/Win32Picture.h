@@ -5,10 +5,22 @@
 
 #include <windows.h>
 
+#include <future>
+#include <memory>
+
 #include "runtime/Runtime.h"
 #include "runtime/win32ui/Handles.h"
 
 namespace tavro::win32ui {
+
+// A bitmap decoded on another thread, handed over once it is done (or the
+// reason it could not be decoded).
+struct DecodedBitmap {
+  UniqueBitmap bitmap;
+  int width = 0;
+  int height = 0;
+};
+using PendingBitmap = std::shared_future<std::shared_ptr<DecodedBitmap>>;
 
 class Win32Picture final : public Picture {
  public:
@@ -16,10 +28,13 @@ class Win32Picture final : public Picture {
       : bitmap_(std::move(bitmap)), width_(width), height_(height) {}
   Win32Picture(UniqueIcon icon, int width, int height)
       : icon_(std::move(icon)), width_(width), height_(height) {}
+  // Waits for the bitmap at its first use; one that could not be decoded is
+  // an empty picture (whoever started the decoding reports the failure).
+  explicit Win32Picture(PendingBitmap pending) : pending_(std::move(pending)) {}
 
-  int Width() const override { return width_; }
-  int Height() const override { return height_; }
-  HBITMAP Bitmap() const { return bitmap_.get(); }
+  int Width() const override { return Ready().width_; }
+  int Height() const override { return Ready().height_; }
+  HBITMAP Bitmap() const { return Ready().bitmap_.get(); }
   HICON Icon() const { return icon_.get(); }
 
   // Draws the picture into dest, scaled to its size when that differs
@@ -30,16 +45,22 @@ class Win32Picture final : public Picture {
   // is asked for; nullptr for an icon.
   HBITMAP BitmapAt(int width, int height) const;
 
+  // The part of the picture drawn at the given size that a rect of that
+  // drawing covers, the picture repeating beyond its edges.
+  UniqueBitmap Part(SIZE drawn, const RECT& part) const;
+
   // A cursor drawn from the picture with its hot spot at the given pixel.
   UniqueCursor MakeCursor(POINT hotspot) const;
 
  private:
   HBITMAP Scaled(int width, int height) const;
+  const Win32Picture& Ready() const;
 
-  UniqueBitmap bitmap_;
+  mutable PendingBitmap pending_;
+  mutable UniqueBitmap bitmap_;
   UniqueIcon icon_;
-  int width_;
-  int height_;
+  mutable int width_ = 0;
+  mutable int height_ = 0;
   // The last scaled copy: a picture is drawn at one size at a time.
   mutable UniqueBitmap scaled_;
   mutable SIZE scaled_size_{};

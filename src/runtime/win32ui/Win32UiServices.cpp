@@ -1,7 +1,9 @@
 #include "runtime/win32ui/Win32UiServices.h"
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
+#include <system_error>
 
 #include "runtime/win32ui/ResourceIds.h"
 #include "runtime/win32ui/Wide.h"
@@ -24,29 +26,9 @@ namespace {
 constexpr UINT kMaxSide = 16384;
 constexpr std::uint64_t kMaxPixels = std::uint64_t{32} * 1024 * 1024;
 
-}  // namespace
-
-ComApartment::ComApartment()
-    : initialized_(
-          SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-
-ComApartment::~ComApartment() {
-  if (initialized_)
-    CoUninitialize();
-}
-
-Win32UiServices::Win32UiServices() {
-  // Without the factory every picture load reports an invalid picture; the
-  // window still opens.
-  // The first factory: the second one does not exist before Windows 8.
-  CoCreateInstance(CLSID_WICImagingFactory1, nullptr, CLSCTX_INPROC_SERVER,
-                   IID_PPV_ARGS(factory_.GetAddressOf()));
-}
-
-// The factory goes before the apartment it lives in (member order).
-Win32UiServices::~Win32UiServices() = default;
-
-PicturePtr Win32UiServices::Decode(IWICBitmapDecoder* decoder) {
+// The first frame as a 32-bit premultiplied top-down DIB.
+std::shared_ptr<DecodedBitmap> DecodeFirstFrame(IWICImagingFactory* factory,
+                                                IWICBitmapDecoder* decoder) {
   ComPtr<IWICBitmapFrameDecode> frame;
   ComPtr<IWICFormatConverter> converter;
   UINT width = 0;
@@ -56,7 +38,7 @@ PicturePtr Win32UiServices::Decode(IWICBitmapDecoder* decoder) {
       height > kMaxSide || std::uint64_t{width} * height > kMaxPixels) {
     InvalidPicture();
   }
-  if (FAILED(factory_->CreateFormatConverter(converter.GetAddressOf())) ||
+  if (FAILED(factory->CreateFormatConverter(converter.GetAddressOf())) ||
       FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA,
                                    WICBitmapDitherTypeNone, nullptr, 0.0,
                                    WICBitmapPaletteTypeCustom))) {
@@ -69,15 +51,113 @@ PicturePtr Win32UiServices::Decode(IWICBitmapDecoder* decoder) {
     InvalidPicture();
   }
   void* bits = nullptr;
-  UniqueBitmap bitmap = MakeDib(static_cast<int>(width), static_cast<int>(height), &bits);
-  if (!bitmap)
+  auto decoded = std::make_shared<DecodedBitmap>();
+  decoded->bitmap = MakeDib(static_cast<int>(width), static_cast<int>(height), &bits);
+  if (!decoded->bitmap)
     InvalidPicture();
   const UINT stride = width * 4;
   if (FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
     InvalidPicture();
   }
-  return std::make_shared<Win32Picture>(std::move(bitmap), static_cast<int>(width),
-                                        static_cast<int>(height));
+  decoded->width = static_cast<int>(width);
+  decoded->height = static_cast<int>(height);
+  return decoded;
+}
+
+// A picture of the program's RCDATA resources.
+std::shared_ptr<DecodedBitmap> DecodeResource(IWICImagingFactory* factory, int id) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /*RT_RCDATA*/);
+  HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  const DWORD size = found != nullptr ? SizeofResource(module, found) : 0;
+  if (data == nullptr || size == 0 || factory == nullptr)
+    InvalidPicture();
+  // The stream reads the resource in place; resources stay mapped for the
+  // life of the module.
+  ComPtr<IWICStream> stream;
+  ComPtr<IWICBitmapDecoder> decoder;
+  if (FAILED(factory->CreateStream(stream.GetAddressOf())) ||
+      FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) ||
+      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.GetAddressOf()))) {
+    InvalidPicture();
+  }
+  return DecodeFirstFrame(factory, decoder.Get());
+}
+
+PicturePtr ToPicture(const std::shared_ptr<DecodedBitmap>& decoded) {
+  return std::make_shared<Win32Picture>(std::move(decoded->bitmap), decoded->width,
+                                        decoded->height);
+}
+
+// The first factory: the second one does not exist before Windows 8.
+ComPtr<IWICImagingFactory> MakeFactory() {
+  ComPtr<IWICImagingFactory> factory;
+  CoCreateInstance(CLSID_WICImagingFactory1, nullptr, CLSCTX_INPROC_SERVER,
+                   IID_PPV_ARGS(factory.GetAddressOf()));
+  return factory;
+}
+
+}  // namespace
+
+ComApartment::ComApartment()
+    : initialized_(
+          SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+
+ComApartment::~ComApartment() {
+  if (initialized_)
+    CoUninitialize();
+}
+
+Win32UiServices::Win32UiServices()
+    : prefetched_{
+          {{TAVRO_IDR_BACKGROUND, {}, {}}, {TAVRO_IDR_LOGO, {}, {}}, {TAVRO_IDR_DONATE, {}, {}}}} {
+  for (auto& p : prefetched_)
+    p.pending = p.promise.get_future().share();
+  // Decoding takes longer than anything else before the window shows and
+  // needs nothing the window needs: it runs beside the window's making.
+  auto decode = [this] {
+    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    {
+      const ComPtr<IWICImagingFactory> factory = MakeFactory();
+      for (auto& p : prefetched_) {
+        try {
+          p.promise.set_value(DecodeResource(factory.Get(), p.id));
+        } catch (...) {
+          p.promise.set_exception(std::current_exception());
+        }
+      }
+    }
+    if (com)
+      CoUninitialize();
+  };
+  try {
+    decoder_ = std::thread(decode);
+  } catch (const std::system_error&) {
+    decode();  // no thread to be had: here and now
+  }
+}
+
+Win32UiServices::~Win32UiServices() {
+  if (decoder_.joinable())
+    decoder_.join();
+}
+
+void Win32UiServices::FinishPictures() {
+  if (decoder_.joinable())
+    decoder_.join();
+  for (auto& p : prefetched_)
+    p.pending.get();  // rethrows what stopped the decoding
+}
+
+IWICImagingFactory* Win32UiServices::Factory() {
+  // Made at the first picture file: a start that opens none never pays for it.
+  if (!factory_tried_) {
+    factory_tried_ = true;
+    factory_ = MakeFactory();
+  }
+  return factory_.Get();
 }
 
 PicturePtr Win32UiServices::LoadPicture(const std::string& path) {
@@ -85,36 +165,26 @@ PicturePtr Win32UiServices::LoadPicture(const std::string& path) {
   if (path.empty() || !std::filesystem::is_regular_file(FsPath(path), ec)) {
     throw RuntimeError(err::kFileNotFound, "File not found: " + path);
   }
-  if (!factory_)
+  IWICImagingFactory* factory = Factory();
+  if (factory == nullptr)
     InvalidPicture();
   ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory_->CreateDecoderFromFilename(Widen(path).c_str(), nullptr, GENERIC_READ,
-                                                 WICDecodeMetadataCacheOnDemand,
-                                                 decoder.GetAddressOf()))) {
+  if (FAILED(factory->CreateDecoderFromFilename(Widen(path).c_str(), nullptr, GENERIC_READ,
+                                                WICDecodeMetadataCacheOnDemand,
+                                                decoder.GetAddressOf()))) {
     InvalidPicture();
   }
-  return Decode(decoder.Get());
+  return ToPicture(DecodeFirstFrame(factory, decoder.Get()));
 }
 
-PicturePtr Win32UiServices::DecodeResource(int id) {
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /*RT_RCDATA*/);
-  HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
-  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-  const DWORD size = found != nullptr ? SizeofResource(module, found) : 0;
-  if (data == nullptr || size == 0 || !factory_)
-    InvalidPicture();
-  // The stream reads the resource in place; resources stay mapped for the
-  // life of the module.
-  ComPtr<IWICStream> stream;
-  ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory_->CreateStream(stream.GetAddressOf())) ||
-      FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) ||
-      FAILED(factory_->CreateDecoderFromStream(
-          stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.GetAddressOf()))) {
-    InvalidPicture();
+PicturePtr Win32UiServices::LoadResource(int id) {
+  for (auto& p : prefetched_) {
+    if (p.id == id && !p.handed_out) {
+      p.handed_out = true;
+      return std::make_shared<Win32Picture>(p.pending);
+    }
   }
-  return Decode(decoder.Get());
+  return ToPicture(DecodeResource(Factory(), id));
 }
 
 PicturePtr Win32UiServices::LoadIconResource(int id, int size) {
@@ -130,11 +200,11 @@ PicturePtr Win32UiServices::LoadResourcePicture(ResourcePicture which) {
     case ResourcePicture::kNone:
       return nullptr;
     case ResourcePicture::kBackground:
-      return DecodeResource(TAVRO_IDR_BACKGROUND);
+      return LoadResource(TAVRO_IDR_BACKGROUND);
     case ResourcePicture::kLogo:
-      return DecodeResource(TAVRO_IDR_LOGO);
+      return LoadResource(TAVRO_IDR_LOGO);
     case ResourcePicture::kDonate:
-      return DecodeResource(TAVRO_IDR_DONATE);
+      return LoadResource(TAVRO_IDR_DONATE);
     case ResourcePicture::kHand:
       // The hand has one 32 x 32 image; it becomes the pointer as it is.
       return LoadIconResource(TAVRO_IDI_HAND, 32);

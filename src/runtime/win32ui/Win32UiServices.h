@@ -8,7 +8,13 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <array>
+#include <future>
+#include <memory>
+#include <thread>
+
 #include "runtime/win32/Win32Services.h"
+#include "runtime/win32ui/Win32Picture.h"
 
 namespace tavro::win32ui {
 
@@ -37,13 +43,29 @@ class Win32UiServices : public Win32Services {
   // Message boxes from now on belong to this window (modal to it).
   void AttachMainWindow(HWND window) { SetOwnerWindow(reinterpret_cast<WindowHandle>(window)); }
 
+  // Waits until the built-in pictures are decoded; throws RuntimeError 481
+  // when one of them could not be. The window must not show before.
+  void FinishPictures();
+
  private:
-  PicturePtr Decode(IWICBitmapDecoder* decoder);
-  PicturePtr DecodeResource(int id);
   PicturePtr LoadIconResource(int id, int size);
+  IWICImagingFactory* Factory();
 
   ComApartment com_;
   Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;
+  bool factory_tried_ = false;
+
+  // The built-in pictures are decoded on a thread of their own from the
+  // moment the services exist, while the window is being made.
+  struct Prefetched {
+    int id;
+    std::promise<std::shared_ptr<DecodedBitmap>> promise;
+    PendingBitmap pending;
+    bool handed_out = false;  // the pixels go to one picture; later asks decode again
+  };
+  PicturePtr LoadResource(int id);
+  std::array<Prefetched, 3> prefetched_;
+  std::thread decoder_;
 };
 
 }  // namespace tavro::win32ui
