@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libx11-dev libxi-dev libxtst-dev libsdl2-dev
   libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   mingw-w64 wine wine64 wine32:i386 fonts-wine
-  xvfb xdotool x11-utils imagemagick strace
+  xvfb xdotool x11-utils imagemagick strace dpkg-dev desktop-file-utils
   python3 python3-xlib python3-pil python3-dbus dbus-daemon at-spi2-core util-linux
 )
 
