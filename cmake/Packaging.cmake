@@ -18,7 +18,6 @@ set(CPACK_PACKAGE_VENDOR "Tavro FrontEnd")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Game library launcher for the Cemu emulator")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
-set(CPACK_STRIP_FILES ON)
 set(TAVRO_PACKAGE_MAINTAINER "Tavro FrontEnd maintainers <maintainers@tavro-frontend.invalid>"
     CACHE STRING "The Maintainer field of the .deb")
 
@@ -64,6 +63,9 @@ else()
   install(FILES ${tavro_marker} DESTINATION share/${tavro_name} COMPONENT packaged)
 
   set(CPACK_GENERATOR DEB TGZ)
+  # The Linux build keeps its debug information; the packages do not. (The
+  # .exe is linked stripped, its file layout chosen for Wine: left as built.)
+  set(CPACK_STRIP_FILES ON)
   set(CPACK_PACKAGE_NAME ${tavro_name})
   set(CPACK_SYSTEM_NAME linux-${CMAKE_SYSTEM_PROCESSOR})
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)  # the .deb; the tarball sets its own

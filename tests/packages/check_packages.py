@@ -107,7 +107,10 @@ def check_desktop_and_icons(prefix, what):
 
 
 class Packages:
-    def __init__(self, folder):
+    def __init__(self, build):
+        self.build = build
+        folder = os.path.join(build, "packages")
+
         def one(pattern):
             found = glob.glob(os.path.join(folder, pattern))
             check(len(found) == 1, "one %s in %s, found %s" % (pattern, folder, found))
@@ -206,8 +209,11 @@ def test_package_contents(p, x, scratch):
 
     with zipfile.ZipFile(p.zip) as z:
         names = [n for n in z.namelist() if not n.endswith("/")]
-    check([os.path.basename(n) for n in names] == ["Tavro_FrontEnd.exe"],
-          "the zip holds %s" % names)
+        check([os.path.basename(n) for n in names] == ["Tavro_FrontEnd.exe"],
+              "the zip holds %s" % names)
+        # As built: linked stripped, its file layout chosen for Wine.
+        built = read_bytes(os.path.join(p.build, "win32", "bin", "Tavro_FrontEnd.exe"))
+        check(z.read(names[0]) == built, "the zip's .exe differs from build/win32's")
 
 
 def test_deb_program_keeps_its_tree_in_xdg_data_home(p, x, scratch):
@@ -350,7 +356,7 @@ def main():
         print("ok   package.sh --no-build", flush=True)
         passed += 1
     try:
-        packages = Packages(os.path.join(args.build, "packages"))
+        packages = Packages(args.build)
     except Failure as e:
         print("FAIL %s" % e)
         print("packages: %d passed, %d failed" % (passed, failed + 1))
