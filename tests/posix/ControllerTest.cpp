@@ -1,10 +1,13 @@
 // The game controller as the program reads it: the real services load SDL,
 // and a virtual controller made here (SDL shows it only to the process that
-// made it) is plugged in, pressed and pulled out again.
+// made it) is plugged in, pressed and pulled out again; the services load
+// SDL at once here. When SDL comes into a program that has no controller is
+// tried in a process of its own, which, as the program, does not link SDL.
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 
@@ -71,6 +74,8 @@ class ControllerService : public ::testing::Test {
     PosixOptions options;
     options.instance_name = test::UniqueLockName();
     options.display = ":65000";  // no keys of the test's display
+    // The virtual controller shows in no device folder.
+    options.controller_devices.clear();
     return options;
   }
   test::ProbeServices services_{Options()};
@@ -141,6 +146,34 @@ TEST_F(ControllerService, BackAndStartHeldForASecondEndTheRunningEmulator) {
   EXPECT_FALSE(emulator.Exited());
   form.Timer1_Timer();
   EXPECT_TRUE(emulator.WaitExit());
+}
+
+// SDL stays out of the program until a controller shows among the input
+// devices, and comes in within one look (2 s) of one showing.
+TEST(ControllerGate, LoadsSdlOnlyOnceAControllerShowsAmongTheDevices) {
+  test::TempDir devices;
+  // What every machine has and no controller is: an event node that is no
+  // gamepad (here a file, which answers no device query), the mice node.
+  std::ofstream(devices.path() / "event0") << "keyboard";
+  std::ofstream(devices.path() / "mice") << "mice";
+  test::Child probe({test::HelperPath("controller_gate_probe").string(), devices.path().string()});
+  const auto ask = [&probe] {
+    probe.Write("\n");
+    return probe.ReadLine().value_or("ended");
+  };
+  EXPECT_EQ(ask(), "absent");
+  EXPECT_EQ(ask(), "absent");
+
+  std::ofstream(devices.path() / "js0") << "pad";
+  std::string state;
+  for (int waited = 0; waited < test::kPatienceMs; waited += 100) {
+    state = ask();
+    if (state != "absent")
+      break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_EQ(state, "loaded");
+  probe.CloseInput();
 }
 
 }  // namespace

@@ -1,10 +1,17 @@
 #include "runtime/posix/Controllers.h"
 
 #include <SDL2/SDL.h>
+#include <dirent.h>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <linux/input.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -16,6 +23,50 @@ namespace {
 
 // The library's name as every SDL 2 release installs it.
 constexpr const char* kLibrary = "libSDL2-2.0.so.0";
+
+// As long as the Windows program rests an empty slot.
+constexpr std::chrono::seconds kLookEvery{2};
+
+// An event device with a joystick's or a gamepad's buttons (BTN_JOYSTICK up
+// to BTN_THUMBR: triggers, thumbs, A/B/X/Y, Start, Select...). Keyboards and
+// mice have none; a node this user cannot read is no controller SDL could
+// read either.
+bool IsPadEventDevice(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  constexpr int kLongBits = sizeof(unsigned long) * CHAR_BIT;
+  unsigned long keys[(KEY_MAX + kLongBits) / kLongBits] = {};
+  const bool read = ioctl(fd, EVIOCGBIT(EV_KEY, sizeof keys), keys) >= 0;
+  close(fd);
+  if (!read)
+    return false;
+  for (int code = BTN_JOYSTICK; code < BTN_DIGI; ++code) {
+    if (keys[code / kLongBits] & (1UL << (code % kLongBits)))
+      return true;
+  }
+  return false;
+}
+
+// Whether a game controller shows in the device folder.
+bool ControllerPlugged(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr)
+    return false;
+  bool found = false;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    // A joystick node is made for every controller where the joystick
+    // driver is loaded; without it, the event nodes tell.
+    if (name.starts_with("js") ||
+        (name.starts_with("event") && IsPadEventDevice(folder + "/" + std::string(name)))) {
+      found = true;
+      break;
+    }
+  }
+  closedir(dir);
+  return found;
+}
 
 constexpr std::array<std::pair<SDL_GameControllerButton, PadButton>, 15> kButtons = {{
     {SDL_CONTROLLER_BUTTON_A, PadButton::kA},
@@ -177,12 +228,26 @@ class Controllers::Sdl final {
   std::vector<Pad> pads_;
 };
 
-Controllers::Controllers() = default;
+Controllers::Controllers(std::string device_folder) : device_folder_(std::move(device_folder)) {}
 Controllers::~Controllers() = default;
+
+bool Controllers::Wanted() {
+  if (device_folder_.empty())
+    return true;
+  const auto now = std::chrono::steady_clock::now();
+  if (looked_ && now < next_look_)
+    return false;
+  looked_ = true;
+  next_look_ = now + kLookEvery;
+  return ControllerPlugged(device_folder_);
+}
 
 std::vector<std::uint32_t> Controllers::Buttons() {
   // One attempt: a library that is missing or a start that failed stays so.
+  // Once loaded, SDL follows the controllers plugged in and out itself.
   if (!tried_) {
+    if (!Wanted())
+      return {};
     tried_ = true;
     sdl_ = Sdl::Start();
   }

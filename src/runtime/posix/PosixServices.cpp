@@ -92,7 +92,7 @@ PosixServices::PosixServices() : PosixServices(PosixOptions{}) {}
 PosixServices::PosixServices(PosixOptions options)
     : options_(std::move(options)), app_folder_(AppFolderFor(ProgramFolder())) {
   shell_watcher_ = std::make_unique<ShellWatcher>(options_.shell_watcher);
-  controllers_ = std::make_unique<Controllers>();
+  controllers_ = std::make_unique<Controllers>(options_.controller_devices);
   ReapChildrenAutomatically();
 }
 

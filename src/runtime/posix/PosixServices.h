@@ -27,6 +27,9 @@ struct PosixOptions {
   // The watcher that shows the desktop and dock windows again should this
   // process end without doing so (see ShellWatcher.h); empty: none.
   std::vector<std::string> shell_watcher;
+  // The folder of input devices SDL waits on before it is loaded (see
+  // Controllers.h); empty: loaded at the first read.
+  std::string controller_devices = "/dev/input";
 };
 
 class PosixServices : public FileSystemServices {
