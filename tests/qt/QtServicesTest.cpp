@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QImageReader>
+#include <QResource>
 #include <QtTest>
 #include <fstream>
 
@@ -135,23 +137,53 @@ class QtServicesTest final : public QObject {
     QCOMPARE(services.LoadPicture(write("fine.jpg", png))->Width(), 64);
   }
 
-  void builtInPicturesHaveTheirSizes() {
+  void builtInPicturesAreThoseOfTheirFiles() {
     QtServices services(TestOptions());
-    const auto size = [&](ResourcePicture which) {
-      const auto p = services.LoadResourcePicture(which);
-      return p ? QSize(p->Width(), p->Height()) : QSize();
+    // Built in ready to draw, each pixel as Qt decodes the picture's file;
+    // of an icon file the deepest image of each size, the largest as the
+    // picture.
+    struct Case {
+      ResourcePicture which;
+      const char* file;
+      QSize size;
+    } const cases[] = {
+        {ResourcePicture::kBackground, "background.jpg", {1091, 460}},
+        {ResourcePicture::kLogo, "logo.jpg", {201, 113}},
+        {ResourcePicture::kDonate, "donate.gif", {266, 142}},
+        {ResourcePicture::kHand, "hand.ico", {32, 32}},
+        {ResourcePicture::kIcon, "Tavro_FrontEnd.ico", {256, 256}},
     };
-    QCOMPARE(size(ResourcePicture::kBackground), QSize(1091, 460));
-    QCOMPARE(size(ResourcePicture::kLogo), QSize(201, 113));
-    QCOMPARE(size(ResourcePicture::kDonate), QSize(266, 142));
-    QCOMPARE(size(ResourcePicture::kHand), QSize(32, 32));
-    QCOMPARE(size(ResourcePicture::kIcon), QSize(256, 256));
+    for (const auto& c : cases) {
+      const auto picture = services.LoadResourcePicture(c.which);
+      QVERIFY2(AsQtPicture(picture), c.file);
+      const QImage& built_in = AsQtPicture(picture)->image();
+      QCOMPARE(built_in.size(), c.size);
+      QImageReader reader(QStringLiteral(TAVRO_RESOURCES_DIR "/") + QString::fromLatin1(c.file));
+      QImage want;
+      int bits = 0;
+      do {
+        const int depth = QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel();
+        if (reader.size() == c.size && (want.isNull() || depth > bits)) {
+          bits = depth;
+          want = reader.read();
+        }
+      } while (reader.jumpToNextImage());
+      QVERIFY2(!want.isNull(), c.file);
+      QVERIFY2(built_in == want.convertToFormat(built_in.format()), c.file);
+      // Drawn from where it lies in the program, not from a copy.
+      const QResource resource(QStringLiteral(":/pictures/%1.pixels")
+                                   .arg(QString::fromLatin1(c.file).section('.', 0, 0)));
+      const uchar* const start = resource.data();
+      QVERIFY2(
+          start && built_in.constBits() >= start && built_in.constBits() < start + resource.size(),
+          c.file);
+    }
     QVERIFY(!services.LoadResourcePicture(ResourcePicture::kNone));
 
     const auto hand = services.LoadResourcePicture(ResourcePicture::kHand);
     QCOMPARE(AsQtPicture(hand)->hotspot(), QPoint(10, 1));
     const auto icon = services.LoadResourcePicture(ResourcePicture::kIcon);
-    QVERIFY(AsQtPicture(icon)->icon().availableSizes().size() >= 9);
+    QCOMPARE(AsQtPicture(icon)->icon().availableSizes().size(), 9);
   }
 
   void msgBoxIsModalWithOneOkButtonAndTheTitleGiven() {

@@ -45,6 +45,11 @@ struct FormView {
   }
 };
 
+// One of the program's pictures decoded from its file in resources/.
+inline QImage SourcePicture(const char* name) {
+  return QImage(QStringLiteral(TAVRO_RESOURCES_DIR "/") + QString::fromLatin1(name));
+}
+
 inline int Px(int twips) {
   return TwipsToPixels(twips, 96);
 }

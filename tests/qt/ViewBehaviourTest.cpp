@@ -188,6 +188,44 @@ class ViewBehaviourTest final : public QObject {
     QCOMPARE(runs, 3);
   }
 
+  void playGameRunsOnceForEachClickAndOnlyForAClick() {
+    Show();
+    int runs = 0;
+    bool down_when_run = true;
+    auto* play = view_->Widget<QPushButton>("Command1");
+    view_->form.Command1.Click = [&] {
+      ++runs;
+      down_when_run = play->isDown();
+    };
+    const QPoint inside = play->rect().center();
+    const QPoint outside = play->rect().bottomRight() + QPoint(20, 20);
+    struct Case {
+      const char* name;
+      Qt::MouseButton button;
+      QPoint release_at;
+      int runs;
+    } const cases[] = {
+        {"left click", Qt::LeftButton, inside, 1},
+        {"let go beside the button", Qt::LeftButton, outside, 0},
+        {"right click", Qt::RightButton, inside, 0},
+    };
+    for (const auto& c : cases) {
+      runs = 0;
+      QTest::mousePress(play, c.button, {}, inside);
+      QTest::mouseRelease(play, c.button, {}, c.release_at);
+      QVERIFY2(runs == c.runs, c.name);
+      QVERIFY2(!play->isDown(), c.name);
+    }
+    // The click is told with the button up already (a box it opens shows it
+    // up).
+    QVERIFY(!down_when_run);
+    // The keyboard's click is Qt's own.
+    runs = 0;
+    play->setFocus();
+    QTest::keyClick(play, Qt::Key_Space);
+    QCOMPARE(runs, 1);
+  }
+
   void folderAndFileListsShowTheFolderAndOpenEntries() {
     QTemporaryDir temp;
     QVERIFY(temp.isValid());

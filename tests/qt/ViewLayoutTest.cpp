@@ -2,15 +2,14 @@
 // tab order and timer.
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QtTest>
 #include <algorithm>
 
 #include "QtTestSupport.h"
+#include "runtime/qt/Widgets.h"
 
 namespace tavro::test {
 namespace {
@@ -70,7 +69,10 @@ class ViewLayoutTest final : public QObject {
   }
 
   void captionsAndTextsAreThoseOfTheModel() {
-    const auto title = [this](const char* id) { return view_->Widget<QGroupBox>(id)->title(); };
+    const auto title = [this](const char* id) {
+      const auto* frame = dynamic_cast<const FrameBox*>(view_->Widget(id));
+      return frame ? frame->Title() : QStringLiteral("(no frame)");
+    };
     QCOMPARE(title("Frame1"), QStringLiteral("Games *.wud *.wux"));
     QCOMPARE(title("Frame2"), QStringLiteral("Display"));
     QCOMPARE(title("Frame17"), QStringLiteral("Special Keys"));
@@ -87,13 +89,17 @@ class ViewLayoutTest final : public QObject {
     QCOMPARE(text("Label17"), QString::fromStdString(view_->form.Label17.Caption()));
     QCOMPARE(text("Label8"), QString::fromStdString(view_->form.Label8.Caption()));
     QVERIFY(text("Label17").contains('@'));
-    // The edit keeps its lines apart with LF; the model's text keeps CR LF.
-    QCOMPARE(view_->Widget<QPlainTextEdit>("Text1")->toPlainText(),
-             QString::fromStdString(DonationPageText()).replace(QStringLiteral("\r\n"), "\n"));
+    // The text box carries the model's text as it stands, CR LF included.
+    const auto* text1 = dynamic_cast<const TextCarrier*>(view_->Widget("Text1"));
+    QVERIFY(text1);
+    QCOMPARE(text1->Text(), QString::fromStdString(DonationPageText()));
+    // A frame is named by its caption, as a group box is.
+    QCOMPARE(view_->Widget("Frame2")->accessibleName(), QStringLiteral("Display"));
 
     // A caption set later shows at once.
     view_->form.Frame1.SetCaption("Games *.rpx");
     QCOMPARE(title("Frame1"), QStringLiteral("Games *.rpx"));
+    QCOMPARE(view_->Widget("Frame1")->accessibleName(), QStringLiteral("Games *.rpx"));
   }
 
   void optionButtonsCarryTheNamesOfTheirLabels() {
@@ -148,8 +154,8 @@ class ViewLayoutTest final : public QObject {
   void picturesAreDrawnAtTheirOwnSize() {
     const QImage shot = view_->window.grab().toImage();
     QCOMPARE(shot.size(), QSize(802, 386));
-    const QImage background(QStringLiteral(":/pictures/background.jpg"));
-    const QImage logo(QStringLiteral(":/pictures/logo.jpg"));
+    const QImage background = SourcePicture("background.jpg");
+    const QImage logo = SourcePicture("logo.jpg");
     QCOMPARE(background.size(), QSize(1091, 460));
     QCOMPARE(logo.size(), QSize(201, 113));
 
@@ -189,8 +195,8 @@ class ViewLayoutTest final : public QObject {
   void donateImageIsStretchedToItsControl() {
     const QImage shot = view_->Widget("Image12")->grab().toImage();
     QCOMPARE(shot.size(), QSize(90, 46));
-    const QImage want = QImage(QStringLiteral(":/pictures/donate.gif"))
-                            .scaled(90, 46, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage want =
+        SourcePicture("donate.gif").scaled(90, 46, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     int far = 0;
     for (int y = 0; y < 46; ++y) {
       for (int x = 0; x < 90; ++x) {

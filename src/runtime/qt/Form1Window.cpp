@@ -2,14 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
+#include <QImageReader>
 #include <QShowEvent>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -76,13 +74,19 @@ void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
 // style instead searches the desktop's icon theme folder by folder first
 // (thousands of failed look-ups at every fill where the theme's cache is
 // stale), only to land on these same pictures where the theme has none.
+// Read as PNG by name: QIcon::addFile would ask every image-format plugin
+// whether it knows the file, loading them all. The lists draw them at 16
+// pixels, 32 on a doubled display; the larger one would only take memory.
 QIcon BuiltInIcon(const QWidget* widget, const char* name, QStyle::StandardPixmap fallback) {
   QIcon icon;
-  for (const int size : {16, 32, 128}) {
-    const QString path =
-        QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png").arg(name).arg(size);
-    if (QFile::exists(path))
-      icon.addFile(path, QSize(size, size));
+  for (const int size : {16, 32}) {
+    QImageReader reader(
+        QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png").arg(name).arg(size),
+        "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    if (!image.isNull())
+      icon.addPixmap(QPixmap::fromImage(image));
   }
   return icon.isNull() ? widget->style()->standardIcon(fallback) : icon;
 }
@@ -100,7 +104,9 @@ void FillFolders(QListWidget* list, const DirListBox& dir, const QIcon& open, co
     list->addItem(item);
   }
   list->setCurrentRow(dir.ListIndex());
-  if (auto* current = list->currentItem())
+  // A list not shown yet scrolls to its current row as it shows (Qt's own
+  // rule); laid out now, it would load the fonts before the window shows.
+  if (auto* current = list->currentItem(); current && list->isVisible())
     list->scrollToItem(current);
 }
 
@@ -234,7 +240,7 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
       // lies beyond its width and never shows; the label beside it names it.
       auto* button = new QRadioButton(parent);
       button->setAutoExclusive(false);
-      button->setAccessibleName(Q(AccessibleName(model.Design())));
+      SetAccessibleName(button, Q(AccessibleName(model.Design())));
       connect(button, &QRadioButton::clicked, this, [this, &model, button] {
         view::SelectOption(form_, model);
         const QSignalBlocker block(button);
@@ -257,11 +263,9 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
       return view;
     }
     case ControlKind::kTextBox: {
-      // Only carries its text; it is never shown and never takes the focus.
-      auto* edit = new QPlainTextEdit(parent);
-      edit->setFocusPolicy(Qt::NoFocus);
-      edit->setReadOnly(true);
-      return edit;
+      auto* carrier = new TextCarrier(parent);
+      carrier->setFocusPolicy(Qt::NoFocus);
+      return carrier;
     }
     case ControlKind::kFileListBox: {
       auto& model = static_cast<FileListBox&>(control);
@@ -357,7 +361,10 @@ void Form1Window::Follow(Control& control, Property property) {
   switch (control.Kind()) {
     case ControlKind::kFrame:
       if (property == Property::kCaption) {
-        static_cast<QGroupBox*>(widget)->setTitle(Q(static_cast<Frame&>(control).Caption()));
+        const QString caption = Q(static_cast<Frame&>(control).Caption());
+        static_cast<FrameBox*>(widget)->SetTitle(caption);
+        // Named by its caption, as a group box is.
+        SetAccessibleName(widget, caption);
       }
       break;
     case ControlKind::kLabel:
@@ -390,8 +397,7 @@ void Form1Window::Follow(Control& control, Property property) {
       break;
     case ControlKind::kTextBox:
       if (property == Property::kText) {
-        static_cast<QPlainTextEdit*>(widget)->setPlainText(
-            Q(static_cast<TextBox&>(control).Text()));
+        static_cast<TextCarrier*>(widget)->SetText(Q(static_cast<TextBox&>(control).Text()));
       }
       break;
     case ControlKind::kFileListBox: {
@@ -497,9 +503,29 @@ void Form1Window::SetTabOrder() {
 
 void Form1Window::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (!shown_once_ && first_focus_ != nullptr)
-    first_focus_->setFocus(Qt::TabFocusReason);
+  if (!shown_once_) {
+    if (first_focus_ != nullptr)
+      first_focus_->setFocus(Qt::TabFocusReason);
+    // Once the window is on the screen.
+    QTimer::singleShot(0, this, [this] { GiveAccessibleNames(); });
+  }
   shown_once_ = true;
+}
+
+void Form1Window::SetAccessibleName(QWidget* widget, const QString& name) {
+  if (names_given_) {
+    widget->setAccessibleName(name);
+  } else {
+    pending_names_.emplace_back(widget, name);
+  }
+}
+
+void Form1Window::GiveAccessibleNames() {
+  names_given_ = true;
+  for (const auto& [widget, name] : std::exchange(pending_names_, {})) {
+    if (widget)
+      widget->setAccessibleName(name);
+  }
 }
 
 void Form1Window::paintEvent(QPaintEvent* /*event*/) {

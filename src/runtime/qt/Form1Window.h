@@ -4,9 +4,12 @@
 // forwarding the user's events to the form through the view contract.
 
 #include <QIcon>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "runtime/controls/Control.h"
 #include "window/Form1.h"
@@ -41,6 +44,13 @@ class Form1Window final : public QWidget {
   void ApplyColors(const Control& control, QWidget* widget);
   void ApplyPointer(const Control& control, QWidget* widget);
   void SetTabOrder();
+  // A widget's name for screen readers. The first name given starts Qt's
+  // accessibility bridge (a D-Bus connection), which the window does not
+  // need to show: names are given once it shows.
+  void SetAccessibleName(QWidget* widget, const QString& name);
+  void GiveAccessibleNames();
+  std::vector<std::pair<QPointer<QWidget>, QString>> pending_names_;
+  bool names_given_ = false;
   // The first control in tab order: it has the focus when the window opens,
   // as in the Windows view.
   QWidget* first_focus_ = nullptr;

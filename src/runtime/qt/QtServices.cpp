@@ -1,13 +1,14 @@
 #include "runtime/qt/QtServices.h"
 
-#include <map>
-#include <set>
-
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMessageBox>
+#include <QPixmap>
+#include <QResource>
+#include <vector>
 
 #include "runtime/FileSystem.h"
+#include "runtime/qt/BakedPictures.h"
 #include "window/ViewContract.h"
 
 namespace tavro {
@@ -23,49 +24,27 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Every image of an icon file, so each place the icon is shown can use the
-// size drawn for it; the picture itself is the largest one.
-std::shared_ptr<QtPicture> ReadIcon(const QString& path, QPoint hotspot) {
-  QImageReader reader(path);
-  QIcon icon;
-  QImage largest;
-  // An icon file holds each size in several colour depths; the desktop wants
-  // one of each size, so only the deepest is decoded (where the reader can
-  // tell sizes and depths before decoding, as for .ico).
-  std::map<int, int> best;  // width -> index of its deepest image
-  std::map<int, int> depth;
-  int index = 0;
-  do {
-    const QSize size = reader.size();
-    const int bits = QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel();
-    if (!size.isValid() || bits == 0) {
-      best.clear();  // the reader cannot tell: decode them all
-      break;
-    }
-    if (bits > depth[size.width()]) {
-      depth[size.width()] = bits;
-      best[size.width()] = index;
-    }
-    ++index;
-  } while (reader.jumpToNextImage());
-  std::set<int> wanted;
-  for (const auto& [width, at] : best)
-    wanted.insert(at);
-  reader.jumpToImage(0);
-  index = 0;
-  do {
-    if (!wanted.empty() && !wanted.count(index++))
-      continue;
-    QImage image = reader.read();
-    if (image.isNull())
-      break;
-    icon.addPixmap(QPixmap::fromImage(image));
-    if (image.width() * image.height() > largest.width() * largest.height())
-      largest = image;
-  } while (reader.jumpToNextImage());
-  if (largest.isNull())
+// One of the program's own pictures, built in ready to draw (see
+// BakedPictures.h). An icon keeps every size it holds in icon(), so each
+// place the icon is shown can use the size drawn for it; the picture itself
+// is the largest one.
+std::shared_ptr<QtPicture> BuiltInPicture(const QString& name, bool icon_file,
+                                          QPoint hotspot = {}) {
+  const QResource resource(QStringLiteral(":/pictures/") + name);
+  const std::vector<QImage> images = baked::Read(QByteArrayView(
+      reinterpret_cast<const char*>(resource.data()), static_cast<qsizetype>(resource.size())));
+  if (images.empty())
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
-  return std::make_shared<QtPicture>(std::move(largest), std::move(icon), hotspot);
+  if (!icon_file)
+    return std::make_shared<QtPicture>(images.front());
+  QIcon icon;
+  const QImage* largest = &images.front();
+  for (const QImage& image : images) {
+    icon.addPixmap(QPixmap::fromImage(image));
+    if (image.width() * image.height() > largest->width() * largest->height())
+      largest = &image;
+  }
+  return std::make_shared<QtPicture>(*largest, std::move(icon), hotspot);
 }
 
 }  // namespace
@@ -116,23 +95,18 @@ PicturePtr QtServices::LoadResourcePicture(ResourcePicture which) {
     case ResourcePicture::kNone:
       return nullptr;
     case ResourcePicture::kIcon:
-      return ReadIcon(QStringLiteral(":/pictures/Tavro_FrontEnd.ico"), {});
+      return BuiltInPicture(QStringLiteral("Tavro_FrontEnd.pixels"), true);
     case ResourcePicture::kHand:
-      return ReadIcon(QStringLiteral(":/pictures/hand.ico"),
-                      QPoint(view::kHandHotspot.x, view::kHandHotspot.y));
+      return BuiltInPicture(QStringLiteral("hand.pixels"), true,
+                            QPoint(view::kHandHotspot.x, view::kHandHotspot.y));
     case ResourcePicture::kBackground:
+      return BuiltInPicture(QStringLiteral("background.pixels"), false);
     case ResourcePicture::kLogo:
+      return BuiltInPicture(QStringLiteral("logo.pixels"), false);
     case ResourcePicture::kDonate:
-      break;
+      return BuiltInPicture(QStringLiteral("donate.pixels"), false);
   }
-  const QString path = which == ResourcePicture::kBackground
-                           ? QStringLiteral(":/pictures/background.jpg")
-                       : which == ResourcePicture::kLogo ? QStringLiteral(":/pictures/logo.jpg")
-                                                         : QStringLiteral(":/pictures/donate.gif");
-  QImage image(path);
-  if (image.isNull())
-    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
-  return std::make_shared<QtPicture>(std::move(image));
+  return nullptr;
 }
 
 }  // namespace tavro

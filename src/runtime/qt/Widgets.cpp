@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -9,6 +10,11 @@
 #include "window/ViewContract.h"
 
 namespace tavro {
+
+void FrameBox::SetTitle(const QString& title) {
+  title_ = title;
+  update();
+}
 
 void FrameBox::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
@@ -18,13 +24,13 @@ void FrameBox::paintEvent(QPaintEvent* /*event*/) {
   painter.drawRect(box.adjusted(1, 1, -1, -1));
   painter.setPen(palette().color(QPalette::Mid));
   painter.drawRect(box.adjusted(0, 0, -2, -2));
-  if (title().isEmpty())
+  if (title_.isEmpty())
     return;
-  const QRect caption(6, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+  const QRect caption(6, 0, metrics.horizontalAdvance(title_) + 4, metrics.height());
   painter.fillRect(caption, palette().color(QPalette::Window));
   painter.setPen(
       palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
-  painter.drawText(caption, Qt::AlignCenter, title());
+  painter.drawText(caption, Qt::AlignCenter, title_);
 }
 
 void CaptionButton::paintEvent(QPaintEvent* /*event*/) {
@@ -42,6 +48,21 @@ void CaptionButton::paintEvent(QPaintEvent* /*event*/) {
   painter.setPen(
       palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
   painter.drawText(text_rect, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+}
+
+void CaptionButton::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !isDown() || isCheckable() || autoRepeat() ||
+      !hitButton(event->position().toPoint())) {
+    QPushButton::mouseReleaseEvent(event);
+    return;
+  }
+  event->accept();
+  setDown(false);
+  // As Qt's own click tells it; the button may be gone once told.
+  const QPointer<CaptionButton> self(this);
+  emit released();
+  if (self)
+    emit clicked(false);
 }
 
 void PictureView::SetPicture(PicturePtr picture) {

@@ -4,7 +4,6 @@
 // list's indentation.
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -17,23 +16,35 @@ namespace tavro {
 
 // A frame drawn the classic way: an etched line round it, broken by its
 // caption at the top left, and inside only its back colour (the toolkit's
-// own frame tints its inside, so a white frame would not be white).
-class FrameBox final : public QGroupBox {
+// own frame tints its inside, so a white frame would not be white). Not a
+// QGroupBox: that one measures its caption in its font as soon as it is
+// given, which loads the fonts before the window can show; here the caption
+// is measured when it is first drawn.
+class FrameBox final : public QWidget {
  public:
-  using QGroupBox::QGroupBox;
+  using QWidget::QWidget;
+  void SetTitle(const QString& title);
+  const QString& Title() const { return title_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString title_;
 };
 
 // A push button whose caption wraps onto more lines when it does not fit
-// ("Play Game" on a 49-pixel-wide button).
+// ("Play Game" on a 49-pixel-wide button). A click of the mouse is told at
+// once on the release, the button drawn up at the next paint: Qt's own
+// button first draws itself up and hands the picture to the X server, a
+// wait the game's start does not need.
 class CaptionButton final : public QPushButton {
  public:
   using QPushButton::QPushButton;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 // Draws its picture scaled to fit the box keeping its shape, centred (a
@@ -71,6 +82,19 @@ class ImageView final : public QWidget {
   PicturePtr picture_;
   bool stretch_;
   bool pressed_ = false;
+};
+
+// A text box that is never shown and never takes the focus: it only carries
+// its text (the donation page written out on a click), so none of an edit's
+// document, layout and scroll bars is made for it.
+class TextCarrier final : public QWidget {
+ public:
+  using QWidget::QWidget;
+  void SetText(QString text) { text_ = std::move(text); }
+  const QString& Text() const { return text_; }
+
+ private:
+  QString text_;
 };
 
 // The file list. Taking the focus (Tab) gives Qt's list a current row; here it

@@ -2,6 +2,7 @@
 // event, and the window.
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <exception>
 #include <memory>
 #include <string_view>
+#include <thread>
 
 #include "runtime/posix/ShellWatcher.h"
 #include "runtime/posix/TerminationSignals.h"
@@ -55,6 +57,12 @@ void ReportFatalStart(QtMsgType type, const QMessageLogContext& context, const Q
 
 // The program proper: its services, the form, the window and its events.
 int Run(tavro::TerminationSignals& termination) {
+  // The fonts are listed (fontconfig's configuration and every font's entry
+  // read) on a thread of their own while the window is built; the window
+  // first needs them as it shows. Qt's font database may be asked from any
+  // thread.
+  const std::jthread list_fonts([] { QFontDatabase::families(); });
+
   tavro::PosixOptions options;
   options.shell_watcher = {"/proc/self/exe", tavro::kShellWatcherArgument};
   tavro::QtServices services(options);
