@@ -98,6 +98,8 @@ bool Win32Services::PreviousInstance() {
 }
 
 void Win32Services::End() {
+  // What was handed to the background (the shell's refresh) is still done.
+  worker_.Drain();
   ExitProcess(0);
 }
 
@@ -186,7 +188,9 @@ void Win32Services::OpenInViewer(const std::string& path) {
 }
 
 void Win32Services::RefreshShellIcons() {
-  SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
+  // Nothing here waits for the shell, and under Wine the call starts a
+  // program of its own (10 to 20 ms): it is made beside the start.
+  worker_.Post([] { SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr); });
 }
 
 }  // namespace tavro

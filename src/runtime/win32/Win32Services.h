@@ -9,6 +9,7 @@
 
 #include "runtime/FileSystem.h"
 #include "runtime/win32/UniqueHandle.h"
+#include "runtime/win32/Worker.h"
 #include "runtime/win32/XInputPads.h"
 
 namespace tavro {
@@ -37,6 +38,9 @@ class Win32Services : public FileSystemServices {
   void RefreshShellIcons() override;
 
  protected:
+  // The program's one background thread (see Worker).
+  win32::Worker& Background() { return worker_; }
+
   // The window message boxes are owned by (none until the view sets it).
   void SetOwnerWindow(WindowHandle owner) { owner_ = owner; }
   WindowHandle OwnerWindow() const { return owner_; }
@@ -50,6 +54,8 @@ class Win32Services : public FileSystemServices {
   bool previous_instance_ = false;
   WindowHandle owner_ = 0;
   win32::XInputPads pads_;
+  // Last, so it is the first to go: its jobs may use everything above.
+  win32::Worker worker_;
 };
 
 }  // namespace tavro

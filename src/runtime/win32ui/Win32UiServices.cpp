@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
-#include <system_error>
 
 #include "runtime/win32ui/ResourceIds.h"
 #include "runtime/win32ui/Wide.h"
@@ -117,7 +116,7 @@ Win32UiServices::Win32UiServices()
     p.pending = p.promise.get_future().share();
   // Decoding takes longer than anything else before the window shows and
   // needs nothing the window needs: it runs beside the window's making.
-  auto decode = [this] {
+  Background().Post([this] {
     const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     {
       const ComPtr<IWICImagingFactory> factory = MakeFactory();
@@ -131,22 +130,15 @@ Win32UiServices::Win32UiServices()
     }
     if (com)
       CoUninitialize();
-  };
-  try {
-    decoder_ = std::thread(decode);
-  } catch (const std::system_error&) {
-    decode();  // no thread to be had: here and now
-  }
+  });
 }
 
 Win32UiServices::~Win32UiServices() {
-  if (decoder_.joinable())
-    decoder_.join();
+  // The decoding uses this object's members.
+  Background().Drain();
 }
 
 void Win32UiServices::FinishPictures() {
-  if (decoder_.joinable())
-    decoder_.join();
   for (auto& p : prefetched_)
     p.pending.get();  // rethrows what stopped the decoding
 }

@@ -11,7 +11,6 @@
 #include <array>
 #include <future>
 #include <memory>
-#include <thread>
 
 #include "runtime/win32/Win32Services.h"
 #include "runtime/win32ui/Win32Picture.h"
@@ -55,8 +54,8 @@ class Win32UiServices : public Win32Services {
   Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;
   bool factory_tried_ = false;
 
-  // The built-in pictures are decoded on a thread of their own from the
-  // moment the services exist, while the window is being made.
+  // The built-in pictures are decoded in the background from the moment
+  // the services exist, while the window is being made.
   struct Prefetched {
     int id;
     std::promise<std::shared_ptr<DecodedBitmap>> promise;
@@ -65,7 +64,6 @@ class Win32UiServices : public Win32Services {
   };
   PicturePtr LoadResource(int id);
   std::array<Prefetched, 3> prefetched_;
-  std::thread decoder_;
 };
 
 }  // namespace tavro::win32ui
