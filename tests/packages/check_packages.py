@@ -144,11 +144,14 @@ class Launch:
             return self.x.find_window(TITLE, pids={self.proc.pid})
         return wait_for("the launcher's window", shown)
 
-    def close(self):
+    def close_cleanly(self, exe):
+        """Closing the window ends the program with 0 and nothing of it
+        (no watcher) stays behind."""
         self.x.close_window(self.window())
         wait_for("the launcher to end after its window was closed",
                  lambda: self.proc.poll() is not None)
-        return self.proc.returncode
+        check(self.proc.returncode == 0, "exit code %s" % self.proc.returncode)
+        check(not children_of_exe(exe), "a process of the program is left running")
 
     def cleanup(self):
         if self.proc.poll() is None:
@@ -227,9 +230,7 @@ def test_deb_program_keeps_its_tree_in_xdg_data_home(p, x, scratch):
         check_tree(folder, folder, "/")
         check(os.listdir(os.path.dirname(exe)) == ["Tavro_FrontEnd"],
               "beside the program: %s" % os.listdir(os.path.dirname(exe)))
-        rc = launch.close()
-        check(rc == 0, "exit code %s" % rc)
-        check(not children_of_exe(exe), "a process of the program is left running")
+        launch.close_cleanly(exe)
     finally:
         launch.cleanup()
 
@@ -278,9 +279,7 @@ def test_tarball_program_keeps_its_tree_beside_itself(p, x, scratch):
         folder = os.path.dirname(exe)
         check_tree(folder, folder, "/", also=["Tavro_FrontEnd"])
         check(not os.path.exists(launch.data), "the portable program wrote to XDG_DATA_HOME")
-        rc = launch.close()
-        check(rc == 0, "exit code %s" % rc)
-        check(not children_of_exe(exe), "a process of the program is left running")
+        launch.close_cleanly(exe)
     finally:
         launch.cleanup()
 
