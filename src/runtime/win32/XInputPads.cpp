@@ -50,8 +50,38 @@ void XInputPads::ModuleCloser::operator()(void* module) const {
   FreeLibrary(static_cast<HMODULE>(module));
 }
 
-XInputPads::XInputPads(std::wstring library, std::uint64_t empty_slot_rest_ms)
-    : library_(std::move(library)), empty_slot_rest_ms_(empty_slot_rest_ms) {}
+XInputPads::XInputPads(std::wstring library, std::uint64_t empty_slot_rest_ms,
+                       std::function<bool()> pad_plugged)
+    : library_(std::move(library)),
+      empty_slot_rest_ms_(empty_slot_rest_ms),
+      pad_plugged_(std::move(pad_plugged)) {}
+
+bool XInputPads::PadPlugged() {
+  // The count first, then the list; a device plugged in between makes the
+  // list too short for the buffer, and the next look sees it.
+  UINT count = 0;
+  if (GetRawInputDeviceList(nullptr, &count, sizeof(RAWINPUTDEVICELIST)) != 0 || count == 0)
+    return false;
+  std::vector<RAWINPUTDEVICELIST> devices(count);
+  const UINT listed = GetRawInputDeviceList(devices.data(), &count, sizeof(RAWINPUTDEVICELIST));
+  if (listed == static_cast<UINT>(-1))
+    return false;
+  for (UINT i = 0; i < listed && i < devices.size(); ++i) {
+    if (devices[i].dwType != RIM_TYPEHID)
+      continue;
+    RID_DEVICE_INFO info{};
+    info.cbSize = sizeof(info);
+    UINT size = sizeof(info);
+    if (GetRawInputDeviceInfoW(devices[i].hDevice, RIDI_DEVICEINFO, &info, &size) ==
+            static_cast<UINT>(-1) ||
+        info.dwType != RIM_TYPEHID)
+      continue;
+    // Generic desktop page: 4 is a joystick, 5 a gamepad.
+    if (info.hid.usUsagePage == 1 && (info.hid.usUsage == 4 || info.hid.usUsage == 5))
+      return true;
+  }
+  return false;
+}
 
 XInputPads::~XInputPads() = default;
 
@@ -65,6 +95,15 @@ std::uint32_t XInputPads::ToPadButtons(std::uint16_t xinput_buttons) {
 }
 
 std::vector<std::uint32_t> XInputPads::Buttons() {
+  if (!tried_ && pad_plugged_) {
+    const ULONGLONG now = GetTickCount64();
+    if (now < next_look_)
+      return {};
+    if (!pad_plugged_()) {
+      next_look_ = now + empty_slot_rest_ms_;
+      return {};
+    }
+  }
   // One attempt: a library that is missing stays missing.
   if (!tried_) {
     tried_ = true;

@@ -4,8 +4,14 @@
 // it would be loaded at every start for a feature most starts never use, and
 // a system without it could not start the program at all. No library, no
 // controller or any failure: no controllers, and nothing is shown.
+//
+// Nor is it loaded while no game controller is plugged in: under Wine it
+// brings setupapi, hid and two threads of its own (a megabyte each), and its
+// slots would be polled for nothing. A cheap look at the raw input devices,
+// no more often than an empty slot is asked, tells when one comes.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,11 +27,21 @@ class XInputPads final {
   // plugged in is then seen within this time, well inside a HoldMs.
   static constexpr std::uint64_t kEmptySlotRestMs = 2000;
 
+  // Whether a game controller is plugged in: true when the list of raw
+  // input devices holds a HID joystick or gamepad (usage page 1, usage 4 or
+  // 5; an Xbox pad shows so through its HID interface). Reads the device
+  // list only: no library is loaded for it.
+  static bool PadPlugged();
+
   // library: the full path of the DLL to load; empty means the system's
   // xinput9_1_0.dll, by its path in the system folder, so a file of the same
   // name beside the program or in the working folder is never loaded.
+  // pad_plugged: asked at most once per empty_slot_rest_ms until it says
+  // yes, and the library is loaded then; empty loads it at the first
+  // question.
   explicit XInputPads(std::wstring library = {},
-                      std::uint64_t empty_slot_rest_ms = kEmptySlotRestMs);
+                      std::uint64_t empty_slot_rest_ms = kEmptySlotRestMs,
+                      std::function<bool()> pad_plugged = PadPlugged);
   ~XInputPads();
   XInputPads(const XInputPads&) = delete;
   XInputPads& operator=(const XInputPads&) = delete;
@@ -45,6 +61,8 @@ class XInputPads final {
 
   std::wstring library_;
   std::uint64_t empty_slot_rest_ms_;
+  std::function<bool()> pad_plugged_;
+  std::uint64_t next_look_ = 0;  // when pad_plugged_ may next be asked
   bool tried_ = false;
   Module module_;  // holds get_state_ valid
   GetStateFunction get_state_ = nullptr;

@@ -66,18 +66,27 @@ class StandIn final {
 }  // namespace
 
 TEST(Controllers, WithoutAPadOrALibraryNoneIsHeldAndNothingFails) {
-  // The program's own service on Wine's XInput: no pad connected. Asked as
-  // often as the timer asks, it goes on answering none.
-  // The library is loaded at the first question, not before: it costs
-  // nothing at start-up.
+  // The program's own service: asked as often as the timer asks, it answers
+  // none, and loads the system's XInput only if the device list shows a
+  // game controller (under Wine on Xvfb none is plugged in).
   wchar_t system[MAX_PATH] = {};
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
   const std::wstring xinput = std::wstring(system) + L"\\xinput9_1_0.dll";
-  TestServices services;
-  ASSERT_EQ(GetModuleHandleW(xinput.c_str()), nullptr);
-  for (int tick = 0; tick < 50; ++tick)
-    ASSERT_EQ(services.ControllerButtons(), Held{}) << "tick " << tick;
-  EXPECT_NE(GetModuleHandleW(xinput.c_str()), nullptr);
+  {
+    TestServices services;
+    ASSERT_EQ(GetModuleHandleW(xinput.c_str()), nullptr);
+    for (int tick = 0; tick < 50; ++tick)
+      ASSERT_EQ(services.ControllerButtons(), Held{}) << "tick " << tick;
+    EXPECT_EQ(GetModuleHandleW(xinput.c_str()) != nullptr, XInputPads::PadPlugged());
+  }
+
+  // Wine's XInput itself, loaded without the look: no pad connected.
+  {
+    XInputPads pads(xinput, XInputPads::kEmptySlotRestMs, nullptr);
+    for (int tick = 0; tick < 50; ++tick)
+      ASSERT_EQ(pads.Buttons(), Held{}) << "tick " << tick;
+    EXPECT_NE(GetModuleHandleW(xinput.c_str()), nullptr);
+  }
 
   // A library that is not there, and one without XInputGetState.
   const std::wstring unusable[] = {
@@ -85,7 +94,7 @@ TEST(Controllers, WithoutAPadOrALibraryNoneIsHeldAndNothingFails) {
       std::wstring(system) + L"\\kernel32.dll",
   };
   for (const auto& library : unusable) {
-    XInputPads pads(library);
+    XInputPads pads(library, XInputPads::kEmptySlotRestMs, nullptr);
     EXPECT_EQ(pads.Buttons(), Held{}) << Utf8(library);
     EXPECT_EQ(pads.Buttons(), Held{}) << Utf8(library);
   }
@@ -123,7 +132,7 @@ TEST(Controllers, EachXInputButtonIsItsPadButton) {
                      PadButton::kLeftShoulder, PadButton::kRightShoulder, PadButton::kDpadUp,
                      PadButton::kDpadDown, PadButton::kDpadLeft, PadButton::kDpadRight})},
   };
-  XInputPads pads(stand_in.Path());
+  XInputPads pads(stand_in.Path(), XInputPads::kEmptySlotRestMs, nullptr);
   for (const auto& c : cases) {
     stand_in.Set(2, true, c.xinput);
     EXPECT_EQ(pads.Buttons(), Held{c.held}) << std::hex << "XInput buttons 0x" << c.xinput;
@@ -137,7 +146,7 @@ TEST(Controllers, EverySlotIsReadAndAnEmptySlotRestsBeforeItIsAskedAgain) {
   // Pads in the first and the last slot: one entry each, in slot order.
   stand_in.Set(0, true, XINPUT_GAMEPAD_A);
   stand_in.Set(3, true, XINPUT_GAMEPAD_B);
-  XInputPads resting(stand_in.Path(), kNeverAgain);
+  XInputPads resting(stand_in.Path(), kNeverAgain, nullptr);
   EXPECT_EQ(resting.Buttons(), (Held{PadBits({PadButton::kA}), PadBits({PadButton::kB})}));
 
   // The empty slots were asked once; within their rest they are not asked
@@ -157,11 +166,56 @@ TEST(Controllers, EverySlotIsReadAndAnEmptySlotRestsBeforeItIsAskedAgain) {
   EXPECT_EQ(stand_in.Calls(0), 1u);
 
   // Once the rest is over, the slot is asked again and its pad seen.
-  XInputPads no_rest(stand_in.Path(), 0);
+  XInputPads no_rest(stand_in.Path(), 0, nullptr);
   EXPECT_EQ(no_rest.Buttons(), (Held{PadBits({PadButton::kX}), PadBits({PadButton::kB})}));
   stand_in.Set(2, true, XINPUT_GAMEPAD_Y);
   EXPECT_EQ(no_rest.Buttons(),
             (Held{PadBits({PadButton::kX}), PadBits({PadButton::kY}), PadBits({PadButton::kB})}));
+}
+
+TEST(Controllers, TheLibraryIsLoadedOnlyOnceALookFindsAPadAndLooksRest) {
+  const std::wstring library = Wide(TestServices().AppFolder() + "\\tavro_xinput_standin.dll");
+  ASSERT_EQ(GetModuleHandleW(library.c_str()), nullptr);
+  bool plugged = false;
+  int looks = 0;
+  const auto look = [&] {
+    ++looks;
+    return plugged;
+  };
+
+  // Looked at once per rest: asked ten times within it, one look.
+  {
+    XInputPads resting(library, kNeverAgain, look);
+    for (int tick = 0; tick < 10; ++tick)
+      EXPECT_EQ(resting.Buttons(), Held{}) << "tick " << tick;
+    EXPECT_EQ(looks, 1);
+    plugged = true;
+    EXPECT_EQ(resting.Buttons(), Held{});
+    EXPECT_EQ(looks, 1);
+    EXPECT_EQ(GetModuleHandleW(library.c_str()), nullptr);
+  }
+
+  // Without rest, every question looks until one finds a pad; the library
+  // is loaded then, read at once, and no longer looked for.
+  plugged = false;
+  looks = 0;
+  XInputPads pads(library, 0, look);
+  for (int tick = 0; tick < 5; ++tick)
+    EXPECT_EQ(pads.Buttons(), Held{}) << "tick " << tick;
+  EXPECT_EQ(looks, 5);
+  EXPECT_EQ(GetModuleHandleW(library.c_str()), nullptr);
+
+  // A pad: loaded within that one look, and no longer looked for.
+  plugged = true;
+  EXPECT_EQ(pads.Buttons(), Held{});  // nothing connected in its slots yet
+  EXPECT_EQ(looks, 6);
+  EXPECT_NE(GetModuleHandleW(library.c_str()), nullptr);
+  plugged = false;
+  const StandIn stand_in;  // the same module: what it sets, the service reads
+  ASSERT_TRUE(stand_in.Loaded());
+  stand_in.Set(1, true, XINPUT_GAMEPAD_A);
+  EXPECT_EQ(pads.Buttons(), Held{PadBits({PadButton::kA})});
+  EXPECT_EQ(looks, 6);
 }
 
 }  // namespace tavro::test
