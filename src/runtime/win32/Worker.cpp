@@ -6,11 +6,7 @@
 namespace tavro::win32 {
 
 Worker::~Worker() {
-  {
-    const std::lock_guard lock(mutex_);
-    stopping_ = true;
-  }
-  changed_.notify_all();
+  // The thread ends by itself once the queue is empty.
   if (thread_.joinable())
     thread_.join();
 }
@@ -18,13 +14,17 @@ Worker::~Worker() {
 void Worker::Post(std::function<void()> job) {
   {
     const std::lock_guard lock(mutex_);
-    if (!thread_.joinable()) {
+    if (!thread_running_) {
+      // A thread that has left Run no longer needs the lock we hold.
+      if (thread_.joinable())
+        thread_.join();
       try {
         thread_ = std::thread(&Worker::Run, this);
+        thread_running_ = true;
       } catch (const std::system_error&) {
       }
     }
-    if (thread_.joinable()) {
+    if (thread_running_) {
       jobs_.push_back(std::move(job));
       job = nullptr;
     }
@@ -34,9 +34,7 @@ void Worker::Post(std::function<void()> job) {
       job();
     } catch (...) {
     }
-    return;
   }
-  changed_.notify_all();
 }
 
 void Worker::Drain() {
@@ -47,9 +45,10 @@ void Worker::Drain() {
 void Worker::Run() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return !jobs_.empty() || stopping_; });
-    if (jobs_.empty())
-      return;  // stopping, and nothing left to do
+    if (jobs_.empty()) {
+      thread_running_ = false;
+      return;  // made again by the next Post
+    }
     std::function<void()> job = std::move(jobs_.front());
     jobs_.pop_front();
     running_job_ = true;
