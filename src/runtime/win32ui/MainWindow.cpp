@@ -152,8 +152,6 @@ void MainWindow::CreateControl(NativeControl& control, DWORD extra_style) {
   if (control.window == nullptr) {
     throw RuntimeError(0, "The control " + design.Id() + " cannot be created");
   }
-  SetPropW(control.window, kControlIdProperty,
-           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(control.row + 1)));
 
   if (control.picture && design.kind == ControlKind::kImage) {
     auto* image = static_cast<Image*>(control.model);
@@ -458,8 +456,6 @@ void MainWindow::OnDestroy() {
   started_ = false;
   for (auto& c : controls_) {
     c.timer.reset();
-    if (c.window != nullptr)
-      RemovePropW(c.window, kControlIdProperty);
     c.common.release();  // destroyed with this window, right after
   }
   if (options_.quit_on_destroy)

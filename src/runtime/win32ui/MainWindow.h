@@ -24,9 +24,8 @@ namespace tavro::win32ui {
 class Win32UiServices;
 
 // Each control's window has the control ID kFirstControlId + its row in
-// Form1Controls(), and the window property kControlIdProperty holding row + 1.
+// Form1Controls(): GetDlgItem finds it, GetDlgCtrlID tells its row.
 inline constexpr int kFirstControlId = 1000;
-inline constexpr const wchar_t* kControlIdProperty = L"TavroControlId";
 
 struct ViewOptions {
   // The program ends its message loop with the window; a test that makes

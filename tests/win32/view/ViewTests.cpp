@@ -36,26 +36,6 @@ COLORREF AnsweredBackground(HWND main, HWND control, UINT message) {
   return BrushColor(brush);
 }
 
-struct PropertySearch {
-  int row;
-  HWND found;
-};
-
-BOOL CALLBACK MatchProperty(HWND child, LPARAM param) {
-  auto* search = reinterpret_cast<PropertySearch*>(param);
-  if (reinterpret_cast<INT_PTR>(GetPropW(child, kControlIdProperty)) == search->row + 1) {
-    search->found = child;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND ChildWithProperty(HWND main, int row) {
-  PropertySearch search{row, nullptr};
-  EnumChildWindows(main, &MatchProperty, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 TEST_F(ViewTest, TheWindowHasTheDesignedFixedClientAreaCaptionAndIcon) {
   ASSERT_EQ(view.Dpi(), 96u) << "the suite expects Wine's default 96 DPI";
   RECT client{};
@@ -84,7 +64,6 @@ TEST_F(ViewTest, EveryControlHasItsWindowAtItsDesignedPlaceAndVisibility) {
     }
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(GetDlgItem(Main(), kFirstControlId + static_cast<int>(i)), window);
-    EXPECT_EQ(ChildWithProperty(Main(), static_cast<int>(i)), window);
     const RECT rect = RectInContainer(row);
     EXPECT_EQ(rect.left, TwipsToPixels(row.left, 96));
     EXPECT_EQ(rect.top, TwipsToPixels(row.top, 96));
