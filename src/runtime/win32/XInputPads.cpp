@@ -6,9 +6,12 @@
 // clang-format on
 
 #include <array>
+#include <memory>
+#include <type_traits>
 #include <utility>
 
 #include "runtime/Runtime.h"
+#include "runtime/win32/UniqueHandle.h"
 
 namespace tavro::win32 {
 
@@ -44,7 +47,65 @@ std::wstring SystemXInput() {
   return std::wstring(folder, len) + L"\\xinput9_1_0.dll";
 }
 
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+// The HID device interfaces the system has known: a device plugged in or
+// taken out changes a key or value under it (Wine's bus driver and Windows'
+// Plug and Play alike).
+constexpr const wchar_t* kHidInterfaces =
+    L"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\"
+    L"{4d1e55b2-f16f-11cf-88cb-001111000030}";
+
+class HidWatch final {
+ public:
+  HidWatch(std::function<bool()> full_look, const std::wstring& user_key)
+      : full_look_(std::move(full_look)) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(user_key.empty() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                      user_key.empty() ? kHidInterfaces : user_key.c_str(), 0, KEY_NOTIFY,
+                      &key) == ERROR_SUCCESS)
+      key_.reset(key);
+    changed_ = UniqueHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  }
+
+  bool Look() {
+    if (!key_ || !changed_)
+      return full_look_();
+    if (looks_left_ == 0) {
+      if (WaitForSingleObject(changed_.Get(), 0) != WAIT_OBJECT_0)
+        return false;
+      // The device list the system hands out may lag the registry by a
+      // look: the one after this is asked too.
+      looks_left_ = 2;
+    }
+    if (looks_left_ == 2 &&
+        RegNotifyChangeKeyValue(key_.get(), TRUE,
+                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, changed_.Get(),
+                                TRUE) != ERROR_SUCCESS) {
+      key_.reset();  // no watch: a full look every time from now on
+    }
+    --looks_left_;
+    return full_look_();
+  }
+
+ private:
+  std::function<bool()> full_look_;
+  UniqueKey key_;
+  UniqueHandle changed_;
+  // Full looks still to make; the first two are made without a change.
+  int looks_left_ = 2;
+};
+
 }  // namespace
+
+std::function<bool()> XInputPads::PadWatch(std::function<bool()> full_look,
+                                           const std::wstring& user_key) {
+  auto watch = std::make_shared<HidWatch>(std::move(full_look), user_key);
+  return [watch] { return watch->Look(); };
+}
 
 void XInputPads::ModuleCloser::operator()(void* module) const {
   FreeLibrary(static_cast<HMODULE>(module));

@@ -7,8 +7,8 @@
 //
 // Nor is it loaded while no game controller is plugged in: under Wine it
 // brings setupapi, hid and two threads of its own (a megabyte each), and its
-// slots would be polled for nothing. A cheap look at the raw input devices,
-// no more often than an empty slot is asked, tells when one comes.
+// slots would be polled for nothing. A look at the raw input devices, no
+// more often than an empty slot is asked, tells when one comes.
 
 #include <cstdint>
 #include <functional>
@@ -33,6 +33,15 @@ class XInputPads final {
   // list only: no library is loaded for it.
   static bool PadPlugged();
 
+  // full_look (PadPlugged), asked only when the system's HID devices have
+  // changed since the last look, and at the first two: under Wine reading
+  // the device list afresh costs 30 to 45 round trips to its server, where a
+  // look at an unchanged list costs one. Without the registry's list to
+  // watch, full_look at every look. user_key: a key under HKEY_CURRENT_USER
+  // watched instead (for tests).
+  static std::function<bool()> PadWatch(std::function<bool()> full_look = PadPlugged,
+                                        const std::wstring& user_key = {});
+
   // library: the full path of the DLL to load; empty means the system's
   // xinput9_1_0.dll, by its path in the system folder, so a file of the same
   // name beside the program or in the working folder is never loaded.
@@ -41,7 +50,7 @@ class XInputPads final {
   // question.
   explicit XInputPads(std::wstring library = {},
                       std::uint64_t empty_slot_rest_ms = kEmptySlotRestMs,
-                      std::function<bool()> pad_plugged = PadPlugged);
+                      std::function<bool()> pad_plugged = PadWatch());
   ~XInputPads();
   XInputPads(const XInputPads&) = delete;
   XInputPads& operator=(const XInputPads&) = delete;

@@ -218,4 +218,68 @@ TEST(Controllers, TheLibraryIsLoadedOnlyOnceALookFindsAPadAndLooksRest) {
   EXPECT_EQ(looks, 6);
 }
 
+TEST(Controllers, TheDeviceListIsReadAfreshOnlyWhenTheHidDevicesChange) {
+  // A key of the test's own stands for the system's list of HID devices.
+  const std::wstring watched = L"Software\\Tavro FrontEnd tests\\HID devices";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, watched.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  int full_looks = 0;
+  bool plugged = false;
+  const auto look = XInputPads::PadWatch(
+      [&] {
+        ++full_looks;
+        return plugged;
+      },
+      watched);
+  const auto look_times = [&](int times) {
+    bool seen = false;
+    for (int i = 0; i < times; ++i)
+      seen = look();
+    return seen;
+  };
+
+  // The first two looks read the list; unchanged, it is not read again.
+  EXPECT_FALSE(look_times(7));
+  EXPECT_EQ(full_looks, 2);
+
+  // A device's key made below, a value set in it, one deleted: each change
+  // is read at the next two looks, and then no more.
+  HKEY device = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(key, L"Device\\Control", 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &device, nullptr),
+            ERROR_SUCCESS);
+  plugged = true;
+  EXPECT_TRUE(look());
+  EXPECT_EQ(full_looks, 3);
+  look_times(5);
+  EXPECT_EQ(full_looks, 4);
+  plugged = false;
+  const DWORD linked = 1;
+  ASSERT_EQ(RegSetValueExW(device, L"Linked", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&linked),
+                           sizeof(linked)),
+            ERROR_SUCCESS);
+  RegCloseKey(device);
+  look_times(5);
+  EXPECT_EQ(full_looks, 6);
+  ASSERT_EQ(RegDeleteTreeW(key, L"Device"), ERROR_SUCCESS);
+  look_times(5);
+  EXPECT_EQ(full_looks, 8);
+  RegCloseKey(key);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tavro FrontEnd tests");
+
+  // No list to watch: every look reads the device list.
+  full_looks = 0;
+  const auto unwatched = XInputPads::PadWatch(
+      [&] {
+        ++full_looks;
+        return false;
+      },
+      watched + L"\\none");
+  for (int i = 0; i < 4; ++i)
+    unwatched();
+  EXPECT_EQ(full_looks, 4);
+}
+
 }  // namespace tavro::test
