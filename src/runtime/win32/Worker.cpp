@@ -6,7 +6,11 @@
 namespace tavro::win32 {
 
 Worker::~Worker() {
-  // The thread ends by itself once the queue is empty.
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
   if (thread_.joinable())
     thread_.join();
 }
@@ -14,17 +18,13 @@ Worker::~Worker() {
 void Worker::Post(std::function<void()> job) {
   {
     const std::lock_guard lock(mutex_);
-    if (!thread_running_) {
-      // A thread that has left Run no longer needs the lock we hold.
-      if (thread_.joinable())
-        thread_.join();
+    if (!thread_.joinable()) {
       try {
         thread_ = std::thread(&Worker::Run, this);
-        thread_running_ = true;
       } catch (const std::system_error&) {
       }
     }
-    if (thread_running_) {
+    if (thread_.joinable()) {
       jobs_.push_back(std::move(job));
       job = nullptr;
     }
@@ -34,7 +34,9 @@ void Worker::Post(std::function<void()> job) {
       job();
     } catch (...) {
     }
+    return;
   }
+  changed_.notify_all();
 }
 
 void Worker::Drain() {
@@ -45,10 +47,9 @@ void Worker::Drain() {
 void Worker::Run() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    if (jobs_.empty()) {
-      thread_running_ = false;
-      return;  // made again by the next Post
-    }
+    changed_.wait(lock, [this] { return !jobs_.empty() || stopping_; });
+    if (jobs_.empty())
+      return;  // stopping, and nothing left to do
     std::function<void()> job = std::move(jobs_.front());
     jobs_.pop_front();
     running_job_ = true;

@@ -1,9 +1,8 @@
 #pragma once
 // One thread of the program's own for work the start need not wait for:
 // jobs run one after another in the order they were posted. The thread is
-// made at the first job and ends once the queue is empty, to be made again
-// for later work: under Wine every thread costs about a megabyte resident,
-// and the program's work here comes at start-up and seldom after.
+// made at the first job and then waits for more without waking; under Wine
+// every thread costs about a megabyte, so the program keeps to this one.
 
 #include <condition_variable>
 #include <deque>
@@ -16,7 +15,7 @@ namespace tavro::win32 {
 class Worker final {
  public:
   Worker() = default;
-  // Returns once what is still queued has run.
+  // Runs what is still queued, then ends the thread.
   ~Worker();
   Worker(const Worker&) = delete;
   Worker& operator=(const Worker&) = delete;
@@ -34,9 +33,7 @@ class Worker final {
   std::condition_variable changed_;
   std::deque<std::function<void()>> jobs_;
   bool running_job_ = false;
-  // Whether thread_ still takes jobs; once it has left Run it only remains
-  // to be joined.
-  bool thread_running_ = false;
+  bool stopping_ = false;
   std::thread thread_;
 };
 
