@@ -246,6 +246,21 @@ def end_wine(prefix):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
+def alternated(cases, runs, one):
+    """[[result]] per case: one(case) for each case in turn, runs + 1 rounds.
+    The order turns round each time, so none always follows the same one;
+    the first round only warms the caches and is not counted."""
+    results = [[] for _ in cases]
+    order = list(range(len(cases)))
+    for round_no in range(runs + 1):
+        shift = round_no % len(cases)
+        for i in order[shift:] + order[:shift]:
+            result = one(cases[i])
+            if round_no > 0:
+                results[i].append(result)
+    return results
+
+
 def median(values):
     return statistics.median(values) if values else float("nan")
 

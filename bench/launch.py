@@ -147,14 +147,8 @@ def measure(x, group, stand_in, runs):
               lambda: click_to_start(x, watch, reference, stand_in, False))]
     if not launcher.wine_prefix:
         cases.append(("posix_spawn alone, no window", lambda: bare_spawn(launcher, stand_in)))
-    figures = {label: [] for label, _ in cases}
-    for round_no in range(runs + 1):
-        shift = round_no % len(cases)
-        for label, run in cases[shift:] + cases[:shift]:
-            ms = run()
-            if round_no > 0:
-                figures[label].append(ms)
-    return [(label, figures[label]) for label, _ in cases]
+    results = benchlib.alternated(cases, runs, lambda case: case[1]())
+    return [(label, values) for (label, _), values in zip(cases, results)]
 
 
 def main():

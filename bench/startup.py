@@ -45,18 +45,11 @@ def one_start(x, watch, program):
 
 
 def measure(x, group, runs):
-    """{label: ([ms], [MiB])}, the programs of one group taking turns; the
-    order turns round each time, so none always follows the same one."""
+    """{label: ([ms], [MiB])}, the programs of one group taking turns."""
     watch = benchlib.MapWatch(x)
-    figures = {p.label: ([], []) for p in group}
-    for round_no in range(runs + 1):
-        shift = round_no % len(group)
-        for program in group[shift:] + group[:shift]:
-            ms, mib = one_start(x, watch, program)
-            if round_no > 0:
-                figures[program.label][0].append(ms)
-                figures[program.label][1].append(mib)
-    return figures
+    results = benchlib.alternated(group, runs, lambda program: one_start(x, watch, program))
+    return {program.label: ([ms for ms, _ in starts], [mib for _, mib in starts])
+            for program, starts in zip(group, results)}
 
 
 def rows(group, figures):
