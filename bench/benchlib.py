@@ -276,12 +276,23 @@ def table(header, rows):
     return "\n".join(lines)
 
 
-def arguments(doc):
-    """The options every benchmark takes: --build and --only."""
+def arguments(doc, runs=False):
+    """The options every benchmark takes: --build and --only, and --runs for
+    those that repeat."""
     parser = argparse.ArgumentParser(description=doc.splitlines()[0])
     parser.add_argument("--build", default=os.path.join(ROOT, "build"))
     parser.add_argument("--only", choices=["linux", "wine"])
+    if runs:
+        parser.add_argument("--runs", type=int, default=7)
     return parser
+
+
+def built(what, paths):
+    """Whether every file of what is built; says which are not."""
+    missing = [p for p in paths if not os.path.isfile(p)]
+    if missing:
+        print("skipped %s: not built: %s" % (what, ", ".join(missing)))
+    return not missing
 
 
 def begin(parser):

@@ -73,10 +73,8 @@ def main():
     for name in groups:
         group = benchlib.programs(build, prefix)[name]
         for program in (group[0], group[2]):
-            if program.available():
+            if benchlib.built(program.label, [program.path]):
                 chosen.append(program)
-            else:
-                print("skipped %s: not built: %s" % (program.label, program.path))
     # The pointer away from every window: one left over a control (by an
     # earlier benchmark's click) keeps some programs busier than idle.
     screen = x.root.get_geometry()

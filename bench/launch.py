@@ -152,17 +152,14 @@ def measure(x, group, stand_in, runs):
 
 
 def main():
-    parser = benchlib.arguments(__doc__)
-    parser.add_argument("--runs", type=int, default=7)
+    parser = benchlib.arguments(__doc__, runs=True)
     args, build, groups, x, prefix = benchlib.begin(parser)
     rows = []
     for name in groups:
         group = benchlib.programs(build, prefix)[name]
         arch = "linux" if name == "linux" else "win32"
         stand_in = os.path.join(build, arch, "bin", "stand-in", "Cemu.exe")
-        missing = [p for p in [group[0].path, group[2].path, stand_in] if not os.path.isfile(p)]
-        if missing:
-            print("skipped %s: not built: %s" % (name, ", ".join(missing)))
+        if not benchlib.built(name, [group[0].path, group[2].path, stand_in]):
             continue
         figures = measure(x, group, stand_in, args.runs)
         reference = benchlib.median(figures[1][1])

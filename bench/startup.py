@@ -73,15 +73,12 @@ HEADER = ["program", "start to window mapped (ms)", "vs bare", "vs bare + pictur
 
 
 def main():
-    parser = benchlib.arguments(__doc__)
-    parser.add_argument("--runs", type=int, default=7)
+    parser = benchlib.arguments(__doc__, runs=True)
     args, build, groups, x, prefix = benchlib.begin(parser)
     table_rows = []
     for name in groups:
         group = benchlib.programs(build, prefix)[name]
-        missing = [p.path for p in group if not p.available()]
-        if missing:
-            print("skipped %s: not built: %s" % (name, ", ".join(missing)))
+        if not benchlib.built(name, [p.path for p in group]):
             continue
         table_rows += rows(group, measure(x, group, args.runs))
     print("Start-up and peak memory, median of %d alternated first starts in fresh folders"
