@@ -70,6 +70,7 @@ function(tavro_add_suite name)
   endif()
   if(arg_DISPLAY)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK display)
+    set_property(GLOBAL APPEND PROPERTY TAVRO_DISPLAY_TESTS ${name})
   endif()
 endfunction()
 
@@ -138,4 +139,13 @@ function(tavro_add_gtest suite target)
   string(SUBSTRING "${all}" 1 -1 all)
   tavro_add_suite(${suite}.rest COUNT gtest-rest ${flags} LABELS ${arg_LABELS}
                   COMMAND $<TARGET_FILE:${target}> --gtest_filter=-${all})
+endfunction()
+
+# The whole-program runs come after the build folder's suites of the parts
+# that use the display, in the order they always ran (an order, not a
+# condition: each runs whatever the others gave).
+function(tavro_run_after_parts name)
+  get_property(parts GLOBAL PROPERTY TAVRO_DISPLAY_TESTS)
+  list(REMOVE_ITEM parts ${name})
+  set_tests_properties(${name} PROPERTIES DEPENDS "${parts}")
 endfunction()

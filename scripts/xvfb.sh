@@ -30,7 +30,7 @@ _xvfb_start() {
   for tries in $(seq 1 20); do
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
     if $detached; then
-      Xvfb ":$n" -screen 0 "$screen" -nolisten tcp </dev/null >/dev/null 2>&1 &
+      Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -noreset </dev/null >/dev/null 2>&1 &
     else
       Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
     fi
