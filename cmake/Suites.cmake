@@ -1,4 +1,4 @@
-# Every suite as CTest tests. Each test runs through tests/run.sh, which gives
+# Every suite as CTest tests. Each test runs through scripts/suite.sh, which gives
 # it the build folder's X display and Wine prefix when it needs them and
 # counts what the suite ran (scripts/test.sh adds the counts up).
 #
@@ -11,8 +11,8 @@
 # folder: one at a time there, because they press keys, move the focus and
 # count the windows on it; the others run alongside.
 
-set(TAVRO_RUN ${CMAKE_SOURCE_DIR}/tests/run.sh)
-set(TAVRO_SESSION ${CMAKE_SOURCE_DIR}/tests/session.sh)
+set(TAVRO_SUITE ${CMAKE_SOURCE_DIR}/scripts/suite.sh)
+set(TAVRO_SESSION ${CMAKE_SOURCE_DIR}/scripts/session.sh)
 
 # The build folder's Xvfb (and on Windows its Wine prefix, made ready once),
 # a fixture CTest starts before the first test that needs it and ends after
@@ -33,12 +33,12 @@ endfunction()
 #                   [TIMEOUT SECONDS] [COST SECONDS] [PART NAME] COMMAND ...)
 # X: needs the X display (DISPLAY: and uses it as a whole, see above). WINE:
 # COMMAND is a Windows program, run under Wine (implies X). LOCKS: held
-# across build folders (tests/run.sh --lock). COST: about how long it takes,
+# across build folders (scripts/suite.sh --lock). COST: about how long it takes,
 # so that CTest starts the long ones first on a fresh build folder.
 function(tavro_add_suite name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "X;WINE;DISPLAY" "COUNT;TIMEOUT;COST;PART"
                         "LABELS;LOCKS;COMMAND")
-  set(run bash ${TAVRO_RUN} --name ${name} --count ${arg_COUNT})
+  set(run bash ${TAVRO_SUITE} --name ${name} --count ${arg_COUNT})
   if(arg_PART)
     list(APPEND run --part ${arg_PART})
   endif()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang 14, libFuzzer, ASan + UBSan) and runs each
 # for a bounded time from its seed corpus in tests/fuzz/corpus, two at a time
-# (CTest, preset "fuzz"; tests/fuzz/run_target.sh). Ends with one line
+# (CTest, preset "fuzz"; scripts/fuzz_target.sh). Ends with one line
 # "N passed, N failed": a target passes when it ran its time out without a
 # crash or a failed property.
 #   bash scripts/fuzz.sh [SECONDS_EACH]   (default 60)

@@ -8,7 +8,7 @@
 # The presets build one after another on every core, and each one's suites
 # run while the next builds: most of their time is spent waiting on Wine and
 # X, not computing. Each build folder's suites get an Xvfb (and a Wine prefix)
-# of their own from CTest (tests/session.sh), so the folders' suites run side
+# of their own from CTest (scripts/session.sh), so the folders' suites run side
 # by side; within a folder, those that use the display take turns.
 #   TAVRO_TEST_JOBS   suites at once per build folder (2)
 #   TAVRO_FUZZ_SECONDS  each fuzz target's time (60)
@@ -70,7 +70,7 @@ build fuzz && { suites fuzz & pids+=($!); }
 wait "${pids[@]}"
 echo "== all suites ran ($(since))"
 
-# The tally: each test's count, left by tests/run.sh; a test that left none
+# The tally: each test's count, left by scripts/suite.sh; a test that left none
 # (it never ran, or was ended for taking too long) counts as one failure.
 total_passed=0
 total_failed=0

@@ -2,7 +2,7 @@
 # Runs one fuzz target for a bounded time from its seed corpus; passes when
 # it ran its time out without a crash or a failed property. On a failure it
 # shows the input that found it (base64), to be added to the corpus.
-#   run_target.sh PROGRAM SEED_CORPUS   (seconds: TAVRO_FUZZ_SECONDS, 60)
+#   fuzz_target.sh PROGRAM SEED_CORPUS   (seconds: TAVRO_FUZZ_SECONDS, 60)
 set -uo pipefail
 program=$1
 seeds=$2

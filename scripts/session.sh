@@ -6,12 +6,12 @@
 #
 #   session.sh up BUILD_DIR [--wine]   starts an Xvfb; with --wine also keeps
 #                                      the windows' WM_STATE on it
-#                                      (tests/win32/wm_state.py) and makes
+#                                      (scripts/wm_state.py) and makes
 #                                      BUILD_DIR's Wine prefix ready
 #   session.sh down BUILD_DIR          ends the prefix's wineserver and the rest
 #
 # BUILD_DIR/test-session/display holds the display and the Xvfb's process id;
-# tests/run.sh reads it. The first display tried is TAVRO_XVFB_FIRST (70).
+# scripts/suite.sh reads it. The first display tried is TAVRO_XVFB_FIRST (70).
 set -u
 
 mode=${1:-}
@@ -22,7 +22,7 @@ if [ -z "$build_dir" ] || { [ "$mode" != up ] && [ "$mode" != down ]; }; then
 fi
 here=$(cd "$(dirname "$0")" && pwd)
 state="$build_dir/test-session"
-. "$here/../scripts/xvfb.sh"
+. "$here/xvfb.sh"
 
 stop() {
   local display pid keeper
@@ -51,10 +51,10 @@ echo "X display $DISPLAY (Xvfb $xvfb_pid)"
 if [ "${3:-}" = --wine ]; then
   # Without a window manager Wine waits two seconds on every window it hides.
   rm -f "$state/wm-ready"
-  /usr/bin/python3 "$here/win32/wm_state.py" --ready "$state/wm-ready" </dev/null >/dev/null 2>&1 &
+  /usr/bin/python3 "$here/wm_state.py" --ready "$state/wm-ready" </dev/null >/dev/null 2>&1 &
   echo "$DISPLAY $xvfb_pid $!" >"$state/display"
   for _ in $(seq 1 100); do [ -e "$state/wm-ready" ] && break; sleep 0.1; done
   [ -e "$state/wm-ready" ] || { echo "session.sh: wm_state.py did not start" >&2; stop; exit 1; }
   # Making a prefix takes tens of seconds: done here, once, not in a test.
-  bash "$here/win32/wine.sh" --prepare "$build_dir" || { stop; exit 1; }
+  bash "$here/../tests/win32/wine.sh" --prepare "$build_dir" || { stop; exit 1; }
 fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one CTest test: a suite, or one part of one, and counts what it ran.
 #
-#   run.sh --name NAME --count KIND [--part PART] [--session BUILD_DIR
+#   suite.sh --name NAME --count KIND [--part PART] [--session BUILD_DIR
 #          [--session-wine] [--whole-display]] [--wine BUILD_DIR] [--lock NAME]...
 #          -- COMMAND [ARGS...]
 #
@@ -12,9 +12,9 @@
 # failure counted, counts as one failure.
 #
 # --part: the GoogleTest test suite the command runs (see GTEST_FILTER below).
-# --session: the test needs an X display: the build folder's (tests/session.sh,
+# --session: the test needs an X display: the build folder's (scripts/session.sh,
 # started by CTest as a fixture), else one started for this run alone
-# (--session-wine: the session of a Windows build, see tests/session.sh).
+# (--session-wine: the session of a Windows build, see scripts/session.sh).
 # --whole-display: the test has the display to itself (CTest's resource
 # "display"), and finds it as a fresh one.
 # --wine: COMMAND is a Windows program, run under Wine in the build folder's
@@ -28,6 +28,7 @@
 # failure.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
 
 name= kind= part= session= session_wine= wine_dir= whole_display=false
 locks=()
@@ -42,11 +43,11 @@ while [ $# -gt 0 ]; do
     --wine) wine_dir=$2; shift 2 ;;
     --lock) locks+=("$2"); shift 2 ;;
     --) shift; break ;;
-    *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
+    *) echo "suite.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
 if [ -z "$name" ] || [ -z "$kind" ] || [ $# -eq 0 ]; then
-  echo "usage: run.sh --name NAME --count KIND [options] -- COMMAND [ARGS...]" >&2
+  echo "usage: suite.sh --name NAME --count KIND [options] -- COMMAND [ARGS...]" >&2
   exit 2
 fi
 
@@ -122,7 +123,7 @@ if [ -n "${GTEST_FILTER:-}" ] && [ -n "$part" ]; then
   done
 fi
 if [ -n "$wine_dir" ]; then
-  set -- bash "$here/win32/wine.sh" "$wine_dir" "$@"
+  set -- bash "$root/tests/win32/wine.sh" "$wine_dir" "$@"
 fi
 "$@" 2>&1 | tee "$log"
 rc=${PIPESTATUS[0]}
@@ -147,7 +148,7 @@ case $kind in
     if [ "$rc" -eq 0 ]; then passed=1; else failed=1; fi
     ;;
   *)
-    echo "run.sh: unknown count kind $kind" >&2
+    echo "suite.sh: unknown count kind $kind" >&2
     exit 2
     ;;
 esac
