@@ -284,18 +284,20 @@ Boolean WriteIniValue(const std::string& section, const std::string& key, const 
 
 namespace tavro {
 
-std::string CoverName(const std::string& file_name) {
+std::string CoverName(const std::string& file_name, const std::vector<std::string>& extensions) {
   std::string name = text::ReplaceAll(file_name, ".rpx", "");
   name = text::ReplaceAll(name, ".wud", "");
   name = text::ReplaceAll(name, ".wux", "");
+  for (const auto& extension : extensions)
+    name = text::ReplaceAll(name, extension, "");
   return name + ".jpg";
 }
 
 void ShowCoverArt(Form1& form) {
   Services& services = form.Runtime();
   try {
-    const std::string path =
-        services.AppFolder() + paths::Lit({"Image"}, true) + CoverName(form.File1.FileName());
+    const std::string path = services.AppFolder() + paths::Lit({"Image"}, true) +
+                             CoverName(form.File1.FileName(), form.Settings().Disc.extensions);
     if (!services.Dir(path, kAttrNormal).empty())
       form.Picture1.SetPicture(services.LoadPicture(path));
     return;

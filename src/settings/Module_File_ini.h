@@ -2,6 +2,7 @@
 // The two routines through which every access to the settings file goes.
 
 #include <string>
+#include <vector>
 
 #include "runtime/Runtime.h"
 
@@ -27,8 +28,10 @@ namespace tavro {
 class Form1;
 
 // The cover file's name for a game file's name: every ".rpx", then every
-// ".wud", then every ".wux" taken out (exact case), ".jpg" put on.
-std::string CoverName(const std::string& file_name);
+// ".wud", then every ".wux" taken out (exact case), then every one of
+// extensions (DiscPattern's), ".jpg" put on.
+std::string CoverName(const std::string& file_name,
+                      const std::vector<std::string>& extensions = {});
 
 // Shows the selected game's cover from AppFolder + "\Image\": the cover when
 // it is there and loads, the default cover when anything fails, and the

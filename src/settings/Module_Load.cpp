@@ -53,6 +53,12 @@ void LoadSettings(Form1& form) {
     form.Controller() =
         ParseControllerSettings(ReadIniValue("Controller", "CloseCombo", "Back+Start", file),
                                 ReadIniValue("Controller", "HoldMs", "1000", file));
+    // Optional too; given, the window opens on its list.
+    s.Disc = ParseDiscPattern(ReadIniValue(kFrontEndSection, "DiscPattern", "", file));
+    if (s.Disc.pattern != DiscPattern{}.pattern) {
+      form.Frame1.SetCaption(s.Disc.caption);
+      form.File1.SetPattern(s.Disc.pattern);
+    }
     form.Dir1.SetPath(s.DirWudWux);
     return;
   } catch (const std::exception&) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "settings/DiscPattern.h"
+
 namespace tavro {
 
 class Form1;
@@ -14,6 +16,8 @@ struct LauncherSettings {
   std::string FileExe;
   std::string DirRpx;
   std::string DirWudWux;
+  // The optional DiscPattern: what disc-image mode lists.
+  DiscPattern Disc;
 };
 
 // Fills the form's LauncherSettings from the settings file and shows the

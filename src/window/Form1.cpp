@@ -150,8 +150,8 @@ void Form1::Dir1_Change() {
 void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
   Picture1.SetPicture(Picture2.Picture());
   if (Option2[0].Value() == kTrue) {
-    Frame1.SetCaption("Games *.wud *.wux");
-    File1.SetPattern("*.wux;*.wud");
+    Frame1.SetCaption(settings_.Disc.caption);
+    File1.SetPattern(settings_.Disc.pattern);
     Dir1.SetPath(settings_.DirWudWux);
   } else if (Option2[1].Value() == kTrue) {
     Frame1.SetCaption("Games *.rpx");
@@ -216,8 +216,10 @@ void Form1::Timer1_Timer() {
     SetTaskbarVisible(services_, show);
     WinBar_Visible = show;
   }
-  // The controller's combination does what Esc does.
-  if (close_combo_.Tick(services_.ControllerButtons(), controller_, Timer1.Interval()) &&
+  // The controller's combination does what Esc does. The one reading of
+  // the tick also serves the moves through the window.
+  controller_held_ = services_.ControllerButtons();
+  if (close_combo_.Tick(controller_held_, controller_, Timer1.Interval()) &&
       !settings_.FileExe.empty()) {
     services_.KillByImageName(settings_.FileExe);
   }

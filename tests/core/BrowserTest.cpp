@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -267,6 +268,65 @@ TEST(FitPicture, ScalesToTheBoxKeepingTheShapeCentred) {
     EXPECT_EQ((std::vector<int>{r.left, r.top, r.width, r.height}),
               (std::vector<int>{c.want.left, c.want.top, c.want.width, c.want.height}))
         << c.w << "x" << c.h << " in " << c.bw << "x" << c.bh;
+  }
+}
+
+TEST(DiscPatternKey, ChoosesTheDiscListItsCaptionAndCoversAndRefusesWhatListsAnything) {
+  const std::string kDefault = "Games *.wud *.wux";
+  const std::vector<std::string> kDiscs = {"A.wud", "B.wux"};
+  const struct {
+    const char* line;  // under [TavroFrontEndCnfig]; nullptr: no key
+    std::string caption;
+    std::vector<std::string> listed;
+    std::string pick, cover;  // the cover the pick shows; "" none
+  } table[] = {
+      {nullptr, kDefault, kDiscs, "B.wux", "B.jpg"},
+      {"DiscPattern=*.wud;*.wux;*.wua;*.wuhb;*.iso",
+       "Games *.wud *.wux *.wua *.wuhb *.iso",
+       {"A.wud", "B.wux", "C.wua", "D.wuhb", "E.wud.iso"},
+       "E.wud.iso",
+       "E.jpg"},
+      {"DiscPattern= *.WUA ;x?.iso", "Games *.WUA x?.iso", {"C.wua"}, "C.wua", ""},
+      {"DiscPattern=", kDefault, kDiscs, "A.wud", "A.jpg"},
+      {"DiscPattern=*", kDefault, kDiscs, "A.wud", "A.jpg"},
+      {"DiscPattern=*.*", kDefault, kDiscs, "A.wud", "A.jpg"},
+      {"DiscPattern=?*;*.wua", kDefault, kDiscs, "A.wud", "A.jpg"},
+      {"DiscPattern=*.wua;", kDefault, kDiscs, "A.wud", "A.jpg"},
+      {"DiscPattern=*.wua;;*.iso", kDefault, kDiscs, "A.wud", "A.jpg"},
+      {"DiscPattern=../*.wua", kDefault, kDiscs, "A.wud", "A.jpg"},
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.line ? c.line : "no key");
+    test::TempDir app;
+    test::FakeServices services{app.Utf8()};
+    Form1 form{services};
+    PrepareFirstStart(services);
+    if (c.line != nullptr)
+      std::ofstream(app.Path() / "Tavro_FrontEnd.ini", std::ios::app) << c.line << "\r\n";
+    const std::string discs = app.Utf8() + paths::Lit({"Game", "WUD_WUX"});
+    for (const char* name : {"A.wud", "B.wux", "C.wua", "D.wuhb", "E.wud.iso", "F.txt"})
+      WriteAll(FsPath(discs + paths::Lit({name})), "x");
+    fs::create_directories(FsPath(discs + paths::Lit({"G.wua"})));  // a folder: never listed
+    for (const char* name : {"A.jpg", "B.jpg", "C.jpg", "E.jpg"})
+      WriteAll(FsPath(app.Utf8() + paths::Lit({"Image", name})), kJpeg);
+    LoadSettings(form);
+
+    EXPECT_EQ(form.Frame1.Caption(), c.caption);
+    EXPECT_EQ(form.File1.List(), c.listed);
+    EXPECT_EQ(form.Label2.Caption(), "*.wud *.wux");
+    view::SelectOption(form, form.Option2[1]);
+    view::SelectOption(form, form.Option2[0]);
+    EXPECT_EQ(form.Frame1.Caption(), c.caption);
+    EXPECT_EQ(form.File1.List(), c.listed);
+    const auto& list = form.File1.List();
+    view::PickFile(form,
+                   static_cast<int>(std::find(list.begin(), list.end(), c.pick) - list.begin()));
+    if (c.cover.empty()) {
+      EXPECT_EQ(form.Picture1.Picture(), form.Picture2.Picture());
+    } else {
+      EXPECT_EQ(static_cast<const test::FakePicture&>(*form.Picture1.Picture()).Source(),
+                app.Utf8() + paths::Lit({"Image", c.cover}));
+    }
   }
 }
 

@@ -13,12 +13,13 @@
 
 #include "runtime/controls/Control.h"
 #include "window/Form1.h"
+#include "window/ViewContract.h"
 
 class QTimer;
 
 namespace tavro {
 
-class Form1Window final : public QWidget {
+class Form1Window final : public QWidget, private view::PadView {
  public:
   Form1Window(Form1& form, Services& services);
   ~Form1Window() override;
@@ -44,6 +45,15 @@ class Form1Window final : public QWidget {
   void ApplyColors(const Control& control, QWidget* widget);
   void ApplyPointer(const Control& control, QWidget* widget);
   void SetTabOrder();
+  // The game controller's part of the view (see view::PadView).
+  bool LauncherActive() override;
+  bool MessageBoxOpen() override;
+  void CloseMessageBox() override;
+  Control* FocusedControl() override;
+  void Focus(Control& control) override;
+  void ShowFocus() override;
+  int FolderHighlight() override;
+  void SetFolderHighlight(int row) override;
   // A widget's name for screen readers. The first name given starts Qt's
   // accessibility bridge (a D-Bus connection), which the window does not
   // need to show: names are given once it shows.

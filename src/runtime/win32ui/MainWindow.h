@@ -18,6 +18,7 @@
 #include "runtime/win32ui/FolderList.h"
 #include "runtime/win32ui/Handles.h"
 #include "window/Form1.h"
+#include "window/ViewContract.h"
 
 namespace tavro::win32ui {
 
@@ -33,7 +34,7 @@ struct ViewOptions {
   bool quit_on_destroy = true;
 };
 
-class MainWindow final : public BaseWindow<MainWindow> {
+class MainWindow final : public BaseWindow<MainWindow>, private view::PadView {
  public:
   static constexpr const wchar_t* kClassName = L"TavroFrontEndWindow";
   static constexpr DWORD kStyle =
@@ -114,6 +115,17 @@ class MainWindow final : public BaseWindow<MainWindow> {
   void OpenFolderEntry(NativeControl& control);
   void FireMouseMove(HWND window);
 
+  // The game controller's part of the view (MainWindowPad.cpp; see
+  // view::PadView).
+  bool LauncherActive() override;
+  bool MessageBoxOpen() override;
+  void CloseMessageBox() override;
+  Control* FocusedControl() override;
+  void Focus(Control& control) override;
+  void ShowFocus() override;
+  int FolderHighlight() override;
+  void SetFolderHighlight(int row) override;
+
   NativeControl* Find(HWND window);
   HBRUSH BrushFor(std::uint32_t color);
   HBRUSH FormPictureBrush(HDC dc, const NativeControl& control);
@@ -131,6 +143,10 @@ class MainWindow final : public BaseWindow<MainWindow> {
   std::map<int, UniqueBrush> picture_brushes_;  // by row: the picture under a label
   std::vector<std::pair<PicturePtr, UniqueCursor>> cursors_;
   HWND saved_focus_ = nullptr;
+  // The controller is moving the focus: an option button that gets it is
+  // not chosen by that (a button of BS_RADIOBUTTON style reports a click
+  // when it gets the focus unchecked).
+  bool pad_focusing_ = false;
   bool started_ = false;
   // Form_Unload runs once, whether the user closes the window or the
   // session ends.
