@@ -63,18 +63,13 @@ PadAction PadNavigation::Tick(const std::vector<std::uint32_t>& controllers, boo
   const std::uint32_t pressed = held & ~held_;
   held_ = held;
 
-  if (!active || !was_active_) {
-    // Whatever is held as the launcher comes to the front was pressed
-    // before: it waits for its release like the rest.
-    was_active_ = active;
-    blocked_ = held;
-    pending_ = repeating_ = 0;
-    return PadAction::kNone;
-  }
-  blocked_ &= held;
-  if (combo != 0 && (raw & combo) == combo) {
-    // The combination is the close key's: nothing held now acts.
-    blocked_ |= held;
+  // Only presses act, so whatever is held as the launcher comes to the
+  // front waits for its release; the tick it comes to the front at cannot
+  // tell a press from before.
+  const bool now_active = active && was_active_;
+  was_active_ = active;
+  // The combination is the close key's: nothing held with it acts.
+  if (!now_active || (combo != 0 && (raw & combo) == combo)) {
     pending_ = repeating_ = 0;
     return PadAction::kNone;
   }
@@ -89,7 +84,7 @@ PadAction PadNavigation::Tick(const std::vector<std::uint32_t>& controllers, boo
       return ActionOf(button);
   }
 
-  if (OneBit(pressed) && held == pressed && (pressed & blocked_) == 0) {
+  if (OneBit(pressed) && held == pressed) {
     if (pressed & Fold(combo)) {
       pending_ = pressed;
       return PadAction::kNone;

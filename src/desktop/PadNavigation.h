@@ -44,7 +44,6 @@ class PadNavigation {
 
  private:
   std::uint32_t held_ = 0;       // at the last tick, stick folded into the D-pad
-  std::uint32_t blocked_ = 0;    // held from before: act only once let go
   std::uint32_t pending_ = 0;    // a combination's button, waiting for its release
   std::uint32_t repeating_ = 0;  // the direction held alone
   int repeat_ms_ = 0;

@@ -106,11 +106,7 @@ void Accept(Form1& form, PadView& pad) {
   }
 }
 
-void PadTick(Form1& form, PadView& pad) {
-  const PadAction action = form.Pad().Tick(form.ControllerHeld(), pad.LauncherActive(),
-                                           form.Controller().combo, form.Timer1.Interval());
-  if (action == PadAction::kNone)
-    return;
+void Act(Form1& form, PadView& pad, PadAction action) {
   // A message box is modal: the window behind it takes nothing.
   if (pad.MessageBoxOpen()) {
     if (action == PadAction::kAccept)
@@ -153,10 +149,14 @@ void TimerExpired(Form1& form, Timer& timer, PadView* pad) {
     ticked = true;
     Run(form, tick);
   });
-  // After the tick, not inside it: an action may open a message box, and
-  // the ticks that run under it must still come (its A, the keys).
-  if (ticked && pad != nullptr && &timer == &form.Timer1)
-    PadTick(form, *pad);
+  if (!ticked || pad == nullptr || &timer != &form.Timer1)
+    return;
+  const PadAction action = form.Pad().Tick(form.ControllerHeld(), pad->LauncherActive(),
+                                           form.Controller().combo, form.Timer1.Interval());
+  // Not inside the tick: an action may open a message box, and the ticks
+  // under it must still come (its A, the keys).
+  if (action != PadAction::kNone)
+    pad->Later([&form, pad, action] { Act(form, *pad, action); });
 }
 
 void PickFile(Form1& form, int index) {

@@ -42,14 +42,18 @@ class PadView {
   // opens: the view's own, apart from the folder shown. -1: none.
   virtual int FolderHighlight() = 0;
   virtual void SetFolderHighlight(int row) = 0;
+  // Runs work once the event being handled has returned (a queued call).
+  virtual void Later(std::function<void()> work) = 0;
 
  protected:
   ~PadView() = default;
 };
 
-// One expiry of a platform timer. For the form's Timer1, after the tick,
-// the controller buttons it read move through the window when a view for
-// them is given.
+// One expiry of a platform timer. For the form's Timer1, the controller
+// buttons the tick read move through the window when a view for them is
+// given: the move is decided at the tick and carried out once the timer's
+// event has returned, so that a message box it opens does not hold up the
+// ticks (a toolkit may not run a timer again inside its own event).
 void TimerExpired(Form1& form, Timer& timer, PadView* pad = nullptr);
 
 // The user's picks, each by index into the model's own list (never by the

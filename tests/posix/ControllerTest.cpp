@@ -11,7 +11,16 @@
 #include <stdexcept>
 #include <thread>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
+
 #include "ProbeServices.h"
+#include "pad/PadSequences.h"
+#include "runtime/Text.h"
+#include "runtime/qt/Form1Window.h"
+#include "runtime/qt/QtServices.h"
 #include "TestSupport.h"
 #include "desktop/Controller.h"
 #include "window/Form1.h"
@@ -61,6 +70,9 @@ class VirtualPad final {
   // Takes effect at SDL's next read of the devices.
   void Set(SDL_GameControllerButton button, bool down) {
     SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0);
+  }
+  void Set(SDL_GameControllerAxis axis, int value) {
+    SDL_JoystickSetVirtualAxis(joystick_, axis, static_cast<Sint16>(value));
   }
 
  private:
@@ -176,5 +188,106 @@ TEST(ControllerGate, LoadsSdlOnlyOnceAControllerShowsAmongTheDevices) {
   probe.CloseInput();
 }
 
+// The pad table through the Qt view, offscreen, read from the virtual pad
+// by the program's own services.
+VirtualPad* pad = nullptr;
+
+class QtPadServices final : public QtServices {
+ public:
+  explicit QtPadServices(std::string app) : QtServices(Options()), app_(std::move(app)) {}
+  static PosixOptions Options() {
+    PosixOptions options;
+    options.instance_name = test::UniqueLockName();
+    options.display = ":65000";
+    options.controller_devices.clear();
+    return options;
+  }
+  std::string AppFolder() const override { return app_; }
+  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override {
+    boxes.push_back(prompt);
+    QtServices::MsgBox(prompt, buttons, title);
+  }
+  std::vector<std::string> boxes;
+  std::string app_;
+};
+
+class QtPadRig final : public test::PadRig {
+ public:
+  explicit QtPadRig(const std::string& app) : services_(app) {
+    services_.SetMessageOwner(&window_);
+    other_.show();
+    window_.show();
+    Front(&window_);
+    window_.setAttribute(Qt::WA_KeyboardFocusChange, false);
+    window_.findChild<QTimer*>("Timer1")->setInterval(20);  // each tick still counts 100 ms
+    form_.Timer1.Start();
+  }
+  Form1& Form() override { return form_; }
+  void Set(const test::PadStep& step) override {
+    if (QApplication::activeModalWidget() == nullptr)
+      Front(step.in_front ? static_cast<QWidget*>(&window_) : &other_);
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MISC1; ++b) {
+      const auto button = static_cast<SDL_GameControllerButton>(b);
+      pad->Set(button, (ParseControllerSettings(SDL_GameControllerGetStringForButton(button), "")
+                            .combo & step.buttons) != 0);
+    }
+    pad->Set(SDL_CONTROLLER_AXIS_LEFTX, step.x);
+    pad->Set(SDL_CONTROLLER_AXIS_LEFTY, -step.y);
+  }
+  void Loop(const std::function<bool()>& done, int most_ms) override {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < most_ms)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  }
+  std::string Focused() override {
+    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                       : "";
+  }
+  bool FocusShown() override { return window_.testAttribute(Qt::WA_KeyboardFocusChange); }
+  bool CloseBoxLeftOpen() override {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box != nullptr)
+      box->reject();
+    return box != nullptr;
+  }
+  const std::vector<std::string>& Boxes() override { return services_.boxes; }
+  std::string Record(const std::string& mode, const std::string& game) override {
+    std::string record;
+    for (const auto& word : text::Split(mode, ' '))
+      record += word + "\n";
+    return record + game + "\n\n";
+  }
+
+ private:
+  void Front(QWidget* window) {
+    for (int i = 0; i < 100 && QApplication::activeWindow() != window; ++i) {
+      window->activateWindow();
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+  }
+  QtPadServices services_;
+  Form1 form_{services_};
+  Form1Window window_{form_, services_};
+  QWidget other_;
+};
+
+TEST_F(ControllerService, PadSequencesThroughTheQtView) {
+  static int argc = 1;
+  static char name[] = "tavro_posix_tests";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  new QApplication(argc, argv);  // for the rest of the process
+  VirtualPad virtual_pad;
+  pad = &virtual_pad;
+  test::RunPadSequences(std::filesystem::read_symlink("/proc/self/exe").parent_path());
+}
+
 }  // namespace
+
+namespace test {
+std::unique_ptr<PadRig> MakePadRig(const std::string& app) {
+  return std::make_unique<QtPadRig>(app);
+}
+}  // namespace test
 }  // namespace tavro

@@ -557,6 +557,10 @@ void Form1Window::SetFolderHighlight(int row) {
   }
 }
 
+void Form1Window::Later(std::function<void()> work) {
+  QTimer::singleShot(0, this, std::move(work));
+}
+
 void Form1Window::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!shown_once_) {

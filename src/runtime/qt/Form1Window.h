@@ -54,6 +54,7 @@ class Form1Window final : public QWidget, private view::PadView {
   void ShowFocus() override;
   int FolderHighlight() override;
   void SetFolderHighlight(int row) override;
+  void Later(std::function<void()> work) override;
   // A widget's name for screen readers. The first name given starts Qt's
   // accessibility bridge (a D-Bus connection), which the window does not
   // need to show: names are given once it shows.

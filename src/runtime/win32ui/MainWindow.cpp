@@ -257,6 +257,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
       }
       return Default(message, wparam, lparam);
+    case kRunLater:
+      RunLater();
+      return 0;
     case WM_DPICHANGED:
       ApplyDpi(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
       return 0;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -37,6 +38,8 @@ struct ViewOptions {
 class MainWindow final : public BaseWindow<MainWindow>, private view::PadView {
  public:
   static constexpr const wchar_t* kClassName = L"TavroFrontEndWindow";
+  // Posted to the window to run what Later queued.
+  static constexpr UINT kRunLater = WM_APP + 1;
   static constexpr DWORD kStyle =
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
@@ -125,6 +128,8 @@ class MainWindow final : public BaseWindow<MainWindow>, private view::PadView {
   void ShowFocus() override;
   int FolderHighlight() override;
   void SetFolderHighlight(int row) override;
+  void Later(std::function<void()> work) override;
+  void RunLater();
 
   NativeControl* Find(HWND window);
   HBRUSH BrushFor(std::uint32_t color);
@@ -147,6 +152,8 @@ class MainWindow final : public BaseWindow<MainWindow>, private view::PadView {
   // not chosen by that (a button of BS_RADIOBUTTON style reports a click
   // when it gets the focus unchecked).
   bool pad_focusing_ = false;
+  // Work queued by Later, run at kRunLater.
+  std::vector<std::function<void()>> later_;
   bool started_ = false;
   // Form_Unload runs once, whether the user closes the window or the
   // session ends.

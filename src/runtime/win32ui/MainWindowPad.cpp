@@ -65,4 +65,19 @@ void MainWindow::SetFolderHighlight(int row) {
   SendMessageW(ControlWindow(form_.Dir1.Id()), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
 }
 
+void MainWindow::Later(std::function<void()> work) {
+  later_.push_back(std::move(work));
+  PostMessageW(Window(), kRunLater, 0, 0);
+}
+
+void MainWindow::RunLater() {
+  if (later_.empty())
+    return;
+  // Taken out first: the work may open a message box, and the ticks under it
+  // queue more.
+  auto work = std::move(later_.front());
+  later_.erase(later_.begin());
+  work();
+}
+
 }  // namespace tavro::win32ui
