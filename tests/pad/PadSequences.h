@@ -1,10 +1,10 @@
 #pragma once
 // The game controller through the window as a player uses it: one table, run
 // in-process through the real view of each build (Qt with an SDL virtual pad,
-// Win32 under Wine with the stand-in XInput library) by the PadRig each
-// supplies; one step per tick of the window's timer. The library: Game/ with
-// Alpha.wud, Beta.wux, Gamma.wud and More/Delta.wud, Image/Beta.jpg, the
-// stand-in emulator; the window opens on Game/ with the focus on the drives.
+// Win32 under Wine with the stand-in XInput library), one step per tick of
+// the window's timer. The library: Game/ with Alpha.wud, Beta.wux, Gamma.wud
+// and More/Delta.wud, Image/Beta.jpg, the stand-in emulator; the window opens
+// on Game/ with the focus on the drive list.
 
 #include <gtest/gtest.h>
 
@@ -13,12 +13,12 @@
 #include <functional>
 #include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "runtime/FileSystem.h"
 #include "runtime/PathLiterals.h"
+#include "runtime/Text.h"
 #include "window/Form1.h"
 
 namespace tavro::test {
@@ -29,10 +29,9 @@ struct PadStep {
   bool in_front = true;  // false: another window is the active one
 };
 
-// What a build's test supplies: the real view and services over the
-// library, the pad, and the view's event loop.
-class PadRig {
- public:
+// What a build supplies: its view and services over the library, the pad,
+// the event loop, and what only the view can tell.
+struct PadRig {
   virtual ~PadRig() = default;
   virtual Form1& Form() = 0;
   virtual void Set(const PadStep& step) = 0;
@@ -41,7 +40,6 @@ class PadRig {
   virtual bool FocusShown() = 0;
   virtual bool CloseBoxLeftOpen() = 0;                  // true when one was
   virtual const std::vector<std::string>& Boxes() = 0;  // the message boxes shown
-  virtual std::string Record(const std::string& mode, const std::string& game) = 0;
 };
 std::unique_ptr<PadRig> MakePadRig(const std::string& app);
 inline constexpr const char* kStandIn = paths::kDriveLetters ? "PadStandIn.exe" : "PadStandIn";
@@ -54,7 +52,7 @@ constexpr auto kA = PadBits({PadButton::kA}), kB = PadBits({PadButton::kB}),
                kDown = PadBits({PadButton::kDpadDown}), kLeft = PadBits({PadButton::kDpadLeft}),
                kRb = PadBits({PadButton::kRightShoulder}),
                kLb = PadBits({PadButton::kLeftShoulder});
-// Each pressed for a tick and let go for one; held for a number of ticks.
+// Each pressed for a tick and let go for one; held for some ticks.
 inline Steps Taps(std::vector<std::uint32_t> buttons, bool in_front = true) {
   Steps steps;
   for (const auto b : buttons)
@@ -70,45 +68,41 @@ inline Steps operator+(Steps a, const Steps& b) {
 }
 }  // namespace pad
 
-// Runs every row; each in a library, window and services of its own.
+// Each row in a library, window and services of its own. bin: the folder of
+// the test program, beside which the stand-in emulator is built.
 inline void RunPadSequences(const std::string& bin) {
   using namespace pad;
   const struct {
     const char* what;
     Steps steps;
-    std::string outcome;  // focus, file, folder, cover, emulator's mode, message box
+    std::string focus, file, folder, picture, mode = "", box = "";  // mode: the emulator got it
   } table[] = {
       {"shoulders move the focus; down selects and shows the cover", Taps({kRb, kRb, kDown, kDown}),
-       "File1|Beta.wux||cover||"},
+       "File1", "Beta.wux", "", "cover", "", ""},
       {"left goes round to the last control without choosing it",
-       Taps({kLeft, kRb, kRb, kRb, kDown, kStart}), "File1|Alpha.wud||logo|-g|"},
-      {"down highlights a folder, A opens it", Taps({kRb, kDown, kA}), "Dir1||More|logo||"},
-      {"B goes one folder up", Taps({kRb, kDown, kA, kB}), "Dir1|||logo||"},
+       Taps({kLeft, kRb, kRb, kRb, kDown, kStart}), "File1", "Alpha.wud", "", "logo", "-g", ""},
+      {"down highlights a folder, A opens it", Taps({kRb, kDown, kA}), "Dir1", "", "More", "logo"},
+      {"B goes one folder up", Taps({kRb, kDown, kA, kB}), "Dir1", "", "", "logo"},
       {"A chooses full screen; Start plays", Taps({kLb, kA, kRb, kRb, kRb, kDown, kUp, kStart}),
-       "File1|Alpha.wud||logo|-f -g|"},
-      {"Start without a game: A closes the box", Taps({kStart, kA}),
-       "Drive1|||logo||No Game Select!"},
-      {"a held direction repeats after half a second", Taps({kRb, kRb}) + Hold(kDown, 6),
-       "File1|Beta.wux||cover||"},
+       "File1", "Alpha.wud", "", "logo", "-f -g", ""},
+      {"Start without a game: A closes the box", Taps({kStart, kA}), "Drive1", "", "", "logo", "",
+       "No Game Select!"},
+      {"a held direction repeats after half a second", Taps({kRb, kRb}) + Hold(kDown, 6), "File1",
+       "Beta.wux", "", "cover"},
       {"two at once, or one while another is held: nothing",
-       Taps({kRb, kRb, kDown | kA}) + Hold(kX, 1) + Hold(kX | kDown, 1), "File1|||logo||"},
+       Taps({kRb, kRb, kDown | kA}) + Hold(kX, 1) + Hold(kX | kDown, 1), "File1", "", "", "logo"},
       {"the stick: within the dead zone or aslant nothing; pushed down, down",
        Taps({kRb, kRb}) + Steps{{0, 5000, -12000}, {}, {0, 20000, -20000}, {}, {0, -900, -30000}},
-       "File1|Alpha.wud||logo||"},
+       "File1", "Alpha.wud", "", "logo"},
       {"the close combination plays nothing, whichever button came first",
        Taps({kRb, kRb, kDown}) + Hold(kBack | kStart, 3) + Hold(kStart, 2) + Taps({0}) +
            Hold(kStart, 1) + Hold(kStart | kBack, 2),
-       "File1|Alpha.wud||logo||"},
+       "File1", "Alpha.wud", "", "logo"},
       {"another window in front: nothing; still held as the launcher comes back: nothing",
-       Taps({kRb, kStart}, false) + Hold(kRb, 2, false) + Hold(kRb, 2) + Taps({0, kRb}),
-       "Dir1|||logo||"},
+       Taps({kRb, kStart}, false) + Hold(kRb, 2, false) + Hold(kRb, 2) + Taps({0, kRb}), "Dir1", "",
+       "", "logo"},
   };
   namespace fs = std::filesystem;
-  // A picture of one pixel (a bitmap), which both loaders know by its bytes.
-  const unsigned char kBmp[58] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0,   0, 0,  40,
-                                  0,   0,   0,  1, 0, 0, 0, 1, 0, 0, 0,  1,   0, 24, 0,
-                                  0,   0,   0,  0, 4, 0, 0, 0, 0, 0, 0,  0,   0, 0,  0,
-                                  0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  255, 0};
   for (const auto& row : table) {
     SCOPED_TRACE(row.what);
     const fs::path app = fs::temp_directory_path() / ("tavro-pad-" + std::to_string(&row - table));
@@ -116,7 +110,11 @@ inline void RunPadSequences(const std::string& bin) {
     for (const char* f : {"Game/Alpha.wud", "Game/Beta.wux", "Game/Gamma.wud",
                           "Game/More/Delta.wud", "Image/Beta.jpg"}) {
       fs::create_directories((app / f).parent_path());
-      std::ofstream(app / f, std::ios::binary).write(reinterpret_cast<const char*>(kBmp), 58);
+      // A bitmap of one pixel, which both picture loaders know by its bytes.
+      std::ofstream(app / f, std::ios::binary)
+          << std::string(
+                 "BM:\0\0\0\0\0\0\0006\0\0\0(\0\0\0\1\0\0\0\1\0\0\0\1\0\30\0\0\0\0\0\4\0\0\0", 38)
+          << std::string(18, '\0') << "\377" << '\0';
     }
     fs::create_directories(app / "Emulator");
     fs::copy_file(FsPath(bin) / "stand-in" / "Cemu.exe", app / "Emulator" / kStandIn,
@@ -126,8 +124,7 @@ inline void RunPadSequences(const std::string& bin) {
     Form1& form = rig->Form();
     form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}};
     form.Dir1.SetPath(game);
-    // A tick with nothing held first: what is held as the window comes up
-    // waits for its release.
+    // First a tick with nothing held: what is held as the window comes up waits.
     const Steps steps = Steps(1) + row.steps + Steps(4);
     std::size_t at = 0;
     bool left_open = false;
@@ -138,35 +135,31 @@ inline void RunPadSequences(const std::string& bin) {
     };
     rig->Loop([&] { return at > steps.size(); }, 30000);
 
-    std::vector<std::string> want;
-    std::stringstream fields(row.outcome);
-    for (std::string field; std::getline(fields, field, '|');)
-      want.push_back(field);
-    want.resize(6);
-    // The emulator's record, with the exact arguments; none shows within a moment.
-    const fs::path record = app / "Emulator" / "received-command-line.txt";
-    const std::string expected = rig->Record(want[4], game + paths::Lit({want[1]}));
+    // The emulator's record of its arguments, exactly; none shows within a moment.
+    std::string expected = Utf8(app / "Emulator" / kStandIn) + " " + row.mode + " \"" + game +
+                           paths::Lit({row.file}) + "\"\r\n";
+    if (!paths::kDriveLetters) {
+      expected.clear();
+      for (const auto& word : text::Split(row.mode, ' '))
+        expected += word + "\n";
+      expected += game + paths::Lit({row.file}) + "\n\n";
+    }
     std::string got;
     rig->Loop(
         [&] {
-          std::ifstream in(record, std::ios::binary);
+          std::ifstream in(app / "Emulator" / "received-command-line.txt", std::ios::binary);
           got.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-          return !want[4].empty() && got == expected;
+          return !row.mode.empty() && got == expected;
         },
-        want[4].empty() ? 300 : 10000);
-    std::string outcome =
-        rig->Focused() + "|" + form.File1.FileName() + "|" +
-        (form.Dir1.Path() == game ? "" : Utf8(FsPath(form.Dir1.Path()).filename())) + "|" +
-        (form.Picture1.Picture() != form.Picture2.Picture() ? "cover" : "logo") + "|" +
-        (got.empty()       ? ""
-         : got == expected ? want[4]
-                           : got) +
-        "|";
-    for (const auto& box : rig->Boxes())
-      outcome += box;
-    EXPECT_EQ(outcome, row.outcome);
+        row.mode.empty() ? 300 : 10000);
+    EXPECT_EQ(rig->Focused(), row.focus);
+    EXPECT_EQ(form.File1.FileName(), row.file);
+    EXPECT_EQ(form.Dir1.Path(), row.folder.empty() ? game : game + paths::Lit({row.folder}));
+    EXPECT_EQ(form.Picture1.Picture() == form.Picture2.Picture() ? "logo" : "cover", row.picture);
+    EXPECT_EQ(got, row.mode.empty() ? "" : expected);
+    EXPECT_EQ(rig->Boxes(), row.box.empty() ? std::vector<std::string>{} : std::vector{row.box});
     EXPECT_FALSE(left_open);
-    EXPECT_TRUE(want[0] == "Drive1" || rig->FocusShown());
+    EXPECT_TRUE(row.focus == "Drive1" || rig->FocusShown());
     if (!got.empty())
       form.Runtime().KillByImageName(kStandIn);
     rig.reset();

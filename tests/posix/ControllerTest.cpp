@@ -18,7 +18,6 @@
 
 #include "ProbeServices.h"
 #include "pad/PadSequences.h"
-#include "runtime/Text.h"
 #include "runtime/qt/Form1Window.h"
 #include "runtime/qt/QtServices.h"
 #include "TestSupport.h"
@@ -188,13 +187,21 @@ TEST(ControllerGate, LoadsSdlOnlyOnceAControllerShowsAmongTheDevices) {
   probe.CloseInput();
 }
 
-// The pad table through the Qt view, offscreen, read from the virtual pad
-// by the program's own services.
+// The pad table through the Qt view (offscreen), the program's own services
+// reading the virtual pad.
 VirtualPad* pad = nullptr;
 
-class QtPadServices final : public QtServices {
+class QtPadRig final : public test::PadRig, private QtServices {
  public:
-  explicit QtPadServices(std::string app) : QtServices(Options()), app_(std::move(app)) {}
+  explicit QtPadRig(std::string app) : QtServices(Options()), app_(std::move(app)) {
+    SetMessageOwner(&window_);
+    other_.show();
+    window_.show();
+    Front(&window_);
+    window_.setAttribute(Qt::WA_KeyboardFocusChange, false);
+    window_.findChild<QTimer*>("Timer1")->setInterval(20);  // a tick still counts 100 ms
+    form_.Timer1.Start();
+  }
   static PosixOptions Options() {
     PosixOptions options;
     options.instance_name = test::UniqueLockName();
@@ -204,32 +211,16 @@ class QtPadServices final : public QtServices {
   }
   std::string AppFolder() const override { return app_; }
   void MsgBox(const std::string& prompt, int buttons, const std::string& title) override {
-    boxes.push_back(prompt);
+    boxes_.push_back(prompt);
     QtServices::MsgBox(prompt, buttons, title);
-  }
-  std::vector<std::string> boxes;
-  std::string app_;
-};
-
-class QtPadRig final : public test::PadRig {
- public:
-  explicit QtPadRig(const std::string& app) : services_(app) {
-    services_.SetMessageOwner(&window_);
-    other_.show();
-    window_.show();
-    Front(&window_);
-    window_.setAttribute(Qt::WA_KeyboardFocusChange, false);
-    window_.findChild<QTimer*>("Timer1")->setInterval(20);  // each tick still counts 100 ms
-    form_.Timer1.Start();
   }
   Form1& Form() override { return form_; }
   void Set(const test::PadStep& step) override {
-    if (QApplication::activeModalWidget() == nullptr)
-      Front(step.in_front ? static_cast<QWidget*>(&window_) : &other_);
+    Front(step.in_front ? static_cast<QWidget*>(&window_) : &other_);
     for (int b = 0; b < SDL_CONTROLLER_BUTTON_MISC1; ++b) {
       const auto button = static_cast<SDL_GameControllerButton>(b);
-      pad->Set(button, (ParseControllerSettings(SDL_GameControllerGetStringForButton(button), "")
-                            .combo & step.buttons) != 0);
+      const char* name = SDL_GameControllerGetStringForButton(button);
+      pad->Set(button, (ParseControllerSettings(name, "").combo & step.buttons) != 0);
     }
     pad->Set(SDL_CONTROLLER_AXIS_LEFTX, step.x);
     pad->Set(SDL_CONTROLLER_AXIS_LEFTY, -step.y);
@@ -241,8 +232,8 @@ class QtPadRig final : public test::PadRig {
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
   }
   std::string Focused() override {
-    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
-                                       : "";
+    const QWidget* focused = QApplication::focusWidget();
+    return focused != nullptr ? focused->objectName().toStdString() : "";
   }
   bool FocusShown() override { return window_.testAttribute(Qt::WA_KeyboardFocusChange); }
   bool CloseBoxLeftOpen() override {
@@ -251,24 +242,21 @@ class QtPadRig final : public test::PadRig {
       box->reject();
     return box != nullptr;
   }
-  const std::vector<std::string>& Boxes() override { return services_.boxes; }
-  std::string Record(const std::string& mode, const std::string& game) override {
-    std::string record;
-    for (const auto& word : text::Split(mode, ' '))
-      record += word + "\n";
-    return record + game + "\n\n";
-  }
+  const std::vector<std::string>& Boxes() override { return boxes_; }
 
  private:
   void Front(QWidget* window) {
-    for (int i = 0; i < 100 && QApplication::activeWindow() != window; ++i) {
+    for (int i = 0; i < 100 && QApplication::activeWindow() != window &&
+                    QApplication::activeModalWidget() == nullptr;
+         ++i) {
       window->activateWindow();
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
   }
-  QtPadServices services_;
-  Form1 form_{services_};
-  Form1Window window_{form_, services_};
+  std::string app_;
+  std::vector<std::string> boxes_;
+  Form1 form_{*this};
+  Form1Window window_{form_, *this};
   QWidget other_;
 };
 

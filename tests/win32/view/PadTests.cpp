@@ -1,5 +1,5 @@
-// The pad table (tests/pad/PadSequences.h) through the Win32 view, read by
-// the program's own XInput code from the stand-in library.
+// The pad table (tests/pad/PadSequences.h) through the Win32 view, the
+// program's own XInput code reading the stand-in library.
 
 #include "ViewFixture.h"
 #include "pad/PadSequences.h"
@@ -16,53 +16,41 @@ std::string Bin() {
   return Utf8(std::filesystem::path(path).parent_path());
 }
 
-class PadServices final : public Win32UiServices {
+// Another program's window, for every row: made once, and never in front as
+// it goes (the desktop left in front costs Wine two seconds).
+HWND other = nullptr;
+
+class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
  public:
-  explicit PadServices(std::string app) : app_(std::move(app)) {}
-  std::string AppFolder() const override { return app_; }
-  std::vector<std::uint32_t> ControllerButtons() override { return pads_.Buttons(); }
-  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override {
-    boxes.push_back(prompt);
-    Win32UiServices::MsgBox(prompt, buttons, title);
-  }
-  std::vector<WindowHandle> FindShellWindows(ShellWindow) override { return {}; }
-  std::vector<std::string> boxes;
-
- private:
-  std::string app_;
-  win32::XInputPads pads_{Widen(Bin() + "\\tavro_xinput_standin.dll"), 0, nullptr};
-};
-
-// Another program's window, for all rows: made once, and never in front as it
-// goes (the desktop left in front costs Wine two seconds).
-HWND other_ = nullptr;
-
-class Win32PadRig final : public tavro::test::PadRig {
- public:
-  explicit Win32PadRig(const std::string& app) : services_(app) {
-    if (other_ == nullptr) {
-      other_ = CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               900, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  explicit Win32PadRig(std::string app) : app_(std::move(app)) {
+    if (other == nullptr) {
+      other = CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              900, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     }
     view_.Create();
     view_.Show(SW_SHOWNORMAL);
     form_.Timer1.Start();
-    // Each tick still counts 100 ms.
+    // A tick still counts 100 ms.
     SetTimer(view_.Window(), kFirstControlId + RowOfDesign(form_.Timer1.Design()), 20, nullptr);
     Front(view_.Window());
     SendMessageW(view_.Window(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
   }
   ~Win32PadRig() override {
     form_.Timer1.Stop();
-    Front(other_);
+    Front(other);
     DestroyWindow(view_.Window());
     Pump(view_);
-    FreeLibrary(stand_in_);
   }
+  std::string AppFolder() const override { return app_; }
+  std::vector<std::uint32_t> ControllerButtons() override { return pads_.Buttons(); }
+  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override {
+    boxes_.push_back(prompt);
+    Win32UiServices::MsgBox(prompt, buttons, title);
+  }
+  std::vector<WindowHandle> FindShellWindows(ShellWindow) override { return {}; }
   Form1& Form() override { return form_; }
   void Set(const tavro::test::PadStep& step) override {
-    if (!BoxOpen())
-      Front(step.in_front ? view_.Window() : other_);
+    Front(step.in_front ? view_.Window() : other);
     WORD buttons = 0;
     for (int bit = 0; bit < 16; ++bit) {
       if (win32::XInputPads::ToPadButtons(static_cast<WORD>(1 << bit)) & step.buttons)
@@ -79,33 +67,25 @@ class Win32PadRig final : public tavro::test::PadRig {
     }
   }
   std::string Focused() override {
-    const int row = GetDlgCtrlID(GetFocus()) - kFirstControlId;
-    return row >= 0 && row < static_cast<int>(form_.Controls().size())
-               ? form_.Controls()[static_cast<std::size_t>(row)]->Id()
-               : "";
+    const auto row = static_cast<std::size_t>(GetDlgCtrlID(GetFocus()) - kFirstControlId);
+    return row < form_.Controls().size() ? form_.Controls()[row]->Id() : "";
   }
   bool FocusShown() override {
     return !(SendMessageW(view_.Window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
   }
   bool CloseBoxLeftOpen() override {
-    if (!BoxOpen())
+    HWND front = GetForegroundWindow();
+    if (front == view_.Window() || GetAncestor(front, GA_ROOTOWNER) != view_.Window())
       return false;
-    PostMessageW(GetForegroundWindow(), WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(front, WM_COMMAND, IDCANCEL, 0);
     return true;
   }
-  const std::vector<std::string>& Boxes() override { return services_.boxes; }
-  std::string Record(const std::string& mode, const std::string& game) override {
-    return services_.AppFolder() + "\\Emulator\\" + tavro::test::kStandIn + " " + mode + " \"" +
-           game + "\"\r\n";
-  }
+  const std::vector<std::string>& Boxes() override { return boxes_; }
 
  private:
-  bool BoxOpen() const {
-    HWND front = GetForegroundWindow();
-    return front != view_.Window() && GetAncestor(front, GA_ROOTOWNER) == view_.Window();
-  }
+  // Not while the window's own message box is in front of it.
   void Front(HWND window) {
-    for (int i = 0; i < 100 && GetForegroundWindow() != window; ++i) {
+    for (int i = 0; i < 100 && GetAncestor(GetForegroundWindow(), GA_ROOTOWNER) != window; ++i) {
       SetForegroundWindow(window);
       Loop([] { return false; }, 10);
     }
@@ -114,14 +94,17 @@ class Win32PadRig final : public tavro::test::PadRig {
   F Export(const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(stand_in_, name)));
   }
-  PadServices services_;
-  Form1 form_{services_};
-  MainWindow view_{form_, services_, ViewOptions{false}};
-  // The same module as the services load: what is set here, they read.
-  HMODULE stand_in_ = LoadLibraryW(Widen(Bin() + "\\tavro_xinput_standin.dll").c_str());
+  std::string app_;
+  std::vector<std::string> boxes_;
+  // The stand-in, loaded here as by the services' own code: one module.
+  std::wstring library_ = Widen(Bin() + "\\tavro_xinput_standin.dll");
+  win32::XInputPads pads_{library_, 0, nullptr};
+  HMODULE stand_in_ = LoadLibraryW(library_.c_str());
   void (*set_pad_)(DWORD, BOOL, WORD) = Export<void (*)(DWORD, BOOL, WORD)>("StandInSetPad");
   void (*set_stick_)(DWORD, SHORT,
                      SHORT) = Export<void (*)(DWORD, SHORT, SHORT)>("StandInSetStick");
+  Form1 form_{*this};
+  MainWindow view_{form_, *this, ViewOptions{false}};
 };
 
 TEST(Pad, SequencesThroughTheWin32View) {
