@@ -272,61 +272,47 @@ TEST(FitPicture, ScalesToTheBoxKeepingTheShapeCentred) {
 }
 
 TEST(DiscPatternKey, ChoosesTheDiscListItsCaptionAndCoversAndRefusesWhatListsAnything) {
-  const std::string kDefault = "Games *.wud *.wux";
-  const std::vector<std::string> kDiscs = {"A.wud", "B.wux"};
-  const struct {
-    const char* line;  // under [TavroFrontEndCnfig]; nullptr: no key
-    std::string caption;
-    std::vector<std::string> listed;
-    std::string pick, cover;  // the cover the pick shows; "" none
-  } table[] = {
-      {nullptr, kDefault, kDiscs, "B.wux", "B.jpg"},
+  const std::string kDefault = "Games *.wud *.wux|A.wud B.wux|B.jpg";
+  const std::pair<const char*, std::string> table[] = {
+      // The line under [TavroFrontEndCnfig] (none), then Frame1's caption, the
+      // list, and the cover its last game shows.
+      {"", kDefault},
       {"DiscPattern=*.wud;*.wux;*.wua;*.wuhb;*.iso",
-       "Games *.wud *.wux *.wua *.wuhb *.iso",
-       {"A.wud", "B.wux", "C.wua", "D.wuhb", "E.wud.iso"},
-       "E.wud.iso",
-       "E.jpg"},
-      {"DiscPattern= *.WUA ;x?.iso", "Games *.WUA x?.iso", {"C.wua"}, "C.wua", ""},
-      {"DiscPattern=", kDefault, kDiscs, "A.wud", "A.jpg"},
-      {"DiscPattern=*", kDefault, kDiscs, "A.wud", "A.jpg"},
-      {"DiscPattern=*.*", kDefault, kDiscs, "A.wud", "A.jpg"},
-      {"DiscPattern=?*;*.wua", kDefault, kDiscs, "A.wud", "A.jpg"},
-      {"DiscPattern=*.wua;", kDefault, kDiscs, "A.wud", "A.jpg"},
-      {"DiscPattern=*.wua;;*.iso", kDefault, kDiscs, "A.wud", "A.jpg"},
-      {"DiscPattern=../*.wua", kDefault, kDiscs, "A.wud", "A.jpg"},
+       "Games *.wud *.wux *.wua *.wuhb *.iso|A.wud B.wux C.wua D.wuhb E.wud.iso|E.jpg"},
+      {"DiscPattern= *.WUA ;x?.iso", "Games *.WUA x?.iso|C.wua|logo"},  // exact case, as .wud
+      {"DiscPattern=", kDefault},
+      {"DiscPattern=*", kDefault},
+      {"DiscPattern=*.*", kDefault},
+      {"DiscPattern=?*;*.wua", kDefault},
+      {"DiscPattern=*.wua;", kDefault},
+      {"DiscPattern=*.wua;;*.iso", kDefault},
+      {"DiscPattern=../*.wua", kDefault},
   };
-  for (const auto& c : table) {
-    SCOPED_TRACE(c.line ? c.line : "no key");
+  for (const auto& [line, want] : table) {
     test::TempDir app;
     test::FakeServices services{app.Utf8()};
     Form1 form{services};
     PrepareFirstStart(services);
-    if (c.line != nullptr)
-      std::ofstream(app.Path() / "Tavro_FrontEnd.ini", std::ios::app) << c.line << "\r\n";
-    const std::string discs = app.Utf8() + paths::Lit({"Game", "WUD_WUX"});
+    std::ofstream(app.Path() / "Tavro_FrontEnd.ini", std::ios::app) << line << "\r\n";
+    const auto put = [&](std::string_view folder, const char* name) {
+      WriteAll(FsPath(app.Utf8() + paths::Lit({folder, name})), kJpeg);
+    };
     for (const char* name : {"A.wud", "B.wux", "C.wua", "D.wuhb", "E.wud.iso", "F.txt"})
-      WriteAll(FsPath(discs + paths::Lit({name})), "x");
-    fs::create_directories(FsPath(discs + paths::Lit({"G.wua"})));  // a folder: never listed
-    for (const char* name : {"A.jpg", "B.jpg", "C.jpg", "E.jpg"})
-      WriteAll(FsPath(app.Utf8() + paths::Lit({"Image", name})), kJpeg);
+      put("Game/WUD_WUX", name);
+    fs::create_directories(FsPath(app.Utf8() + paths::Lit({"Game", "WUD_WUX", "G.wua"})));
+    for (const char* name : {"B.jpg", "C.jpg", "E.jpg"})
+      put("Image", name);
     LoadSettings(form);
-
-    EXPECT_EQ(form.Frame1.Caption(), c.caption);
-    EXPECT_EQ(form.File1.List(), c.listed);
-    EXPECT_EQ(form.Label2.Caption(), "*.wud *.wux");
-    view::SelectOption(form, form.Option2[1]);
+    view::SelectOption(form, form.Option2[1]);  // and back: the caption and list again
     view::SelectOption(form, form.Option2[0]);
-    EXPECT_EQ(form.Frame1.Caption(), c.caption);
-    EXPECT_EQ(form.File1.List(), c.listed);
-    const auto& list = form.File1.List();
-    view::PickFile(form,
-                   static_cast<int>(std::find(list.begin(), list.end(), c.pick) - list.begin()));
-    if (c.cover.empty()) {
-      EXPECT_EQ(form.Picture1.Picture(), form.Picture2.Picture());
-    } else {
-      EXPECT_EQ(static_cast<const test::FakePicture&>(*form.Picture1.Picture()).Source(),
-                app.Utf8() + paths::Lit({"Image", c.cover}));
-    }
+    view::PickFile(form, static_cast<int>(form.File1.List().size()) - 1);
+    std::string got = form.Frame1.Caption() + "|";
+    for (const auto& name : form.File1.List())
+      got += (got.back() == '|' ? "" : " ") + name;
+    const auto* cover = dynamic_cast<const test::FakePicture*>(form.Picture1.Picture().get());
+    got += "|" + (cover ? Utf8(FsPath(cover->Source()).filename()) : "");
+    EXPECT_EQ(got, want) << line;
+    EXPECT_EQ(form.Label2.Caption(), "*.wud *.wux");
   }
 }
 

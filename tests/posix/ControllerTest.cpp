@@ -211,7 +211,7 @@ class QtPadRig final : public test::PadRig, private QtServices {
   }
   std::string AppFolder() const override { return app_; }
   void MsgBox(const std::string& prompt, int buttons, const std::string& title) override {
-    boxes_.push_back(prompt);
+    boxes += prompt;
     QtServices::MsgBox(prompt, buttons, title);
   }
   Form1& Form() override { return form_; }
@@ -242,7 +242,6 @@ class QtPadRig final : public test::PadRig, private QtServices {
       box->reject();
     return box != nullptr;
   }
-  const std::vector<std::string>& Boxes() override { return boxes_; }
 
  private:
   void Front(QWidget* window) {
@@ -254,7 +253,6 @@ class QtPadRig final : public test::PadRig, private QtServices {
     }
   }
   std::string app_;
-  std::vector<std::string> boxes_;
   Form1 form_{*this};
   Form1Window window_{form_, *this};
   QWidget other_;

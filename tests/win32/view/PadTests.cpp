@@ -44,7 +44,7 @@ class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
   std::string AppFolder() const override { return app_; }
   std::vector<std::uint32_t> ControllerButtons() override { return pads_.Buttons(); }
   void MsgBox(const std::string& prompt, int buttons, const std::string& title) override {
-    boxes_.push_back(prompt);
+    boxes += prompt;
     Win32UiServices::MsgBox(prompt, buttons, title);
   }
   std::vector<WindowHandle> FindShellWindows(ShellWindow) override { return {}; }
@@ -80,7 +80,6 @@ class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
     PostMessageW(front, WM_COMMAND, IDCANCEL, 0);
     return true;
   }
-  const std::vector<std::string>& Boxes() override { return boxes_; }
 
  private:
   // Not while the window's own message box is in front of it.
@@ -95,7 +94,6 @@ class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(stand_in_, name)));
   }
   std::string app_;
-  std::vector<std::string> boxes_;
   // The stand-in, loaded here as by the services' own code: one module.
   std::wstring library_ = Widen(Bin() + "\\tavro_xinput_standin.dll");
   win32::XInputPads pads_{library_, 0, nullptr};
