@@ -17,6 +17,7 @@
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
 #include "window/Form1.h"
+#include "window/ViewContract.h"
 
 namespace tavro::test {
 
@@ -29,14 +30,13 @@ struct PadStep {
 struct PadRig {  // a build's view, services, pad and event loop
   virtual ~PadRig() = default;
   virtual Form1& Form() = 0;
+  virtual view::PadView& View() = 0;
   virtual void Set(const PadStep& step) = 0;
   virtual void Loop(const std::function<bool()>& done, int most_ms) = 0;
-  virtual std::string Focused() = 0;
   virtual bool FocusShown() = 0;
-  virtual bool CloseBoxLeftOpen() = 0;  // true when one was
-  std::string boxes;                    // the message boxes shown
+  std::string boxes;  // the message boxes shown
 };
-std::unique_ptr<PadRig> MakePadRig(const std::string& app);
+using MakePadRig = std::function<std::unique_ptr<PadRig>(const std::string& app)>;
 inline constexpr const char* kStandIn = paths::kDriveLetters ? "PadStandIn.exe" : "PadStandIn";
 
 namespace pad {
@@ -63,7 +63,7 @@ inline Steps Taps(std::vector<std::uint32_t> buttons, bool in_front = true) {
 }  // namespace pad
 
 // bin: the test program's folder, where the stand-in emulator is built.
-inline void RunPadSequences(const std::string& bin) {
+inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
   using namespace pad;
   const struct {
     const char* what;
@@ -111,7 +111,7 @@ inline void RunPadSequences(const std::string& bin) {
     fs::copy_file(FsPath(bin) / "stand-in" / "Cemu.exe", app / "Emulator" / kStandIn,
                   fs::copy_options::overwrite_existing);
     const std::string game = Utf8(app) + paths::Lit({"Game"});
-    const auto rig = MakePadRig(Utf8(app));
+    const auto rig = make(Utf8(app));
     Form1& form = rig->Form();
     form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}};
     form.Dir1.SetPath(game);
@@ -121,7 +121,10 @@ inline void RunPadSequences(const std::string& bin) {
     bool left_open = false;
     form.Timer1.Tick = [&] {
       rig->Set(at < steps.size() ? steps[at] : PadStep{});
-      left_open = (at++ >= steps.size() && rig->CloseBoxLeftOpen()) || left_open;
+      if (at++ >= steps.size() && rig->View().MessageBoxOpen()) {
+        left_open = true;
+        rig->View().CloseMessageBox();
+      }
       form.Timer1_Timer();
     };
     rig->Loop([&] { return at > steps.size(); }, 30000);
@@ -142,7 +145,8 @@ inline void RunPadSequences(const std::string& bin) {
         },
         want[4].empty() ? 300 : 10000);
     const std::string& shown = form.Dir1.Path();
-    EXPECT_EQ(rig->Focused() + "|" + form.File1.FileName() + "|" +
+    const Control* focused = rig->View().FocusedControl();
+    EXPECT_EQ((focused ? focused->Id() : "") + "|" + form.File1.FileName() + "|" +
                   (shown == game ? "" : Utf8(FsPath(shown).filename())) + "|" +
                   (form.Picture1.Picture() == form.Picture2.Picture() ? "logo" : "cover") + "|" +
                   (got == expected ? want[4] : got) + "|" + rig->boxes,

@@ -12,8 +12,7 @@
 #include <thread>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 
 #include "ProbeServices.h"
@@ -78,18 +77,19 @@ class VirtualPad final {
   SDL_Joystick* joystick_ = nullptr;
 };
 
+PosixOptions PadOptions() {
+  setenv("SDL_GAMECONTROLLER_IGNORE_DEVICES_EXCEPT", "0x1209/0x7a70", 1);
+  PosixOptions options;
+  options.instance_name = test::UniqueLockName();
+  options.display = ":65000";  // no keys of the test's display
+  // The virtual controller shows in no device folder.
+  options.controller_devices.clear();
+  return options;
+}
+
 class ControllerService : public ::testing::Test {
  protected:
-  static PosixOptions Options() {
-    setenv("SDL_GAMECONTROLLER_IGNORE_DEVICES_EXCEPT", "0x1209/0x7a70", 1);
-    PosixOptions options;
-    options.instance_name = test::UniqueLockName();
-    options.display = ":65000";  // no keys of the test's display
-    // The virtual controller shows in no device folder.
-    options.controller_devices.clear();
-    return options;
-  }
-  test::ProbeServices services_{Options()};
+  test::ProbeServices services_{PadOptions()};
 };
 
 TEST_F(ControllerService, SeesControllersComeAndGoAndReadsEachButtonByItsSettingsName) {
@@ -189,25 +189,17 @@ TEST(ControllerGate, LoadsSdlOnlyOnceAControllerShowsAmongTheDevices) {
 
 // The pad table through the Qt view (offscreen), the program's own services
 // reading the virtual pad.
-VirtualPad* pad = nullptr;
-
 class QtPadRig final : public test::PadRig, private QtServices {
  public:
-  explicit QtPadRig(std::string app) : QtServices(Options()), app_(std::move(app)) {
+  QtPadRig(const std::string& app, VirtualPad& pad)
+      : QtServices(PadOptions()), app_(app), pad_(pad) {
     SetMessageOwner(&window_);
     other_.show();
     window_.show();
-    Front(&window_);
+    Set({});
     window_.setAttribute(Qt::WA_KeyboardFocusChange, false);
     window_.findChild<QTimer*>("Timer1")->setInterval(20);  // a tick still counts 100 ms
     form_.Timer1.Start();
-  }
-  static PosixOptions Options() {
-    PosixOptions options;
-    options.instance_name = test::UniqueLockName();
-    options.display = ":65000";
-    options.controller_devices.clear();
-    return options;
   }
   std::string AppFolder() const override { return app_; }
   void MsgBox(const std::string& prompt, int buttons, const std::string& title) override {
@@ -215,44 +207,29 @@ class QtPadRig final : public test::PadRig, private QtServices {
     QtServices::MsgBox(prompt, buttons, title);
   }
   Form1& Form() override { return form_; }
+  view::PadView& View() override { return window_; }
   void Set(const test::PadStep& step) override {
-    Front(step.in_front ? static_cast<QWidget*>(&window_) : &other_);
+    QWidget* front = step.in_front ? static_cast<QWidget*>(&window_) : &other_;
+    (void)QTest::qWaitFor([&] {
+      front->activateWindow();  // not while a message box is in front of the window
+      return QApplication::activeWindow() == front || QApplication::activeModalWidget();
+    });
     for (int b = 0; b < SDL_CONTROLLER_BUTTON_MISC1; ++b) {
       const auto button = static_cast<SDL_GameControllerButton>(b);
       const char* name = SDL_GameControllerGetStringForButton(button);
-      pad->Set(button, (ParseControllerSettings(name, "").combo & step.buttons) != 0);
+      pad_.Set(button, (ParseControllerSettings(name, "").combo & step.buttons) != 0);
     }
-    pad->Set(SDL_CONTROLLER_AXIS_LEFTX, step.x);
-    pad->Set(SDL_CONTROLLER_AXIS_LEFTY, -step.y);
+    pad_.Set(SDL_CONTROLLER_AXIS_LEFTX, step.x);
+    pad_.Set(SDL_CONTROLLER_AXIS_LEFTY, -step.y);
   }
   void Loop(const std::function<bool()>& done, int most_ms) override {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < most_ms)
-      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-  }
-  std::string Focused() override {
-    const QWidget* focused = QApplication::focusWidget();
-    return focused != nullptr ? focused->objectName().toStdString() : "";
+    (void)QTest::qWaitFor(done, most_ms);
   }
   bool FocusShown() override { return window_.testAttribute(Qt::WA_KeyboardFocusChange); }
-  bool CloseBoxLeftOpen() override {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box != nullptr)
-      box->reject();
-    return box != nullptr;
-  }
 
  private:
-  void Front(QWidget* window) {
-    for (int i = 0; i < 100 && QApplication::activeWindow() != window &&
-                    QApplication::activeModalWidget() == nullptr;
-         ++i) {
-      window->activateWindow();
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-  }
   std::string app_;
+  VirtualPad& pad_;
   Form1 form_{*this};
   Form1Window window_{form_, *this};
   QWidget other_;
@@ -264,16 +241,11 @@ TEST_F(ControllerService, PadSequencesThroughTheQtView) {
   static char* argv[] = {name, nullptr};
   qputenv("QT_QPA_PLATFORM", "offscreen");
   new QApplication(argc, argv);  // for the rest of the process
-  VirtualPad virtual_pad;
-  pad = &virtual_pad;
-  test::RunPadSequences(std::filesystem::read_symlink("/proc/self/exe").parent_path());
+  VirtualPad pad;
+  test::RunPadSequences(
+      std::filesystem::read_symlink("/proc/self/exe").parent_path(),
+      [&pad](const std::string& app) { return std::make_unique<QtPadRig>(app, pad); });
 }
 
 }  // namespace
-
-namespace test {
-std::unique_ptr<PadRig> MakePadRig(const std::string& app) {
-  return std::make_unique<QtPadRig>(app);
-}
-}  // namespace test
 }  // namespace tavro

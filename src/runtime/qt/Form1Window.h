@@ -19,7 +19,7 @@ class QTimer;
 
 namespace tavro {
 
-class Form1Window final : public QWidget, private view::PadView {
+class Form1Window final : public QWidget, public view::PadView {
  public:
   Form1Window(Form1& form, Services& services);
   ~Form1Window() override;
@@ -29,6 +29,17 @@ class Form1Window final : public QWidget, private view::PadView {
   // The widget (a QTimer for Timer1) built for a control; its objectName is
   // the control's Id.
   QObject* ObjectOf(const Control& control) const;
+
+  // The game controller's part of the view (see view::PadView).
+  bool LauncherActive() override;
+  bool MessageBoxOpen() override;
+  void CloseMessageBox() override;
+  Control* FocusedControl() override;
+  void Focus(Control& control) override;
+  void ShowFocus() override;
+  int FolderHighlight() override;
+  void SetFolderHighlight(int row) override;
+  void Later(std::function<void()> work) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -45,16 +56,6 @@ class Form1Window final : public QWidget, private view::PadView {
   void ApplyColors(const Control& control, QWidget* widget);
   void ApplyPointer(const Control& control, QWidget* widget);
   void SetTabOrder();
-  // The game controller's part of the view (see view::PadView).
-  bool LauncherActive() override;
-  bool MessageBoxOpen() override;
-  void CloseMessageBox() override;
-  Control* FocusedControl() override;
-  void Focus(Control& control) override;
-  void ShowFocus() override;
-  int FolderHighlight() override;
-  void SetFolderHighlight(int row) override;
-  void Later(std::function<void()> work) override;
   // A widget's name for screen readers. The first name given starts Qt's
   // accessibility bridge (a D-Bus connection), which the window does not
   // need to show: names are given once it shows.

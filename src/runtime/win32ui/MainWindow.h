@@ -35,7 +35,7 @@ struct ViewOptions {
   bool quit_on_destroy = true;
 };
 
-class MainWindow final : public BaseWindow<MainWindow>, private view::PadView {
+class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
  public:
   static constexpr const wchar_t* kClassName = L"TavroFrontEndWindow";
   // Posted to the window to run what Later queued.
@@ -62,6 +62,18 @@ class MainWindow final : public BaseWindow<MainWindow>, private view::PadView {
   UINT Dpi() const;
 
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
+  // The game controller's part of the view (MainWindowPad.cpp; see
+  // view::PadView).
+  bool LauncherActive() override;
+  bool MessageBoxOpen() override;
+  void CloseMessageBox() override;
+  Control* FocusedControl() override;
+  void Focus(Control& control) override;
+  void ShowFocus() override;
+  int FolderHighlight() override;
+  void SetFolderHighlight(int row) override;
+  void Later(std::function<void()> work) override;
 
  private:
   struct NativeControl {
@@ -118,19 +130,6 @@ class MainWindow final : public BaseWindow<MainWindow>, private view::PadView {
   void OpenFolderEntry(NativeControl& control);
   void FireMouseMove(HWND window);
 
-  // The game controller's part of the view (MainWindowPad.cpp; see
-  // view::PadView).
-  bool LauncherActive() override;
-  bool MessageBoxOpen() override;
-  void CloseMessageBox() override;
-  Control* FocusedControl() override;
-  void Focus(Control& control) override;
-  void ShowFocus() override;
-  int FolderHighlight() override;
-  void SetFolderHighlight(int row) override;
-  void Later(std::function<void()> work) override;
-  void RunLater();
-
   NativeControl* Find(HWND window);
   HBRUSH BrushFor(std::uint32_t color);
   HBRUSH FormPictureBrush(HDC dc, const NativeControl& control);
@@ -152,6 +151,7 @@ class MainWindow final : public BaseWindow<MainWindow>, private view::PadView {
   // not chosen by that (a button of BS_RADIOBUTTON style reports a click
   // when it gets the focus unchecked).
   bool pad_focusing_ = false;
+  void RunLater();
   // Work queued by Later, run at kRunLater.
   std::vector<std::function<void()>> later_;
   bool started_ = false;
