@@ -272,10 +272,10 @@ TEST(FitPicture, ScalesToTheBoxKeepingTheShapeCentred) {
 }
 
 TEST(DiscPatternKey, ChoosesTheDiscListItsCaptionAndCoversAndRefusesWhatListsAnything) {
+  // The line under [TavroFrontEndCnfig]; Frame1's caption, the disc-image
+  // list (after a switch to .rpx and back too), the cover its last game shows.
   const std::string kDefault = "Games *.wud *.wux|A.wud B.wux|B.jpg";
   const std::pair<const char*, std::string> table[] = {
-      // The line under [TavroFrontEndCnfig] (none), then Frame1's caption, the
-      // list, and the cover its last game shows.
       {"", kDefault},
       {"DiscPattern=*.wud;*.wux;*.wua;*.wuhb;*.iso",
        "Games *.wud *.wux *.wua *.wuhb *.iso|A.wud B.wux C.wua D.wuhb E.wud.iso|E.jpg"},
@@ -294,24 +294,20 @@ TEST(DiscPatternKey, ChoosesTheDiscListItsCaptionAndCoversAndRefusesWhatListsAny
     Form1 form{services};
     PrepareFirstStart(services);
     std::ofstream(app.Path() / "Tavro_FrontEnd.ini", std::ios::app) << line << "\r\n";
-    const auto put = [&](std::string_view folder, const char* name) {
-      WriteAll(FsPath(app.Utf8() + paths::Lit({folder, name})), kJpeg);
-    };
-    for (const char* name : {"A.wud", "B.wux", "C.wua", "D.wuhb", "E.wud.iso", "F.txt"})
-      put("Game/WUD_WUX", name);
-    fs::create_directories(FsPath(app.Utf8() + paths::Lit({"Game", "WUD_WUX", "G.wua"})));
-    for (const char* name : {"B.jpg", "C.jpg", "E.jpg"})
-      put("Image", name);
+    for (const char* name : {"Game/WUD_WUX/A.wud", "Game/WUD_WUX/B.wux", "Game/WUD_WUX/C.wua",
+                             "Game/WUD_WUX/D.wuhb", "Game/WUD_WUX/E.wud.iso", "Game/WUD_WUX/F.txt",
+                             "Image/B.jpg", "Image/C.jpg", "Image/E.jpg"})
+      WriteAll(app.Path() / name, kJpeg);
+    fs::create_directories(app.Path() / "Game/WUD_WUX/G.wua");  // a folder: never listed
     LoadSettings(form);
-    view::SelectOption(form, form.Option2[1]);  // and back: the caption and list again
+    view::SelectOption(form, form.Option2[1]);
     view::SelectOption(form, form.Option2[0]);
     view::PickFile(form, static_cast<int>(form.File1.List().size()) - 1);
     std::string got = form.Frame1.Caption() + "|";
     for (const auto& name : form.File1.List())
       got += (got.back() == '|' ? "" : " ") + name;
-    const auto* cover = dynamic_cast<const test::FakePicture*>(form.Picture1.Picture().get());
-    got += "|" + (cover ? Utf8(FsPath(cover->Source()).filename()) : "");
-    EXPECT_EQ(got, want) << line;
+    const auto& cover = static_cast<const test::FakePicture&>(*form.Picture1.Picture()).Source();
+    EXPECT_EQ(got + "|" + Utf8(FsPath(cover).filename()), want) << line;
     EXPECT_EQ(form.Label2.Caption(), "*.wud *.wux");
   }
 }

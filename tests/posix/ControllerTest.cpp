@@ -202,10 +202,6 @@ class QtPadRig final : public test::PadRig, private QtServices {
     form_.Timer1.Start();
   }
   std::string AppFolder() const override { return app_; }
-  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override {
-    boxes += prompt;
-    QtServices::MsgBox(prompt, buttons, title);
-  }
   Form1& Form() override { return form_; }
   view::PadView& View() override { return window_; }
   void Set(const test::PadStep& step) override {

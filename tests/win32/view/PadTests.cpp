@@ -30,11 +30,6 @@ class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
   }
   std::string AppFolder() const override { return app_; }
   std::vector<std::uint32_t> ControllerButtons() override { return pads_.Buttons(); }
-  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override {
-    boxes += prompt;
-    Win32UiServices::MsgBox(prompt, buttons, title);
-  }
-  std::vector<WindowHandle> FindShellWindows(ShellWindow) override { return {}; }
   Form1& Form() override { return form_; }
   view::PadView& View() override { return view_; }
   void Set(const tavro::test::PadStep& step) override {
