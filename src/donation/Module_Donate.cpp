@@ -4,6 +4,7 @@
 #include <string>
 
 #include "runtime/MakerInfo.h"
+#include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "window/Form1.h"
 
@@ -13,7 +14,7 @@ void OpenDonationPage(Form1& form) {
   Services& services = form.Runtime();
   try {
     const std::string page = services.AppFolder() + paths::Lit({"Tavro_FrontEnd-donate.html"});
-    services.PrintToFile(page, form.Text1.Text());
+    PrintToFile(page, form.Text1.Text());
     services.OpenInViewer(page);
     return;
   } catch (const std::exception&) {

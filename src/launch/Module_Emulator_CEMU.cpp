@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "window/Form1.h"
 
@@ -29,7 +30,7 @@ void LaunchGame(Form1& form, std::string_view separator) {
   bool failed = false;
   try {
     const std::string program = services.AppFolder() + paths::Lit({"Emulator"}, true) + exe;
-    if (services.Dir(program, kAttrNormal).empty()) {
+    if (Dir(program, kAttrNormal).empty()) {
       services.MsgBox("File Doesn't Exist\r\n=> " + exe, 0, "Alert!");
     } else if (const auto command = BuildEmulatorCommand(form, separator)) {
       services.StartEmulator(*command);

@@ -41,10 +41,6 @@ using Boolean = std::int16_t;
 constexpr Boolean kTrue = -1;
 constexpr Boolean kFalse = 0;
 
-// Attribute masks of the directory listing.
-constexpr int kAttrNormal = 0;
-constexpr int kAttrDirectory = 16;
-
 // Window style of a started process.
 enum class WindowStyle : int { kNormalFocus = 1, kMinimizedFocus = 2 };
 
@@ -132,18 +128,6 @@ class Services {
   // the mode text split into words as a shell would (nothing expanded), the
   // game path as one argument; never through a shell.
   virtual void StartEmulator(const EmulatorCommand& command) = 0;
-
-  // File system. Dir gives the name of the entry at path when it matches the
-  // mask (0: ordinary files, 16: folders too), else "". The others throw
-  // RuntimeError on failure.
-  virtual std::string Dir(const std::string& path, int attributes) = 0;
-  virtual void MkDir(const std::string& path) = 0;
-  virtual void Kill(const std::string& path) = 0;
-  // Renames a file, replacing the target when it exists.
-  virtual void Name(const std::string& from, const std::string& to) = 0;
-  // Creates or empties the file and writes text plus CR LF. A file without
-  // write permission (read-only) is refused, for root too.
-  virtual void PrintToFile(const std::string& path, const std::string& text) = 0;
 
   // Pictures: from a file (throws RuntimeError when it cannot be read) and
   // built into the program.

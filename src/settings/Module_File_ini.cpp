@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "runtime/Encoding.h"
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
 #include "window/Form1.h"
@@ -296,7 +296,7 @@ void ShowCoverArt(Form1& form) {
   try {
     const std::string path =
         services.AppFolder() + paths::Lit({"Image"}, true) + CoverName(form.File1.FileName());
-    if (!services.Dir(path, kAttrNormal).empty())
+    if (!Dir(path, kAttrNormal).empty())
       form.Picture1.SetPicture(services.LoadPicture(path));
     return;
   } catch (const std::exception&) {

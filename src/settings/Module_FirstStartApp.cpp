@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "settings/Module_File_ini.h"
 #include "settings/SettingsPaths.h"
@@ -16,11 +17,11 @@ void PrepareFirstStart(Services& services) {
     // already there under a folder's name counts as present.
     for (const auto& folder : {Lit({"Game"}), Lit({"Game", "RPX"}), Lit({"Game", "WUD_WUX"}),
                                Lit({"Emulator"}), Lit({"Image"})}) {
-      if (services.Dir(app + folder, kAttrDirectory).empty())
-        services.MkDir(app + folder);
+      if (Dir(app + folder, kAttrDirectory).empty())
+        MkDir(app + folder);
     }
     const auto file = settings::SettingsFile(app);
-    if (services.Dir(file, kAttrNormal).empty()) {
+    if (Dir(file, kAttrNormal).empty()) {
       // A write that fails is not reported: the load then finds no file and
       // the program runs with empty settings.
       WriteIniValue(settings::kEmulatorSection, "FileExe", settings::kDefaultFileExe, file);

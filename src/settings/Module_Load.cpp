@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "launch/Module_Emulator_CEMU.h"
+#include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "settings/Module_File_ini.h"
 #include "settings/SettingsPaths.h"
@@ -14,19 +15,19 @@ namespace {
 
 // Renames file to backup, or to backup + "1" ... "9" when backup cannot take
 // it; throws when none can (the settings file itself is read-only, say).
-void SetAside(Services& services, const std::string& file, const std::string& backup) {
+void SetAside(const std::string& file, const std::string& backup) {
   try {
-    services.Name(file, backup);
+    Name(file, backup);
     return;
   } catch (const std::exception&) {
-    if (services.Dir(file, kAttrNormal).empty())
+    if (Dir(file, kAttrNormal).empty())
       throw;
   }
   for (int n = 1; n <= 9; ++n) {
     const std::string other = backup + std::to_string(n);
-    if (!services.Dir(other, kAttrDirectory).empty())
+    if (!Dir(other, kAttrDirectory).empty())
       continue;  // taken
-    services.Name(file, other);
+    Name(file, other);
     return;
   }
   throw RuntimeError(err::kPathFileAccess, "Path/File access error");
@@ -39,7 +40,7 @@ void LoadSettings(Form1& form) {
   const std::string app = services.AppFolder();
   const std::string file = settings::SettingsFile(app);
   try {
-    if (services.Dir(file, kAttrNormal).empty())
+    if (Dir(file, kAttrNormal).empty())
       return;  // nothing to read, nothing to report
     LauncherSettings& s = form.Settings();
     using settings::kEmulatorSection, settings::kFrontEndSection;
@@ -67,7 +68,7 @@ void LoadSettings(Form1& form) {
     try {
       services.MsgBox("Error in Load Tavro_FrontEnd.ini! Reset and ReStart Tavro RazozEze.", 0,
                       "Error");
-      SetAside(services, file, settings::SettingsBackup(app));
+      SetAside(file, settings::SettingsBackup(app));
     } catch (const std::exception&) {
       services.MsgBox("Error in Reset Tavro RazozEze.", 0, "Error");
     }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 
 namespace tavro::test {
 
@@ -48,7 +48,7 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-class FakeServices : public FileSystemServices {
+class FakeServices : public Services {
  public:
   // The drive list holds the drive of the program's folder ("/" or "C:").
   explicit FakeServices(std::string app_folder)

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "FuzzCheck.h"
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/Text.h"
 #include "settings/Module_File_ini.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 
 namespace tavro {
 
@@ -32,7 +32,7 @@ struct PosixOptions {
   std::string controller_devices = "/dev/input";
 };
 
-class PosixServices : public FileSystemServices {
+class PosixServices : public Services {
  public:
   // Throw RuntimeError when the program's own folder cannot be known
   // (/proc/self/exe unreadable): nothing may be made in a guessed folder.

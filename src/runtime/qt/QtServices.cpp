@@ -7,7 +7,7 @@
 #include <QResource>
 #include <vector>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/qt/BakedPictures.h"
 #include "window/ViewContract.h"
 

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/win32/UniqueHandle.h"
 #include "runtime/win32/Worker.h"
 #include "runtime/win32/XInputPads.h"
 
 namespace tavro {
 
-class Win32Services : public FileSystemServices {
+class Win32Services : public Services {
  public:
   Win32Services();
   ~Win32Services() override;
