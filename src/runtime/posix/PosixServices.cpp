@@ -125,7 +125,7 @@ void PosixServices::StartEmulator(const EmulatorCommand& command) {
   for (auto& word : SplitWords(command.mode_text))
     argv.push_back(std::move(word));
   argv.push_back(command.game_path);
-  SpawnDetached(argv, false);
+  EmulatorStarted(SpawnDetached(argv, false));
 }
 
 std::vector<std::string> PosixServices::Drives() {
@@ -142,9 +142,25 @@ X11Session* PosixServices::X() {
   return x11_.get();
 }
 
+// The launcher's timer tick: one press reaching both listeners arrives at
+// each well within it.
+constexpr auto kOneTick = std::chrono::milliseconds(100);
+
 int PosixServices::KeyState(int virtual_key) {
   X11Session* x = X();
-  return x != nullptr ? x->KeyState(virtual_key) : 0;
+  int state = x != nullptr ? x->KeyState(virtual_key) : 0;
+  if (state != 0)
+    x11_heard_[virtual_key] = std::chrono::steady_clock::now();
+  if (noted_presses_.erase(virtual_key) > 0)
+    state |= 1;
+  return state;
+}
+
+void PosixServices::NotePress(int virtual_key) {
+  const auto heard = x11_heard_.find(virtual_key);
+  if (heard != x11_heard_.end() && std::chrono::steady_clock::now() - heard->second < kOneTick)
+    return;
+  noted_presses_.insert(virtual_key);
 }
 
 std::vector<std::uint32_t> PosixServices::ControllerButtons() {

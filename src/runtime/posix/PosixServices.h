@@ -2,9 +2,12 @@
 // The Linux implementation of the OS services. The toolkit's services
 // (message box, pictures) are added by QtServices in runtime/qt.
 
+#include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,6 +66,16 @@ class PosixServices : public Services {
   void OpenInViewer(const std::string& path) override;
   void RefreshShellIcons() override {}  // no shell keeps icons to refresh
 
+  // A press that another listener than X heard (the desktop portal's
+  // shortcut on a Wayland desktop): the next KeyState of that key reports it
+  // pressed, as the X listener would. When X reported the key less than a
+  // tick before, both heard one press, and it acts once.
+  void NotePress(int virtual_key);
+
+ protected:
+  // Each emulator started, right after its start, by its process id.
+  virtual void EmulatorStarted(int /*pid*/) {}
+
  private:
   X11Session* X();
   PosixOptions options_;
@@ -72,6 +85,8 @@ class PosixServices : public Services {
   std::unique_ptr<ShellWatcher> shell_watcher_;
   std::unique_ptr<Controllers> controllers_;
   bool x11_tried_ = false;
+  std::set<int> noted_presses_;
+  std::map<int, std::chrono::steady_clock::time_point> x11_heard_;
 };
 
 }  // namespace tavro

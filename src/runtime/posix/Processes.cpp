@@ -1,7 +1,9 @@
 #include "runtime/posix/Processes.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -136,7 +138,7 @@ void ReapChildrenAutomatically() {
   sigaction(SIGCHLD, &action, nullptr);
 }
 
-void SpawnDetached(const std::vector<std::string>& argv, bool search_path, int input_fd) {
+int SpawnDetached(const std::vector<std::string>& argv, bool search_path, int input_fd) {
   if (argv.empty() || argv[0].empty())
     throw RuntimeError(err::kFileNotFound, "File not found");
   std::vector<char*> pointers;
@@ -170,6 +172,38 @@ void SpawnDetached(const std::vector<std::string>& argv, bool search_path, int i
                                               pointers.data(), environ);
   if (error != 0)
     throw SpawnError(error, argv[0]);
+  return pid;
+}
+
+ProcessEndWatch::ProcessEndWatch(int pid) {
+  // Through syscall(): glibc 2.36's <sys/pidfd.h> cannot be used from C++.
+  const int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  if (fd < 0)
+    return;
+  // Field 4 of stat, after the name in parentheses (which may hold any byte).
+  const std::string stat = ReadSmallFile(fs::path("/proc") / std::to_string(pid) / "stat");
+  const auto name_end = stat.rfind(')');
+  std::istringstream fields(name_end == std::string::npos ? "" : stat.substr(name_end + 1));
+  std::string state;
+  long parent = 0;
+  fields >> state >> parent;
+  if (fields && parent == static_cast<long>(getpid())) {
+    fd_ = fd;
+  } else {
+    close(fd);
+  }
+}
+
+ProcessEndWatch::~ProcessEndWatch() {
+  if (fd_ >= 0)
+    close(fd_);
+}
+
+bool ProcessEndWatch::Ended() const {
+  if (fd_ < 0)
+    return true;
+  pollfd ready{fd_, POLLIN, 0};
+  return poll(&ready, 1, 0) > 0;
 }
 
 std::vector<int> ProcessesNamed(const std::string& image_name) {
