@@ -95,5 +95,27 @@ TEST_F(KeyStateTest, KeysStillReachTheFocusedWindow) {
   EXPECT_TRUE(XCheckTypedWindowEvent(x_.get(), focused, KeyPress, &event));
 }
 
+TEST_F(KeyStateTest, APressTheDesktopPortalHeardToo) {
+  // The portal alone: one press.
+  services_.NotePress(kEscape);
+  EXPECT_EQ(services_.KeyState(kEscape), kPressed);
+  EXPECT_EQ(services_.KeyState(kEscape), 0);
+  // Both, before the tick: one press.
+  x_.Key(XK_Escape, true);
+  x_.Key(XK_Escape, false);
+  services_.NotePress(kEscape);
+  EXPECT_EQ(services_.KeyState(kEscape), kPressed);
+  EXPECT_EQ(services_.KeyState(kEscape), 0);
+  // The portal's word arriving once the tick has counted X's: the same press.
+  x_.Key(XK_Escape, true);
+  x_.Key(XK_Escape, false);
+  EXPECT_EQ(services_.KeyState(kEscape), kPressed);
+  services_.NotePress(kEscape);
+  EXPECT_EQ(services_.KeyState(kEscape), 0);
+  services_.NotePress(kNine);
+  EXPECT_EQ(services_.KeyState(kEscape), 0);
+  EXPECT_EQ(services_.KeyState(kNine), kPressed);
+}
+
 }  // namespace
 }  // namespace tavro

@@ -60,9 +60,8 @@ class Case:
 
     emulator = property(lambda self: os.path.join(self.app, "Emulator", "Cemu.exe"))
 
-    def start(self, cmd, env=None, **kw):
-        self.procs.append(subprocess.Popen(cmd, env=env, stdin=subprocess.DEVNULL,
-                                           start_new_session=True, **kw))
+    def start(self, cmd, env=None, stdin=subprocess.DEVNULL, **kw):
+        self.procs.append(subprocess.Popen(cmd, env=env, stdin=stdin, start_new_session=True, **kw))
         return self.procs[-1]
 
     def owned(self, name):
@@ -117,7 +116,7 @@ def test_kde(c):
     kwin = shutil.copy("/usr/bin/kwin_wayland", c.tmp)
     log, where = os.path.join(c.tmp, "kwin.log"), os.path.join(c.tmp, "display")
     c.start([kwin, "--virtual", "--xwayland", "--width", "1280", "--height", "800", "--socket",
-             "tavro-wl", "sh -c 'echo $DISPLAY > %s; exec sleep 600'" % where],
+             "tavro-wl", "sh -c 'echo $DISPLAY > %s'" % where],
             env, stdout=open(log, "w"), stderr=subprocess.STDOUT)
     wait_for("KWin and its XWayland", lambda: os.path.exists(where) and open(where).read(), 20)
     env.update(WAYLAND_DISPLAY="tavro-wl", DISPLAY=open(where).read().strip())
@@ -126,6 +125,13 @@ def test_kde(c):
     c.owned("org.freedesktop.impl.portal.desktop.kde")
     c.start(["/usr/libexec/xdg-desktop-portal"], env, stderr=subprocess.DEVNULL)
     c.owned("org.freedesktop.portal.Desktop")
+    injector = c.start([fake], env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    check(injector.stdout.readline() == b"ready\n", "KWin refused the fake input")
+
+    def inject(*command):
+        injector.stdin.write(b"%s\n" % " ".join(map(str, command)).encode())
+        injector.stdin.flush()
+
     c.launcher(env)
 
     script = os.path.join(c.tmp, "where.js")
@@ -144,10 +150,10 @@ def test_kde(c):
     check(desktop_file == APP_ID, "the window is no Wayland window of %s: %r" % (APP_ID, desktop_file))
     check(component_active(c) is None, "Esc was bound before Play Game")
     for at in (FILE1.row(0), PLAY.centre()):
-        subprocess.run([fake, "click", str(int(x) + at[0]), str(int(y) + at[1])], env=env, check=True)
+        inject("click", int(x) + at[0], int(y) + at[1])
     c.played()
     wait_for("Esc bound while the game runs", lambda: component_active(c), 10)
-    subprocess.run([fake, "key", "1"], env=env, check=True)  # KEY_ESC
+    inject("key", 1)  # KEY_ESC
     wait_for("the game's end on Esc", lambda: not c.emulators(), 10)
     wait_for("Esc free again once the game ended", lambda: component_active(c) is False, 10)
     check(c.errors() == [], "the launcher said %r" % c.errors())

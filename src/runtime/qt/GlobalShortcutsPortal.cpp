@@ -60,10 +60,10 @@ ShortcutList ListOf(const QVariant& value) {
 }
 
 QVariant ShortcutsArgument(const PortalShortcut& shortcut) {
-  return QVariant::fromValue(ShortcutList{
-      {shortcut.id,
-       {{QStringLiteral("description"), shortcut.description},
-        {QStringLiteral("preferred_trigger"), shortcut.trigger}}}});
+  return QVariant::fromValue(
+      ShortcutList{{shortcut.id,
+                    {{QStringLiteral("description"), shortcut.description},
+                     {QStringLiteral("preferred_trigger"), shortcut.trigger}}}});
 }
 
 QString Why(uint response, const QVariantMap& results) {
@@ -121,11 +121,11 @@ void GlobalShortcutsPortal::Register(std::function<void()> then) {
     return;
   }
   registered_ = true;
-  const QDBusMessage call = QDBusMessage::createMethodCall(
+  QDBusMessage call = QDBusMessage::createMethodCall(
       kService, kPath, QStringLiteral("org.freedesktop.host.portal.Registry"),
       QStringLiteral("Register"));
-  auto* watcher = new QDBusPendingCallWatcher(
-      bus_.asyncCall(QDBusMessage(call) << app_id_ << QVariantMap()), this);
+  call << app_id_ << QVariantMap();
+  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this,
           [then = std::move(then)](QDBusPendingCallWatcher* done) {
             done->deleteLater();
@@ -159,23 +159,24 @@ void GlobalShortcutsPortal::Opened(const QString& session) {
   }
   // A desktop that asks the user to agree asks once, and remembers the
   // binding (and any key the user chose instead): bind only what it lacks.
-  Request(QStringLiteral("ListShortcuts"), {QDBusObjectPath(session)}, {},
-          [this, session](uint response, const QVariantMap& results) {
-            if (session != session_)
+  Request(
+      QStringLiteral("ListShortcuts"), {QDBusObjectPath(session)}, {},
+      [this, session](uint response, const QVariantMap& results) {
+        if (session != session_)
+          return;
+        if (response == 0) {
+          for (const ShortcutEntry& entry : ListOf(results.value(QStringLiteral("shortcuts")))) {
+            if (entry.id == shortcut_.id)
               return;
-            if (response == 0) {
-              for (const ShortcutEntry& entry : ListOf(results.value(QStringLiteral("shortcuts")))) {
-                if (entry.id == shortcut_.id)
-                  return;
-              }
-            }
-            Request(QStringLiteral("BindShortcuts"),
-                    {QDBusObjectPath(session), ShortcutsArgument(shortcut_), QString()}, {},
-                    [this](uint bound, const QVariantMap& answer) {
-                      if (bound != 0)
-                        hooks_.failed(Why(bound, answer));
-                    });
-          });
+          }
+        }
+        Request(QStringLiteral("BindShortcuts"),
+                {QDBusObjectPath(session), ShortcutsArgument(shortcut_), QString()}, {},
+                [this](uint bound, const QVariantMap& answer) {
+                  if (bound != 0)
+                    hooks_.failed(Why(bound, answer));
+                });
+      });
 }
 
 void GlobalShortcutsPortal::Close() {

@@ -59,8 +59,8 @@ class GlobalShortcutsPortal final : public QObject, protected QDBusContext {
 
  private slots:
   void OnResponse(uint response, const QVariantMap& results);
-  void OnActivated(const QDBusObjectPath& session, const QString& shortcut_id,
-                   qulonglong timestamp, const QVariantMap& options);
+  void OnActivated(const QDBusObjectPath& session, const QString& shortcut_id, qulonglong timestamp,
+                   const QVariantMap& options);
   void OnSessionClosed(const QVariantMap& details);
 
  private:
@@ -73,8 +73,7 @@ class GlobalShortcutsPortal final : public QObject, protected QDBusContext {
   void Close();
   // Calls a portal method that answers through a request object; the last
   // argument is the options, to which the request's token is added.
-  void Request(const QString& method, QVariantList arguments, QVariantMap options,
-               Answer answer);
+  void Request(const QString& method, QVariantList arguments, QVariantMap options, Answer answer);
   QDBusMessage PortalCall(const QString& method, const QVariantList& arguments) const;
 
   QDBusConnection bus_;

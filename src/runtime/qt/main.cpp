@@ -119,8 +119,9 @@ int main(int argc, char* argv[]) {
   const std::string platform = tavro::QtPlatformFor(session);
   std::vector<char*> args(argv, argv + argc);
   std::string platform_flag = "-platform";
-  if (!platform.empty() &&
-      std::none_of(args.begin(), args.end(), [](const char* a) { return a == std::string_view("-platform"); })) {
+  if (!platform.empty() && std::none_of(args.begin(), args.end(), [](const char* a) {
+        return a == std::string_view("-platform");
+      })) {
     args.push_back(platform_flag.data());
     args.push_back(const_cast<char*>(platform.c_str()));
   }
