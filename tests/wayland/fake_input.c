@@ -1,11 +1,5 @@
-/* Presses keys and clicks through KWin's fake-input protocol, as a keyboard
- * and a mouse would. Reads commands from standard input, one a line:
- * "key CODE" (a Linux input key code) and "click X Y" (the left button at a
- * point of the screen); says "ready" once the compositor has taken it on.
- * The seat has a pointer only while a fake device is bound, so the program
- * stays for the whole test and the clients see a pointer from their start.
- * KWin offers the protocol only to a program whose .desktop file lists it
- * in X-KDE-Wayland-Interfaces. */
+/* Keys ("key CODE") and left clicks ("click X Y") from standard input through KWin's fake input;
+ * says "ready" once bound, and stays: the seat has a pointer only while a fake device is bound. */
 #include <linux/input-event-codes.h>
 #include <stdio.h>
 #include <string.h>
@@ -17,36 +11,32 @@ static struct org_kde_kwin_fake_input* fake;
 
 static void Global(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
                    uint32_t version) {
-  (void)data;
   if (strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4)
     fake = wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 4);
 }
 
-static void GlobalRemove(void* data, struct wl_registry* registry, uint32_t name) {
-  (void)data, (void)registry, (void)name;
-}
+static void Gone(void* data, struct wl_registry* registry, uint32_t name) {}
 
 int main(void) {
-  static const struct wl_registry_listener listener = {Global, GlobalRemove};
+  static const struct wl_registry_listener listener = {Global, Gone};
   struct wl_display* display = wl_display_connect(NULL);
   if (display == NULL)
-    return fprintf(stderr, "fake_input: no Wayland display\n"), 2;
+    return 2;
   wl_registry_add_listener(wl_display_get_registry(display), &listener, NULL);
   wl_display_roundtrip(display);
   if (fake == NULL)
-    return fprintf(stderr, "fake_input: the compositor offers no fake input\n"), 3;
+    return 3;
   org_kde_kwin_fake_input_authenticate(fake, "tavro tests", "test input");
   wl_display_roundtrip(display);
   printf("ready\n");
   fflush(stdout);
   char command[16];
   int x = 0, y = 0;
-  unsigned code = 0;
-  while (scanf("%15s", command) == 1) {
-    if (strcmp(command, "key") == 0 && scanf("%u", &code) == 1) {
-      org_kde_kwin_fake_input_keyboard_key(fake, code, 1);
-      org_kde_kwin_fake_input_keyboard_key(fake, code, 0);
-    } else if (strcmp(command, "click") == 0 && scanf("%d %d", &x, &y) == 2) {
+  while (scanf("%15s %d", command, &x) == 2) {
+    if (strcmp(command, "key") == 0) {
+      org_kde_kwin_fake_input_keyboard_key(fake, (uint32_t)x, 1);
+      org_kde_kwin_fake_input_keyboard_key(fake, (uint32_t)x, 0);
+    } else if (scanf("%d", &y) == 1) {
       org_kde_kwin_fake_input_pointer_motion_absolute(fake, wl_fixed_from_int(x),
                                                       wl_fixed_from_int(y));
       org_kde_kwin_fake_input_button(fake, BTN_LEFT, 1);
@@ -54,6 +44,5 @@ int main(void) {
     }
     wl_display_roundtrip(display);
   }
-  wl_display_disconnect(display);
   return 0;
 }

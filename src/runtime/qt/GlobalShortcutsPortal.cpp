@@ -171,8 +171,9 @@ void GlobalShortcutsPortal::Opened(const QString& session) {
           }
         }
         Request(QStringLiteral("BindShortcuts"),
-                {QDBusObjectPath(session), ShortcutsArgument(shortcut_), QString()}, {},
-                [this](uint bound, const QVariantMap& answer) {
+                {QDBusObjectPath(session), ShortcutsArgument(shortcut_),
+                 hooks_.parent_window ? hooks_.parent_window() : QString()},
+                {}, [this](uint bound, const QVariantMap& answer) {
                   if (bound != 0)
                     hooks_.failed(Why(bound, answer));
                 });

@@ -39,6 +39,9 @@ class GlobalShortcutsPortal final : public QObject, protected QDBusContext {
     // A session could not be opened (refused, cancelled, no portal): the
     // shortcut is not bound. The text says why.
     std::function<void(const QString&)> failed;
+    // The window a desktop that asks the user first puts its question over,
+    // in the portal's form ("x11:<id>"), or "" for none.
+    std::function<QString()> parent_window;
   };
 
   // The calls go through a connection of the program's own, so that the

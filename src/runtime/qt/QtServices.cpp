@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
@@ -183,6 +184,13 @@ void QtServices::EmulatorStarted(int pid) {
       std::fprintf(stderr, "Tavro FrontEnd: Esc could not be bound through the portal (%s).\n",
                    why.toLocal8Bit().constData());
       std::fflush(stderr);
+    };
+    // A Wayland window can be named only through a protocol Qt keeps to
+    // itself; an X11 window by its id.
+    hooks.parent_window = [this] {
+      return owner_ && QGuiApplication::platformName() == QStringLiteral("xcb")
+                 ? QStringLiteral("x11:%1").arg(owner_->winId(), 0, 16)
+                 : QString();
     };
     portal_ = std::make_unique<GlobalShortcutsPortal>(
         QString::fromStdString(app_id_), QStringLiteral("tavro_frontend"),
