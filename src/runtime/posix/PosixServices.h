@@ -20,7 +20,7 @@ class Controllers;  // SDL, loaded on first use
 // What a test changes so that it neither meets a running launcher nor the
 // user's display; the program itself uses the defaults.
 struct PosixOptions {
-  // Name of the per-user instance lock; the user id is appended.
+  // Name of the per-user instance lock (see InstanceLock.h).
   std::string instance_name = "tavro-frontend";
   // X display to open; none given: $DISPLAY.
   std::optional<std::string> display;
@@ -39,7 +39,8 @@ class PosixServices : public FileSystemServices {
   // AppFolder is that folder, or for a packaged install (a marker file
   // ../share/tavro-frontend/packaged beside bin/) the user's data folder,
   // $XDG_DATA_HOME/tavro-frontend (default ~/.local/share/tavro-frontend),
-  // made when missing; a data folder that cannot be made throws too.
+  // made when missing once the instance lock is ours (a second start makes
+  // nothing); a data folder that cannot be made throws too.
   PosixServices();
   explicit PosixServices(PosixOptions options);
   ~PosixServices() override;

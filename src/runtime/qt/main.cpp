@@ -79,8 +79,8 @@ int Run(tavro::TerminationSignals& termination) {
       const int signal_number = termination.Take();
       if (signal_number == 0)
         return;
-      // The unload runs here even inside a message box's loop or before the
-      // window shows; then the program ends at once, as the signal asked.
+      // The unload runs here even inside a message box's loop; then the
+      // program ends at once, as the signal asked.
       window.close();
       tavro::TerminationSignals::EndBy(signal_number);
     });
@@ -90,6 +90,9 @@ int Run(tavro::TerminationSignals& termination) {
   // shown only after it returns. An error it lets pass is shown like any
   // other event's, and the program goes on.
   tavro::view::LoadAndShow(form, [&window] { window.show(); });
+  // From here the timer ticks and the keys may hide the desktop or the
+  // taskbar: a signal goes through the window's close, which shows them.
+  termination.WatchedByLoop();
   return QApplication::exec();
 }
 
@@ -101,8 +104,8 @@ int main(int argc, char* argv[]) {
   if (argc >= 2 && std::string_view(argv[1]) == tavro::kShellWatcherArgument)
     return tavro::RunShellWatcher(argc >= 3 ? argv[2] : "");
 
-  // Before anything is hidden: a termination request ends the program
-  // through the normal unload, never half-way.
+  // From the first moment a termination request ends the start; once the
+  // window runs, through the normal unload, never half-way.
   tavro::TerminationSignals termination;
 
   g_previous_handler = qInstallMessageHandler(ReportFatalStart);
