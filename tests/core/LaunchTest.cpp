@@ -24,8 +24,8 @@ using test::WriteAll;
 // place unless a case takes it away.
 struct Launcher {
   explicit Launcher(const std::string& folder_name) : app(folder_name) {
-    PrepareFirstStart(services);
-    LoadSettings(form);
+    PrepareFirstStart(services.AppFolder(), services);
+    form.LoadSettings();
     Put(Emulator(), "exe");
     // Elsewhere, so that showing a game folder is a change that lists it.
     form.Dir1.SetPath(app.Utf8());
