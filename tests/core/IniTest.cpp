@@ -75,6 +75,10 @@ TEST_F(Ini, ReadsAHandWrittenFileAsThePlatformDoes) {
        "\xC3\xA9"},
       {"UTF-16 big-endian", std::string("\xFE\xFF\0[\0S\0]\0\n\0K\0=\0v", 16), "v"},
       {"a comment is no key", "[S]\r\n;K=no\r\nK=yes\r\n", "yes"},
+      {"UTF-16 beyond the BMP, a surrogate pair",
+       std::string("\xFF\xFE[\0S\0]\0\n\0K\0=\0\x3C\xD8\xAE\xDF", 18), "\xF0\x9F\x8E\xAE"},
+      {"an old editor's end-of-file mark goes", "[S]\r\nK=v\x1A", "v"},
+      {"a second ] belongs to the name", "[S]]\r\nK=no\r\n[S]\r\nK=v\r\n", "v"},
   };
   for (const auto& c : table) {
     WriteAll(File(), c.bytes);

@@ -111,6 +111,7 @@ TEST(ControllerSettingsText, EveryFormReadsAsMeant) {
       {"Guide", "60000", PadBits({PadButton::kGuide}), 60000},
       {"", "1000", 0, 1000},             // empty: off
       {"Back+Select", "1000", 0, 1000},  // an unknown name: off
+      {"Select+Back", "1000", 0, 1000},  // whichever comes first
       {"Back+", "1000", 0, 1000},        // an empty name: off
       {"Back+Start", "soon", back_start, 1000},
       {"Back+Start", "-5", back_start, 1000},
