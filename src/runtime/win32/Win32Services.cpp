@@ -64,7 +64,7 @@ void Win32Services::End() {
   ExitProcess(0);
 }
 
-void Win32Services::MsgBox(const std::string& prompt, int /*buttons*/, const std::string& title) {
+void Win32Services::MsgBox(const std::string& prompt, const std::string& title) {
   MessageBoxW(ToHwnd(owner_), Wide(prompt).c_str(), Wide(title).c_str(), MB_OK);
 }
 
@@ -106,8 +106,13 @@ std::vector<std::string> Win32Services::Drives() {
   return drives;
 }
 
-int Win32Services::KeyState(int virtual_key) {
-  return static_cast<int>(static_cast<unsigned short>(GetAsyncKeyState(virtual_key)));
+KeyState Win32Services::Key(int virtual_key) {
+  const auto state = static_cast<unsigned short>(GetAsyncKeyState(virtual_key));
+  const bool down = (state & 0x8000) != 0;
+  // The low bit says the key went down since the last look; while it is
+  // still down that may be no more than its auto-repeat, so only a press let
+  // go again counts as one of its own.
+  return {down, !down && (state & 0x0001) != 0};
 }
 
 std::vector<std::uint32_t> Win32Services::ControllerButtons() {
@@ -125,8 +130,8 @@ std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
   return {reinterpret_cast<WindowHandle>(window)};
 }
 
-void Win32Services::ShowShellWindow(WindowHandle window, int command) {
-  ShowWindow(ToHwnd(window), command);
+void Win32Services::ShowShellWindow(WindowHandle window, bool visible) {
+  ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
 }
 
 void Win32Services::EnableShellWindow(WindowHandle window, bool enable) {
