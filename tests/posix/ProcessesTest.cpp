@@ -22,9 +22,8 @@ class KillByImageNameTest : public ::testing::Test {
 };
 
 TEST_F(KillByImageNameTest, EndsTheNamedProcessesWithoutRegardToCaseAndNoOthers) {
-  // An AppImage runs its payload (here AppRun) from a mount of its own (here
-  // the test's folder); the runtime names the image in APPIMAGE and the
-  // mount in APPDIR, and what the payload starts inherits both.
+  // An AppImage runs its payload (AppRun) from its mount (the test's folder), named in APPDIR,
+  // the image in APPIMAGE; what the payload starts inherits both.
   const auto app_run = test::CopyExecutable("/bin/sleep", dir_.path() / "AppRun");
   const auto app_image = [&](const std::string& image, const fs::path& app_dir,
                              const fs::path& exe) {
