@@ -36,7 +36,7 @@ std::wstring ModuleFileName() {
 std::wstring UserKey() {
   HANDLE token = nullptr;
   if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    const win32::UniqueHandle owned(token);
+    const win32::UniqueKernelHandle owned(token);
     DWORD size = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     if (size > 0) {
@@ -86,7 +86,7 @@ bool Win32Services::PreviousInstance() {
   const std::wstring name = L"Global\\Tavro_FrontEnd-" + UserKey();
   // The creation decides: of two instances started at the same moment, the
   // kernel lets exactly one create the mutex.
-  instance_mutex_.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
+  instance_mutex_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
   const DWORD error = GetLastError();
   if (instance_mutex_) {
     previous_instance_ = error == ERROR_ALREADY_EXISTS;
