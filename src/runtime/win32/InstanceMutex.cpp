@@ -16,7 +16,7 @@ std::vector<BYTE> TokenUser() {
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
     return {};
-  const UniqueHandle owned(token);
+  const UniqueKernelHandle owned(token);
   DWORD size = 0;
   GetTokenInformation(token, ::TokenUser, nullptr, 0, &size);
   std::vector<BYTE> info(size);
@@ -56,7 +56,7 @@ bool AnotherInstanceRuns(bool got_handle, unsigned long create_error, MutexOwner
   return existed && owner == MutexOwner::kThisUser;
 }
 
-bool TakeInstanceMutex(const std::wstring& prefix, UniqueHandle& held) {
+bool TakeInstanceMutex(const std::wstring& prefix, UniqueKernelHandle& held) {
   const std::vector<BYTE> token_user = TokenUser();
   const PSID user = token_user.empty()
                         ? nullptr
@@ -75,20 +75,20 @@ bool TakeInstanceMutex(const std::wstring& prefix, UniqueHandle& held) {
   const std::wstring name = prefix + sid;
   // The creation decides: of two instances started at the same moment, the
   // kernel lets exactly one create the mutex.
-  held.Reset(CreateMutexW(&attributes, FALSE, name.c_str()));
+  held.reset(CreateMutexW(&attributes, FALSE, name.c_str()));
   const DWORD error = GetLastError();
   if (descriptor != nullptr)
     LocalFree(descriptor);
   MutexOwner owner = MutexOwner::kUnknown;
   if (held) {
     if (error == ERROR_ALREADY_EXISTS)
-      owner = OwnerOf(held.Get(), user);
+      owner = OwnerOf(held.get(), user);
   } else if (error == ERROR_ACCESS_DENIED) {
     // Full access denied (an instance running with other rights): reading
     // who owns it is enough to tell.
-    const UniqueHandle peek(OpenMutexW(READ_CONTROL, FALSE, name.c_str()));
+    const UniqueKernelHandle peek(OpenMutexW(READ_CONTROL, FALSE, name.c_str()));
     if (peek)
-      owner = OwnerOf(peek.Get(), user);
+      owner = OwnerOf(peek.get(), user);
   }
   return AnotherInstanceRuns(static_cast<bool>(held), error, owner);
 }

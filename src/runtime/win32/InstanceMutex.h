@@ -27,6 +27,6 @@ bool AnotherInstanceRuns(bool got_handle, unsigned long create_error, MutexOwner
 
 // Takes the lock under prefix + the user's SID; held keeps the handle for the
 // process's life. Returns AnotherInstanceRuns of what Windows answered.
-bool TakeInstanceMutex(const std::wstring& prefix, UniqueHandle& held);
+bool TakeInstanceMutex(const std::wstring& prefix, UniqueKernelHandle& held);
 
 }  // namespace tavro::win32

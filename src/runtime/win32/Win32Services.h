@@ -57,7 +57,7 @@ class Win32Services : public Services {
   std::string app_folder_;
   // Held for the process lifetime: while any instance holds a handle, the
   // named mutex exists and later instances see it.
-  win32::UniqueHandle instance_mutex_;
+  win32::UniqueKernelHandle instance_mutex_;
   bool instance_checked_ = false;
   bool previous_instance_ = false;
   WindowHandle owner_ = 0;

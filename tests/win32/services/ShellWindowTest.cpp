@@ -171,7 +171,7 @@ TEST_F(ShellWindows, ACrashShowsTheDesktopAndTheTaskbarAgain) {
 
     auto child = StartSelf(std::string("--crash ") + how);
     // The child shows our windows through this thread: keep answering.
-    HANDLE process = child.Get();
+    HANDLE process = child.get();
     bool ended = false;
     for (int i = 0; i < 600 && !ended; ++i) {
       ended = MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
