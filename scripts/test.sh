@@ -21,10 +21,15 @@ rm -rf "$results" && mkdir -p "$results"
 # end-to-end tests all use it.
 . scripts/xvfb.sh
 start_xvfb 70
+# The launchers the suites start take their one-per-user lock in a runtime
+# folder of the run's own: a launcher the same user has open is no second
+# instance to them, nor they to it.
+XDG_RUNTIME_DIR=$(mktemp -d) && export XDG_RUNTIME_DIR
 cleanup() {
   WINEPREFIX="$root/build/win32/wineprefix" wineserver -k >/dev/null 2>&1
   WINEPREFIX="$root/build/win64/wineprefix" wineserver -k >/dev/null 2>&1
   kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$XDG_RUNTIME_DIR"
 }
 trap cleanup EXIT
 

@@ -87,6 +87,20 @@ std::string BaseName(std::string_view path, std::string_view separators) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+// The value of a variable in a /proc/PID/environ text; empty when unset.
+std::string_view Variable(std::string_view environment, std::string_view name) {
+  for (std::size_t pos = 0; pos < environment.size();) {
+    auto stop = environment.find('\0', pos);
+    if (stop == std::string_view::npos)
+      stop = environment.size();
+    const std::string_view entry = environment.substr(pos, stop - pos);
+    if (entry.size() > name.size() && entry.starts_with(name) && entry[name.size()] == '=')
+      return entry.substr(name.size() + 1);
+    pos = stop + 1;
+  }
+  return {};
+}
+
 bool ImageNameMatches(const fs::path& proc_dir, const std::string& image_name) {
   std::error_code ec;
   std::string exe = fs::read_symlink(proc_dir / "exe", ec).native();
@@ -105,22 +119,21 @@ bool ImageNameMatches(const fs::path& proc_dir, const std::string& image_name) {
   // .exe name as on Windows.
   if (!argv0.empty() && text::EqualsNoCase(BaseName(argv0, "/\\"), image_name))
     return true;
-  // An AppImage runs its payload from a temporary mount under another name;
-  // the runtime leaves the image's own path in APPIMAGE.
+  // An AppImage runs its payload from a mount of its own, under another name;
+  // the runtime (whose program is the image, found above) leaves the image's
+  // path in APPIMAGE and the mount in APPDIR. Whatever the payload starts (a
+  // browser, a file manager) inherits both but runs from elsewhere, so only a
+  // program inside the mount counts.
+  if (ec)
+    return false;
   const std::string environment = ReadSmallFile(proc_dir / "environ");
-  constexpr std::string_view kAppImage = "APPIMAGE=";
-  for (std::size_t pos = 0; pos < environment.size();) {
-    auto stop = environment.find('\0', pos);
-    if (stop == std::string::npos)
-      stop = environment.size();
-    const std::string_view entry(environment.data() + pos, stop - pos);
-    if (entry.starts_with(kAppImage)) {
-      const std::string_view value = entry.substr(kAppImage.size());
-      return !value.empty() && text::EqualsNoCase(BaseName(value, "/"), image_name);
-    }
-    pos = stop + 1;
-  }
-  return false;
+  const std::string_view app_image = Variable(environment, "APPIMAGE");
+  std::string_view app_dir = Variable(environment, "APPDIR");
+  while (app_dir.size() > 1 && app_dir.ends_with('/'))
+    app_dir.remove_suffix(1);
+  return !app_image.empty() && app_dir.starts_with('/') && app_dir != "/" &&
+         exe.size() > app_dir.size() && exe.starts_with(app_dir) && exe[app_dir.size()] == '/' &&
+         text::EqualsNoCase(BaseName(app_image, "/"), image_name);
 }
 
 }  // namespace

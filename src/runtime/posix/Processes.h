@@ -40,9 +40,11 @@ class ProcessEndWatch final {
   int fd_ = -1;
 };
 
-// The ids of this user's processes, other than this one, whose executable's,
-// argv[0]'s or APPIMAGE variable's base name equals image_name without regard
-// to case. None for an empty name.
+// The ids of this user's processes, other than this one, whose executable's
+// or argv[0]'s base name equals image_name without regard to case, and those
+// that run from inside an AppImage of that name (APPIMAGE names the image,
+// and the executable lies in the image's mount, APPDIR). None for an empty
+// name.
 std::vector<int> ProcessesNamed(const std::string& image_name);
 
 }  // namespace tavro

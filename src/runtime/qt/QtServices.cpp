@@ -73,7 +73,7 @@ const QtPicture* AsQtPicture(const PicturePtr& picture) {
   return dynamic_cast<const QtPicture*>(picture.get());
 }
 
-void QtServices::MsgBox(const std::string& prompt, int /*buttons: always OK alone*/,
+void QtServices::MsgBox(const std::string& prompt,
                         const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
                   owner_.data());

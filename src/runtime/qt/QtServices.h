@@ -55,7 +55,7 @@ class QtServices final : public PosixServices {
   // modal to it); nullptr makes them free-standing again.
   void SetMessageOwner(QWidget* owner) { owner_ = owner; }
 
-  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
+  void MsgBox(const std::string& prompt, const std::string& title) override;
   PicturePtr LoadPicture(const std::string& path) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
 

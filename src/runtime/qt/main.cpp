@@ -84,8 +84,8 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
       const int signal_number = termination.Take();
       if (signal_number == 0)
         return;
-      // The unload runs here even inside a message box's loop or before the
-      // window shows; then the program ends at once, as the signal asked.
+      // The unload runs here even inside a message box's loop; then the
+      // program ends at once, as the signal asked.
       window.close();
       tavro::TerminationSignals::EndBy(signal_number);
     });
@@ -97,6 +97,9 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
   tavro::view::LoadAndShow(form, [&window] { window.show(); });
   if (tavro::WantsPortalKeys(session))
     services.ListenOnPortal(kAppId, form.Label5.Caption());
+  // From here the timer ticks and the keys may hide the desktop or the
+  // taskbar: a signal goes through the window's close, which shows them.
+  termination.WatchedByLoop();
   return QApplication::exec();
 }
 
@@ -108,8 +111,8 @@ int main(int argc, char* argv[]) {
   if (argc >= 2 && std::string_view(argv[1]) == tavro::kShellWatcherArgument)
     return tavro::RunShellWatcher(argc >= 3 ? argv[2] : "");
 
-  // Before anything is hidden: a termination request ends the program
-  // through the normal unload, never half-way.
+  // From the first moment a termination request ends the start; once the
+  // window runs, through the normal unload, never half-way.
   tavro::TerminationSignals termination;
 
   // The window system is chosen here rather than left to Qt's default (see
