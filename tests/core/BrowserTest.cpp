@@ -9,6 +9,7 @@
 
 #include "FakeServices.h"
 #include "TestUtil.h"
+#include "cover/CoverArt.h"
 #include "runtime/PathLiterals.h"
 #include "settings/Module_File_ini.h"
 #include "settings/Module_FirstStartApp.h"
@@ -27,8 +28,8 @@ constexpr char kJpeg[] = "\xFF\xD8 a cover";
 class Browser : public ::testing::Test {
  protected:
   void SetUp() override {
-    PrepareFirstStart(services);
-    LoadSettings(form);
+    PrepareFirstStart(services.AppFolder(), services);
+    form.LoadSettings();
   }
   std::string Under(std::initializer_list<std::string_view> parts) const {
     return app.Utf8() + paths::Lit(parts);
@@ -292,14 +293,14 @@ TEST(DiscPatternKey, ChoosesTheDiscListItsCaptionAndCoversAndRefusesWhatListsAny
     test::TempDir app;
     test::FakeServices services{app.Utf8()};
     Form1 form{services};
-    PrepareFirstStart(services);
+    PrepareFirstStart(services.AppFolder(), services);
     std::ofstream(app.Path() / "Tavro_FrontEnd.ini", std::ios::app) << line << "\r\n";
     for (const char* name : {"Game/WUD_WUX/A.wud", "Game/WUD_WUX/B.wux", "Game/WUD_WUX/C.wua",
                              "Game/WUD_WUX/D.wuhb", "Game/WUD_WUX/E.wud.iso", "Game/WUD_WUX/F.txt",
                              "Image/B.jpg", "Image/C.jpg", "Image/E.jpg"})
       WriteAll(app.Path() / name, kJpeg);
     fs::create_directories(app.Path() / "Game/WUD_WUX/G.wua");  // a folder: never listed
-    LoadSettings(form);
+    form.LoadSettings();
     view::SelectOption(form, form.Option2[1]);
     view::SelectOption(form, form.Option2[0]);
     view::PickFile(form, static_cast<int>(form.File1.List().size()) - 1);

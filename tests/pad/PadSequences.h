@@ -13,7 +13,7 @@
 #include <iterator>
 #include <memory>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
 #include "desktop/Controller.h"
