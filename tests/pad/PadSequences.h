@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <array>
 #include <memory>
 
 #include "runtime/Files.h"
@@ -28,20 +29,20 @@ struct PadStep {
   bool in_front = true;  // false: another window is the active one
 };
 
-struct PadRig {  // a build's view, services, pad and event loop
+struct PadRig {  // a build's view and services, its pad and event loop
   virtual ~PadRig() = default;
-  virtual Form1& Form() = 0;
-  virtual view::PadView& View() = 0;
   virtual void Set(const PadStep& step) = 0;
   virtual void Loop(const std::function<bool()>& done, int most_ms) = 0;
   virtual bool FocusShown() = 0;
+  Form1* form = nullptr;
+  view::PadView* view = nullptr;
 };
 using MakePadRig = std::function<std::unique_ptr<PadRig>(const std::string& app)>;
 inline constexpr const char* kStandIn = paths::kDriveLetters ? "PadStandIn.exe" : "PadStandIn";
 
-// A tick per word: the buttons held (by their CloseCombo names, joined by
-// "+"; "-" none; "X,Y" the stick), "~" before it while another window is
-// in front.
+// A tick per word: the buttons held, joined by "+" (CloseCombo's names, or
+// R L U D < for the shoulders and the D-pad; "-" none; "X,Y" the stick), "~"
+// before it while another window is in front.
 inline std::vector<PadStep> Steps(const std::string& words) {
   std::vector<PadStep> steps;
   for (std::string word : text::Split(words, ' ')) {
@@ -50,8 +51,12 @@ inline std::vector<PadStep> Steps(const std::string& words) {
     word = word.substr(step.in_front ? 0 : 1);
     if (const auto comma = word.find(','); comma != std::string::npos)
       step = {0, std::stoi(word), std::stoi(word.substr(comma + 1)), step.in_front};
-    else if (word != "-")
-      step.buttons = ParseControllerSettings(word, "").combo;
+    for (auto name : text::Split(word, '+')) {
+      const auto at = std::string_view("RLUD<").find(name);
+      if (name.size() == 1 && at != std::string_view::npos)
+        name = std::array{"rightshoulder", "leftshoulder", "dpup", "dpdown", "dpleft"}[at];
+      step.buttons |= ParseControllerSettings(name, "").combo;
+    }
   }
   return steps;
 }
@@ -63,30 +68,25 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
     const char* steps;
     std::string outcome;  // focus|file|folder|picture|the emulator's mode|message box
   } table[] = {
-      {"shoulders move the focus; down selects and shows the cover",
-       "rightshoulder - rightshoulder - dpdown - dpdown", "File1|Beta.wux||cover||"},
-      {"left goes round to the last control without choosing it",
-       "dpleft - rightshoulder - rightshoulder - rightshoulder - dpdown - start",
+      {"shoulders move the focus; down selects and shows the cover", "R - R - D - D",
+       "File1|Beta.wux||cover||"},
+      {"left goes round to the last control without choosing it", "< - R - R - R - D - start",
        "File1|Alpha.wud||logo|-g|"},
-      {"down highlights a folder, A opens it", "rightshoulder - dpdown - a", "Dir1||More|logo||"},
-      {"B goes one folder up", "rightshoulder - dpdown - a - b", "Dir1|||logo||"},
-      {"A chooses full screen; Start plays",
-       "leftshoulder - a - rightshoulder - rightshoulder - rightshoulder - dpdown - dpup - start",
+      {"down highlights a folder, A opens it", "R - D - a", "Dir1||More|logo||"},
+      {"B goes one folder up", "R - D - a - b", "Dir1|||logo||"},
+      {"A chooses full screen; Start plays", "L - a - R - R - R - D - U - start",
        "File1|Alpha.wud||logo|-f -g|"},
       {"Start without a game: A closes the box", "start - a", "Drive1|||logo||box"},
-      {"a held direction repeats after half a second",
-       "rightshoulder - rightshoulder - dpdown dpdown dpdown dpdown dpdown dpdown",
+      {"a held direction repeats after half a second", "R - R - D D D D D D",
        "File1|Beta.wux||cover||"},
-      {"two at once, or one while another is held: nothing",
-       "rightshoulder - rightshoulder - dpdown+a - x x+dpdown", "File1|||logo||"},
+      {"two at once, or one while another is held: nothing", "R - R - D+a - x x+D",
+       "File1|||logo||"},
       {"the stick: within the dead zone or aslant nothing; pushed down, down",
-       "rightshoulder - rightshoulder - 5000,-12000 - 20000,-20000 - -900,-30000",
-       "File1|Alpha.wud||logo||"},
+       "R - R - 5000,-12000 - 20000,-20000 - -900,-30000", "File1|Alpha.wud||logo||"},
       {"the close combination plays nothing, whichever button came first",
-       "rightshoulder - rightshoulder - dpdown - back+start back+start start - start back+start",
-       "File1|Alpha.wud||logo||"},
+       "R - R - D - back+start back+start start - start back+start", "File1|Alpha.wud||logo||"},
       {"another window in front: nothing; still held as the launcher comes back: nothing",
-       "~rightshoulder ~- ~start ~- ~rightshoulder rightshoulder - rightshoulder", "Dir1|||logo||"},
+       "~R ~- ~start ~- ~R R - R", "Dir1|||logo||"},
   };
   namespace fs = std::filesystem;
   for (const auto& row : table) {
@@ -105,7 +105,7 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
                   fs::copy_options::overwrite_existing);
     const std::string game = Utf8(app) + paths::Lit({"Game"});
     const auto rig = make(Utf8(app));
-    Form1& form = rig->Form();
+    Form1& form = *rig->form;
     form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}};
     form.Dir1.SetPath(game);
     // First a tick with nothing held: what is held as the window comes up waits.
@@ -114,8 +114,8 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
     std::string box;  // "box" once one showed, "left open" when A did not close it
     form.Timer1.Tick = [&] {
       rig->Set(at < steps.size() ? steps[at] : PadStep{});
-      if (rig->View().MessageBoxOpen() && (box = at < steps.size() ? "box" : "left open") != "box")
-        rig->View().CloseMessageBox();
+      if (rig->view->MessageBoxOpen() && (box = at < steps.size() ? "box" : "left open") != "box")
+        rig->view->CloseMessageBox();
       ++at;
       form.Timer1_Timer();
     };
@@ -137,7 +137,7 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
         },
         want[4].empty() ? 300 : 10000);
     const std::string& shown = form.Dir1.Path();
-    const Control* focused = rig->View().FocusedControl();
+    const Control* focused = rig->view->FocusedControl();
     EXPECT_EQ((focused ? focused->Id() : "") + "|" + form.File1.FileName() + "|" +
                   (shown == game ? "" : Utf8(FsPath(shown).filename())) + "|" +
                   (form.Picture1.Picture() == form.Picture2.Picture() ? "logo" : "cover") + "|" +

@@ -193,17 +193,16 @@ class QtPadRig final : public test::PadRig, private QtServices {
  public:
   QtPadRig(const std::string& app, VirtualPad& pad)
       : QtServices(PadOptions()), app_(app), pad_(pad) {
+    form = &form_;
+    view = &window_;
     SetMessageOwner(&window_);
     other_.show();
     window_.show();
-    Set({});
-    window_.setAttribute(Qt::WA_KeyboardFocusChange, false);
+    window_.setAttribute(Qt::WA_KeyboardFocusChange, false);  // no focus frame yet
     window_.findChild<QTimer*>("Timer1")->setInterval(20);  // a tick still counts 100 ms
     form_.Timer1.Start();
   }
   std::string AppFolder() const override { return app_; }
-  Form1& Form() override { return form_; }
-  view::PadView& View() override { return window_; }
   void Set(const test::PadStep& step) override {
     QWidget* front = step.in_front ? static_cast<QWidget*>(&window_) : &other_;
     (void)QTest::qWaitFor([&] {

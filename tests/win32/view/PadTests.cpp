@@ -13,12 +13,13 @@ class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
  public:
   Win32PadRig(const std::string& app, const std::string& bin, HWND other)
       : app_(app), library_(Widen(bin + "\\tavro_xinput_standin.dll")), other_(other) {
+    form = &form_;
+    view = &view_;
     view_.Create();
     view_.Show(SW_SHOWNORMAL);
     form_.Timer1.Start();
     // A tick still counts 100 ms.
     SetTimer(view_.Window(), kFirstControlId + RowOfDesign(form_.Timer1.Design()), 20, nullptr);
-    Set({});
     SendMessageW(view_.Window(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
   }
   ~Win32PadRig() override {
@@ -30,8 +31,6 @@ class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
   }
   std::string AppFolder() const override { return app_; }
   std::vector<std::uint32_t> ControllerButtons() override { return pads_.Buttons(); }
-  Form1& Form() override { return form_; }
-  view::PadView& View() override { return view_; }
   void Set(const tavro::test::PadStep& step) override {
     // Not while the window's own message box is in front of it.
     HWND front = step.in_front ? view_.Window() : other_;
