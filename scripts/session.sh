@@ -10,8 +10,12 @@
 #                                      BUILD_DIR's Wine prefix ready
 #   session.sh down BUILD_DIR          ends the prefix's wineserver and the rest
 #
-# BUILD_DIR/test-session/display holds the display and the Xvfb's process id;
-# scripts/suite.sh reads it. The first display tried is TAVRO_XVFB_FIRST (70).
+# Also a runtime folder (XDG_RUNTIME_DIR) of the session's own, where the
+# launchers the suites start take their one-per-user lock: one the user has
+# open is no second instance to them, nor those of another build folder.
+# BUILD_DIR/test-session/display holds the display and the Xvfb's process id,
+# BUILD_DIR/test-session/runtime the runtime folder; scripts/suite.sh reads
+# them. The first display tried is TAVRO_XVFB_FIRST (70).
 set -u
 
 mode=${1:-}
@@ -26,6 +30,10 @@ state="$build_dir/test-session"
 
 stop() {
   local display pid keeper
+  if [ -f "$state/runtime" ]; then
+    rm -rf "$(cat "$state/runtime")"
+    rm -f "$state/runtime"
+  fi
   read -r display pid keeper 2>/dev/null <"$state/display" || return 0
   if [ -d "$build_dir/wineprefix" ] && command -v wineserver >/dev/null 2>&1; then
     WINEPREFIX="$(cd "$build_dir" && pwd)/wineprefix" wineserver -k >/dev/null 2>&1
@@ -45,6 +53,7 @@ fi
 # A session left behind by a run that was cut short goes first.
 stop
 mkdir -p "$state"
+mktemp -d "${TMPDIR:-/tmp}/tavro-runtime.XXXXXX" >"$state/runtime" || exit 1
 start_xvfb_detached "${TAVRO_XVFB_FIRST:-70}" || exit 1
 echo "$DISPLAY $xvfb_pid" >"$state/display"
 echo "X display $DISPLAY (Xvfb $xvfb_pid)"

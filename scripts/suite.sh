@@ -74,6 +74,7 @@ if [ -n "$session" ]; then
     DISPLAY=$(live_display) || exit 1
   fi
   export DISPLAY
+  XDG_RUNTIME_DIR=$(cat "$session/test-session/runtime") && export XDG_RUNTIME_DIR
   if $whole_display; then
     # Whatever ran before left the pointer somewhere: it starts where a fresh
     # display has it, in the middle, away from where the windows open.

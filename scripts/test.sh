@@ -2,14 +2,15 @@
 # Installs what is missing, builds every preset (Windows 32- and 64-bit, Linux,
 # Linux with sanitizers, the fuzz targets) and runs every suite under CTest:
 # core (Linux, ASan, and under Wine), posix, qt, win32, ini-oracle, e2e,
-# packages, fuzz and the checks of the built files. Ends with one line
-# "N passed, N failed"; exits non-zero on any failure.
+# wayland, packages, fuzz and the checks of the built files. Ends with one
+# line "N passed, N failed"; exits non-zero on any failure.
 #
 # The presets build one after another on every core, and each one's suites
 # run while the next builds: most of their time is spent waiting on Wine and
-# X, not computing. Each build folder's suites get an Xvfb (and a Wine prefix)
-# of their own from CTest (scripts/session.sh), so the folders' suites run side
-# by side; within a folder, those that use the display take turns.
+# X, not computing. Each build folder's suites get an Xvfb, a runtime folder
+# (and a Wine prefix) of their own from CTest (scripts/session.sh), so the
+# folders' suites run side by side; within a folder, those that use the
+# display take turns.
 #   TAVRO_TEST_JOBS   suites at once per build folder (2)
 #   TAVRO_FUZZ_SECONDS  each fuzz target's time (60)
 set -uo pipefail

@@ -29,10 +29,12 @@ _xvfb_start() {
   local n=$1 screen=$2 detached=$3 tries
   for tries in $(seq 1 20); do
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    # -noreset: a server that resets when its last client leaves refuses the
+    # next one for a moment, and the suites connect and leave all the time.
     if $detached; then
       Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -noreset </dev/null >/dev/null 2>&1 &
     else
-      Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+      Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -noreset >/dev/null 2>&1 &
     fi
     xvfb_pid=$!
     for _ in $(seq 1 100); do

@@ -5,13 +5,16 @@
 // events here through RunEvent.
 
 #include <array>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "desktop/Controller.h"
+#include "desktop/PadNavigation.h"
 #include "runtime/Runtime.h"
 #include "runtime/controls/Control.h"
 #include "runtime/controls/ListBoxes.h"
+#include "launch/Module_Emulator_CEMU.h"
 #include "settings/Module_Load.h"
 
 namespace tavro {
@@ -25,6 +28,10 @@ class Form1 {
   Services& Runtime() { return services_; }
   LauncherSettings& Settings() { return settings_; }
   ControllerSettings& Controller() { return controller_; }
+  // The buttons read at the last tick, and the rule that turns them into
+  // moves through the window (the view contract acts on them).
+  const std::vector<std::uint32_t>& ControllerHeld() const { return controller_held_; }
+  PadNavigation& Pad() { return pad_; }
   const FormDesign& Design() const { return Form1Design(); }
   const PicturePtr& Picture() const { return picture_; }
   const PicturePtr& Icon() const { return icon_; }
@@ -32,6 +39,11 @@ class Form1 {
   // Every control instance in creation order, and one by its Id.
   const std::vector<Control*>& Controls() const { return controls_; }
   Control* Find(std::string_view id) const;
+
+  // The settings file read into the settings and the disc-image folder shown
+  // in Dir1; when that fails the settings file is set aside and the program
+  // ends, so that the next start provisions a fresh one.
+  void LoadSettings();
 
   // Events of the window.
   void Form_Load();
@@ -50,7 +62,7 @@ class Form1 {
   // press asked for. Both start visible, as the desktop and taskbar are, so
   // the first press hides.
   bool Desktop_Visible = true;
-  std::int16_t WinBar_Visible = kTrue;
+  bool WinBar_Visible = true;
 
   // The controls, named as designed.
   PictureBox Picture2;
@@ -84,13 +96,17 @@ class Form1 {
   LauncherSettings settings_;
   ControllerSettings controller_;
   CloseComboWatch close_combo_;
+  std::vector<std::uint32_t> controller_held_;
+  PadNavigation pad_;
   PicturePtr picture_;
   PicturePtr icon_;
   std::vector<Control*> controls_;
+  // The game the window's controls choose.
+  GameChoice ChosenGame() const;
   // Whether each polled key was down at the previous tick: a key acts once
   // per press, not on every tick it is held.
   bool Pressed(int virtual_key);
-  std::array<bool, 3> key_down_{};
+  std::array<std::optional<bool>, 3> key_down_{};  // none: not looked at yet
 };
 
 // The drive of the list that holds path: its drive letter on Windows, the

@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "runtime/PadStick.h"
 #include "runtime/Runtime.h"
 #include "runtime/win32/UniqueHandle.h"
 
@@ -68,14 +69,14 @@ class HidWatch final {
                       user_key.empty() ? kHidInterfaces : user_key.c_str(), 0, KEY_NOTIFY,
                       &key) == ERROR_SUCCESS)
       key_.reset(key);
-    changed_ = UniqueHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    changed_ = UniqueKernelHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   }
 
   bool Look() {
     if (!key_ || !changed_)
       return full_look_();
     if (looks_left_ == 0) {
-      if (WaitForSingleObject(changed_.Get(), 0) != WAIT_OBJECT_0)
+      if (WaitForSingleObject(changed_.get(), 0) != WAIT_OBJECT_0)
         return false;
       // The device list the system hands out may lag the registry by a
       // look: the one after this is asked too.
@@ -83,7 +84,7 @@ class HidWatch final {
     }
     if (looks_left_ == 2 &&
         RegNotifyChangeKeyValue(key_.get(), TRUE,
-                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, changed_.Get(),
+                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, changed_.get(),
                                 TRUE) != ERROR_SUCCESS) {
       key_.reset();  // no watch: a full look every time from now on
     }
@@ -94,7 +95,7 @@ class HidWatch final {
  private:
   std::function<bool()> full_look_;
   UniqueKey key_;
-  UniqueHandle changed_;
+  UniqueKernelHandle changed_;
   // Full looks still to make; the first two are made without a change.
   int looks_left_ = 2;
 };
@@ -146,8 +147,9 @@ bool XInputPads::PadPlugged() {
 
 XInputPads::~XInputPads() = default;
 
-std::uint32_t XInputPads::ToPadButtons(std::uint16_t xinput_buttons) {
-  std::uint32_t bits = 0;
+std::uint32_t XInputPads::ToPadButtons(std::uint16_t xinput_buttons, std::int16_t thumb_x,
+                                       std::int16_t thumb_y) {
+  std::uint32_t bits = StickBits(thumb_x, thumb_y);
   for (const auto& [xinput_button, button] : kButtons) {
     if (xinput_buttons & xinput_button)
       bits |= PadBits({button});
@@ -191,7 +193,8 @@ std::vector<std::uint32_t> XInputPads::Buttons() {
       continue;
     XINPUT_STATE state{};
     if (get_state_(slot, &state) == ERROR_SUCCESS) {
-      held.push_back(ToPadButtons(state.Gamepad.wButtons));
+      held.push_back(
+          ToPadButtons(state.Gamepad.wButtons, state.Gamepad.sThumbLX, state.Gamepad.sThumbLY));
     } else {
       // Not connected, or any other failure: nothing held there, asked
       // again later.

@@ -1,4 +1,4 @@
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 
 #include <fstream>
 
@@ -19,7 +19,7 @@ RuntimeError FileError(int number, const std::string& what, const std::error_cod
   return RuntimeError(number, what + (ec ? ": " + ec.message() : std::string()));
 }
 
-std::string FileSystemServices::Dir(const std::string& path, int attributes) {
+std::string Dir(const std::string& path, int attributes) {
   if (path.empty())
     return {};
   if (path.find('\0') != std::string::npos)
@@ -47,7 +47,38 @@ std::string FileSystemServices::Dir(const std::string& path, int attributes) {
   return Utf8(name);
 }
 
-void FileSystemServices::MkDir(const std::string& path) {
+void ReadFolder(const std::string& folder, const std::string& shown,
+                const std::function<void(FolderEntry&)>& visit) {
+  const auto not_found = [&] { return RuntimeError(err::kPathNotFound, "Path not found: " + shown); };
+  const auto p = FsPath(folder);
+  std::error_code ec;
+  if (!fs::is_directory(p, ec))
+    throw not_found();
+  // A folder that cannot be read is an error, not an empty folder: callers
+  // fall back from it (RpxMode's "code", the settings reset).
+  fs::directory_iterator it(p, ec);
+  if (ec) {
+    if (ec == std::errc::permission_denied)
+      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + shown);
+    throw not_found();
+  }
+  FolderEntry entry;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec)
+      throw not_found();
+    // The type comes with the listing on most file systems: no look at the
+    // entry itself unless it is a link.
+    std::error_code type_ec;
+    entry.name = Utf8(it->path().filename());
+    entry.folder = it->is_directory(type_ec);
+    entry.file = !entry.folder && it->is_regular_file(type_ec);
+    visit(entry);
+  }
+  if (ec)
+    throw not_found();
+}
+
+void MkDir(const std::string& path) {
   std::error_code ec;
   if (!fs::create_directory(FsPath(path), ec)) {
     throw FileError(err::kPathFileAccess, "Path/File access error", ec);
@@ -67,7 +98,7 @@ static void RefuseReadOnly(const fs::path& p) {
   }
 }
 
-void FileSystemServices::Kill(const std::string& path) {
+void Kill(const std::string& path) {
   std::error_code ec;
   const auto p = FsPath(path);
   RefuseReadOnly(p);
@@ -75,7 +106,7 @@ void FileSystemServices::Kill(const std::string& path) {
     throw FileError(err::kPermissionDenied, "Permission denied", ec);
 }
 
-void FileSystemServices::Name(const std::string& from, const std::string& to) {
+void Name(const std::string& from, const std::string& to) {
   std::error_code ec;
   RefuseReadOnly(FsPath(from));
   fs::rename(FsPath(from), FsPath(to), ec);
@@ -83,7 +114,7 @@ void FileSystemServices::Name(const std::string& from, const std::string& to) {
     throw FileError(err::kPathFileAccess, "Path/File access error", ec);
 }
 
-void FileSystemServices::PrintToFile(const std::string& path, const std::string& text) {
+void PrintToFile(const std::string& path, const std::string& text) {
   {
     // Read-only stays read-only, for root too (see RefuseReadOnly).
     std::error_code ec;
