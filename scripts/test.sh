@@ -28,23 +28,26 @@ started=$(date +%s)
 since() { echo "$(($(date +%s) - started)) s"; }
 
 # build PRESET [TARGET...]: configures and builds, one build per folder at a
-# time (the lock scripts/build.sh and the benchmarks take); on a failure builds
-# again one job at a time, so the error is readable, and shows it.
+# time (the lock scripts/build.sh and the benchmarks take); when that fails,
+# goes on one job at a time (as scripts/build.sh does), so that an error is
+# readable, and shows it.
 build() {
   local preset=$1 log="$results/build-$1.log"
   shift
   local targets=()
   [ $# -gt 0 ] && targets=(--target "$@")
   echo "== build $preset ($(since))"
-  if ! flock "/tmp/tavro-build-$preset.lock" sh -c \
-    'cmake --preset "$0" && cmake --build --preset "$0" "$@" -- -j2' "$preset" "${targets[@]}" \
-    >"$log" 2>&1; then
-    cmake --build --preset "$preset" "${targets[@]}" -- -j1 >"$log" 2>&1
-    echo "   the $preset build failed:"
-    grep -E 'error|Error' "$log" | head -n 20 | sed 's/^/   | /'
-    echo "$preset" >>"$results/failed-builds"
-    return 1
+  local step='cmake --preset "$0" && cmake --build --preset "$0" "$@" -- -j'
+  flock "/tmp/tavro-build-$preset.lock" sh -c "${step}2" "$preset" "${targets[@]}" >"$log" 2>&1 &&
+    return 0
+  echo "   the $preset build failed with two jobs; again with one (see $log)"
+  if flock "/tmp/tavro-build-$preset.lock" sh -c "${step}1" "$preset" "${targets[@]}" >>"$log" 2>&1; then
+    return 0
   fi
+  echo "   the $preset build failed:"
+  grep -E 'error|Error' "$log" | tail -n 20 | sed 's/^/   | /'
+  echo "$preset" >>"$results/failed-builds"
+  return 1
 }
 
 # suites PRESET [CTEST ARGS...]: runs the folder's suites (those the arguments
