@@ -297,7 +297,7 @@ void ShowCoverArt(Form1& form) {
     const std::string path =
         services.AppFolder() + paths::Lit({"Image"}, true) + CoverName(form.File1.FileName());
     if (!services.Dir(path, kAttrNormal).empty())
-      form.Picture1.SetPicture(services.LoadPicture(path));
+      form.ShowCover(path);
     return;
   } catch (const std::exception&) {
   }

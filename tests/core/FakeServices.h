@@ -74,6 +74,10 @@ class FakeServices : public FileSystemServices {
              const std::string& program) override;
   void StartEmulator(const EmulatorCommand& command) override;
   PicturePtr LoadPicture(const std::string& path) override;
+  PicturePtr LoadPictureToFit(const std::string& path, int width, int height) override {
+    fitted.push_back(path + " " + std::to_string(width) + "x" + std::to_string(height));
+    return LoadPicture(path);
+  }
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
   std::vector<std::string> Drives() override { return drives; }
   std::string FallbackDrive() const override { return drives.empty() ? "" : drives.front(); }
@@ -92,6 +96,8 @@ class FakeServices : public FileSystemServices {
   std::vector<Message> messages;
   std::vector<std::string> started;
   std::vector<EmulatorCommand> emulators;
+  // The pictures decoded to fit a box: "<path> <width>x<height>".
+  std::vector<std::string> fitted;
   // Lets a test make a process start fail.
   bool fail_starts = false;
   std::vector<ShellWin> shell_windows;
