@@ -1,6 +1,8 @@
 #include "runtime/qt/QtServices.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QtMath>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
@@ -64,6 +66,15 @@ void QtServices::MsgBox(const std::string& prompt, int /*buttons: always OK alon
 }
 
 PicturePtr QtServices::LoadPicture(const std::string& path) {
+  return Load(path, QSize());
+}
+
+PicturePtr QtServices::LoadPictureToFit(const std::string& path, int box_width, int box_height) {
+  const qreal ratio = owner_ ? owner_->devicePixelRatioF() : qApp->devicePixelRatio();
+  return Load(path, QSize(qCeil(box_width * ratio), qCeil(box_height * ratio)));
+}
+
+PicturePtr QtServices::Load(const std::string& path, QSize box) {
   const QString file = FromUtf8(path);
   const QFileInfo info(file);
   if (path.empty() || !info.isFile()) {
@@ -82,6 +93,12 @@ PicturePtr QtServices::LoadPicture(const std::string& path) {
       (size.isValid() &&
        (size.isEmpty() || static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels))) {
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
+  // Only ever smaller: a small picture is enlarged when it is drawn.
+  if (size.isValid() && !box.isEmpty()) {
+    const view::Rect fit = view::FitPicture(size.width(), size.height(), box.width(), box.height());
+    if (fit.width < size.width() && fit.height < size.height())
+      reader.setScaledSize(QSize(fit.width, fit.height));
   }
   QImageReader::setAllocationLimit(kAllocationLimitMb);
   QImage image = reader.read();

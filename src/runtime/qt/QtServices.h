@@ -46,9 +46,14 @@ class QtServices final : public PosixServices {
 
   void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
   PicturePtr LoadPicture(const std::string& path) override;
+  // Decoded at the size the picture takes in the box at the message owner's
+  // device pixel ratio: a JPEG decoder scales by 1/2, 1/4 or 1/8 while it
+  // decodes, and Qt scales the rest smoothly.
+  PicturePtr LoadPictureToFit(const std::string& path, int box_width, int box_height) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
 
  private:
+  PicturePtr Load(const std::string& path, QSize box);
   QPointer<QWidget> owner_;
 };
 
