@@ -93,6 +93,8 @@ class MainWindow final : public BaseWindow<MainWindow> {
 
   // Messages (MainWindow.cpp).
   void OnCommand(int id, int code, HWND from);
+  // Whether the user's keys or clicks wait in the queue already.
+  static bool InputWaiting();
   LRESULT OnCtlColor(UINT message, HDC dc, HWND child);
   BOOL OnSetCursor(HWND target, int hit_test);
   void OnTimer(UINT_PTR id);
