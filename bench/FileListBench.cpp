@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/Layout.h"
 #include "runtime/Text.h"
 #include "runtime/controls/ListBoxes.h"

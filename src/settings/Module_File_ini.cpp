@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "runtime/Encoding.h"
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
-#include "window/Form1.h"
 
 // The settings file is read and written the way the platform's profile
 // functions read it, line by line, so that a file the user wrote by hand
@@ -233,12 +232,12 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
   }
 }
 
-Boolean WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                      const std::string& file) {
+bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file) {
   try {
     if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
         HasLineBreak(value)) {
-      return kFalse;  // it could not be read back as written
+      return false;  // it could not be read back as written
     }
     std::error_code ec;
     const auto path = FsPath(file);
@@ -246,7 +245,7 @@ Boolean WriteIniValue(const std::string& section, const std::string& key, const 
     if (std::filesystem::exists(path, ec)) {
       const auto bytes = ReadBytes(file);
       if (!bytes)
-        return kFalse;  // never overwrite what could not be read
+        return false;  // never overwrite what could not be read
       lines = SplitLines(AsUtf8(*bytes));
     }
     Store(lines, section, key, value);
@@ -260,48 +259,24 @@ Boolean WriteIniValue(const std::string& section, const std::string& key, const 
     {
       std::ofstream f(temp, std::ios::binary | std::ios::trunc);
       if (!f)
-        return kFalse;
+        return false;
       f.write(out.data(), static_cast<std::streamsize>(out.size()));
       f.close();
       if (!f) {
         std::filesystem::remove(temp, ec);
-        return kFalse;
+        return false;
       }
     }
     std::filesystem::rename(temp, path, ec);
     if (ec) {
       std::error_code ignore;
       std::filesystem::remove(temp, ignore);
-      return kFalse;
+      return false;
     }
-    return kTrue;
+    return true;
   } catch (...) {
-    return kFalse;
+    return false;
   }
-}
-
-}  // namespace tavro
-
-namespace tavro {
-
-std::string CoverName(const std::string& file_name) {
-  std::string name = text::ReplaceAll(file_name, ".rpx", "");
-  name = text::ReplaceAll(name, ".wud", "");
-  name = text::ReplaceAll(name, ".wux", "");
-  return name + ".jpg";
-}
-
-void ShowCoverArt(Form1& form) {
-  Services& services = form.Runtime();
-  try {
-    const std::string path =
-        services.AppFolder() + paths::Lit({"Image"}, true) + CoverName(form.File1.FileName());
-    if (!services.Dir(path, kAttrNormal).empty())
-      form.ShowCover(path);
-    return;
-  } catch (const std::exception&) {
-  }
-  form.Picture1.SetPicture(form.Picture2.Picture());
 }
 
 }  // namespace tavro

@@ -2,25 +2,25 @@
 
 #include <exception>
 
+#include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "settings/Module_File_ini.h"
 #include "settings/SettingsPaths.h"
 
 namespace tavro {
 
-void PrepareFirstStart(Services& services) {
+void PrepareFirstStart(const std::string& app, Dialogs& dialogs) {
   using paths::Lit;
   try {
-    const std::string app = services.AppFolder();
     // Parents before children, so each folder is made in one step. Anything
     // already there under a folder's name counts as present.
     for (const auto& folder : {Lit({"Game"}), Lit({"Game", "RPX"}), Lit({"Game", "WUD_WUX"}),
                                Lit({"Emulator"}), Lit({"Image"})}) {
-      if (services.Dir(app + folder, kAttrDirectory).empty())
-        services.MkDir(app + folder);
+      if (Dir(app + folder, kAttrDirectory).empty())
+        MkDir(app + folder);
     }
     const auto file = settings::SettingsFile(app);
-    if (services.Dir(file, kAttrNormal).empty()) {
+    if (Dir(file, kAttrNormal).empty()) {
       // A write that fails is not reported: the load then finds no file and
       // the program runs with empty settings.
       WriteIniValue(settings::kEmulatorSection, "FileExe", settings::kDefaultFileExe, file);
@@ -30,7 +30,7 @@ void PrepareFirstStart(Services& services) {
       WriteIniValue(settings::kFrontEndSection, "DirWudWux", settings::DefaultDirWudWux(app), file);
     }
   } catch (const std::exception&) {
-    services.MsgBox("Error in Create Folders and Ini File", 0, "Error");
+    dialogs.MsgBox("Error in Create Folders and Ini File", "Error");
   }
 }
 

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 
 namespace tavro::test {
 

@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "QtTestSupport.h"
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "window/Module_FormCollor.h"
 
 namespace tavro::test {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
 
@@ -191,22 +191,11 @@ void DirListBox::SetPath(const std::string& path) {
 
 std::vector<std::string> FileListBox::ListFolder(const std::string& path) const {
   // The masks are taken apart once per listing, not once per file.
-  std::vector<std::string> masks;
-  for (const auto& mask : text::Split(pattern_, ';')) {
-    auto trimmed = text::TrimSpaces(mask);
-    if (!trimmed.empty())
-      masks.push_back(std::move(trimmed));
-  }
+  const std::vector<std::string> masks = text::SplitPattern(pattern_);
   return Names(
       Normalise(path), path,
       [&masks](const fs::directory_entry& e, const std::string& name, std::error_code& ec) {
-        if (!e.is_regular_file(ec))
-          return false;
-        for (const auto& mask : masks) {
-          if (text::MatchMask(name, mask))
-            return true;
-        }
-        return false;
+        return e.is_regular_file(ec) && text::MatchAnyMask(name, masks);
       });
 }
 

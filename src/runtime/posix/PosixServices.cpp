@@ -113,10 +113,9 @@ void PosixServices::End() {
   std::_Exit(0);
 }
 
-// The window style has no meaning here: on X the started program decides
-// how its window first appears.
-void PosixServices::Shell(const std::string& command_line, WindowStyle /*style*/,
-                          const std::string& program) {
+// No window style: on X the started program decides how its window first
+// appears.
+void PosixServices::Shell(const std::string& command_line, const std::string& program) {
   SpawnDetached(ArgumentVector(command_line, program), program.empty());
 }
 
@@ -142,9 +141,9 @@ X11Session* PosixServices::X() {
   return x11_.get();
 }
 
-int PosixServices::KeyState(int virtual_key) {
+KeyState PosixServices::Key(int virtual_key) {
   X11Session* x = X();
-  return x != nullptr ? x->KeyState(virtual_key) : 0;
+  return x != nullptr ? x->Key(virtual_key) : KeyState{};
 }
 
 std::vector<std::uint32_t> PosixServices::ControllerButtons() {
@@ -160,14 +159,14 @@ std::vector<WindowHandle> PosixServices::FindShellWindows(ShellWindow which) {
   return std::vector<WindowHandle>(windows.begin(), windows.end());
 }
 
-void PosixServices::ShowShellWindow(WindowHandle window, int command) {
+void PosixServices::ShowShellWindow(WindowHandle window, bool visible) {
   X11Session* x = X();
   if (x == nullptr || window == 0)
     return;
   const auto w = static_cast<Window>(window);
-  // 0 hides; every other show command of the classic API shows. Only a
-  // window this process takes off the screen is the watcher's to put back.
-  if (command == 0) {
+  // Only a window this process takes off the screen is the watcher's to put
+  // back.
+  if (!visible) {
     if (x->IsMapped(w))
       shell_watcher_->Hidden(window, x->DisplayName());
     x->SetMapped(w, false);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 
 namespace tavro {
 
@@ -32,7 +32,7 @@ struct PosixOptions {
   std::string controller_devices = "/dev/input";
 };
 
-class PosixServices : public FileSystemServices {
+class PosixServices : public Services {
  public:
   // Throw RuntimeError when the program's own folder cannot be known
   // (/proc/self/exe unreadable): nothing may be made in a guessed folder.
@@ -49,15 +49,17 @@ class PosixServices : public FileSystemServices {
   std::string AppFolder() const override;
   bool PreviousInstance() override;
   [[noreturn]] void End() override;
-  void Shell(const std::string& command_line, WindowStyle style,
-             const std::string& program = {}) override;
+  // Starts a program from a command line split into words as a shell would
+  // (nothing expanded, never through a shell) and returns at once; when
+  // program is given it names the file to run.
+  void Shell(const std::string& command_line, const std::string& program = {});
   void StartEmulator(const EmulatorCommand& command) override;
   std::vector<std::string> Drives() override;
   std::string FallbackDrive() const override { return "/"; }
-  int KeyState(int virtual_key) override;
+  KeyState Key(int virtual_key) override;
   std::vector<std::uint32_t> ControllerButtons() override;
   std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
-  void ShowShellWindow(WindowHandle window, int command) override;
+  void ShowShellWindow(WindowHandle window, bool visible) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
   void OpenInViewer(const std::string& path) override;

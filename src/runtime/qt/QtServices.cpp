@@ -9,7 +9,7 @@
 #include <QResource>
 #include <vector>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/qt/BakedPictures.h"
 #include "window/ViewContract.h"
 
@@ -55,7 +55,7 @@ const QtPicture* AsQtPicture(const PicturePtr& picture) {
   return dynamic_cast<const QtPicture*>(picture.get());
 }
 
-void QtServices::MsgBox(const std::string& prompt, int /*buttons: always OK alone*/,
+void QtServices::MsgBox(const std::string& prompt,
                         const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
                   owner_.data());

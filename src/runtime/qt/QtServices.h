@@ -44,7 +44,7 @@ class QtServices final : public PosixServices {
   // modal to it); nullptr makes them free-standing again.
   void SetMessageOwner(QWidget* owner) { owner_ = owner; }
 
-  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
+  void MsgBox(const std::string& prompt, const std::string& title) override;
   PicturePtr LoadPicture(const std::string& path) override;
   // Decoded at the size the picture takes in the box at the message owner's
   // device pixel ratio: a JPEG decoder scales by 1/2, 1/4 or 1/8 while it

@@ -36,7 +36,7 @@ std::wstring ModuleFileName() {
 std::wstring UserKey() {
   HANDLE token = nullptr;
   if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    const win32::UniqueHandle owned(token);
+    const win32::UniqueKernelHandle owned(token);
     DWORD size = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     if (size > 0) {
@@ -86,7 +86,7 @@ bool Win32Services::PreviousInstance() {
   const std::wstring name = L"Global\\Tavro_FrontEnd-" + UserKey();
   // The creation decides: of two instances started at the same moment, the
   // kernel lets exactly one create the mutex.
-  instance_mutex_.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
+  instance_mutex_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
   const DWORD error = GetLastError();
   if (instance_mutex_) {
     previous_instance_ = error == ERROR_ALREADY_EXISTS;
@@ -103,7 +103,7 @@ void Win32Services::End() {
   ExitProcess(0);
 }
 
-void Win32Services::MsgBox(const std::string& prompt, int /*buttons*/, const std::string& title) {
+void Win32Services::MsgBox(const std::string& prompt, const std::string& title) {
   MessageBoxW(ToHwnd(owner_), Wide(prompt).c_str(), Wide(title).c_str(), MB_OK);
 }
 
@@ -145,8 +145,13 @@ std::vector<std::string> Win32Services::Drives() {
   return drives;
 }
 
-int Win32Services::KeyState(int virtual_key) {
-  return static_cast<int>(static_cast<unsigned short>(GetAsyncKeyState(virtual_key)));
+KeyState Win32Services::Key(int virtual_key) {
+  const auto state = static_cast<unsigned short>(GetAsyncKeyState(virtual_key));
+  const bool down = (state & 0x8000) != 0;
+  // The low bit says the key went down since the last look; while it is
+  // still down that may be no more than its auto-repeat, so only a press let
+  // go again counts as one of its own.
+  return {down, !down && (state & 0x0001) != 0};
 }
 
 std::vector<std::uint32_t> Win32Services::ControllerButtons() {
@@ -164,8 +169,8 @@ std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
   return {reinterpret_cast<WindowHandle>(window)};
 }
 
-void Win32Services::ShowShellWindow(WindowHandle window, int command) {
-  ShowWindow(ToHwnd(window), command);
+void Win32Services::ShowShellWindow(WindowHandle window, bool visible) {
+  ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
 }
 
 void Win32Services::EnableShellWindow(WindowHandle window, bool enable) {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "settings/Module_File_ini.h"
 
 namespace tavro {

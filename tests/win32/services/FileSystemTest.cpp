@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "TestSupport.h"
+#include "runtime/Files.h"
 #include "settings/Module_File_ini.h"
 
 namespace tavro::test {
@@ -22,35 +23,35 @@ class UnicodePaths : public testing::Test {
 
 TEST_F(UnicodePaths, MkDirAndDirKeepEveryCharacter) {
   const std::string sub = root_ / "Jeux ゲーム ñ";
-  services_.MkDir(sub);
+  MkDir(sub);
   EXPECT_TRUE(Contains(ListFolder(root_.Path()), "Jeux ゲーム ñ"));
-  EXPECT_EQ(services_.Dir(sub, kAttrDirectory), "Jeux ゲーム ñ");
-  EXPECT_EQ(services_.Dir(sub, kAttrNormal), "");  // a folder is no ordinary file
-  EXPECT_EQ(services_.Dir(sub + "\\", kAttrDirectory), "Jeux ゲーム ñ");
-  EXPECT_EQ(services_.Dir(root_ / "Jeux ゲーム n", kAttrDirectory), "");
+  EXPECT_EQ(Dir(sub, kAttrDirectory), "Jeux ゲーム ñ");
+  EXPECT_EQ(Dir(sub, kAttrNormal), "");  // a folder is no ordinary file
+  EXPECT_EQ(Dir(sub + "\\", kAttrDirectory), "Jeux ゲーム ñ");
+  EXPECT_EQ(Dir(root_ / "Jeux ゲーム n", kAttrDirectory), "");
 
-  EXPECT_THROW(services_.MkDir(sub), RuntimeError);  // already there
-  EXPECT_THROW(services_.MkDir(root_ / "missing é\\child"), RuntimeError);
+  EXPECT_THROW(MkDir(sub), RuntimeError);  // already there
+  EXPECT_THROW(MkDir(root_ / "missing é\\child"), RuntimeError);
 }
 
 TEST_F(UnicodePaths, PrintToFileWritesUtf8TextAndCrLfAndEmptiesTheFile) {
   const std::string file = root_ / "café ü ゼルダ.txt";
-  services_.PrintToFile(file, "Zelda ゼルダ é");
+  PrintToFile(file, "Zelda ゼルダ é");
   EXPECT_TRUE(Contains(ListFolder(root_.Path()), "café ü ゼルダ.txt"));
   EXPECT_EQ(ReadFileBytes(file), "Zelda ゼルダ \xC3\xA9\r\n");
-  EXPECT_EQ(services_.Dir(file, kAttrNormal), "café ü ゼルダ.txt");
+  EXPECT_EQ(Dir(file, kAttrNormal), "café ü ゼルダ.txt");
 
-  services_.PrintToFile(file, "x");
+  PrintToFile(file, "x");
   EXPECT_EQ(ReadFileBytes(file), "x\r\n");
-  EXPECT_THROW(services_.PrintToFile(root_ / "missing é\\a.txt", "x"), RuntimeError);
+  EXPECT_THROW(PrintToFile(root_ / "missing é\\a.txt", "x"), RuntimeError);
 }
 
 TEST_F(UnicodePaths, KillDeletesAndFailsOnAMissingFile) {
   const std::string file = root_ / "Mario マリオ.rpx";
   WriteFileBytes(file, "data");
-  services_.Kill(file);
+  Kill(file);
   EXPECT_FALSE(Exists(file));
-  EXPECT_THROW(services_.Kill(file), RuntimeError);
+  EXPECT_THROW(Kill(file), RuntimeError);
 }
 
 TEST_F(UnicodePaths, NameReplacesAnExistingTarget) {
@@ -58,15 +59,15 @@ TEST_F(UnicodePaths, NameReplacesAnExistingTarget) {
   const std::string to = root_ / "réglages 設定.bak";
   WriteFileBytes(from, "new");
   WriteFileBytes(to, "old backup");
-  services_.Name(from, to);
+  Name(from, to);
   EXPECT_FALSE(Exists(from));
   EXPECT_EQ(ReadFileBytes(to), "new");
 
   // And to a name not yet taken.
-  services_.Name(to, from);
+  Name(to, from);
   EXPECT_EQ(ReadFileBytes(from), "new");
   EXPECT_FALSE(Exists(to));
-  EXPECT_THROW(services_.Name(root_ / "missing ü.ini", to), RuntimeError);
+  EXPECT_THROW(Name(root_ / "missing ü.ini", to), RuntimeError);
 }
 
 TEST_F(UnicodePaths, AReadOnlyFileIsNeitherDeletedNorRenamed) {
@@ -76,12 +77,12 @@ TEST_F(UnicodePaths, AReadOnlyFileIsNeitherDeletedNorRenamed) {
   ASSERT_TRUE(SetFileAttributesW(Wide(file).c_str(), FILE_ATTRIBUTE_READONLY));
 
   try {
-    services_.Kill(file);
+    Kill(file);
     ADD_FAILURE() << "Kill removed a read-only file";
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.Number(), err::kPermissionDenied);
   }
-  EXPECT_THROW(services_.Name(file, to), RuntimeError);
+  EXPECT_THROW(Name(file, to), RuntimeError);
   EXPECT_EQ(ReadFileBytes(file), "keep");
   EXPECT_FALSE(Exists(to));
 }
@@ -92,13 +93,13 @@ class SettingsFile : public UnicodePaths {};
 TEST_F(SettingsFile, WritesExactUtf8BytesWithCrLfAndReadsThemBack) {
   const std::string file = root_ / "Tavro 設定 é.ini";
   const std::string path = "C:\\Jeux ゲーム\\Cemu é\\Cemu.exe";
-  ASSERT_EQ(WriteIniValue("Emulator", "Path", path, file), kTrue);
+  ASSERT_EQ(WriteIniValue("Emulator", "Path", path, file), true);
   EXPECT_EQ(ReadFileBytes(file), "[Emulator]\r\nPath=" + path + "\r\n");
 
   // Rewritten over the existing file (a rename over it on Windows).
-  ASSERT_EQ(WriteIniValue("Emulator", "Mode", "-f", file), kTrue);
-  ASSERT_EQ(WriteIniValue("Games", "Dir", "D:\\Wii U ü", file), kTrue);
-  ASSERT_EQ(WriteIniValue("Emulator", "Path", "C:\\ñ.exe", file), kTrue);
+  ASSERT_EQ(WriteIniValue("Emulator", "Mode", "-f", file), true);
+  ASSERT_EQ(WriteIniValue("Games", "Dir", "D:\\Wii U ü", file), true);
+  ASSERT_EQ(WriteIniValue("Emulator", "Path", "C:\\ñ.exe", file), true);
   EXPECT_EQ(ReadFileBytes(file),
             "[Emulator]\r\nPath=C:\\ñ.exe\r\nMode=-f\r\n[Games]\r\nDir=D:\\Wii U ü\r\n");
   EXPECT_EQ(ListFolder(root_.Path()),
@@ -117,7 +118,7 @@ TEST_F(SettingsFile, AFileInTheAnsiCodePageReadsAsUtf8AndIsRewrittenAsUtf8) {
   WriteFileBytes(file, "[Games]\r\nTitle=caf\xE9\r\n");
   EXPECT_EQ(ReadIniValue("Games", "Title", "", file), "café");
 
-  ASSERT_EQ(WriteIniValue("Games", "Other", "ü", file), kTrue);
+  ASSERT_EQ(WriteIniValue("Games", "Other", "ü", file), true);
   EXPECT_EQ(ReadFileBytes(file), "[Games]\r\nTitle=caf\xC3\xA9\r\nOther=\xC3\xBC\r\n");
 }
 

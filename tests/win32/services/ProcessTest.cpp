@@ -37,7 +37,7 @@ TEST(AppFolder, IsTheUnicodeFolderACopyOfTheProgramRunsFrom) {
                              nullptr, &startup, &process))
       << "error " << GetLastError();
   CloseHandle(process.hThread);
-  const UniqueHandle child(process.hProcess);
+  const UniqueKernelHandle child(process.hProcess);
   ASSERT_EQ(WaitForExit(child), 0);
   EXPECT_EQ(ReadFileBytes(out), folder);
 }
@@ -221,13 +221,13 @@ TEST_F(ShellTest, KillByImageNameEndsTheRunningProgramEvenWithABlankInItsName) {
   ASSERT_TRUE(CreateProcessW(Wide(sleeper).c_str(), line.data(), nullptr, nullptr, FALSE, 0,
                              nullptr, nullptr, &startup, &process));
   CloseHandle(process.hThread);
-  const UniqueHandle child(process.hProcess);
+  const UniqueKernelHandle child(process.hProcess);
   ASSERT_TRUE(WaitForFile(root_ / "command_line.txt"));  // it runs
 
   services_.KillByImageName(name);
-  const bool ended = WaitForSingleObject(child.Get(), 60000) == WAIT_OBJECT_0;
+  const bool ended = WaitForSingleObject(child.get(), 60000) == WAIT_OBJECT_0;
   if (!ended)
-    TerminateProcess(child.Get(), 9);
+    TerminateProcess(child.get(), 9);
   EXPECT_TRUE(ended) << "taskkill did not end " << name;
 }
 

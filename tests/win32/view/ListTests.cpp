@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "ViewFixture.h"
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/win32ui/FolderList.h"
 #include "runtime/win32ui/Wide.h"
 

@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "ViewFixture.h"
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/Layout.h"
 #include "runtime/win32ui/Wide.h"
 #include "runtime/win32ui/Win32Picture.h"

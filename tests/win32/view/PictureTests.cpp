@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/win32ui/ResourceIds.h"
 #include "runtime/win32ui/Win32Picture.h"
 #include "ViewFixture.h"

@@ -8,7 +8,7 @@
 #include <map>
 
 #include "ViewFixture.h"
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 #include "runtime/Layout.h"
 #include "runtime/win32ui/Wide.h"
 #include "runtime/win32ui/Win32Picture.h"

@@ -1,4 +1,4 @@
-#include "runtime/FileSystem.h"
+#include "runtime/Files.h"
 
 #include <fstream>
 
@@ -19,7 +19,7 @@ RuntimeError FileError(int number, const std::string& what, const std::error_cod
   return RuntimeError(number, what + (ec ? ": " + ec.message() : std::string()));
 }
 
-std::string FileSystemServices::Dir(const std::string& path, int attributes) {
+std::string Dir(const std::string& path, int attributes) {
   if (path.empty())
     return {};
   if (path.find('\0') != std::string::npos)
@@ -47,7 +47,7 @@ std::string FileSystemServices::Dir(const std::string& path, int attributes) {
   return Utf8(name);
 }
 
-void FileSystemServices::MkDir(const std::string& path) {
+void MkDir(const std::string& path) {
   std::error_code ec;
   if (!fs::create_directory(FsPath(path), ec)) {
     throw FileError(err::kPathFileAccess, "Path/File access error", ec);
@@ -67,7 +67,7 @@ static void RefuseReadOnly(const fs::path& p) {
   }
 }
 
-void FileSystemServices::Kill(const std::string& path) {
+void Kill(const std::string& path) {
   std::error_code ec;
   const auto p = FsPath(path);
   RefuseReadOnly(p);
@@ -75,7 +75,7 @@ void FileSystemServices::Kill(const std::string& path) {
     throw FileError(err::kPermissionDenied, "Permission denied", ec);
 }
 
-void FileSystemServices::Name(const std::string& from, const std::string& to) {
+void Name(const std::string& from, const std::string& to) {
   std::error_code ec;
   RefuseReadOnly(FsPath(from));
   fs::rename(FsPath(from), FsPath(to), ec);
@@ -83,7 +83,7 @@ void FileSystemServices::Name(const std::string& from, const std::string& to) {
     throw FileError(err::kPathFileAccess, "Path/File access error", ec);
 }
 
-void FileSystemServices::PrintToFile(const std::string& path, const std::string& text) {
+void PrintToFile(const std::string& path, const std::string& text) {
   {
     // Read-only stays read-only, for root too (see RefuseReadOnly).
     std::error_code ec;
