@@ -350,7 +350,7 @@ void MainWindow::OnCommand(int id, int code, HWND from) {
       if (code == LBN_SELCHANGE) {
         view::PickFile(form_, static_cast<int>(SendMessageW(c->window, LB_GETCURSEL, 0, 0)),
                        InputWaiting());
-        SyncList(*c);
+        SyncFileSelection(*c);
       }
       break;
     case ControlKind::kDirListBox:

@@ -110,6 +110,7 @@ class MainWindow final : public BaseWindow<MainWindow> {
   void SyncAll(NativeControl& control);
   void Sync(NativeControl& control, Property property);
   void SyncList(NativeControl& control);
+  void SyncFileSelection(NativeControl& control);
   void ArmTimer(NativeControl& control);
   void RefreshCursor(const NativeControl& control);
   bool ApplyCustomCursor(const NativeControl& control);
