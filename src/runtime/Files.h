@@ -5,6 +5,7 @@
 // source file beside this one's portable part.
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "runtime/Runtime.h"
@@ -25,6 +26,20 @@ constexpr int kAttrDirectory = 16;
 // 16: folders too), else "". Throws RuntimeError when the path cannot be
 // looked at (no access).
 std::string Dir(const std::string& path, int attributes);
+// One entry of a folder: its name and what it leads to (a link counts as
+// what it points at; a link that points nowhere, a FIFO or a device is
+// neither).
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+  bool file = false;
+};
+// Hands each entry of a folder to visit, in the order the system gives them.
+// Throws RuntimeError naming shown: 76 when it is no folder or cannot be
+// read to the end, 70 when there is no permission to read it.
+void ReadFolder(const std::string& folder, const std::string& shown,
+                const std::function<void(FolderEntry&)>& visit);
+
 // Makes one folder; throws RuntimeError when it cannot (already there too).
 void MkDir(const std::string& path);
 // Deletes a file; a read-only file is refused.

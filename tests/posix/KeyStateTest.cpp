@@ -106,5 +106,18 @@ TEST_F(KeyStateTest, KeysStillReachTheFocusedWindow) {
   EXPECT_TRUE(XCheckTypedWindowEvent(x_.get(), focused, KeyPress, &event));
 }
 
+TEST_F(KeyStateTest, APressTheDesktopPortalHeardToo) {
+  // Heard by both before a tick, or by the portal just after it: one press.
+  for (const bool portal_first : {true, false}) {
+    x_.Key(XK_Escape, true);
+    x_.Key(XK_Escape, false);
+    if (portal_first)
+      services_.NotePress(kEscape);
+    EXPECT_EQ(KeyBits(kEscape), kPressed);
+    services_.NotePress(kEscape);
+    EXPECT_EQ(KeyBits(kEscape), 0);
+  }
+}
+
 }  // namespace
 }  // namespace tavro

@@ -2,9 +2,12 @@
 // The Linux implementation of the OS services. The toolkit's services
 // (message box, pictures) are added by QtServices in runtime/qt.
 
+#include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,7 +23,7 @@ class Controllers;  // SDL, loaded on first use
 // What a test changes so that it neither meets a running launcher nor the
 // user's display; the program itself uses the defaults.
 struct PosixOptions {
-  // Name of the per-user instance lock; the user id is appended.
+  // Name of the per-user instance lock (see InstanceLock.h).
   std::string instance_name = "tavro-frontend";
   // X display to open; none given: $DISPLAY.
   std::optional<std::string> display;
@@ -39,7 +42,8 @@ class PosixServices : public Services {
   // AppFolder is that folder, or for a packaged install (a marker file
   // ../share/tavro-frontend/packaged beside bin/) the user's data folder,
   // $XDG_DATA_HOME/tavro-frontend (default ~/.local/share/tavro-frontend),
-  // made when missing; a data folder that cannot be made throws too.
+  // made when missing once the instance lock is ours (a second start makes
+  // nothing); a data folder that cannot be made throws too.
   PosixServices();
   explicit PosixServices(PosixOptions options);
   ~PosixServices() override;
@@ -65,6 +69,16 @@ class PosixServices : public Services {
   void OpenInViewer(const std::string& path) override;
   void RefreshShellIcons() override {}  // no shell keeps icons to refresh
 
+  // A press that another listener than X heard (the desktop portal's
+  // shortcut on a Wayland desktop): the next Key of that key reports it
+  // pressed, as the X listener would. When X reported the key less than a
+  // tick before, both heard one press, and it acts once.
+  void NotePress(int virtual_key);
+
+ protected:
+  // Each emulator started, right after its start, by its process id.
+  virtual void EmulatorStarted(int /*pid*/) {}
+
  private:
   X11Session* X();
   PosixOptions options_;
@@ -74,6 +88,8 @@ class PosixServices : public Services {
   std::unique_ptr<ShellWatcher> shell_watcher_;
   std::unique_ptr<Controllers> controllers_;
   bool x11_tried_ = false;
+  std::set<int> noted_presses_;
+  std::map<int, std::chrono::steady_clock::time_point> x11_heard_;
 };
 
 }  // namespace tavro

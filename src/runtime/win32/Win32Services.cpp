@@ -2,10 +2,10 @@
 
 // clang-format off
 #include <windows.h>
-#include <sddl.h>
 #include <shlobj.h>
 // clang-format on
 
+#include "runtime/win32/InstanceMutex.h"
 #include "runtime/win32/ProcessGuards.h"
 #include "runtime/win32/Wide.h"
 
@@ -32,33 +32,6 @@ std::wstring ModuleFileName() {
   }
 }
 
-// The user's SID as text, so each user on the machine has a lock of their own.
-std::wstring UserKey() {
-  HANDLE token = nullptr;
-  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    const win32::UniqueKernelHandle owned(token);
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    if (size > 0) {
-      std::vector<BYTE> info(size);
-      if (GetTokenInformation(token, TokenUser, info.data(), size, &size)) {
-        wchar_t* sid = nullptr;
-        const auto* user = reinterpret_cast<const TOKEN_USER*>(info.data());
-        if (ConvertSidToStringSidW(user->User.Sid, &sid)) {
-          std::wstring key(sid);
-          LocalFree(sid);
-          return key;
-        }
-      }
-    }
-  }
-  wchar_t name[257] = {};
-  DWORD len = 257;
-  if (GetUserNameW(name, &len))
-    return name;
-  return L"user";
-}
-
 HWND ToHwnd(WindowHandle window) {
   return reinterpret_cast<HWND>(window);
 }
@@ -81,19 +54,7 @@ bool Win32Services::PreviousInstance() {
   if (instance_checked_)
     return previous_instance_;
   instance_checked_ = true;
-  // Global, so the same user's second session (a fast user switch, a remote
-  // desktop) finds it too: one launcher per user, not per session.
-  const std::wstring name = L"Global\\Tavro_FrontEnd-" + UserKey();
-  // The creation decides: of two instances started at the same moment, the
-  // kernel lets exactly one create the mutex.
-  instance_mutex_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
-  const DWORD error = GetLastError();
-  if (instance_mutex_) {
-    previous_instance_ = error == ERROR_ALREADY_EXISTS;
-  } else {
-    // Denied: it exists, made by an instance running with other rights.
-    previous_instance_ = error == ERROR_ACCESS_DENIED;
-  }
+  previous_instance_ = win32::TakeInstanceMutex(L"Global\\Tavro_FrontEnd-", instance_mutex_);
   return previous_instance_;
 }
 
