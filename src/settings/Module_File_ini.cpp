@@ -233,7 +233,7 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
 }
 
 bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                   const std::string& file) {
+                      const std::string& file) {
   try {
     if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
         HasLineBreak(value)) {
@@ -280,3 +280,4 @@ bool WriteIniValue(const std::string& section, const std::string& key, const std
 }
 
 }  // namespace tavro
+
