@@ -61,6 +61,7 @@ class Program:
         self.path = path
         self.title = title
         self.wine_prefix = wine_prefix
+        self.extra_env = {}
 
     def available(self):
         return os.path.isfile(self.path)
@@ -69,6 +70,7 @@ class Program:
         env = dict(os.environ)
         if self.wine_prefix:
             env.update(WINE_ENV, WINEPREFIX=self.wine_prefix)
+        env.update(self.extra_env)
         return env
 
     def native(self, path):

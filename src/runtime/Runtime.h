@@ -81,6 +81,12 @@ enum class PadButton : std::uint32_t {
   kDpadDown = 1u << 12,
   kDpadLeft = 1u << 13,
   kDpadRight = 1u << 14,
+  // The left stick pushed past its dead zone (see PadStick.h): directions
+  // of their own, so that no CloseCombo of D-pad buttons is met by the stick.
+  kStickUp = 1u << 15,
+  kStickDown = 1u << 16,
+  kStickLeft = 1u << 17,
+  kStickRight = 1u << 18,
 };
 constexpr std::uint32_t PadBits(std::initializer_list<PadButton> buttons) {
   std::uint32_t bits = 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/Controller.h"
+#include "desktop/PadNavigation.h"
 #include "runtime/Runtime.h"
 #include "runtime/controls/Control.h"
 #include "runtime/controls/ListBoxes.h"
@@ -27,6 +28,10 @@ class Form1 {
   Services& Runtime() { return services_; }
   LauncherSettings& Settings() { return settings_; }
   ControllerSettings& Controller() { return controller_; }
+  // The buttons read at the last tick, and the rule that turns them into
+  // moves through the window (the view contract acts on them).
+  const std::vector<std::uint32_t>& ControllerHeld() const { return controller_held_; }
+  PadNavigation& Pad() { return pad_; }
   const FormDesign& Design() const { return Form1Design(); }
   const PicturePtr& Picture() const { return picture_; }
   const PicturePtr& Icon() const { return icon_; }
@@ -99,6 +104,8 @@ class Form1 {
   LauncherSettings settings_;
   ControllerSettings controller_;
   CloseComboWatch close_combo_;
+  std::vector<std::uint32_t> controller_held_;
+  PadNavigation pad_;
   PicturePtr picture_;
   PicturePtr icon_;
   std::vector<Control*> controls_;

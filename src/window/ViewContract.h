@@ -18,8 +18,43 @@ void LoadAndShow(Form1& form, const std::function<void()>& show);
 // never refused.
 void Unload(Form1& form);
 
-// One expiry of a platform timer.
-void TimerExpired(Form1& form, Timer& timer);
+// What a view tells and does for the game controller; what the controller
+// does with it is decided here, once for both views.
+class PadView {
+ public:
+  // The launcher's window, or one of its own message boxes, is the active
+  // window of the desktop. While it is not, the controller does nothing in
+  // the window (the close combination works all the same).
+  virtual bool LauncherActive() = 0;
+  // One of the launcher's own message boxes is open; Close presses its OK
+  // button, as Enter does.
+  virtual bool MessageBoxOpen() = 0;
+  virtual void CloseMessageBox() = 0;
+  // The control that has the keyboard focus; nullptr when none of the
+  // form's has it.
+  virtual Control* FocusedControl() = 0;
+  // Gives the focus to a control that takes it, as Tab would.
+  virtual void Focus(Control& control) = 0;
+  // Focus cues are shown from now on, as after a key press (a window used
+  // only with the mouse may hide them).
+  virtual void ShowFocus() = 0;
+  // The folder list's highlighted row, which the arrow keys move and Enter
+  // opens: the view's own, apart from the folder shown. -1: none.
+  virtual int FolderHighlight() = 0;
+  virtual void SetFolderHighlight(int row) = 0;
+  // Runs work once the event being handled has returned (a queued call).
+  virtual void Later(std::function<void()> work) = 0;
+
+ protected:
+  ~PadView() = default;
+};
+
+// One expiry of a platform timer. For the form's Timer1, the controller
+// buttons the tick read move through the window when a view for them is
+// given: the move is decided at the tick and carried out once the timer's
+// event has returned, so that a message box it opens does not hold up the
+// ticks (a toolkit may not run a timer again inside its own event).
+void TimerExpired(Form1& form, Timer& timer, PadView* pad = nullptr);
 
 // The user's picks, each by index into the model's own list (never by the
 // text a widget shows, which may not survive the trip: a folder name that is

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -314,6 +315,47 @@ TEST(FitPicture, ScalesToTheBoxKeepingTheShapeCentred) {
     EXPECT_EQ((std::vector<int>{r.left, r.top, r.width, r.height}),
               (std::vector<int>{c.want.left, c.want.top, c.want.width, c.want.height}))
         << c.w << "x" << c.h << " in " << c.bw << "x" << c.bh;
+  }
+}
+
+TEST(DiscPatternKey, ChoosesTheDiscListItsCaptionAndCoversAndRefusesWhatListsAnything) {
+  // The line under [TavroFrontEndCnfig]; Frame1's caption, the disc-image
+  // list (after a switch to .rpx and back too), the cover its last game shows.
+  const std::string kDefault = "Games *.wud *.wux|A.wud B.wux|B.jpg";
+  const std::pair<const char*, std::string> table[] = {
+      {"", kDefault},
+      {"DiscPattern=*.wud;*.wux;*.wua;*.wuhb;*.iso",
+       "Games *.wud *.wux *.wua *.wuhb *.iso|A.wud B.wux C.wua D.wuhb E.wud.iso|E.jpg"},
+      {"DiscPattern= *.WUA ;x?.iso", "Games *.WUA x?.iso|C.wua|logo"},  // exact case, as .wud
+      {"DiscPattern=", kDefault},
+      {"DiscPattern=*", kDefault},
+      {"DiscPattern=*.*", kDefault},
+      {"DiscPattern=?*;*.wua", kDefault},
+      {"DiscPattern=*.wua;", kDefault},
+      {"DiscPattern=*.wua;;*.iso", kDefault},
+      {"DiscPattern=../*.wua", kDefault},
+  };
+  for (const auto& [line, want] : table) {
+    test::TempDir app;
+    test::FakeServices services{app.Utf8()};
+    Form1 form{services};
+    PrepareFirstStart(services.AppFolder(), services);
+    std::ofstream(app.Path() / "Tavro_FrontEnd.ini", std::ios::app) << line << "\r\n";
+    for (const char* name : {"Game/WUD_WUX/A.wud", "Game/WUD_WUX/B.wux", "Game/WUD_WUX/C.wua",
+                             "Game/WUD_WUX/D.wuhb", "Game/WUD_WUX/E.wud.iso", "Game/WUD_WUX/F.txt",
+                             "Image/B.jpg", "Image/C.jpg", "Image/E.jpg"})
+      WriteAll(app.Path() / name, kJpeg);
+    fs::create_directories(app.Path() / "Game/WUD_WUX/G.wua");  // a folder: never listed
+    form.LoadSettings();
+    view::SelectOption(form, form.Option2[1]);
+    view::SelectOption(form, form.Option2[0]);
+    view::PickFile(form, static_cast<int>(form.File1.List().size()) - 1);
+    std::string got = form.Frame1.Caption() + "|";
+    for (const auto& name : form.File1.List())
+      got += (got.back() == '|' ? "" : " ") + name;
+    const auto& cover = static_cast<const test::FakePicture&>(*form.Picture1.Picture()).Source();
+    EXPECT_EQ(got + "|" + Utf8(FsPath(cover).filename()), want) << line;
+    EXPECT_EQ(form.Label2.Caption(), "*.wud *.wux");
   }
 }
 

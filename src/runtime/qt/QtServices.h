@@ -45,7 +45,8 @@ const QtPicture* AsQtPicture(const PicturePtr& picture);
 class GlobalShortcutsPortal;
 class ProcessEndWatch;
 
-class QtServices final : public PosixServices {
+// Not final: the controller's tests give it a library folder of their own.
+class QtServices : public PosixServices {
  public:
   QtServices();
   explicit QtServices(PosixOptions options);

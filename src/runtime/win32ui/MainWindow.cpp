@@ -272,6 +272,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
       }
       return Default(message, wparam, lparam);
+    case kRunLater:
+      RunLater();
+      return 0;
     case WM_DPICHANGED:
       ApplyDpi(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
       return 0;
@@ -339,7 +342,7 @@ void MainWindow::OnCommand(int id, int code, HWND from) {
         view::Click(form_, *static_cast<CommandButton*>(c->model));
       break;
     case ControlKind::kOptionButton:
-      if (code == BN_CLICKED) {
+      if (code == BN_CLICKED && !pad_focusing_) {
         view::SelectOption(form_, *static_cast<OptionButton*>(c->model));
         Sync(*c, Property::kValue);
       }
@@ -452,7 +455,7 @@ void MainWindow::OnTimer(UINT_PTR id) {
   NativeControl* c = &controls_[static_cast<size_t>(row)];
   if (c->model->Kind() != ControlKind::kTimer)
     return;
-  view::TimerExpired(form_, *static_cast<Timer*>(c->model));
+  view::TimerExpired(form_, *static_cast<Timer*>(c->model), this);
 }
 
 void MainWindow::OnClose() {
