@@ -55,9 +55,8 @@ class PictureBox final : public QWidget {
     QSize size = image_.size().scaled(this->size(), Qt::KeepAspectRatio);
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2),
-                            size),
-                      image_);
+    painter.drawImage(
+        QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size), image_);
   }
 
  private:
@@ -120,9 +119,8 @@ class FormWindow final : public QWidget {
         case ControlKind::kFileListBox: {
           auto* list = new QListWidget(parent);
           list->addItems(QDir(games_).entryList({QStringLiteral("*.wud")}, QDir::Files));
-          connect(list, &QListWidget::currentTextChanged, this, [this](const QString& name) {
-            ShowCover(name);
-          });
+          connect(list, &QListWidget::currentTextChanged, this,
+                  [this](const QString& name) { ShowCover(name); });
           w = list;
           break;
         }

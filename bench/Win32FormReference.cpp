@@ -118,9 +118,8 @@ Bitmap DecodeResource(int id) {
   ComPtr<IWICBitmapDecoder> decoder;
   if (!data || FAILED(g_factory->CreateStream(stream.GetAddressOf())) ||
       FAILED(stream->InitializeFromMemory(data, SizeofResource(module, found))) ||
-      FAILED(g_factory->CreateDecoderFromStream(stream.Get(), nullptr,
-                                                WICDecodeMetadataCacheOnDemand,
-                                                decoder.GetAddressOf()))) {
+      FAILED(g_factory->CreateDecoderFromStream(
+          stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.GetAddressOf()))) {
     return {};
   }
   return Decode(decoder.Get(), SIZE{});
@@ -278,9 +277,9 @@ void CreateControls(HWND window, HINSTANCE instance) {
         break;
     }
     const bool drive = c.kind == ControlKind::kDriveListBox;
-    HWND control = CreateWindowExW(ex_style, type, Wide(c.caption).c_str(), style, at.x, at.y,
-                                   Px(c.width), Px(c.height) * (drive ? 10 : 1), window, id,
-                                   instance, nullptr);
+    HWND control =
+        CreateWindowExW(ex_style, type, Wide(c.caption).c_str(), style, at.x, at.y, Px(c.width),
+                        Px(c.height) * (drive ? 10 : 1), window, id, instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     if (c.kind == ControlKind::kOptionButton && c.value)
       SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
