@@ -1,6 +1,6 @@
 #include "runtime/qt/QtServices.h"
 
-#include <QFileInfo>
+#include <QBuffer>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
@@ -64,12 +64,13 @@ void QtServices::MsgBox(const std::string& prompt, int /*buttons: always OK alon
 }
 
 PicturePtr QtServices::LoadPicture(const std::string& path) {
-  const QString file = FromUtf8(path);
-  const QFileInfo info(file);
-  if (path.empty() || !info.isFile()) {
-    throw RuntimeError(err::kFileNotFound, "File not found: " + path);
-  }
-  QImageReader reader(file);
+  // Through the program's one safe read: a FIFO or a device in a cover's
+  // place is never waited for, and what is decoded is what was checked.
+  const std::string bytes = ReadPictureFile(path);
+  QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
   // A cover saved under the wrong extension still shows.
   reader.setDecideFormatFromContent(true);
   // A damaged or hostile file fails here, from its header, before anything

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 
 #include "runtime/win32ui/ResourceIds.h"
 #include "runtime/win32ui/Wide.h"
@@ -153,17 +152,19 @@ IWICImagingFactory* Win32UiServices::Factory() {
 }
 
 PicturePtr Win32UiServices::LoadPicture(const std::string& path) {
-  std::error_code ec;
-  if (path.empty() || !std::filesystem::is_regular_file(FsPath(path), ec)) {
-    throw RuntimeError(err::kFileNotFound, "File not found: " + path);
-  }
+  // Through the program's one safe read: a pipe or a device in a cover's
+  // place is never read, and what is decoded is what was checked.
+  std::string bytes = ReadPictureFile(path);
   IWICImagingFactory* factory = Factory();
-  if (factory == nullptr)
+  if (factory == nullptr || bytes.empty())
     InvalidPicture();
+  ComPtr<IWICStream> stream;
   ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory->CreateDecoderFromFilename(Widen(path).c_str(), nullptr, GENERIC_READ,
-                                                WICDecodeMetadataCacheOnDemand,
-                                                decoder.GetAddressOf()))) {
+  if (FAILED(factory->CreateStream(stream.GetAddressOf())) ||
+      FAILED(stream->InitializeFromMemory(reinterpret_cast<BYTE*>(bytes.data()),
+                                          static_cast<DWORD>(bytes.size()))) ||
+      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.GetAddressOf()))) {
     InvalidPicture();
   }
   return ToPicture(DecodeFirstFrame(factory, decoder.Get()));
