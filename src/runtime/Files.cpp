@@ -92,10 +92,7 @@ void Kill(const std::string& path) {
 
 void Name(const std::string& from, const std::string& to) {
   RefuseReadOnly(from);
-  std::error_code ec;
-  fs::rename(FsPath(from), FsPath(to), ec);
-  if (ec)
-    throw FileError(err::kPathFileAccess, "Path/File access error", ec);
+  RenameEntry(from, to);
 }
 
 void PrintToFile(const std::string& path, const std::string& text) {

@@ -67,6 +67,8 @@ void Kill(const std::string& path);
 // Renames whatever is under from (a link itself, never what it points to),
 // replacing a file under to; a read-only file is refused.
 void Name(const std::string& from, const std::string& to);
+// The rename under Name, without its check: the entry itself, whatever it is.
+void RenameEntry(const std::string& from, const std::string& to);
 // Writes text plus CR LF as the whole file, replacing it by name (see
 // ReplaceByName). A read-only file is refused, for root too, and so is a
 // name that holds no file or link (a folder, a FIFO, a device).

@@ -118,6 +118,11 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
   return bytes;
 }
 
+void RenameEntry(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0)
+    throw ErrnoError(err::kPathFileAccess, "Path/File access error", errno);
+}
+
 void ReplaceByName(const std::string& path, std::string_view bytes) {
   const std::string temp = TempNameBeside(path);
   // O_EXCL with O_NOFOLLOW: a new file of our own, never anything already

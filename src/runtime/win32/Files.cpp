@@ -132,6 +132,13 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
   return bytes;
 }
 
+void RenameEntry(const std::string& from, const std::string& to) {
+  // Not std::filesystem::rename: it first asks for what is under from, which
+  // Wine cannot tell for a FIFO or a device.
+  if (!MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING))
+    throw SystemError(err::kPathFileAccess, "Path/File access error", GetLastError());
+}
+
 void ReplaceByName(const std::string& path, std::string_view bytes) {
   const std::wstring temp = Wide(TempNameBeside(path));
   DWORD error = 0;
