@@ -41,11 +41,12 @@ const fs::path& Library() {
 
 void BareReaddir(benchmark::State& state) {
   const std::string path = Library().string();
+  const auto masks = tavro::text::SplitPattern("*.wux;*.wud");
   for (auto _ : state) {
     std::vector<std::string> names;
     DIR* dir = opendir(path.c_str());
     while (dirent* e = readdir(dir)) {
-      if (e->d_type == DT_REG && tavro::text::MatchPattern(e->d_name, "*.wux;*.wud"))
+      if (e->d_type == DT_REG && tavro::text::MatchAnyMask(e->d_name, masks))
         names.emplace_back(e->d_name);
     }
     closedir(dir);

@@ -34,8 +34,11 @@ if(WIN32)
 else()
   set(tavro_name tavro-frontend)
   install(TARGETS Tavro_FrontEnd RUNTIME DESTINATION bin COMPONENT program)
-  install(FILES ${TAVRO_RESOURCES}/linux/${tavro_name}.desktop DESTINATION share/applications
-          COMPONENT program)
+  # The .desktop file is named after the application ID: GNOME's portal
+  # accepts an ID only when an installed .desktop file bears it, and the
+  # Wayland window's app_id finds its entry (name, icon) the same way.
+  install(FILES ${TAVRO_RESOURCES}/linux/org.example.TavroFrontEnd.desktop
+          DESTINATION share/applications RENAME ${TAVRO_APP_ID}.desktop COMPONENT program)
 
   # The icon theme's PNGs, decoded from the program's own icon file.
   find_program(TAVRO_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
@@ -80,10 +83,12 @@ else()
       "emulator and 9 and 8 hide and show the desktop and the panel.")
   list(JOIN CPACK_DEBIAN_PACKAGE_DESCRIPTION "" CPACK_DEBIAN_PACKAGE_DESCRIPTION)
   # Depends from the libraries the program links (dpkg-shlibdeps); SDL is
-  # loaded only when a controller is asked for and xdg-open only opens the
-  # donation page: the program runs without them.
+  # loaded only when a controller is asked for, xdg-open only opens the
+  # donation page and Qt's Wayland platform only gives a native window on a
+  # Wayland desktop (XWayland serves without it): the program runs without
+  # them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsdl2-2.0-0, xdg-utils")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsdl2-2.0-0, xdg-utils, qt6-wayland")
   set(tavro_package_components program packaged)
 endif()
 

@@ -59,16 +59,14 @@ cleanup() {
   WINEPREFIX="$build/win32/bench-wineprefix" wineserver -k >/dev/null 2>&1
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
+  rm -rf "${XDG_RUNTIME_DIR:-}"
 }
 trap cleanup EXIT
 
-# The launcher lets one instance run per user, by a name in the abstract
-# socket space, which a network namespace keeps apart: a launcher of another
-# session of the same user (a test run) would otherwise end ours at start.
-isolate=()
-if [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
-  isolate=(unshare -n)
-fi
+# The launcher lets one instance run per user, by a lock in the user's
+# runtime folder: one of our own keeps a launcher the same user runs (a test
+# run, a game session) from ending the measured ones at start.
+XDG_RUNTIME_DIR=$(mktemp -d) && export XDG_RUNTIME_DIR
 py=/usr/bin/python3
 status=0
 
@@ -87,12 +85,12 @@ if [ ${#only[@]} -eq 0 ] || [ "${only[1]}" = linux ]; then
 fi
 for script in startup launch; do
   echo
-  "${isolate[@]}" $py "bench/$script.py" --build "$build" --runs "$runs" "${only[@]}" || status=1
+  $py "bench/$script.py" --build "$build" --runs "$runs" "${only[@]}" || status=1
 done
 echo
-"${isolate[@]}" $py bench/idle.py --build "$build" --seconds "$idle" "${only[@]}" || status=1
+$py bench/idle.py --build "$build" --seconds "$idle" "${only[@]}" || status=1
 if [ $profile -eq 1 ]; then
   echo
-  "${isolate[@]}" $py bench/profile.py --build "$build" "${only[@]}" || status=1
+  $py bench/profile.py --build "$build" "${only[@]}" || status=1
 fi
 exit $status

@@ -11,6 +11,11 @@ packages=(
   mingw-w64 wine wine64 wine32:i386 fonts-wine
   xvfb xdotool x11-utils imagemagick strace dpkg-dev desktop-file-utils
   python3 python3-xlib python3-pil python3-dbus dbus-daemon at-spi2-core util-linux
+  # The Wayland suite: a headless KWin with KDE's portal, the Qt platform for
+  # the launcher's Wayland window, the key injector's protocol and generator,
+  # and GLib's loop for the stand-in portal.
+  kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qt6-wayland
+  plasma-wayland-protocols libwayland-dev libwayland-bin python3-gi
 )
 
 missing=()

@@ -2,7 +2,7 @@
 # Installs what is missing, builds every target (Linux, Linux with sanitizers,
 # Windows 32- and 64-bit) and runs every suite: core (Linux, ASan, and under
 # Wine), posix (Xvfb), qt (offscreen), win32 (Wine), e2e (the real programs on
-# Xvfb), packages (the zip, .deb and tarball, unpacked and started). Ends with
+# Xvfb), wayland (a headless KWin and a stand-in portal), packages (the zip, .deb and tarball, unpacked and started). Ends with
 # one line "N passed, N failed"; exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -21,10 +21,15 @@ rm -rf "$results" && mkdir -p "$results"
 # end-to-end tests all use it.
 . scripts/xvfb.sh
 start_xvfb 70
+# The launchers the suites start take their one-per-user lock in a runtime
+# folder of the run's own: a launcher the same user has open is no second
+# instance to them, nor they to it.
+XDG_RUNTIME_DIR=$(mktemp -d) && export XDG_RUNTIME_DIR
 cleanup() {
   WINEPREFIX="$root/build/win32/wineprefix" wineserver -k >/dev/null 2>&1
   WINEPREFIX="$root/build/win64/wineprefix" wineserver -k >/dev/null 2>&1
   kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$XDG_RUNTIME_DIR"
 }
 trap cleanup EXIT
 
@@ -98,6 +103,9 @@ suite ini-oracle gtest wine_run build/win32 build/win32/bin/tavro_ini_oracle_tes
 suite imports plain $py tests/win32/check_imports.py build/win32/bin/Tavro_FrontEnd.exe \
   build/win64/bin/Tavro_FrontEnd.exe
 suite e2e plain $py tests/e2e/run_e2e.py --build "$root/build"
+# Esc through the desktop portal on Wayland: a headless KWin with KDE's
+# portal, and a stand-in portal for the answers KDE never gives.
+suite wayland plain $py tests/wayland/run_wayland.py --build "$root/build/linux"
 # The zip, .deb and tarball packed from the linux and win32 folders built
 # above, unpacked into fresh folders and started from there.
 suite packages plain $py tests/packages/check_packages.py --build "$root/build"

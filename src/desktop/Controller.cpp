@@ -1,5 +1,6 @@
 #include "desktop/Controller.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <string_view>
@@ -69,13 +70,17 @@ bool CloseComboWatch::Tick(const std::vector<std::uint32_t>& controllers,
   for (const std::uint32_t buttons : controllers)
     held = held || (settings.combo != 0 && (buttons & settings.combo) == settings.combo);
   if (!held) {
-    held_ms_ = -1;
+    holding_ = false;
     fired_ = false;
     return false;
   }
-  // The first tick that sees it counts as its start.
-  held_ms_ = held_ms_ < 0 ? 0 : held_ms_ + tick_ms;
-  if (fired_ || held_ms_ < settings.hold_ms)
+  // The first tick that sees it counts as its start. The count stops at the
+  // hold time, so a button stuck for weeks cannot run it over.
+  const auto hold = static_cast<std::uint32_t>(std::max(settings.hold_ms, 0));
+  const auto tick = static_cast<std::uint32_t>(std::max(tick_ms, 0));
+  held_ms_ = holding_ ? std::min(held_ms_ + std::min(tick, hold), hold) : 0;
+  holding_ = true;
+  if (fired_ || held_ms_ < hold)
     return false;
   fired_ = true;
   return true;

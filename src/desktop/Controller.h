@@ -1,7 +1,7 @@
 #pragma once
 // A game controller ends the game as Esc does: a button combination held on
 // one controller for a moment. The rule lives here; the platforms only say
-// which buttons are down (Services::ControllerButtons).
+// which buttons are down (Keys::ControllerButtons).
 
 #include <cstdint>
 #include <string>
@@ -35,7 +35,8 @@ class CloseComboWatch {
             int tick_ms);
 
  private:
-  int held_ms_ = -1;  // -1: not held at the last tick
+  bool holding_ = false;      // held at the last tick
+  std::uint32_t held_ms_ = 0;  // since when, up to the hold time
   bool fired_ = false;
 };
 

@@ -2,22 +2,16 @@
 
 namespace tavro {
 
-namespace {
-constexpr int kShowNormal = 5;
-constexpr int kHide = 0;
-}  // namespace
-
-void SetDesktopVisible(Services& services, Boolean visible) {
-  for (const auto window : services.FindShellWindows(ShellWindow::kDesktop)) {
-    services.ShowShellWindow(window, visible != kFalse ? kShowNormal : kHide);
-    services.EnableShellWindow(window, visible != kFalse);
+void SetDesktopVisible(ShellWindows& shell, bool visible) {
+  for (const auto window : shell.FindShellWindows(ShellWindow::kDesktop)) {
+    shell.ShowShellWindow(window, visible);
+    shell.EnableShellWindow(window, visible);
   }
 }
 
-void SetTaskbarVisible(Services& services, Boolean visible) {
-  for (const auto window : services.FindShellWindows(ShellWindow::kTaskbar)) {
-    services.ShowShellWindow(window, visible != kFalse ? kShowNormal : kHide);
-  }
+void SetTaskbarVisible(ShellWindows& shell, bool visible) {
+  for (const auto window : shell.FindShellWindows(ShellWindow::kTaskbar))
+    shell.ShowShellWindow(window, visible);
 }
 
 }  // namespace tavro

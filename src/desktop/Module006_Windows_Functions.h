@@ -6,10 +6,9 @@
 
 namespace tavro {
 
-// Shows (True) or hides (False) the desktop, enabling or disabling its input
-// with it.
-void SetDesktopVisible(Services& services, Boolean visible);
+// Shows or hides the desktop, enabling or disabling its input with it.
+void SetDesktopVisible(ShellWindows& shell, bool visible);
 // Shows or hides the taskbar; it is never disabled.
-void SetTaskbarVisible(Services& services, Boolean visible);
+void SetTaskbarVisible(ShellWindows& shell, bool visible);
 
 }  // namespace tavro

@@ -1,27 +1,24 @@
 #include "donation/Module_Donate.h"
 
 #include <exception>
-#include <string>
 
-#include "runtime/MakerInfo.h"
 #include "runtime/Files.h"
+#include "runtime/MakerInfo.h"
 #include "runtime/PathLiterals.h"
-#include "window/Form1.h"
 
 namespace tavro {
 
-void OpenDonationPage(Form1& form) {
-  Services& services = form.Runtime();
+void OpenDonationPage(Processes& processes, Dialogs& dialogs, const std::string& page_text) {
   try {
-    const std::string page = services.AppFolder() + paths::Lit({"Tavro_FrontEnd-donate.html"});
-    PrintToFile(page, form.Text1.Text());
-    services.OpenInViewer(page);
+    const std::string page = processes.AppFolder() + paths::Lit({"Tavro_FrontEnd-donate.html"});
+    PrintToFile(page, page_text);
+    processes.OpenInViewer(page);
     return;
   } catch (const std::exception&) {
   }
-  services.MsgBox(std::string("Error in Load WebPage (Use ") + maker::kEmail + " to Donate in " +
-                      maker::kProviderDomain + ")!",
-                  0, "Error");
+  dialogs.MsgBox(std::string("Error in Load WebPage (Use ") + maker::kEmail + " to Donate in " +
+                     maker::kProviderDomain + ")!",
+                 "Error");
 }
 
 }  // namespace tavro

@@ -4,47 +4,57 @@
 
 #include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
-#include "window/Form1.h"
 
 namespace tavro {
 
-std::optional<EmulatorCommand> BuildEmulatorCommand(Form1& form, std::string_view separator) {
-  const LauncherSettings& s = form.Settings();
+std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& settings,
+                                                    const std::string& app_folder,
+                                                    const GameChoice& game,
+                                                    std::string_view separator) {
   EmulatorCommand command;
-  command.program = form.Runtime().AppFolder() + paths::Lit({"Emulator"}, true) + s.FileExe;
-  // Windowed is asked first, so it wins should both read selected.
-  if (form.Option1[0].Value() == kTrue) {
-    command.mode_text = s.WinMode;
-  } else if (form.Option1[1].Value() == kTrue) {
-    command.mode_text = s.FullMode;
-  } else {
-    return std::nullopt;
+  command.program = app_folder + paths::Lit({"Emulator"}, true) + settings.FileExe;
+  switch (game.mode) {
+    case DisplayMode::kWindowed:
+      command.mode_text = settings.WinMode;
+      break;
+    case DisplayMode::kFullScreen:
+      command.mode_text = settings.FullMode;
+      break;
+    case DisplayMode::kNone:
+      return std::nullopt;
   }
-  command.game_path = form.Dir1.Path() + std::string(separator) + form.File1.FileName();
+  command.game_path = game.folder + std::string(separator) + game.file_name;
   return command;
 }
 
-void LaunchGame(Form1& form, std::string_view separator) {
-  Services& services = form.Runtime();
-  const std::string& exe = form.Settings().FileExe;
+void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
+                const GameChoice& game, std::string_view separator) {
+  const std::string& exe = settings.FileExe;
   bool failed = false;
   try {
-    const std::string program = services.AppFolder() + paths::Lit({"Emulator"}, true) + exe;
+    const std::string app = processes.AppFolder();
+    const std::string program = app + paths::Lit({"Emulator"}, true) + exe;
     if (Dir(program, kAttrNormal).empty()) {
-      services.MsgBox("File Doesn't Exist\r\n=> " + exe, 0, "Alert!");
-    } else if (const auto command = BuildEmulatorCommand(form, separator)) {
-      services.StartEmulator(*command);
+      dialogs.MsgBox("File Doesn't Exist\r\n=> " + exe, "Alert!");
+    } else if (const auto command = BuildEmulatorCommand(settings, app, game, separator)) {
+      processes.StartEmulator(*command);
     }
   } catch (const std::exception&) {
     failed = true;
   }
   // Once per call: an error of this box itself goes to the caller.
   if (failed)
-    services.MsgBox("Error in Load " + exe + "!", 0, "Error");
+    dialogs.MsgBox("Error in Load " + exe + "!", "Error");
 }
 
-void LaunchDiscImage(Form1& form) {
-  LaunchGame(form, paths::kSep);
+void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
+                     const GameChoice& game) {
+  LaunchGame(processes, dialogs, settings, game, paths::kSep);
+}
+
+void LaunchRpxGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
+                   const GameChoice& game) {
+  LaunchGame(processes, dialogs, settings, game, paths::Lit({"code"}, true));
 }
 
 }  // namespace tavro

@@ -2,27 +2,47 @@
 // Starting the emulator on the selected game.
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "runtime/Runtime.h"
+#include "settings/Module_Load.h"
 
 namespace tavro {
 
-class Form1;
+// The display mode the window's option buttons choose; none when neither
+// reads selected.
+enum class DisplayMode { kNone, kWindowed, kFullScreen };
 
-// The emulator's command for the window's current choice: AppFolder +
-// "\Emulator\" + FileExe, the mode text of the selected display mode, and
-// Dir1's path + separator + File1's file name. None when neither display
-// mode is selected.
-std::optional<EmulatorCommand> BuildEmulatorCommand(Form1& form, std::string_view separator);
+// The game the user chose: the folder the folder list shows and the file
+// list's file name in it.
+struct GameChoice {
+  DisplayMode mode = DisplayMode::kNone;
+  std::string folder;
+  std::string file_name;
+};
+
+// The emulator's command: AppFolder + "\Emulator\" + FileExe, the mode text
+// of the display mode, and the folder + separator + the file name. None when
+// no display mode is chosen.
+std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& settings,
+                                                    const std::string& app_folder,
+                                                    const GameChoice& game,
+                                                    std::string_view separator);
 
 // The launch both library modes share; they differ only in the separator
 // between the folder and the file name. Checks that the emulator is there
 // ("Alert!" when not), starts it without waiting, and reports any failure in
 // one "Error" box.
-void LaunchGame(Form1& form, std::string_view separator);
+void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
+                const GameChoice& game, std::string_view separator);
 
-// DiscImageMode: the selected disc image in Dir1's folder.
-void LaunchDiscImage(Form1& form);
+// DiscImageMode: the selected disc image in the folder.
+void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
+                     const GameChoice& game);
+// RpxMode: the selected game's .rpx, always named inside the folder's "code"
+// subfolder.
+void LaunchRpxGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
+                   const GameChoice& game);
 
 }  // namespace tavro

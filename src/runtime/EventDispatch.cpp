@@ -4,7 +4,7 @@
 
 namespace tavro {
 
-void RunEvent(Services& services, const std::function<void()>& handler) noexcept {
+void RunEvent(Dialogs& services, const std::function<void()>& handler) noexcept {
   std::string text;
   try {
     handler();
@@ -15,7 +15,7 @@ void RunEvent(Services& services, const std::function<void()>& handler) noexcept
     text = "Unexpected error";
   }
   try {
-    services.MsgBox(text, 0, "Error");
+    services.MsgBox(text, "Error");
   } catch (...) {
     // A message box that cannot be shown has nowhere left to report to.
   }

@@ -52,6 +52,39 @@ bool Exists(const std::string& path) {
   return LookAt(path).type != Entry::Type::kNone;
 }
 
+void ReadFolder(const std::string& folder, const std::string& shown,
+                const std::function<void(FolderEntry&)>& visit) {
+  const auto not_found = [&] {
+    return RuntimeError(err::kPathNotFound, "Path not found: " + shown);
+  };
+  const auto p = FsPath(folder);
+  std::error_code ec;
+  if (!fs::is_directory(p, ec))
+    throw not_found();
+  // A folder that cannot be read is an error, not an empty folder: callers
+  // fall back from it (RpxMode's "code", the settings reset).
+  fs::directory_iterator it(p, ec);
+  if (ec) {
+    if (ec == std::errc::permission_denied)
+      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + shown);
+    throw not_found();
+  }
+  FolderEntry entry;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec)
+      throw not_found();
+    // The type comes with the listing on most file systems: no look at the
+    // entry itself unless it is a link.
+    std::error_code type_ec;
+    entry.name = Utf8(it->path().filename());
+    entry.folder = it->is_directory(type_ec);
+    entry.file = !entry.folder && it->is_regular_file(type_ec);
+    visit(entry);
+  }
+  if (ec)
+    throw not_found();
+}
+
 void MkDir(const std::string& path) {
   std::error_code ec;
   if (!fs::create_directory(FsPath(path), ec)) {

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,19 @@ struct Entry {
 Entry LookAt(const std::string& path);
 // True when anything at all is under the name (a link to nothing too).
 bool Exists(const std::string& path);
+// One entry of a folder: its name and what it leads to (a link counts as
+// what it points at; a link that points nowhere, a FIFO or a device is
+// neither).
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+  bool file = false;
+};
+// Hands each entry of a folder to visit, in the order the system gives them.
+// Throws RuntimeError naming shown: 76 when it is no folder or cannot be
+// read to the end, 70 when there is no permission to read it.
+void ReadFolder(const std::string& folder, const std::string& shown,
+                const std::function<void(FolderEntry&)>& visit);
 
 // Makes one folder; throws RuntimeError when it cannot (already there too).
 void MkDir(const std::string& path);

@@ -1,8 +1,10 @@
 #pragma once
-// The services every module calls. One abstract class, handed by reference to
-// the form; each platform supplies one implementation (runtime/posix + qt on
-// Linux, runtime/win32 + win32ui on Windows), and the tests supply a fake.
-// All texts are UTF-8.
+// What the platform supplies, as small role interfaces: this process and the
+// ones it starts, the drives, message boxes, keys and controllers, pictures,
+// and the shell's windows. Each platform implements them (runtime/posix + qt
+// on Linux, runtime/win32 + win32ui on Windows), the tests with a fake; the
+// modules take the roles they use. File operations are plain functions
+// (runtime/Files.h). All texts are UTF-8.
 
 #include <cstdint>
 #include <initializer_list>
@@ -35,14 +37,6 @@ constexpr int kPathFileAccess = 75;
 constexpr int kPathNotFound = 76;
 constexpr int kInvalidPicture = 481;
 }  // namespace err
-
-// 16-bit booleans of the classic runtime.
-using Boolean = std::int16_t;
-constexpr Boolean kTrue = -1;
-constexpr Boolean kFalse = 0;
-
-// Window style of a started process.
-enum class WindowStyle : int { kNormalFocus = 1, kMinimizedFocus = 2 };
 
 // A decoded picture. Each platform derives its own (QImage, HBITMAP/HICON);
 // the views draw what their platform made.
@@ -99,10 +93,10 @@ constexpr std::uint32_t PadBits(std::initializer_list<PadButton> buttons) {
 enum class ShellWindow { kDesktop, kTaskbar };
 using WindowHandle = std::uintptr_t;
 
-class Services {
+// This process, and the programs it starts or ends.
+class Processes {
  public:
-  virtual ~Services() = default;
-
+  virtual ~Processes() = default;
   // The folder of the running program, without a trailing separator.
   virtual std::string AppFolder() const = 0;
   // True when another instance of the program runs for this user. The first
@@ -110,56 +104,80 @@ class Services {
   virtual bool PreviousInstance() = 0;
   // Ends the process at once: no later statement, event or unload runs.
   [[noreturn]] virtual void End() = 0;
-
-  // Modal message box; buttons is always 0 (OK alone).
-  virtual void MsgBox(const std::string& prompt, int buttons, const std::string& title) = 0;
-
-  // Starts a process from a command line and returns at once; throws
-  // RuntimeError when it cannot be started. When program is given, the
-  // command line starts with it and it names the file to run, so a program
-  // path with blanks is never searched for piece by piece; the rest of the
-  // line holds the arguments. Without it the first word is the program.
-  virtual void Shell(const std::string& command_line, WindowStyle style,
-                     const std::string& program = {}) = 0;
-
   // Starts the emulator with a normal window and returns at once; throws
   // RuntimeError when it cannot be started. Windows: CreateProcessW with the
   // program apart and CommandLine(); Linux: the argument vector program,
   // the mode text split into words as a shell would (nothing expanded), the
   // game path as one argument; never through a shell.
   virtual void StartEmulator(const EmulatorCommand& command) = 0;
-
-  // Pictures: from a file (throws RuntimeError when it cannot be read) and
-  // built into the program.
-  virtual PicturePtr LoadPicture(const std::string& path) = 0;
-  virtual PicturePtr LoadResourcePicture(ResourcePicture which) = 0;
-
-  // The drives the drive list offers, and the one it falls back to. Reading
-  // the list touches no drive: no medium is asked for, no mount is visited.
-  virtual std::vector<std::string> Drives() = 0;
-  virtual std::string FallbackDrive() const = 0;
-
-  // Global key state of a virtual-key code: bit 15 down now, bit 0 pressed
-  // since the last query.
-  virtual int KeyState(int virtual_key) = 0;
-
-  // The buttons held on each connected game controller (PadButton bits),
-  // one entry per controller. No controller, no controller support or no
-  // permission to read one: none, and nothing is shown.
-  virtual std::vector<std::uint32_t> ControllerButtons() { return {}; }
-
-  // Desktop and taskbar windows: every window that stands for it (none when
-  // the platform has none), shown (command 5) or hidden (0), enabled or not.
-  virtual std::vector<WindowHandle> FindShellWindows(ShellWindow which) = 0;
-  virtual void ShowShellWindow(WindowHandle window, int command) = 0;
-  virtual void EnableShellWindow(WindowHandle window, bool enable) = 0;
-
   // Ends every process of this user whose image name is image_name.
   virtual void KillByImageName(const std::string& image_name) = 0;
   // Hands a file to the system's viewer without waiting.
   virtual void OpenInViewer(const std::string& path) = 0;
+};
+
+// The drives the drive list offers, and the one it falls back to. Reading
+// the list touches no drive: no medium is asked for, no mount is visited.
+class Disks {
+ public:
+  virtual ~Disks() = default;
+  virtual std::vector<std::string> Drives() = 0;
+  virtual std::string FallbackDrive() const = 0;
+};
+
+// Modal message boxes with an OK button alone.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  virtual void MsgBox(const std::string& prompt, const std::string& title) = 0;
+};
+
+// A global key: down now, and pressed (down at any moment) since the last
+// query, so a tap between two queries is not lost.
+struct KeyState {
+  bool down = false;
+  bool pressed = false;
+};
+
+// The keyboard and the game controllers, whatever window has the focus.
+class Keys {
+ public:
+  virtual ~Keys() = default;
+  // The state of a virtual-key code (27 Esc, 57 the 9 key, 56 the 8 key).
+  virtual KeyState Key(int virtual_key) = 0;
+  // The buttons held on each connected game controller (PadButton bits),
+  // one entry per controller. No controller, no controller support or no
+  // permission to read one: none, and nothing is shown.
+  virtual std::vector<std::uint32_t> ControllerButtons() { return {}; }
+};
+
+// Pictures: from a file (throws RuntimeError when it cannot be read) and
+// built into the program.
+class Pictures {
+ public:
+  virtual ~Pictures() = default;
+  virtual PicturePtr LoadPicture(const std::string& path) = 0;
+  virtual PicturePtr LoadResourcePicture(ResourcePicture which) = 0;
+};
+
+// The desktop and the taskbar: every window that stands for one (none when
+// the platform has none), shown or hidden, enabled or not.
+class ShellWindows {
+ public:
+  virtual ~ShellWindows() = default;
+  virtual std::vector<WindowHandle> FindShellWindows(ShellWindow which) = 0;
+  virtual void ShowShellWindow(WindowHandle window, bool visible) = 0;
+  virtual void EnableShellWindow(WindowHandle window, bool enable) = 0;
   // Tells the shell that file associations changed (nothing to do on Linux).
   virtual void RefreshShellIcons() = 0;
 };
+
+// Every role at once: what a platform hands the form.
+class Services : public Processes,
+                 public Disks,
+                 public Dialogs,
+                 public Keys,
+                 public Pictures,
+                 public ShellWindows {};
 
 }  // namespace tavro

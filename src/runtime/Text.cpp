@@ -115,10 +115,19 @@ bool MatchMask(std::string_view name, std::string_view mask) {
   return m == mask.size();
 }
 
-bool MatchPattern(std::string_view name, std::string_view pattern) {
+std::vector<std::string> SplitPattern(std::string_view pattern) {
+  std::vector<std::string> masks;
   for (const auto& mask : Split(pattern, ';')) {
-    const auto trimmed = TrimSpaces(mask);
-    if (!trimmed.empty() && MatchMask(name, trimmed))
+    auto trimmed = TrimSpaces(mask);
+    if (!trimmed.empty())
+      masks.push_back(std::move(trimmed));
+  }
+  return masks;
+}
+
+bool MatchAnyMask(std::string_view name, const std::vector<std::string>& masks) {
+  for (const auto& mask : masks) {
+    if (MatchMask(name, mask))
       return true;
   }
   return false;

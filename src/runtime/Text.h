@@ -22,8 +22,11 @@ bool LessNoCase(std::string_view a, std::string_view b);
 
 // Matches name against a mask with * and ?, without regard to case.
 bool MatchMask(std::string_view name, std::string_view mask);
-// Matches name against any mask of a list separated by ";".
-bool MatchPattern(std::string_view name, std::string_view pattern);
+// The masks of a list separated by ";", without blanks around each; empty
+// ones left out.
+std::vector<std::string> SplitPattern(std::string_view pattern);
+// Matches name against any of the masks.
+bool MatchAnyMask(std::string_view name, const std::vector<std::string>& masks);
 
 std::vector<std::string> Split(std::string_view s, char separator);
 

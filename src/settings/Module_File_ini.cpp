@@ -10,7 +10,6 @@
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
 #include "settings/SettingsPaths.h"
-#include "window/Form1.h"
 
 // The settings file is read and written the way the platform's profile
 // functions read it, line by line, so that a file the user wrote by hand
@@ -249,18 +248,18 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
   }
 }
 
-Boolean WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                      const std::string& file) {
+bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file) {
   try {
     if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
         HasLineBreak(value)) {
-      return kFalse;  // it could not be read back as written
+      return false;  // it could not be read back as written
     }
     std::vector<std::string> lines;
     if (Exists(file)) {
       auto bytes = ReadBytes(file);
       if (!bytes)
-        return kFalse;  // never overwrite what could not be read
+        return false;  // never overwrite what could not be read
       lines = DecodeLines(std::move(*bytes));
     }
     Store(lines, section, key, value);
@@ -270,34 +269,10 @@ Boolean WriteIniValue(const std::string& section, const std::string& key, const 
     // A failed write leaves the old file whole; a link is replaced, never
     // written through.
     ReplaceByName(file, out);
-    return kTrue;
+    return true;
   } catch (...) {
-    return kFalse;
+    return false;
   }
-}
-
-}  // namespace tavro
-
-namespace tavro {
-
-std::string CoverName(const std::string& file_name) {
-  std::string name = text::ReplaceAll(file_name, ".rpx", "");
-  name = text::ReplaceAll(name, ".wud", "");
-  name = text::ReplaceAll(name, ".wux", "");
-  return name + ".jpg";
-}
-
-void ShowCoverArt(Form1& form) {
-  Services& services = form.Runtime();
-  try {
-    const std::string path =
-        services.AppFolder() + paths::Lit({"Image"}, true) + CoverName(form.File1.FileName());
-    if (!Dir(path, kAttrNormal).empty())
-      form.Picture1.SetPicture(services.LoadPicture(path));
-    return;
-  } catch (const std::exception&) {
-  }
-  form.Picture1.SetPicture(form.Picture2.Picture());
 }
 
 }  // namespace tavro

@@ -26,23 +26,9 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
 // section, and leaves every other line as it was. Lines end in CR LF; the file
 // is written as UTF-8 (a folder's value as the bytes it is given), as a new
 // file that replaces the name. A file there that cannot be read is never
-// overwritten. True (-1) on success, else False (0). Never throws.
-Boolean WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+// overwritten. True on success. Never throws.
+bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
                       const std::string& file);
 
 }  // namespace tavro
 
-namespace tavro {
-
-class Form1;
-
-// The cover file's name for a game file's name: every ".rpx", then every
-// ".wud", then every ".wux" taken out (exact case), ".jpg" put on.
-std::string CoverName(const std::string& file_name);
-
-// Shows the selected game's cover from AppFolder + "\Image\": the cover when
-// it is there and loads, the default cover when anything fails, and the
-// picture already shown when there is no cover file.
-void ShowCoverArt(Form1& form);
-
-}  // namespace tavro

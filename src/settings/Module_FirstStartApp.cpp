@@ -9,10 +9,9 @@
 
 namespace tavro {
 
-void PrepareFirstStart(Services& services) {
+void PrepareFirstStart(const std::string& app, Dialogs& dialogs) {
   using paths::Lit;
   try {
-    const std::string app = services.AppFolder();
     // Parents before children, so each folder is made in one step. Anything
     // already there under a folder's name counts as present, whatever it is:
     // a link to a disk that is not mounted is the user's and stays.
@@ -34,7 +33,7 @@ void PrepareFirstStart(Services& services) {
       WriteIniValue(settings::kFrontEndSection, "DirWudWux", settings::DefaultDirWudWux(app), file);
     }
   } catch (const std::exception&) {
-    services.MsgBox("Error in Create Folders and Ini File", 0, "Error");
+    dialogs.MsgBox("Error in Create Folders and Ini File", "Error");
   }
 }
 

@@ -3,12 +3,10 @@
 #include <cstdint>
 #include <exception>
 
-#include "launch/Module_Emulator_CEMU.h"
 #include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "settings/Module_File_ini.h"
 #include "settings/SettingsPaths.h"
-#include "window/Form1.h"
 
 namespace tavro {
 
@@ -72,51 +70,43 @@ bool SettingsFileToRead(const std::string& file) {
 
 }  // namespace
 
-void LoadSettings(Form1& form) {
-  Services& services = form.Runtime();
-  const std::string app = services.AppFolder();
+std::optional<LoadedSettings> ReadSettings(const std::string& app) {
   const std::string file = settings::SettingsFile(app);
-  try {
-    if (!SettingsFileToRead(file))
-      return;  // nothing to read, nothing to report
-    LauncherSettings& s = form.Settings();
-    using settings::kEmulatorSection, settings::kFrontEndSection;
-    s.FileExe = ReadIniValue(kEmulatorSection, "FileExe", settings::kDefaultFileExe, file);
-    s.WinMode = ReadIniValue(kEmulatorSection, "WinMode", settings::kDefaultWinMode, file);
-    s.FullMode = ReadIniValue(kEmulatorSection, "FullMode", settings::kDefaultFullMode, file);
-    s.DirRpx = ReadIniValue(kFrontEndSection, "DirRpx", settings::DefaultDirRpx(app), file);
-    s.DirWudWux =
-        ReadIniValue(kFrontEndSection, "DirWudWux", settings::DefaultDirWudWux(app), file);
-    // Optional, never written at first start: a fresh file stays as it was.
-    form.Controller() =
-        ParseControllerSettings(ReadIniValue("Controller", "CloseCombo", "Back+Start", file),
-                                ReadIniValue("Controller", "HoldMs", "1000", file));
-    form.Dir1.SetPath(s.DirWudWux);
-    return;
-  } catch (const std::exception&) {
-  }
+  if (!SettingsFileToRead(file))
+    return std::nullopt;  // nothing to read, nothing to report
+  LoadedSettings loaded;
+  LauncherSettings& s = loaded.launcher;
+  using settings::kEmulatorSection, settings::kFrontEndSection;
+  s.FileExe = ReadIniValue(kEmulatorSection, "FileExe", settings::kDefaultFileExe, file);
+  s.WinMode = ReadIniValue(kEmulatorSection, "WinMode", settings::kDefaultWinMode, file);
+  s.FullMode = ReadIniValue(kEmulatorSection, "FullMode", settings::kDefaultFullMode, file);
+  s.DirRpx = ReadIniValue(kFrontEndSection, "DirRpx", settings::DefaultDirRpx(app), file);
+  s.DirWudWux = ReadIniValue(kFrontEndSection, "DirWudWux", settings::DefaultDirWudWux(app), file);
+  // Optional, never written at first start: a fresh file stays as it was.
+  loaded.controller =
+      ParseControllerSettings(ReadIniValue("Controller", "CloseCombo", "Back+Start", file),
+                              ReadIniValue("Controller", "HoldMs", "1000", file));
+  return loaded;
+}
 
-  // The reset. The settings file is renamed rather than deleted: it is gone
-  // just the same, so the next start writes a fresh one, and the user's edits
-  // can still be had from the backup. An older backup that is in the way (a
+void ResetSettings(Processes& process, Dialogs& dialogs, const std::string& app) {
+  // The settings file is renamed rather than deleted: it is gone just the
+  // same, so the next start writes a fresh one, and the user's edits can
+  // still be had from the backup. An older backup that is in the way (a
   // folder, a read-only file) must not leave the user stuck with a failed
   // reset on every start: the file then goes to the next free backup name.
   try {
     try {
-      services.MsgBox("Error in Load Tavro_FrontEnd.ini! Reset and ReStart Tavro RazozEze.", 0,
-                      "Error");
-      SetAside(file, settings::SettingsBackup(app));
+      dialogs.MsgBox("Error in Load Tavro_FrontEnd.ini! Reset and ReStart Tavro RazozEze.",
+                     "Error");
+      SetAside(settings::SettingsFile(app), settings::SettingsBackup(app));
     } catch (const std::exception&) {
-      services.MsgBox("Error in Reset Tavro RazozEze.", 0, "Error");
+      dialogs.MsgBox("Error in Reset Tavro RazozEze.", "Error");
     }
   } catch (const std::exception&) {
     // Not even the second box could be shown; the start ends all the same.
   }
-  services.End();
-}
-
-void LaunchRpxGame(Form1& form) {
-  LaunchGame(form, paths::Lit({"code"}, true));
+  process.End();
 }
 
 }  // namespace tavro

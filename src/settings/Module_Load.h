@@ -1,10 +1,13 @@
 #pragma once
+// The settings load at start-up and the reset after a failed one.
 
+#include <optional>
 #include <string>
 
-namespace tavro {
+#include "desktop/Controller.h"
+#include "runtime/Runtime.h"
 
-class Form1;
+namespace tavro {
 
 // The settings the rest of the program reads, loaded once at start-up. Each
 // starts as empty text and stays so when the settings file is missing.
@@ -16,13 +19,20 @@ struct LauncherSettings {
   std::string DirWudWux;
 };
 
-// Fills the form's LauncherSettings from the settings file and shows the
-// disc-image folder in Dir1. When that fails the settings file is set aside
-// and the program ends, so that the next start provisions a fresh one.
-void LoadSettings(Form1& form);
+// What the settings file holds.
+struct LoadedSettings {
+  LauncherSettings launcher;
+  ControllerSettings controller;
+};
 
-// RpxMode: the selected game's .rpx, always named inside Dir1's folder's
-// "code" subfolder.
-void LaunchRpxGame(Form1& form);
+// Reads the settings file of app_folder: none when there is no settings file
+// (nothing to read, nothing to report). Throws RuntimeError when the file
+// cannot be looked at; the caller then resets.
+std::optional<LoadedSettings> ReadSettings(const std::string& app_folder);
+
+// The reset after a load that failed: says so, sets the settings file aside
+// (so the next start provisions a fresh one) and ends the program.
+void ResetSettings(Processes& process, Dialogs& dialogs,
+                   const std::string& app_folder);
 
 }  // namespace tavro

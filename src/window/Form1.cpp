@@ -2,10 +2,10 @@
 
 #include <exception>
 
+#include "cover/CoverArt.h"
 #include "desktop/Module006_Windows_Functions.h"
 #include "donation/Module_Donate.h"
 #include "launch/Module_Emulator_CEMU.h"
-#include "settings/Module_File_ini.h"
 #include "settings/Module_Load.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
@@ -97,13 +97,35 @@ void Form1::Form_Load() {
   RefreshShellIcons(services_);
   ExitIfAlreadyRunning(services_);
   ApplyControlColors(*this);
-  PrepareFirstStart(services_);
-  LoadSettings(*this);
+  PrepareFirstStart(services_.AppFolder(), services_);
+  LoadSettings();
+}
+
+void Form1::LoadSettings() {
+  const std::string app = services_.AppFolder();
+  try {
+    if (auto loaded = ReadSettings(app)) {
+      settings_ = std::move(loaded->launcher);
+      controller_ = loaded->controller;
+      Dir1.SetPath(settings_.DirWudWux);
+    }
+    return;
+  } catch (const std::exception&) {
+  }
+  ResetSettings(services_, services_, app);
+}
+
+GameChoice Form1::ChosenGame() const {
+  // Windowed is asked first, so it wins should both read selected.
+  const DisplayMode mode = Option1[0].Value() == kTrue   ? DisplayMode::kWindowed
+                           : Option1[1].Value() == kTrue ? DisplayMode::kFullScreen
+                                                         : DisplayMode::kNone;
+  return {mode, Dir1.Path(), File1.FileName()};
 }
 
 void Form1::Form_Unload(std::int16_t& /*cancel: never set, the close always goes ahead*/) {
-  SetDesktopVisible(services_, kTrue);
-  SetTaskbarVisible(services_, kTrue);
+  SetDesktopVisible(services_, true);
+  SetTaskbarVisible(services_, true);
 }
 
 void Form1::Command1_MouseMove() {
@@ -161,46 +183,52 @@ void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
 }
 
 void Form1::File1_Click() {
-  try {
-    ShowCoverArt(*this);
-  } catch (const std::exception&) {
-    // The click ends quietly; the cover on show stays.
+  const CoverArt cover = ShowCoverArt(services_.AppFolder(), File1.FileName());
+  if (cover.show == CoverArt::Show::kKeep)
+    return;
+  if (cover.show == CoverArt::Show::kCover) {
+    try {
+      Picture1.SetPicture(services_.LoadPicture(cover.path));
+      return;
+    } catch (const std::exception&) {
+    }
   }
+  Picture1.SetPicture(Picture2.Picture());
 }
 
 void Form1::Command1_Click() {
   if (File1.FileName().empty()) {
-    services_.MsgBox("No Game Select!", 0, "Error");
+    services_.MsgBox("No Game Select!", "Error");
     return;
   }
   if (Option2[0].Value() == kTrue) {
-    LaunchDiscImage(*this);
+    LaunchDiscImage(services_, services_, settings_, ChosenGame());
   } else if (Option2[1].Value() == kTrue) {
-    LaunchRpxGame(*this);
+    LaunchRpxGame(services_, services_, settings_, ChosenGame());
   }
 }
 
 void Form1::Image12_Click() {
-  OpenDonationPage(*this);
+  OpenDonationPage(services_, services_, Text1.Text());
 }
 
 namespace {
 constexpr int kKeyEsc = 27;
 constexpr int kKey9 = 57;
 constexpr int kKey8 = 56;
-constexpr int kDownBit = 0x8000;
-constexpr int kPressedBit = 0x0001;
 }  // namespace
 
 bool Form1::Pressed(int virtual_key) {
   const std::size_t slot = virtual_key == kKeyEsc ? 0 : virtual_key == kKey9 ? 1 : 2;
-  const int state = services_.KeyState(virtual_key);
-  const bool down = (state & kDownBit) != 0;
-  const bool was_down = key_down_[slot];
-  key_down_[slot] = down;
-  // Newly down, or pressed and let go again since the last tick. Held from
-  // the tick before, it has acted already.
-  return down ? !was_down : (state & kPressedBit) != 0;
+  const KeyState state = services_.Key(virtual_key);
+  // At the first look a key already down counts as held from before: a key
+  // held while the window opened has not been pressed in its time.
+  const bool was_down = key_down_[slot].value_or(state.down);
+  key_down_[slot] = state.down;
+  // A press since the last tick (let go again, or let go and pressed again
+  // while the tick waited), or newly down. Held from the tick before, it has
+  // acted already.
+  return state.pressed || (state.down && !was_down);
 }
 
 void Form1::Timer1_Timer() {
@@ -208,11 +236,11 @@ void Form1::Timer1_Timer() {
     services_.KillByImageName(settings_.FileExe);
   if (Pressed(kKey9)) {
     const bool show = !Desktop_Visible;
-    SetDesktopVisible(services_, show ? kTrue : kFalse);
+    SetDesktopVisible(services_, show);
     Desktop_Visible = show;
   }
   if (Pressed(kKey8)) {
-    const Boolean show = WinBar_Visible == kTrue ? kFalse : kTrue;
+    const bool show = !WinBar_Visible;
     SetTaskbarVisible(services_, show);
     WinBar_Visible = show;
   }

@@ -5,6 +5,7 @@
 // events here through RunEvent.
 
 #include <array>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "runtime/Runtime.h"
 #include "runtime/controls/Control.h"
 #include "runtime/controls/ListBoxes.h"
+#include "launch/Module_Emulator_CEMU.h"
 #include "settings/Module_Load.h"
 
 namespace tavro {
@@ -33,6 +35,11 @@ class Form1 {
   const std::vector<Control*>& Controls() const { return controls_; }
   Control* Find(std::string_view id) const;
 
+  // The settings file read into the settings and the disc-image folder shown
+  // in Dir1; when that fails the settings file is set aside and the program
+  // ends, so that the next start provisions a fresh one.
+  void LoadSettings();
+
   // Events of the window.
   void Form_Load();
   void Form_Unload(std::int16_t& cancel);
@@ -50,7 +57,7 @@ class Form1 {
   // press asked for. Both start visible, as the desktop and taskbar are, so
   // the first press hides.
   bool Desktop_Visible = true;
-  std::int16_t WinBar_Visible = kTrue;
+  bool WinBar_Visible = true;
 
   // The controls, named as designed.
   PictureBox Picture2;
@@ -87,10 +94,12 @@ class Form1 {
   PicturePtr picture_;
   PicturePtr icon_;
   std::vector<Control*> controls_;
+  // The game the window's controls choose.
+  GameChoice ChosenGame() const;
   // Whether each polled key was down at the previous tick: a key acts once
   // per press, not on every tick it is held.
   bool Pressed(int virtual_key);
-  std::array<bool, 3> key_down_{};
+  std::array<std::optional<bool>, 3> key_down_{};  // none: not looked at yet
 };
 
 // The drive of the list that holds path: its drive letter on Windows, the

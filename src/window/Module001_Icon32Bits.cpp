@@ -2,8 +2,8 @@
 
 namespace tavro {
 
-void RefreshShellIcons(Services& services) {
-  services.RefreshShellIcons();
+void RefreshShellIcons(ShellWindows& shell) {
+  shell.RefreshShellIcons();
 }
 
 }  // namespace tavro

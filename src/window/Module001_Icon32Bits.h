@@ -6,6 +6,6 @@ namespace tavro {
 
 // Tells the shell that file associations changed, so it redraws the icons it
 // shows; the outcome is not looked at.
-void RefreshShellIcons(Services& services);
+void RefreshShellIcons(ShellWindows& shell);
 
 }  // namespace tavro

@@ -2,9 +2,9 @@
 
 namespace tavro {
 
-void ExitIfAlreadyRunning(Services& services) {
-  if (services.PreviousInstance())
-    services.End();
+void ExitIfAlreadyRunning(Processes& process) {
+  if (process.PreviousInstance())
+    process.End();
 }
 
 }  // namespace tavro

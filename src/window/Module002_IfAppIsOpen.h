@@ -6,6 +6,6 @@ namespace tavro {
 
 // Returns only when no other instance of the program runs; a second instance
 // ends here, silently, before it touches the disk.
-void ExitIfAlreadyRunning(Services& services);
+void ExitIfAlreadyRunning(Processes& process);
 
 }  // namespace tavro

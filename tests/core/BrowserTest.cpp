@@ -8,6 +8,7 @@
 
 #include "FakeServices.h"
 #include "TestUtil.h"
+#include "cover/CoverArt.h"
 #include "runtime/PathLiterals.h"
 #include "settings/Module_File_ini.h"
 #include "settings/Module_FirstStartApp.h"
@@ -26,8 +27,8 @@ constexpr char kJpeg[] = "\xFF\xD8 a cover";
 class Browser : public ::testing::Test {
  protected:
   void SetUp() override {
-    PrepareFirstStart(services);
-    LoadSettings(form);
+    PrepareFirstStart(services.AppFolder(), services);
+    form.LoadSettings();
   }
   std::string Under(std::initializer_list<std::string_view> parts) const {
     return app.Utf8() + paths::Lit(parts);

@@ -45,16 +45,11 @@ void FakeServices::End() {
   throw EndCalled{};
 }
 
-void FakeServices::MsgBox(const std::string& prompt, int buttons, const std::string& title) {
+void FakeServices::MsgBox(const std::string& prompt, const std::string& title) {
   calls.push_back("MsgBox:" + prompt);
-  messages.push_back({prompt, buttons, title});
+  messages.push_back({prompt, title});
   if (on_message)
     on_message(messages.back());
-}
-
-void FakeServices::Shell(const std::string& command_line, WindowStyle style,
-                         const std::string& program) {
-  started.push_back(command_line + "|" + std::to_string(static_cast<int>(style)) + "|" + program);
 }
 
 void FakeServices::StartEmulator(const EmulatorCommand& command) {
@@ -91,9 +86,10 @@ PicturePtr FakeServices::LoadResourcePicture(ResourcePicture which) {
   return nullptr;
 }
 
-int FakeServices::KeyState(int virtual_key) {
+KeyState FakeServices::Key(int virtual_key) {
   const auto it = key_states.find(virtual_key);
-  return it == key_states.end() ? 0 : it->second;
+  const int bits = it == key_states.end() ? 0 : it->second;
+  return {(bits & kKeyDown) != 0, (bits & kKeyPressed) != 0};
 }
 
 std::vector<WindowHandle> FakeServices::FindShellWindows(ShellWindow which) {
@@ -113,10 +109,11 @@ FakeServices::ShellWin* FakeServices::Window(WindowHandle handle) {
   return nullptr;
 }
 
-void FakeServices::ShowShellWindow(WindowHandle window, int command) {
-  calls.push_back("Show:" + std::to_string(window) + ":" + std::to_string(command));
+void FakeServices::ShowShellWindow(WindowHandle window, bool visible) {
+  // Recorded as the show command the platform is given: 5 shows, 0 hides.
+  calls.push_back("Show:" + std::to_string(window) + ":" + (visible ? "5" : "0"));
   if (auto* w = Window(window))
-    w->visible = command != 0;
+    w->visible = visible;
 }
 
 void FakeServices::EnableShellWindow(WindowHandle window, bool enable) {

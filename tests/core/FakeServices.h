@@ -56,7 +56,6 @@ class FakeServices : public Services {
 
   struct Message {
     std::string prompt;
-    int buttons;
     std::string title;
   };
   struct ShellWin {
@@ -69,18 +68,16 @@ class FakeServices : public Services {
   std::string AppFolder() const override { return app_folder_; }
   bool PreviousInstance() override;
   [[noreturn]] void End() override;
-  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
-  void Shell(const std::string& command_line, WindowStyle style,
-             const std::string& program) override;
+  void MsgBox(const std::string& prompt, const std::string& title) override;
   void StartEmulator(const EmulatorCommand& command) override;
   PicturePtr LoadPicture(const std::string& path) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
   std::vector<std::string> Drives() override { return drives; }
   std::string FallbackDrive() const override { return drives.empty() ? "" : drives.front(); }
-  int KeyState(int virtual_key) override;
+  KeyState Key(int virtual_key) override;
   std::vector<std::uint32_t> ControllerButtons() override { return controllers; }
   std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
-  void ShowShellWindow(WindowHandle window, int command) override;
+  void ShowShellWindow(WindowHandle window, bool visible) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
   void OpenInViewer(const std::string& path) override;
@@ -96,6 +93,10 @@ class FakeServices : public Services {
   bool fail_starts = false;
   std::vector<ShellWin> shell_windows;
   std::vector<std::string> drives;
+  // Each key's state as bits: kKeyDown (down now), kKeyPressed (pressed since
+  // the last look).
+  static constexpr int kKeyDown = 0x8000;
+  static constexpr int kKeyPressed = 0x0001;
   std::map<int, int> key_states;
   std::vector<std::uint32_t> controllers;
   bool another_instance_runs = false;

@@ -29,7 +29,7 @@ class FirstStart : public ::testing::Test {
 };
 
 TEST_F(FirstStart, MakesTheTreeAndTheSettingsFileWithExactBytes) {
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   for (const char* folder : {"Game", "Game/RPX", "Game/WUD_WUX", "Emulator", "Image"}) {
     EXPECT_TRUE(fs::is_directory(At(folder))) << folder;
   }
@@ -39,22 +39,22 @@ TEST_F(FirstStart, MakesTheTreeAndTheSettingsFileWithExactBytes) {
 }
 
 TEST_F(FirstStart, ASecondStartWritesNothingEvenToAnIncompleteFile) {
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   test::WriteAll(At("Tavro_FrontEnd.ini"), "[EmulatorConfig]\r\nFileExe=Mine.exe\r\n");
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   EXPECT_EQ(ReadAll(At("Tavro_FrontEnd.ini")), "[EmulatorConfig]\r\nFileExe=Mine.exe\r\n");
   test::WriteAll(At("Tavro_FrontEnd.ini"), "");
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   EXPECT_EQ(ReadAll(At("Tavro_FrontEnd.ini")), "");  // an empty file stays empty
   EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(FirstStart, RemakesADeletedGameTreeAndNothingElse) {
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   test::WriteAll(At("Tavro_FrontEnd.ini"), "[Kept]\r\n");
   test::WriteAll(At("Image/cover.jpg"), "x");
   fs::remove_all(At("Game"));
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   EXPECT_TRUE(fs::is_directory(At("Game/RPX")));
   EXPECT_TRUE(fs::is_directory(At("Game/WUD_WUX")));
   EXPECT_EQ(ReadAll(At("Tavro_FrontEnd.ini")), "[Kept]\r\n");
@@ -64,11 +64,10 @@ TEST_F(FirstStart, RemakesADeletedGameTreeAndNothingElse) {
 
 TEST_F(FirstStart, AFileNamedGameStopsTheRestWithOneMessage) {
   test::WriteAll(At("Game"), "not a folder");
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   ASSERT_EQ(services.messages.size(), 1u);
   EXPECT_EQ(services.messages[0].prompt, "Error in Create Folders and Ini File");
   EXPECT_EQ(services.messages[0].title, "Error");
-  EXPECT_EQ(services.messages[0].buttons, 0);
   EXPECT_TRUE(fs::is_regular_file(At("Game")));  // left alone
   for (const char* later : {"Emulator", "Image", "Tavro_FrontEnd.ini"}) {
     EXPECT_FALSE(fs::exists(At(later))) << later;
@@ -77,7 +76,7 @@ TEST_F(FirstStart, AFileNamedGameStopsTheRestWithOneMessage) {
 
 TEST_F(FirstStart, AProgramFolderThatIsGoneGivesTheMessage) {
   test::FakeServices gone{test::TempDir::Utf8Of(app, "removed")};
-  PrepareFirstStart(gone);
+  PrepareFirstStart(gone.AppFolder(), gone);
   ASSERT_EQ(gone.messages.size(), 1u);
   EXPECT_EQ(gone.messages[0].prompt, "Error in Create Folders and Ini File");
 }

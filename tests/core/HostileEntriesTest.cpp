@@ -56,20 +56,20 @@ TEST(HostileEntries, EveryPlaceThatOpensAFileByName) {
     // written over; what fails to load goes to the next free backup whole.
     test::FakeServices services{app.Utf8()};
     Form1 form{services};
-    PrepareFirstStart(services);
+    PrepareFirstStart(services.AppFolder(), services);
     EXPECT_TRUE(services.messages.empty());
     if (kind.leads_to_a_file) {
-      LoadSettings(form);  // read through the link: the defaults of an empty file
+      form.LoadSettings();  // read through the link: the defaults of an empty file
       EXPECT_EQ(form.Dir1.Path(), app.Utf8() + "/Game/WUD_WUX");
     } else {
-      EXPECT_THROW(LoadSettings(form), test::EndCalled);
+      EXPECT_THROW(form.LoadSettings(), test::EndCalled);
       ASSERT_EQ(services.messages.size(), 1u);
       EXPECT_EQ(type("Tavro_FrontEnd.ini.bak1"), made);
       EXPECT_EQ(type("Tavro_FrontEnd.ini"), fs::file_type::not_found);
       test::FakeServices next{app.Utf8()};
       Form1 again{next};
-      PrepareFirstStart(next);
-      LoadSettings(again);
+      PrepareFirstStart(next.AppFolder(), next);
+      again.LoadSettings();
       EXPECT_TRUE(next.messages.empty());
       EXPECT_EQ(again.Settings().FileExe, "Cemu.exe");
     }

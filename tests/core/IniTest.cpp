@@ -26,7 +26,7 @@ class Ini : public ::testing::Test {
 };
 
 TEST_F(Ini, WritesSectionsAndKeysInOrderWithCrLf) {
-  EXPECT_EQ(WriteIniValue("EmulatorConfig", "FileExe", "Cemu.exe", Name()), kTrue);
+  EXPECT_EQ(WriteIniValue("EmulatorConfig", "FileExe", "Cemu.exe", Name()), true);
   EXPECT_EQ(ReadAll(File()), "[EmulatorConfig]\r\nFileExe=Cemu.exe\r\n");
   WriteIniValue("Other", "A", "1", Name());
   WriteIniValue("EmulatorConfig", "WinMode", "-g", Name());     // at the end of its own section
@@ -37,7 +37,7 @@ TEST_F(Ini, WritesSectionsAndKeysInOrderWithCrLf) {
 
 TEST_F(Ini, KeepsTheUsersOtherLinesWhenWriting) {
   WriteAll(File(), "; my notes\n[EmulatorConfig]\nFileExe = Cemu.exe\n\n[Mine]\nKeep=1\n");
-  ASSERT_EQ(WriteIniValue("EmulatorConfig", "WinMode", "-g", Name()), kTrue);
+  ASSERT_EQ(WriteIniValue("EmulatorConfig", "WinMode", "-g", Name()), true);
   EXPECT_EQ(ReadAll(File()),
             "; my notes\r\n[EmulatorConfig]\r\nFileExe = Cemu.exe\r\nWinMode=-g\r\n\r\n"
             "[Mine]\r\nKeep=1\r\n");
@@ -75,6 +75,10 @@ TEST_F(Ini, ReadsAHandWrittenFileAsThePlatformDoes) {
        "\xC3\xA9"},
       {"UTF-16 big-endian", std::string("\xFE\xFF\0[\0S\0]\0\n\0K\0=\0v", 16), "v"},
       {"a comment is no key", "[S]\r\n;K=no\r\nK=yes\r\n", "yes"},
+      {"UTF-16 beyond the BMP, a surrogate pair",
+       std::string("\xFF\xFE[\0S\0]\0\n\0K\0=\0\x3C\xD8\xAE\xDF", 18), "\xF0\x9F\x8E\xAE"},
+      {"an old editor's end-of-file mark goes", "[S]\r\nK=v\x1A", "v"},
+      {"a second ] belongs to the name", "[S]]\r\nK=no\r\n[S]\r\nK=v\r\n", "v"},
   };
   for (const auto& c : table) {
     WriteAll(File(), c.bytes);
@@ -82,7 +86,7 @@ TEST_F(Ini, ReadsAHandWrittenFileAsThePlatformDoes) {
   }
   // The writer changes the entry the reader reads, and keeps the rest.
   WriteAll(File(), "[S]\r\nK=first\r\nK=second\r\n[S]\r\nK=third\r\n");
-  ASSERT_EQ(WriteIniValue("S", "K", "new", Name()), kTrue);
+  ASSERT_EQ(WriteIniValue("S", "K", "new", Name()), true);
   EXPECT_EQ(ReadAll(File()), "[S]\r\nK=new\r\nK=second\r\n[S]\r\nK=third\r\n");
   EXPECT_EQ(Read("S", "K"), "new");
 }
@@ -130,7 +134,7 @@ TEST_F(Ini, WritesUnicodeAsUtf8InAUnicodeFolder) {
   fs::create_directory(folder);
   const auto file = Utf8(folder / "Tavro_FrontEnd.ini");
   const std::string value = "/home/\xE3\x83\xA6\xE3\x83\xBC\xE3\x82\xB6/Game/WUD_WUX";
-  ASSERT_EQ(WriteIniValue("TavroFrontEndCnfig", "DirWudWux", value, file), kTrue);
+  ASSERT_EQ(WriteIniValue("TavroFrontEndCnfig", "DirWudWux", value, file), true);
   EXPECT_EQ(ReadAll(folder / "Tavro_FrontEnd.ini"),
             "[TavroFrontEndCnfig]\r\nDirWudWux=" + value + "\r\n");
   EXPECT_EQ(ReadIniValue("TavroFrontEndCnfig", "DirWudWux", "", file), value);
@@ -138,12 +142,12 @@ TEST_F(Ini, WritesUnicodeAsUtf8InAUnicodeFolder) {
 
 TEST_F(Ini, ReportsAFailedWriteOnlyThroughItsResult) {
   const auto missing = Utf8(dir.Path() / "no such folder" / "x.ini");
-  EXPECT_EQ(WriteIniValue("S", "K", "v", missing), kFalse);
+  EXPECT_EQ(WriteIniValue("S", "K", "v", missing), false);
   // A value with a line break would come back as something else: refused.
-  EXPECT_EQ(WriteIniValue("S", "K", "a\r\nEvil=1", Name()), kFalse);
+  EXPECT_EQ(WriteIniValue("S", "K", "a\r\nEvil=1", Name()), false);
   EXPECT_FALSE(fs::exists(File()));
   // Nothing is left beside the file after a write.
-  ASSERT_EQ(WriteIniValue("S", "K", "v", Name()), kTrue);
+  ASSERT_EQ(WriteIniValue("S", "K", "v", Name()), true);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }
 

@@ -24,8 +24,8 @@ using test::WriteAll;
 // place unless a case takes it away.
 struct Launcher {
   explicit Launcher(const std::string& folder_name) : app(folder_name) {
-    PrepareFirstStart(services);
-    LoadSettings(form);
+    PrepareFirstStart(services.AppFolder(), services);
+    form.LoadSettings();
     Put(Emulator(), "exe");
     // Elsewhere, so that showing a game folder is a change that lists it.
     form.Dir1.SetPath(app.Utf8());
@@ -218,8 +218,14 @@ TEST(Launch, EveryClickStartsAgainInTheModeOfTheMoment) {
   l.form.Dir1.SetPath(l.Under({"Game", "WUD_WUX"}));
   l.Select("G.wud");
   l.Play();
+  view::SelectOption(l.form, l.form.Option1[1]);
   l.Play();
-  EXPECT_EQ(l.services.emulators.size(), 2u);
+  view::SelectOption(l.form, l.form.Option1[0]);
+  l.Play();
+  ASSERT_EQ(l.services.emulators.size(), 3u);
+  EXPECT_EQ(l.services.emulators[0].mode_text, "-g");
+  EXPECT_EQ(l.services.emulators[1].mode_text, "-f -g");
+  EXPECT_EQ(l.services.emulators[2].mode_text, "-g");
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ class Load : public ::testing::Test {
 };
 
 TEST_F(Load, AfterAFirstStartHoldsTheWrittenValuesAndShowsTheDiscFolder) {
-  PrepareFirstStart(services);
-  LoadSettings(form);
+  PrepareFirstStart(services.AppFolder(), services);
+  form.LoadSettings();
   const auto& s = form.Settings();
   EXPECT_EQ(s.FileExe, "Cemu.exe");
   EXPECT_EQ(s.WinMode, "-g");
@@ -49,9 +49,9 @@ TEST_F(Load, AfterAFirstStartHoldsTheWrittenValuesAndShowsTheDiscFolder) {
 }
 
 TEST_F(Load, MissingEntriesReadAsDefaultsAndEmptyOnesAsEmpty) {
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   WriteAll(Ini(), "[EmulatorConfig]\r\nFileExe=\r\nDirRpx=/nowhere\r\n");
-  LoadSettings(form);
+  form.LoadSettings();
   const auto& s = form.Settings();
   EXPECT_EQ(s.FileExe, "");  // present and empty
   EXPECT_EQ(s.WinMode, "-g");
@@ -59,27 +59,27 @@ TEST_F(Load, MissingEntriesReadAsDefaultsAndEmptyOnesAsEmpty) {
   EXPECT_EQ(form.Dir1.Path(), Folder({"Game", "WUD_WUX"}));
   WriteAll(Ini(), "[TavroFrontEndCnfig]\r\nDirRpx=" + Folder({"nowhere"}) + "\r\n");
   Form1 again{services};
-  LoadSettings(again);  // a missing DirRpx folder is no failure
+  again.LoadSettings();  // a missing DirRpx folder is no failure
   EXPECT_EQ(again.Settings().DirRpx, Folder({"nowhere"}));
   EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(Load, TheControllerEntriesAreOptional) {
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   const std::string fresh = ReadAll(Ini());
-  LoadSettings(form);
+  form.LoadSettings();
   EXPECT_EQ(form.Controller().combo, PadBits({PadButton::kBack, PadButton::kStart}));
   EXPECT_EQ(form.Controller().hold_ms, 1000);
   EXPECT_EQ(fresh.find("Controller"), std::string::npos);  // never written at first start
   WriteAll(Ini(), fresh + "[Controller]\r\nCloseCombo=\r\nHoldMs=300\r\n");
   Form1 again{services};
-  LoadSettings(again);
+  again.LoadSettings();
   EXPECT_EQ(again.Controller().combo, 0u);  // empty: off
   EXPECT_EQ(again.Controller().hold_ms, 300);
 }
 
 TEST_F(Load, WithoutASettingsFileReadsNothingAndSaysNothing) {
-  LoadSettings(form);
+  form.LoadSettings();
   const auto& s = form.Settings();
   EXPECT_EQ(s.FileExe + s.WinMode + s.FullMode + s.DirRpx + s.DirWudWux, "");
   EXPECT_EQ(form.Dir1.Path(), "");
@@ -88,11 +88,11 @@ TEST_F(Load, WithoutASettingsFileReadsNothingAndSaysNothing) {
 }
 
 TEST_F(Load, AMissingDiscFolderSetsTheFileAsideEndsAndTheNextStartIsClean) {
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   const std::string edited = "[TavroFrontEndCnfig]\r\nDirWudWux=" + Folder({"gone"}) + "\r\n";
   WriteAll(Ini(), edited);
   WriteAll(Backup(), "an older backup");
-  EXPECT_THROW(LoadSettings(form), EndCalled);
+  EXPECT_THROW(form.LoadSettings(), EndCalled);
   ASSERT_EQ(services.messages.size(), 1u);
   EXPECT_EQ(services.messages[0].prompt, kLoadFailed);
   EXPECT_EQ(services.messages[0].title, "Error");
@@ -102,28 +102,28 @@ TEST_F(Load, AMissingDiscFolderSetsTheFileAsideEndsAndTheNextStartIsClean) {
 
   test::FakeServices next{app.Utf8()};
   Form1 form2{next};
-  PrepareFirstStart(next);
-  LoadSettings(form2);
+  PrepareFirstStart(next.AppFolder(), next);
+  form2.LoadSettings();
   EXPECT_TRUE(next.messages.empty());
   EXPECT_EQ(form2.Dir1.Path(), Folder({"Game", "WUD_WUX"}));
   EXPECT_EQ(form2.Settings().FileExe, "Cemu.exe");
 }
 
 TEST_F(Load, AnEmptyDiscFolderValueIsAFolderItCannotShow) {
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   WriteAll(Ini(), "[TavroFrontEndCnfig]\r\nDirWudWux=\r\n");
-  EXPECT_THROW(LoadSettings(form), EndCalled);
+  EXPECT_THROW(form.LoadSettings(), EndCalled);
   ASSERT_EQ(services.messages.size(), 1u);
   EXPECT_EQ(services.messages[0].prompt, kLoadFailed);
   EXPECT_TRUE(fs::exists(Backup()));
 }
 
 TEST_F(Load, AFileThatCannotBeSetAsideGivesBothMessagesAndStays) {
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   const std::string edited = "[TavroFrontEndCnfig]\r\nDirWudWux=" + Folder({"gone"}) + "\r\n";
   WriteAll(Ini(), edited);
   test::MakeReadOnly(Ini());
-  EXPECT_THROW(LoadSettings(form), EndCalled);
+  EXPECT_THROW(form.LoadSettings(), EndCalled);
   ASSERT_EQ(services.messages.size(), 2u);
   EXPECT_EQ(services.messages[0].prompt, kLoadFailed);
   EXPECT_EQ(services.messages[1].prompt, kResetFailed);
@@ -145,7 +145,7 @@ TEST_F(Load, AnOldBackupInTheWayNeverBlocksTheReset) {
     test::TempDir dir;
     test::FakeServices local{dir.Utf8()};
     Form1 f{local};
-    PrepareFirstStart(local);
+    PrepareFirstStart(local.AppFolder(), local);
     const auto ini = dir.Path() / "Tavro_FrontEnd.ini";
     const auto bak = [&](int n) { return fs::path(ini) += ".bak" + (n ? std::to_string(n) : ""); };
     const std::string edited =
@@ -160,7 +160,7 @@ TEST_F(Load, AnOldBackupInTheWayNeverBlocksTheReset) {
       fs::last_write_time(bak(n),
                           fs::file_time_type::clock::now() - std::chrono::hours(n == 4 ? 99 : n));
     }
-    EXPECT_THROW(LoadSettings(f), EndCalled);
+    EXPECT_THROW(f.LoadSettings(), EndCalled);
     ASSERT_EQ(local.messages.size(), row.to < 0 ? 2u : 1u);
     EXPECT_EQ(ReadAll(row.to < 0 ? ini : bak(row.to)), edited);
     EXPECT_EQ(fs::exists(ini), row.to < 0);
@@ -177,8 +177,8 @@ TEST(NonUtf8Folder, StartsEveryTimeAndAPathThatNamesNothingIsWindows1252) {
   for (int start = 0; start < 3; ++start) {
     test::FakeServices services{app.Utf8()};
     Form1 form{services};
-    PrepareFirstStart(services);
-    LoadSettings(form);  // a reset would end it
+    PrepareFirstStart(services.AppFolder(), services);
+    form.LoadSettings();  // a reset would end it
     EXPECT_TRUE(services.messages.empty());
     EXPECT_EQ(form.Dir1.Path(), discs);
     EXPECT_EQ(form.Settings().DirRpx, app.Utf8() + "/Game/RPX");
@@ -195,22 +195,22 @@ TEST(NonUtf8Folder, StartsEveryTimeAndAPathThatNamesNothingIsWindows1252) {
 }
 
 TEST_F(Load, ABoxThatCannotBeShownStillEndsTheStart) {
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   WriteAll(Ini(), "[TavroFrontEndCnfig]\r\nDirWudWux=" + Folder({"gone"}) + "\r\n");
   services.on_message = [](const test::FakeServices::Message&) {
     throw RuntimeError(5, "cannot show");
   };
-  EXPECT_THROW(LoadSettings(form), EndCalled);
+  EXPECT_THROW(form.LoadSettings(), EndCalled);
 }
 
 TEST_F(Load, AFailingFirstMessageCountsAsAFailedReset) {
-  PrepareFirstStart(services);
+  PrepareFirstStart(services.AppFolder(), services);
   WriteAll(Ini(), "[TavroFrontEndCnfig]\r\nDirWudWux=" + Folder({"gone"}) + "\r\n");
   services.on_message = [](const test::FakeServices::Message& m) {
     if (m.prompt == kLoadFailed)
       throw RuntimeError(5, "cannot show");
   };
-  EXPECT_THROW(LoadSettings(form), EndCalled);
+  EXPECT_THROW(form.LoadSettings(), EndCalled);
   ASSERT_EQ(services.messages.size(), 2u);
   EXPECT_EQ(services.messages[1].prompt, kResetFailed);
   EXPECT_TRUE(fs::exists(Ini()));

@@ -25,17 +25,17 @@ TEST(TrimSpaces, RemovesBlanksOnlyAtBothEnds) {
 }
 
 TEST(Patterns, MatchEveryMaskWithoutRegardToCase) {
-  EXPECT_TRUE(MatchPattern("Game.WUX", "*.wux;*.wud"));
-  EXPECT_TRUE(MatchPattern("game.wud", "*.wux;*.wud"));
-  EXPECT_FALSE(MatchPattern("game.wua", "*.wux;*.wud"));
-  EXPECT_FALSE(MatchPattern("game.wud.txt", "*.wux;*.wud"));
-  EXPECT_TRUE(MatchPattern("a.rpx", "*.rpx"));
-  EXPECT_TRUE(MatchPattern("x.rpx", " *.RPX ; "));
+  EXPECT_TRUE(MatchAnyMask("Game.WUX", SplitPattern("*.wux;*.wud")));
+  EXPECT_TRUE(MatchAnyMask("game.wud", SplitPattern("*.wux;*.wud")));
+  EXPECT_FALSE(MatchAnyMask("game.wua", SplitPattern("*.wux;*.wud")));
+  EXPECT_FALSE(MatchAnyMask("game.wud.txt", SplitPattern("*.wux;*.wud")));
+  EXPECT_TRUE(MatchAnyMask("a.rpx", SplitPattern("*.rpx")));
+  EXPECT_TRUE(MatchAnyMask("x.rpx", SplitPattern(" *.RPX ; ")));
   EXPECT_TRUE(MatchMask("abc", "a?c"));
   EXPECT_FALSE(MatchMask("ac", "a?c"));
   EXPECT_TRUE(MatchMask("a.b.c.wud", "*.*.wud"));
-  EXPECT_FALSE(MatchPattern("anything", ""));
-  EXPECT_TRUE(MatchPattern("*x.wud", "*.wux;*.wud"));  // a star in the name is a letter
+  EXPECT_FALSE(MatchAnyMask("anything", SplitPattern("")));
+  EXPECT_TRUE(MatchAnyMask("*x.wud", SplitPattern("*.wux;*.wud")));  // a star in the name is a letter
 }
 
 TEST(ReplaceAll, ReplacesNonOverlappingOccurrencesFromTheStart) {

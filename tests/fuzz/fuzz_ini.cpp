@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   // for word; the write must still never crash nor leave a broken file.
   const bool utf8 = tavro::text::IsValidUtf8(file_bytes) && tavro::text::IsValidUtf8(value) &&
                     file_bytes.rfind("\xFF\xFE", 0) != 0 && file_bytes.rfind("\xFE\xFF", 0) != 0;
-  if (WriteIniValue(kSections[ws], kKeys[wk], value, Path()) == tavro::kTrue) {
+  if (WriteIniValue(kSections[ws], kKeys[wk], value, Path())) {
     FUZZ_CHECK(value.find_first_of("\r\n") == std::string::npos);
     for (int s = 0; s < 3 && utf8; ++s) {
       for (int k = 0; k < 5; ++k) {

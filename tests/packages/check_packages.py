@@ -36,6 +36,7 @@ import xwin  # noqa: E402
 from harness import Failure, check, fail, read_bytes, wait_for  # noqa: E402
 
 NAME = "tavro-frontend"
+APP_ID = "org.example.TavroFrontEnd"  # the .desktop file is named after it
 TITLE = "Tavro FrontEnd"
 
 
@@ -86,7 +87,7 @@ def desktop_entry(path):
 def check_desktop_and_icons(prefix, what):
     """The .desktop file validates, starts a program the package holds and
     names an icon it installs at the theme's sizes, each PNG of its size."""
-    desktop = os.path.join(prefix, "share", "applications", NAME + ".desktop")
+    desktop = os.path.join(prefix, "share", "applications", APP_ID + ".desktop")
     check(os.path.isfile(desktop), "%s: no %s" % (what, desktop))
     result = subprocess.run(["desktop-file-validate", desktop], capture_output=True, text=True)
     check(result.returncode == 0 and not result.stdout.strip(),

@@ -29,6 +29,7 @@ TEST(AppFolder, BesideTheProgramUnlessAPackagedInstallsMarkerSendsItToTheUsersDa
     const char* marker;  // made as an empty file; nullptr: none
     std::vector<std::string> environment;
     const char* expected;  // nullptr: the probe must refuse to start
+    bool second = false;   // another instance runs: the folder is not made
   } const cases[] = {
       {"no marker: the program's folder, whatever the environment says",
        nullptr,
@@ -46,6 +47,11 @@ TEST(AppFolder, BesideTheProgramUnlessAPackagedInstallsMarkerSendsItToTheUsersDa
        "share/tavro-frontend/packaged",
        {"XDG_DATA_HOME=@data"},
        "data/tavro-frontend"},
+      {"marker, a second start",
+       "share/tavro-frontend/packaged",
+       {"HOME=@home", "XDG_DATA_HOME=@data"},
+       "data/tavro-frontend",
+       true},
       {"marker, no XDG_DATA_HOME: ~/.local/share",
        "share/tavro-frontend/packaged",
        {"HOME=@home"},
@@ -81,7 +87,12 @@ TEST(AppFolder, BesideTheProgramUnlessAPackagedInstallsMarkerSendsItToTheUsersDa
                                                    (tree.path() / variable.substr(eq + 2)).string()
                                              : variable);
     }
-    argv.insert(argv.end(), {exe.string(), "lock", test::UniqueLockName()});
+    const std::string lock = test::UniqueLockName();
+    test::Child other({"/usr/bin/env", "-i", test::HelperPath("instance_probe"), "lock",
+                       c.second ? lock : lock + "-other"});
+    other.Write("go\n");
+    ASSERT_TRUE(other.ReadLine());  // it holds its lock
+    argv.insert(argv.end(), {exe.string(), "lock", lock});
     test::Child probe(argv);
     probe.Write("go\n");
     const auto line = probe.ReadLine();
@@ -94,8 +105,8 @@ TEST(AppFolder, BesideTheProgramUnlessAPackagedInstallsMarkerSendsItToTheUsersDa
       EXPECT_FALSE(fs::exists(tree.path() / "blocked" / "data"));
     } else {
       const fs::path expected = tree.path() / c.expected;
-      EXPECT_EQ(line->substr(3), expected.string());
-      EXPECT_TRUE(fs::is_directory(expected));
+      EXPECT_EQ(*line, (c.second ? "11 " : "00 ") + expected.string());
+      EXPECT_EQ(fs::exists(expected), !c.second);
     }
     // The program's folder holds nothing but the program (and a marker of
     // the wrong place): the lock and the data folder are elsewhere.

@@ -27,9 +27,13 @@ TEST(RealMountPoints, KeepsDisksAndSharesAndDropsKernelFileSystems) {
       "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
       "/dev/sdc1 /media/me/back\\134slash\\011tab ntfs3 rw 0 0\n"
       "gvfsd-fuse /run/user/1000/gvfs fuse.gvfsd-fuse rw 0 0\n"
+      "me@host:/games /home/me/remote fuse.sshfs rw 0 0\n"
+      "portal /run/user/1000/doc fuse.portal rw 0 0\n"
+      "lxcfs /var/lib/lxcfs fuse.lxcfs rw 0 0\n"
       "\n";
-  EXPECT_EQ(RealMountPoints(table), (Points{"/", "/media/me/My Games", "/mnt/nfs", "/mnt/nas",
-                                            "/home", "/media/me/back\\slash\ttab"}));
+  EXPECT_EQ(RealMountPoints(table),
+            (Points{"/", "/media/me/My Games", "/mnt/nfs", "/mnt/nas", "/home",
+                    "/media/me/back\\slash\ttab", "/run/user/1000/gvfs", "/home/me/remote"}));
 }
 
 TEST(DriveList, RootFirstThenPlacesForGamesOnceWithoutTouchingAnyMount) {
@@ -40,6 +44,11 @@ TEST(DriveList, RootFirstThenPlacesForGamesOnceWithoutTouchingAnyMount) {
       "/dev/sda1 /etc/hosts ext4 rw 0 0\n"
       "/dev/sda1 /etc/resolv.conf ext4 rw 0 0\n"
       "/dev/sda2 /run/media/me/USB vfat rw 0 0\n"
+      "/dev/sda1 /run/secrets ext4 rw 0 0\n"
+      "gvfsd-fuse /run/user/1000/gvfs fuse.gvfsd-fuse rw 0 0\n"
+      "gvfsd-fuse /run/user/1001/gvfs fuse.gvfsd-fuse rw 0 0\n"
+      "Cemu.AppImage /tmp/.mount_CemuAb fuse.Cemu.AppImage ro 0 0\n"
+      "me@host:/ /home/me/nas fuse.sshfs rw 0 0\n"
       "/dev/sda3 /dev/shm/x ext4 rw 0 0\n"
       "deadhost:/games /mnt/tavro-dead-nfs nfs4 rw,hard 0 0\n"
       "/dev/sdb1 /media/tavro-usb exfat rw 0 0\n"
@@ -47,9 +56,10 @@ TEST(DriveList, RootFirstThenPlacesForGamesOnceWithoutTouchingAnyMount) {
       "/dev/sdc1 /etcetera ext4 rw 0 0\n"
       "/dev/nvme0n1p2 / ext4 rw 0 0\n"
       "/dev/sdd1 /A\\040Games ext4 rw 0 0\n";
-  EXPECT_EQ(DriveList(table),
-            (Points{"/", "/A Games", "/etcetera", "/media/tavro-usb", "/mnt/tavro-dead-nfs"}));
-  EXPECT_EQ(DriveList(""), Points{"/"});
+  EXPECT_EQ(DriveList(table, 1000),
+            (Points{"/", "/A Games", "/etcetera", "/home/me/nas", "/media/tavro-usb",
+                    "/mnt/tavro-dead-nfs", "/run/media/me/USB", "/run/user/1000/gvfs"}));
+  EXPECT_EQ(DriveList("", 1000), Points{"/"});
 }
 
 TEST(Drives, RootFirstThenRealMountPointsOnce) {

@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include "runtime/posix/InstanceLock.h"
+
 #include "TestSupport.h"
 #include "ProbeServices.h"
 
@@ -94,6 +96,49 @@ TEST(InstanceLock, LocksWithinOneProcessAndPerName) {
   options.instance_name = test::UniqueLockName();
   test::ProbeServices unrelated(options);
   EXPECT_FALSE(unrelated.PreviousInstance());
+}
+
+TEST(InstanceLock, LivesOnlyInAFolderNoOtherUserCanEnter) {
+  namespace fs = test::fs;
+  test::TempDir root;
+  // The first candidate as each case lays it out (a folder of that mode, one
+  // given to another user, a link to a private folder, a file, nothing); the
+  // second, private, takes the lock when the first is passed over.
+  struct Case {
+    const char* name;
+    const char* kind;
+    fs::perms mode;
+    bool make, used;
+  } const cases[] = {
+      {"private", "folder", fs::perms::owner_all, false, true},
+      {"open to others", "folder", fs::perms::owner_all | fs::perms::others_exec, false, false},
+      {"another user's", "given", fs::perms::owner_all, false, geteuid() != 0},
+      {"a link to a private folder", "link", {}, false, false},
+      {"a file", "file", {}, true, false},
+      {"missing, made", "", {}, true, true},
+      {"missing", "", {}, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto first = root.path() / c.name;
+    if (c.mode != fs::perms{} && fs::create_directory(first))
+      fs::permissions(first, c.mode);
+    if (c.kind == std::string("given"))
+      (void)!chown(first.c_str(), 65534, 65534);  // only root can: else the folder stays ours
+    if (c.kind == std::string("link"))
+      fs::create_directory_symlink(root.path(), first);
+    if (c.kind == std::string("file"))
+      std::ofstream(first).flush();
+    const std::vector<LockFolder> folders{{first, c.make}, {root.path() / "else", true}};
+    InstanceLock lock(folders, "tavro");
+    EXPECT_EQ(lock.state(), InstanceLock::State::kTaken);
+    EXPECT_EQ(lock.folder(), folders[c.used ? 0 : 1].path);
+    EXPECT_EQ(fs::status(lock.folder()).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(InstanceLock(folders, "tavro").state(), InstanceLock::State::kHeldByOther);
+  }
+  // Nowhere to put it: the program starts rather than be kept from starting.
+  EXPECT_EQ(InstanceLock({{root.path() / "open to others"}}, "t").state(),
+            InstanceLock::State::kUnavailable);
 }
 
 TEST(End, FlushesOutputAndRunsNoDestructor) {

@@ -13,7 +13,7 @@ class ProbeServices final : public PosixServices {
  public:
   using PosixServices::PosixServices;
 
-  void MsgBox(const std::string& prompt, int, const std::string& title) override {
+  void MsgBox(const std::string& prompt, const std::string& title) override {
     messages.push_back(title + ": " + prompt);
   }
   PicturePtr LoadPicture(const std::string&) override {

@@ -22,25 +22,29 @@ class KillByImageNameTest : public ::testing::Test {
 };
 
 TEST_F(KillByImageNameTest, EndsTheNamedProcessesWithoutRegardToCaseAndNoOthers) {
-  // An AppImage runs its payload (here AppRun) from a mount of its own; the
-  // runtime names the image in APPIMAGE.
+  // An AppImage runs its payload (AppRun) from its mount (the test's folder), named in APPDIR,
+  // the image in APPIMAGE; what the payload starts inherits both.
   const auto app_run = test::CopyExecutable("/bin/sleep", dir_.path() / "AppRun");
-  const auto app_image = [&](const std::string& image) {
-    return std::make_unique<Child>(
-        std::vector<std::string>{"/usr/bin/env", "APPIMAGE=" + image, app_run.string(), "600"});
+  const auto app_image = [&](const std::string& image, const fs::path& app_dir,
+                             const fs::path& exe) {
+    return std::make_unique<Child>(std::vector<std::string>{
+        "/usr/bin/env", "APPIMAGE=" + image, "APPDIR=" + app_dir.string(), exe, "600"});
   };
   auto emulator = Sleeper("Cemu.exe");
   auto second = Sleeper("CEMU.EXE");
-  auto image = app_image("/x/Cemu.exe");
+  auto image = app_image("/x/Cemu.exe", dir_.path().string() + "/", app_run);
   auto backup = Sleeper("Cemu.exe.bak");
   auto prefixed = Sleeper("MyCemu.exe");
-  auto other_image = app_image("/x/Cemu.exe.AppImage");
-  // Let env reach its exec: then the variable is the payload's own.
-  for (const auto* child : {image.get(), other_image.get()}) {
+  auto other_image = app_image("/x/Cemu.exe.AppImage", dir_.path(), app_run);
+  auto started_by_image = app_image("/x/Cemu.exe", dir_.path(), "/bin/sleep");
+  auto beside_mount = app_image("/x/Cemu.exe", dir_.path() / "App", app_run);
+  // Let env reach its exec: then the variables are the payload's own.
+  for (const auto* child :
+       {image.get(), other_image.get(), started_by_image.get(), beside_mount.get()}) {
     const auto exe_link = "/proc/" + std::to_string(child->pid()) + "/exe";
     for (int i = 0; i < test::kPatienceMs / 5; ++i) {
       std::error_code ec;
-      if (fs::read_symlink(exe_link, ec) == app_run)
+      if (fs::read_symlink(exe_link, ec).filename() != "env")
         break;
       usleep(5000);
     }
@@ -53,6 +57,8 @@ TEST_F(KillByImageNameTest, EndsTheNamedProcessesWithoutRegardToCaseAndNoOthers)
   EXPECT_FALSE(backup->Exited());
   EXPECT_FALSE(prefixed->Exited());
   EXPECT_FALSE(other_image->Exited());
+  EXPECT_FALSE(started_by_image->Exited());
+  EXPECT_FALSE(beside_mount->Exited());
 }
 
 TEST_F(KillByImageNameTest, FindsAProcessByItsArgvZero) {

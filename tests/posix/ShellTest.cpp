@@ -42,7 +42,7 @@ class ShellTest : public ::testing::Test {
  protected:
   // Runs Shell and returns what the started argv_dump received.
   Words Run(const std::string& command_line, const std::string& program = {}) {
-    return Started([&] { services_.Shell(command_line, WindowStyle::kNormalFocus, program); });
+    return Started([&] { services_.Shell(command_line, program); });
   }
   // What the argv_dump that start starts received.
   Words Started(const std::function<void()>& start) {
@@ -132,7 +132,7 @@ TEST_F(ShellTest, WithoutProgramTheFirstWordIsSearchedOnPath) {
 TEST_F(ShellTest, ReportsWhatCannotBeStarted) {
   const auto number = [&](const std::string& line, const std::string& program) {
     try {
-      services_.Shell(line, WindowStyle::kMinimizedFocus, program);
+      services_.Shell(line, program);
     } catch (const RuntimeError& e) {
       return e.Number();
     }

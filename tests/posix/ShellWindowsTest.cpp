@@ -49,11 +49,11 @@ TEST_F(ShellWindowsTest, FindsExactlyTheDesktopAndDockWindowsMappedOrNot) {
 TEST_F(ShellWindowsTest, CommandZeroUnmapsAndFiveMapsAgain) {
   const Window dock = x_.Make({"_NET_WM_WINDOW_TYPE_DOCK"}, true);
   ASSERT_EQ(x_.MapState(dock), IsViewable);
-  services_.ShowShellWindow(dock, 0);
+  services_.ShowShellWindow(dock, false);
   EXPECT_EQ(x_.MapState(dock), IsUnmapped);
-  services_.ShowShellWindow(dock, 0);
+  services_.ShowShellWindow(dock, false);
   EXPECT_EQ(x_.MapState(dock), IsUnmapped);
-  services_.ShowShellWindow(dock, 5);
+  services_.ShowShellWindow(dock, true);
   EXPECT_EQ(x_.MapState(dock), IsViewable);
   services_.EnableShellWindow(dock, false);  // no such flag on X: no effect
   EXPECT_EQ(x_.MapState(dock), IsViewable);
@@ -66,18 +66,18 @@ TEST_F(ShellWindowsTest, DesktopAndTaskbarProceduresActOnTheirOwnWindows) {
   const Window framed_dock = x_.Make({"_NET_WM_WINDOW_TYPE_DOCK"}, true, frame);
   const Window normal = x_.Make({"_NET_WM_WINDOW_TYPE_NORMAL"}, true);
 
-  SetDesktopVisible(services_, kFalse);
+  SetDesktopVisible(services_, false);
   EXPECT_EQ(x_.MapState(desktop), IsUnmapped);
   EXPECT_EQ(x_.MapState(dock), IsViewable);
 
-  SetTaskbarVisible(services_, kFalse);
+  SetTaskbarVisible(services_, false);
   EXPECT_EQ(x_.MapState(dock), IsUnmapped);
   EXPECT_EQ(x_.MapState(framed_dock), IsUnmapped);
   EXPECT_EQ(x_.MapState(frame), IsViewable);
 
   // Hidden windows are found again to be shown (the unload shows both).
-  SetDesktopVisible(services_, kTrue);
-  SetTaskbarVisible(services_, kTrue);
+  SetDesktopVisible(services_, true);
+  SetTaskbarVisible(services_, true);
   EXPECT_EQ(x_.MapState(desktop), IsViewable);
   EXPECT_EQ(x_.MapState(dock), IsViewable);
   EXPECT_EQ(x_.MapState(framed_dock), IsViewable);
@@ -88,8 +88,8 @@ TEST_F(ShellWindowsTest, NoDesktopOrDockMeansNothingIsDone) {
   const Window normal = x_.Make({"_NET_WM_WINDOW_TYPE_NORMAL"}, true);
   EXPECT_TRUE(services_.FindShellWindows(ShellWindow::kDesktop).empty());
   EXPECT_TRUE(services_.FindShellWindows(ShellWindow::kTaskbar).empty());
-  SetDesktopVisible(services_, kFalse);
-  SetTaskbarVisible(services_, kFalse);
+  SetDesktopVisible(services_, false);
+  SetTaskbarVisible(services_, false);
   EXPECT_EQ(x_.MapState(normal), IsViewable);
 }
 
@@ -102,11 +102,11 @@ TEST_F(ShellWindowsTest, WindowGoneBetweenFindAndShowIsNoError) {
 
   // Xlib's default error handler would end the whole program here.
   for (const WindowHandle w : found)
-    services_.ShowShellWindow(w, 0);
+    services_.ShowShellWindow(w, false);
   EXPECT_EQ(x_.MapState(dock), IsUnmapped);
-  services_.ShowShellWindow(doomed, 5);
+  services_.ShowShellWindow(doomed, true);
   services_.EnableShellWindow(doomed, true);
-  services_.ShowShellWindow(dock, 5);
+  services_.ShowShellWindow(dock, true);
   EXPECT_EQ(x_.MapState(dock), IsViewable);
 }
 
@@ -116,16 +116,16 @@ TEST(NoDisplay, FindsNothingAndSeesNoKeys) {
   options.display = ":65000";
   test::ProbeServices unreachable(options);
   EXPECT_TRUE(unreachable.FindShellWindows(ShellWindow::kTaskbar).empty());
-  EXPECT_EQ(unreachable.KeyState(27), 0);
-  unreachable.ShowShellWindow(1, 0);
-  SetDesktopVisible(unreachable, kFalse);
+  EXPECT_FALSE(unreachable.Key(27).down || unreachable.Key(27).pressed);
+  unreachable.ShowShellWindow(1, false);
+  SetDesktopVisible(unreachable, false);
 
   const char* display = std::getenv("DISPLAY");
   const std::string saved = display != nullptr ? display : "";
   unsetenv("DISPLAY");
   test::ProbeServices unset;
   EXPECT_TRUE(unset.FindShellWindows(ShellWindow::kDesktop).empty());
-  EXPECT_EQ(unset.KeyState(57), 0);
+  EXPECT_FALSE(unset.Key(57).down || unset.Key(57).pressed);
   if (display != nullptr)
     setenv("DISPLAY", saved.c_str(), 1);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xutil.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <set>
@@ -125,6 +126,38 @@ TEST(StartFaults, AFailedStartIsReportedEndsWithAnExitCodeAndMakesNothing) {
     EXPECT_NE(output.find("exit=1\n"), std::string::npos) << output;
     EXPECT_EQ(Listing(cwd.path()), std::set<std::string>{});
     EXPECT_EQ(Listing(app.path()), std::set<std::string>{"Tavro_FrontEnd"});
+  }
+}
+
+TEST(StartFaults, SigtermEndsTheStartAtAnyPoint) {
+  test::TestDisplay x;
+  ASSERT_NE(x.get(), nullptr) << "needs an X display: run under xvfb-run -a";
+  // The settings file: none (the signal comes at once), a FIFO (the start
+  // blocks in open() before any window, or shows the load's message), one
+  // whose load fails (its message box).
+  for (const std::string settings : {"", "fifo", "[TavroFrontEndCnfig]\r\nDirWudWux=/none\r\n"}) {
+    SCOPED_TRACE(settings);
+    test::TempDir app;
+    const fs::path exe =
+        test::CopyExecutable(test::HelperPath("Tavro_FrontEnd"), app.path() / "Tavro_FrontEnd");
+    const auto ini = app.path() / "Tavro_FrontEnd.ini";
+    if (settings == "fifo")
+      mkfifo(ini.c_str(), 0600);
+    else if (!settings.empty())
+      std::ofstream(ini) << settings;
+    // The shell keeps the exit status (see above).
+    test::Child shell({"/bin/sh", "-c", "QT_QPA_PLATFORM=xcb \"$1\" & echo $!; wait $!; echo $?",
+                       "sh", exe.string()});
+    const pid_t pid = std::stoi(shell.ReadLine().value_or("0"));
+    ASSERT_GT(pid, 0);
+    const auto wchan = "/proc/" + std::to_string(pid) + "/wchan";
+    const auto deadline = std::chrono::steady_clock::now() + 1ms * test::kPatienceMs;
+    while (!settings.empty() && test::ReadFile(wchan) != "wait_for_partner" &&
+           MappedWindowTitled(x, "Error") == None && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(20ms);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(shell.ReadLine().value_or("still running"), std::to_string(128 + SIGTERM));
+    EndEvery(exe);
   }
 }
 

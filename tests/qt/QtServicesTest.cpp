@@ -189,7 +189,7 @@ class QtServicesTest final : public QObject {
   void msgBoxIsModalWithOneOkButtonAndTheTitleGiven() {
     QtServices services(TestOptions());
     MessageBoxWatcher watcher;
-    services.MsgBox("The emulator was not found.\nCheck the folder.", 0, "Tavro FrontEnd");
+    services.MsgBox("The emulator was not found.\nCheck the folder.", "Tavro FrontEnd");
     QCOMPARE(watcher.seen().size(), size_t{1});
     QCOMPARE(watcher.seen()[0].title, QStringLiteral("Tavro FrontEnd"));
     QCOMPARE(watcher.seen()[0].text,
@@ -200,7 +200,7 @@ class QtServicesTest final : public QObject {
 
     // A path is shown as it is, never read as markup.
     const std::string path = "/home/me/<b>Games</b> & <i>more</i>/x.wud";
-    services.MsgBox(path, 0, "Error");
+    services.MsgBox(path, "Error");
     QCOMPARE(watcher.seen().back().text, QString::fromStdString(path));
     QCOMPARE(watcher.seen().back().format, Qt::PlainText);
 
@@ -208,7 +208,7 @@ class QtServicesTest final : public QObject {
     QWidget owner;
     owner.show();
     services.SetMessageOwner(&owner);
-    services.MsgBox("Jogo n\xC3\xA3o encontrado", 0, "Erro \xE2\x9C\x93");
+    services.MsgBox("Jogo n\xC3\xA3o encontrado", "Erro \xE2\x9C\x93");
     QCOMPARE(watcher.seen().size(), size_t{3});
     QCOMPARE(watcher.seen()[2].text, QString::fromUtf8("Jogo n\xC3\xA3o encontrado"));
     QCOMPARE(watcher.seen()[2].title, QString::fromUtf8("Erro \xE2\x9C\x93"));

@@ -14,6 +14,11 @@
 
 namespace tavro {
 
+// The 16-bit booleans an option button's value is read as.
+using Boolean = std::int16_t;
+constexpr Boolean kTrue = -1;
+constexpr Boolean kFalse = 0;
+
 enum class Property {
   kCaption,
   kText,

@@ -54,32 +54,15 @@ fs::path Normalise(const std::string& text) {
   return p;
 }
 
-// Lists the subfolders (or the matching files) of a folder; throws when the
-// folder cannot be listed.
+// Lists the subfolders (or the matching files) of a folder, sorted; throws
+// when the folder cannot be listed.
 template <typename Keep>
 std::vector<std::string> Names(const fs::path& folder, const std::string& shown, Keep keep) {
-  std::error_code ec;
-  if (!fs::is_directory(folder, ec))
-    throw PathNotFound(shown);
-  // A folder that cannot be read is an error, not an empty folder: callers
-  // fall back from it (RpxMode's "code", the settings reset).
-  fs::directory_iterator it(folder, ec);
-  if (ec) {
-    if (ec == std::errc::permission_denied)
-      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + shown);
-    throw PathNotFound(shown);
-  }
   std::vector<std::string> names;
-  for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (ec)
-      throw PathNotFound(shown);
-    auto name = Utf8(it->path().filename());
-    std::error_code type_ec;
-    if (!Hidden(name) && keep(*it, name, type_ec))
-      names.push_back(std::move(name));
-  }
-  if (ec)
-    throw PathNotFound(shown);
+  ReadFolder(Utf8(folder), shown, [&](FolderEntry& entry) {
+    if (!Hidden(entry.name) && keep(entry))
+      names.push_back(std::move(entry.name));
+  });
   SortNoCase(names);
   return names;
 }
@@ -156,10 +139,7 @@ void DirListBox::SetPath(const std::string& path) {
     throw PathNotFound(path);
   const fs::path folder = Normalise(path);
   const std::string shown = Utf8(folder);
-  auto subfolders = Names(
-      folder, path, [](const fs::directory_entry& e, const std::string&, std::error_code& ec) {
-        return e.is_directory(ec);
-      });
+  auto subfolders = Names(folder, path, [](const FolderEntry& e) { return e.folder; });
   if (SamePath(shown, path_))
     return;
 
@@ -191,23 +171,10 @@ void DirListBox::SetPath(const std::string& path) {
 
 std::vector<std::string> FileListBox::ListFolder(const std::string& path) const {
   // The masks are taken apart once per listing, not once per file.
-  std::vector<std::string> masks;
-  for (const auto& mask : text::Split(pattern_, ';')) {
-    auto trimmed = text::TrimSpaces(mask);
-    if (!trimmed.empty())
-      masks.push_back(std::move(trimmed));
-  }
-  return Names(
-      Normalise(path), path,
-      [&masks](const fs::directory_entry& e, const std::string& name, std::error_code& ec) {
-        if (!e.is_regular_file(ec))
-          return false;
-        for (const auto& mask : masks) {
-          if (text::MatchMask(name, mask))
-            return true;
-        }
-        return false;
-      });
+  const std::vector<std::string> masks = text::SplitPattern(pattern_);
+  return Names(Normalise(path), path, [&masks](const FolderEntry& e) {
+    return e.file && text::MatchAnyMask(e.name, masks);
+  });
 }
 
 void FileListBox::SetPath(const std::string& path) {

@@ -1,36 +1,97 @@
 #include "runtime/posix/InstanceLock.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstddef>
-#include <cstring>
+#include <cstdlib>
 
 namespace tavro {
 
-InstanceLock::InstanceLock(const std::string& name) {
-  const std::string full = name + "-" + std::to_string(getuid());
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  // An abstract name starts with a NUL byte and is not a path: nothing is
-  // created on disk. It must fit beside that byte.
-  if (full.size() + 1 > sizeof(address.sun_path))
-    return;
-  std::memcpy(address.sun_path + 1, full.data(), full.size());
-  const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + full.size());
+namespace {
 
-  fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd_ < 0)
-    return;  // unavailable: the program rather starts than refuses
-  if (bind(fd_, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
-    state_ = State::kTaken;
+// A descriptor closed on every path out unless released.
+class OwnedFd final {
+ public:
+  explicit OwnedFd(int fd) : fd_(fd) {}
+  ~OwnedFd() {
+    if (fd_ >= 0)
+      close(fd_);
+  }
+  OwnedFd(const OwnedFd&) = delete;
+  OwnedFd& operator=(const OwnedFd&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// The folder opened, when only this user can enter it; -1 otherwise. The
+// checks are made on the opened descriptor, so the folder cannot be swapped
+// between check and use, and a link in its place is never followed.
+int OpenPrivateFolder(const LockFolder& folder, uid_t user) {
+  if (folder.path.empty() || folder.path[0] != '/')
+    return -1;
+  if (folder.make)
+    mkdir(folder.path.c_str(), 0700);  // already there: checked below as any other
+  OwnedFd fd(open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat facts {};
+  if (fd.get() < 0 || fstat(fd.get(), &facts) != 0 ||
+      !OnlyUserCanEnter(facts.st_mode, facts.st_uid, user))
+    return -1;
+  return fd.release();
+}
+
+}  // namespace
+
+std::vector<LockFolder> DefaultLockFolders() {
+  std::vector<LockFolder> folders;
+  // The session's runtime folder; where the session manager set none (su, a
+  // service, ssh without a login manager) the system's folder for this user,
+  // so that such a start meets the desktop's launcher.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/')
+    folders.push_back({runtime, false});
+  const std::string uid = std::to_string(geteuid());
+  folders.push_back({"/run/user/" + uid, false});
+  folders.push_back({"/tmp/tavro-frontend-" + uid, true});
+  return folders;
+}
+
+bool OnlyUserCanEnter(mode_t mode, uid_t owner, uid_t user) {
+  return S_ISDIR(mode) && owner == user && (mode & 077) == 0;
+}
+
+InstanceLock::InstanceLock(const std::vector<LockFolder>& folders, const std::string& name) {
+  const uid_t user = geteuid();
+  const std::string file = name + ".lock";
+  for (const auto& folder : folders) {
+    const OwnedFd dir(OpenPrivateFolder(folder, user));
+    if (dir.get() < 0)
+      continue;
+    OwnedFd fd(openat(dir.get(), file.c_str(),
+                      O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    struct stat facts {};
+    if (fd.get() < 0 || fstat(fd.get(), &facts) != 0 || !S_ISREG(facts.st_mode) ||
+        facts.st_uid != user)
+      continue;
+    folder_ = folder.path;
+    if (flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
+      state_ = State::kTaken;
+      fd_ = fd.release();
+    } else {
+      // Only this user (or root) can hold a file in that folder: it is ours.
+      state_ = errno == EWOULDBLOCK ? State::kHeldByOther : State::kUnavailable;
+    }
     return;
   }
-  state_ = errno == EADDRINUSE ? State::kHeldByOther : State::kUnavailable;
-  close(fd_);
-  fd_ = -1;
 }
 
 InstanceLock::~InstanceLock() {

@@ -64,33 +64,43 @@ fs::path HomeFolder() {
                      "names one and the account has no home folder. Nothing was changed.");
 }
 
-std::string AppFolderFor(const std::string& program_folder) {
-  // A packaged install puts a marker under the prefix that holds bin/: a
-  // program in /usr/bin cannot keep its settings and folders beside itself,
-  // so each user's tree lives in the user's data folder. Without the marker
-  // (the portable archive, a build folder) the program's folder is the tree,
-  // writable or not.
+// A packaged install puts a marker under the prefix that holds bin/: a
+// program in /usr/bin cannot keep its settings and folders beside itself, so
+// each user's tree lives in the user's data folder, which is returned.
+// Without the marker (the portable archive, a build folder) the program's
+// folder is the tree, writable or not: nothing is returned.
+std::optional<fs::path> PackagedDataFolder(const std::string& program_folder) {
   std::error_code ec;
   if (!fs::exists(fs::path(program_folder) / ".." / "share" / "tavro-frontend" / "packaged", ec))
-    return program_folder;
+    return std::nullopt;
   auto data_home = AbsoluteFromEnvironment("XDG_DATA_HOME");
   if (!data_home)
     data_home = HomeFolder() / ".local" / "share";
-  const fs::path folder = *data_home / "tavro-frontend";
+  return *data_home / "tavro-frontend";
+}
+
+void MakeDataFolder(const fs::path& folder) {
+  std::error_code ec;
   fs::create_directories(folder, ec);
   if (ec || !fs::is_directory(folder, ec)) {
     throw RuntimeError(err::kPathNotFound, "The data folder " + Utf8(folder) + " cannot be made (" +
                                                (ec ? ec.message() : "not a folder") + ").");
   }
-  return Utf8(folder);
 }
 
 }  // namespace
 
 PosixServices::PosixServices() : PosixServices(PosixOptions{}) {}
 
-PosixServices::PosixServices(PosixOptions options)
-    : options_(std::move(options)), app_folder_(AppFolderFor(ProgramFolder())) {
+PosixServices::PosixServices(PosixOptions options) : options_(std::move(options)) {
+  app_folder_ = ProgramFolder();
+  if (const auto data_folder = PackagedDataFolder(app_folder_)) {
+    app_folder_ = Utf8(*data_folder);
+    // The instance check comes before anything touches the disk: a second
+    // start, which ends at that check, makes no folder either.
+    if (!PosixServices::PreviousInstance())
+      MakeDataFolder(*data_folder);
+  }
   shell_watcher_ = std::make_unique<ShellWatcher>(options_.shell_watcher);
   controllers_ = std::make_unique<Controllers>(options_.controller_devices);
   ReapChildrenAutomatically();
@@ -104,7 +114,7 @@ std::string PosixServices::AppFolder() const {
 
 bool PosixServices::PreviousInstance() {
   if (!instance_lock_)
-    instance_lock_ = std::make_unique<InstanceLock>(options_.instance_name);
+    instance_lock_ = std::make_unique<InstanceLock>(DefaultLockFolders(), options_.instance_name);
   return instance_lock_->state() == InstanceLock::State::kHeldByOther;
 }
 
@@ -113,10 +123,9 @@ void PosixServices::End() {
   std::_Exit(0);
 }
 
-// The window style has no meaning here: on X the started program decides
-// how its window first appears.
-void PosixServices::Shell(const std::string& command_line, WindowStyle /*style*/,
-                          const std::string& program) {
+// No window style: on X the started program decides how its window first
+// appears.
+void PosixServices::Shell(const std::string& command_line, const std::string& program) {
   SpawnDetached(ArgumentVector(command_line, program), program.empty());
 }
 
@@ -125,13 +134,13 @@ void PosixServices::StartEmulator(const EmulatorCommand& command) {
   for (auto& word : SplitWords(command.mode_text))
     argv.push_back(std::move(word));
   argv.push_back(command.game_path);
-  SpawnDetached(argv, false);
+  EmulatorStarted(SpawnDetached(argv, false));
 }
 
 std::vector<std::string> PosixServices::Drives() {
   std::ifstream in("/proc/self/mounts", std::ios::binary);
   return DriveList(
-      std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+      std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}, getuid());
 }
 
 X11Session* PosixServices::X() {
@@ -142,9 +151,25 @@ X11Session* PosixServices::X() {
   return x11_.get();
 }
 
-int PosixServices::KeyState(int virtual_key) {
+// The launcher's timer tick: one press reaching both listeners arrives at
+// each well within it.
+constexpr auto kOneTick = std::chrono::milliseconds(100);
+
+KeyState PosixServices::Key(int virtual_key) {
   X11Session* x = X();
-  return x != nullptr ? x->KeyState(virtual_key) : 0;
+  KeyState state = x != nullptr ? x->Key(virtual_key) : KeyState{};
+  if (state.down || state.pressed)
+    x11_heard_[virtual_key] = std::chrono::steady_clock::now();
+  if (noted_presses_.erase(virtual_key) > 0)
+    state.pressed = true;
+  return state;
+}
+
+void PosixServices::NotePress(int virtual_key) {
+  const auto heard = x11_heard_.find(virtual_key);
+  if (heard != x11_heard_.end() && std::chrono::steady_clock::now() - heard->second < kOneTick)
+    return;
+  noted_presses_.insert(virtual_key);
 }
 
 std::vector<std::uint32_t> PosixServices::ControllerButtons() {
@@ -160,14 +185,14 @@ std::vector<WindowHandle> PosixServices::FindShellWindows(ShellWindow which) {
   return std::vector<WindowHandle>(windows.begin(), windows.end());
 }
 
-void PosixServices::ShowShellWindow(WindowHandle window, int command) {
+void PosixServices::ShowShellWindow(WindowHandle window, bool visible) {
   X11Session* x = X();
   if (x == nullptr || window == 0)
     return;
   const auto w = static_cast<Window>(window);
-  // 0 hides; every other show command of the classic API shows. Only a
-  // window this process takes off the screen is the watcher's to put back.
-  if (command == 0) {
+  // Only a window this process takes off the screen is the watcher's to put
+  // back.
+  if (!visible) {
     if (x->IsMapped(w))
       shell_watcher_->Hidden(window, x->DisplayName());
     x->SetMapped(w, false);

@@ -2,9 +2,12 @@
 // The Linux implementation of the OS services. The toolkit's services
 // (message box, pictures) are added by QtServices in runtime/qt.
 
+#include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,7 +23,7 @@ class Controllers;  // SDL, loaded on first use
 // What a test changes so that it neither meets a running launcher nor the
 // user's display; the program itself uses the defaults.
 struct PosixOptions {
-  // Name of the per-user instance lock; the user id is appended.
+  // Name of the per-user instance lock (see InstanceLock.h).
   std::string instance_name = "tavro-frontend";
   // X display to open; none given: $DISPLAY.
   std::optional<std::string> display;
@@ -39,7 +42,8 @@ class PosixServices : public Services {
   // AppFolder is that folder, or for a packaged install (a marker file
   // ../share/tavro-frontend/packaged beside bin/) the user's data folder,
   // $XDG_DATA_HOME/tavro-frontend (default ~/.local/share/tavro-frontend),
-  // made when missing; a data folder that cannot be made throws too.
+  // made when missing once the instance lock is ours (a second start makes
+  // nothing); a data folder that cannot be made throws too.
   PosixServices();
   explicit PosixServices(PosixOptions options);
   ~PosixServices() override;
@@ -49,19 +53,31 @@ class PosixServices : public Services {
   std::string AppFolder() const override;
   bool PreviousInstance() override;
   [[noreturn]] void End() override;
-  void Shell(const std::string& command_line, WindowStyle style,
-             const std::string& program = {}) override;
+  // Starts a program from a command line split into words as a shell would
+  // (nothing expanded, never through a shell) and returns at once; when
+  // program is given it names the file to run.
+  void Shell(const std::string& command_line, const std::string& program = {});
   void StartEmulator(const EmulatorCommand& command) override;
   std::vector<std::string> Drives() override;
   std::string FallbackDrive() const override { return "/"; }
-  int KeyState(int virtual_key) override;
+  KeyState Key(int virtual_key) override;
   std::vector<std::uint32_t> ControllerButtons() override;
   std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
-  void ShowShellWindow(WindowHandle window, int command) override;
+  void ShowShellWindow(WindowHandle window, bool visible) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
   void OpenInViewer(const std::string& path) override;
   void RefreshShellIcons() override {}  // no shell keeps icons to refresh
+
+  // A press that another listener than X heard (the desktop portal's
+  // shortcut on a Wayland desktop): the next Key of that key reports it
+  // pressed, as the X listener would. When X reported the key less than a
+  // tick before, both heard one press, and it acts once.
+  void NotePress(int virtual_key);
+
+ protected:
+  // Each emulator started, right after its start, by its process id.
+  virtual void EmulatorStarted(int /*pid*/) {}
 
  private:
   X11Session* X();
@@ -72,6 +88,8 @@ class PosixServices : public Services {
   std::unique_ptr<ShellWatcher> shell_watcher_;
   std::unique_ptr<Controllers> controllers_;
   bool x11_tried_ = false;
+  std::set<int> noted_presses_;
+  std::map<int, std::chrono::steady_clock::time_point> x11_heard_;
 };
 
 }  // namespace tavro

@@ -1,7 +1,9 @@
 #include "runtime/posix/Processes.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -85,6 +87,20 @@ std::string BaseName(std::string_view path, std::string_view separators) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+// The value of a variable in a /proc/PID/environ text; empty when unset.
+std::string_view Variable(std::string_view environment, std::string_view name) {
+  for (std::size_t pos = 0; pos < environment.size();) {
+    auto stop = environment.find('\0', pos);
+    if (stop == std::string_view::npos)
+      stop = environment.size();
+    const std::string_view entry = environment.substr(pos, stop - pos);
+    if (entry.size() > name.size() && entry.starts_with(name) && entry[name.size()] == '=')
+      return entry.substr(name.size() + 1);
+    pos = stop + 1;
+  }
+  return {};
+}
+
 bool ImageNameMatches(const fs::path& proc_dir, const std::string& image_name) {
   std::error_code ec;
   std::string exe = fs::read_symlink(proc_dir / "exe", ec).native();
@@ -103,22 +119,21 @@ bool ImageNameMatches(const fs::path& proc_dir, const std::string& image_name) {
   // .exe name as on Windows.
   if (!argv0.empty() && text::EqualsNoCase(BaseName(argv0, "/\\"), image_name))
     return true;
-  // An AppImage runs its payload from a temporary mount under another name;
-  // the runtime leaves the image's own path in APPIMAGE.
+  // An AppImage runs its payload from a mount of its own, under another name;
+  // the runtime (whose program is the image, found above) leaves the image's
+  // path in APPIMAGE and the mount in APPDIR. Whatever the payload starts (a
+  // browser, a file manager) inherits both but runs from elsewhere, so only a
+  // program inside the mount counts.
+  if (ec)
+    return false;
   const std::string environment = ReadSmallFile(proc_dir / "environ");
-  constexpr std::string_view kAppImage = "APPIMAGE=";
-  for (std::size_t pos = 0; pos < environment.size();) {
-    auto stop = environment.find('\0', pos);
-    if (stop == std::string::npos)
-      stop = environment.size();
-    const std::string_view entry(environment.data() + pos, stop - pos);
-    if (entry.starts_with(kAppImage)) {
-      const std::string_view value = entry.substr(kAppImage.size());
-      return !value.empty() && text::EqualsNoCase(BaseName(value, "/"), image_name);
-    }
-    pos = stop + 1;
-  }
-  return false;
+  const std::string_view app_image = Variable(environment, "APPIMAGE");
+  std::string_view app_dir = Variable(environment, "APPDIR");
+  while (app_dir.size() > 1 && app_dir.ends_with('/'))
+    app_dir.remove_suffix(1);
+  return !app_image.empty() && app_dir.starts_with('/') && app_dir != "/" &&
+         exe.size() > app_dir.size() && exe.starts_with(app_dir) && exe[app_dir.size()] == '/' &&
+         text::EqualsNoCase(BaseName(app_image, "/"), image_name);
 }
 
 }  // namespace
@@ -136,7 +151,7 @@ void ReapChildrenAutomatically() {
   sigaction(SIGCHLD, &action, nullptr);
 }
 
-void SpawnDetached(const std::vector<std::string>& argv, bool search_path, int input_fd) {
+int SpawnDetached(const std::vector<std::string>& argv, bool search_path, int input_fd) {
   if (argv.empty() || argv[0].empty())
     throw RuntimeError(err::kFileNotFound, "File not found");
   std::vector<char*> pointers;
@@ -170,6 +185,38 @@ void SpawnDetached(const std::vector<std::string>& argv, bool search_path, int i
                                               pointers.data(), environ);
   if (error != 0)
     throw SpawnError(error, argv[0]);
+  return pid;
+}
+
+ProcessEndWatch::ProcessEndWatch(int pid) {
+  // Through syscall(): glibc 2.36's <sys/pidfd.h> cannot be used from C++.
+  const int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  if (fd < 0)
+    return;
+  // Field 4 of stat, after the name in parentheses (which may hold any byte).
+  const std::string stat = ReadSmallFile(fs::path("/proc") / std::to_string(pid) / "stat");
+  const auto name_end = stat.rfind(')');
+  std::istringstream fields(name_end == std::string::npos ? "" : stat.substr(name_end + 1));
+  std::string state;
+  long parent = 0;
+  fields >> state >> parent;
+  if (fields && parent == static_cast<long>(getpid())) {
+    fd_ = fd;
+  } else {
+    close(fd);
+  }
+}
+
+ProcessEndWatch::~ProcessEndWatch() {
+  if (fd_ >= 0)
+    close(fd_);
+}
+
+bool ProcessEndWatch::Ended() const {
+  if (fd_ < 0)
+    return true;
+  pollfd ready{fd_, POLLIN, 0};
+  return poll(&ready, 1, 0) > 0;
 }
 
 std::vector<int> ProcessesNamed(const std::string& image_name) {

@@ -12,16 +12,39 @@ namespace tavro {
 // installed is left alone (its owner reaps).
 void ReapChildrenAutomatically();
 
-// Starts argv[0] with the arguments argv and returns at once. search_path:
+// Starts argv[0] with the arguments argv and returns its process id at once. search_path:
 // argv[0] is looked up along PATH when it holds no "/". input_fd, when given,
 // becomes the program's standard input, and then no other descriptor of this
 // process beyond standard output and error reaches it. Throws RuntimeError
 // when the program cannot be started, with the OS's reason.
-void SpawnDetached(const std::vector<std::string>& argv, bool search_path, int input_fd = -1);
+int SpawnDetached(const std::vector<std::string>& argv, bool search_path, int input_fd = -1);
 
-// The ids of this user's processes, other than this one, whose executable's,
-// argv[0]'s or APPIMAGE variable's base name equals image_name without regard
-// to case. None for an empty name.
+// Tells when a program this process started ends: a descriptor (a pidfd)
+// that turns readable then. Our children are reaped by the kernel as they
+// end (see above), so the watch is taken right after the start; a pid the
+// program has already left (taken by a stranger since) is refused by
+// checking that the process found is our own child.
+class ProcessEndWatch final {
+ public:
+  explicit ProcessEndWatch(int pid);
+  ~ProcessEndWatch();
+  ProcessEndWatch(const ProcessEndWatch&) = delete;
+  ProcessEndWatch& operator=(const ProcessEndWatch&) = delete;
+
+  // -1 when the program had ended already, or the kernel has no pidfds
+  // (before Linux 5.3): then it counts as ended.
+  int fd() const { return fd_; }
+  bool Ended() const;
+
+ private:
+  int fd_ = -1;
+};
+
+// The ids of this user's processes, other than this one, whose executable's
+// or argv[0]'s base name equals image_name without regard to case, and those
+// that run from inside an AppImage of that name (APPIMAGE names the image,
+// and the executable lies in the image's mount, APPDIR). None for an empty
+// name.
 std::vector<int> ProcessesNamed(const std::string& image_name);
 
 }  // namespace tavro

@@ -138,7 +138,7 @@ void X11Session::WatchKeys() {
     const KeySym sym = KeySymOf(vk);
     if (sym == NoSymbol)
       continue;
-    Key key;
+    WatchedKey key;
     key.code = XKeysymToKeycode(display_, sym);
     key.down = key.code != 0 && (keymap[key.code / 8] & (1 << (key.code % 8))) != 0;
     keys_[vk] = key;
@@ -163,24 +163,24 @@ void X11Session::DrainKeyEvents() {
       for (auto& [vk, key] : keys_) {
         if (key.code == 0 || key.code != raw->detail)
           continue;
-        key.down = press;
-        if (press)
+        if (press && !key.down)
           key.pressed = true;
+        key.down = press;
       }
     }
     XFreeEventData(display_, cookie);
   }
 }
 
-int X11Session::KeyState(int virtual_key) {
+KeyState X11Session::Key(int virtual_key) {
   if (xi_opcode_ < 0)
-    return 0;
+    return {};
   const auto found = keys_.find(virtual_key);
   if (found == keys_.end())
-    return 0;
+    return {};
   DrainKeyEvents();
-  Key& key = found->second;
-  const int state = (key.down ? 0x8000 : 0) | (key.pressed ? 1 : 0);
+  auto& key = found->second;
+  const KeyState state{key.down, key.pressed};
   key.pressed = false;
   return state;
 }

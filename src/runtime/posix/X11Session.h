@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/Runtime.h"
+
 namespace tavro {
 
 class X11Session final {
@@ -21,10 +23,11 @@ class X11Session final {
   X11Session(const X11Session&) = delete;
   X11Session& operator=(const X11Session&) = delete;
 
-  // Bit 15: the key is down now; bit 0: it went down since the last query of
-  // this key. Known keys: Escape (27), 0-9 and A-Z of the main keyboard; any
-  // other code gives 0, as does a server without XInput2.
-  int KeyState(int virtual_key);
+  // Down now, and pressed since the last query of this key: it went down
+  // from up (a key's auto-repeat is no new press). Known keys: Escape (27),
+  // 0-9 and A-Z of the main keyboard; any other code is never down, as no
+  // key is on a server without XInput2.
+  KeyState Key(int virtual_key);
 
   // The windows whose _NET_WM_WINDOW_TYPE holds the atom type_name: the
   // root's children and their children (where a window manager has put
@@ -37,7 +40,7 @@ class X11Session final {
   std::string DisplayName() const;
 
  private:
-  struct Key {
+  struct WatchedKey {
     int code = 0;  // 0: the keyboard has no such key
     bool down = false;
     bool pressed = false;
@@ -49,7 +52,7 @@ class X11Session final {
 
   Display* display_;
   int xi_opcode_ = -1;       // -1: no XInput2, so no key is ever seen
-  std::map<int, Key> keys_;  // by virtual-key code
+  std::map<int, WatchedKey> keys_;  // by virtual-key code
 };
 
 }  // namespace tavro

@@ -1,14 +1,20 @@
 #pragma once
-// The Linux services that need the toolkit: the message box and the pictures.
-// Everything else comes from PosixServices.
+// The Linux services that need the toolkit: the message box, the pictures,
+// and Esc through the desktop portal on a Wayland desktop. Everything else
+// comes from PosixServices.
 
 #include <QIcon>
 #include <QImage>
+#include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
+#include <vector>
 
 #include "runtime/posix/PosixServices.h"
+
+class QSocketNotifier;
 
 namespace tavro {
 
@@ -36,20 +42,51 @@ class QtPicture final : public Picture {
 // The QtPicture behind a picture, or nullptr (none, or made by someone else).
 const QtPicture* AsQtPicture(const PicturePtr& picture);
 
+class GlobalShortcutsPortal;
+class ProcessEndWatch;
+
 class QtServices final : public PosixServices {
  public:
-  using PosixServices::PosixServices;
+  QtServices();
+  explicit QtServices(PosixOptions options);
+  ~QtServices() override;
 
   // Message boxes are owned by this window from now on (centred over it,
   // modal to it); nullptr makes them free-standing again.
   void SetMessageOwner(QWidget* owner) { owner_ = owner; }
 
-  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
+  void MsgBox(const std::string& prompt, const std::string& title) override;
   PicturePtr LoadPicture(const std::string& path) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
 
+  // On a Wayland desktop the X listener hears no key typed into a Wayland
+  // window, so Esc is also asked of the desktop portal, under the program's
+  // application ID and described as in the window's legend; bound only while
+  // an emulator started here runs (a portal shortcut takes the key from
+  // every other program). A session without the portal is told once on
+  // standard error, without a box.
+  void ListenOnPortal(const std::string& app_id, const std::string& description);
+
+ protected:
+  void EmulatorStarted(int pid) override;
+
  private:
+  struct LaterDeleter {
+    void operator()(QSocketNotifier* notifier) const;
+  };
+  struct Running {
+    std::unique_ptr<ProcessEndWatch> watch;
+    std::unique_ptr<QSocketNotifier, LaterDeleter> notifier;  // on the watch's descriptor
+  };
+  void EmulatorEnded();
+
   QPointer<QWidget> owner_;
+  QObject context_;  // what the D-Bus answers and notifiers report to; gone with this object
+  enum class Portal { kNone, kAsking, kThere } portal_state_ = Portal::kNone;
+  std::string app_id_;
+  std::string description_;
+  std::unique_ptr<GlobalShortcutsPortal> portal_;  // made at the first start of a game
+  std::vector<Running> emulators_;                 // started here and still running
 };
 
 }  // namespace tavro

@@ -5,13 +5,17 @@
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
+#include "runtime/posix/DesktopSession.h"
 #include "runtime/posix/ShellWatcher.h"
 #include "runtime/posix/TerminationSignals.h"
 #include "runtime/qt/Form1Window.h"
@@ -21,6 +25,7 @@
 namespace {
 
 constexpr char kTitle[] = "Tavro FrontEnd";
+constexpr char kAppId[] = TAVRO_APP_ID;
 
 // A start that fails before the window exists is told the way the Windows
 // program tells it: a box titled with the program's name where one can be
@@ -56,7 +61,7 @@ void ReportFatalStart(QtMsgType type, const QMessageLogContext& context, const Q
 }
 
 // The program proper: its services, the form, the window and its events.
-int Run(tavro::TerminationSignals& termination) {
+int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& session) {
   // The fonts are listed (fontconfig's configuration and every font's entry
   // read) on a thread of their own while the window is built; the window
   // first needs them as it shows. Qt's font database may be asked from any
@@ -79,8 +84,8 @@ int Run(tavro::TerminationSignals& termination) {
       const int signal_number = termination.Take();
       if (signal_number == 0)
         return;
-      // The unload runs here even inside a message box's loop or before the
-      // window shows; then the program ends at once, as the signal asked.
+      // The unload runs here even inside a message box's loop; then the
+      // program ends at once, as the signal asked.
       window.close();
       tavro::TerminationSignals::EndBy(signal_number);
     });
@@ -90,6 +95,11 @@ int Run(tavro::TerminationSignals& termination) {
   // shown only after it returns. An error it lets pass is shown like any
   // other event's, and the program goes on.
   tavro::view::LoadAndShow(form, [&window] { window.show(); });
+  if (tavro::WantsPortalKeys(session))
+    services.ListenOnPortal(kAppId, form.Label5.Caption());
+  // From here the timer ticks and the keys may hide the desktop or the
+  // taskbar: a signal goes through the window's close, which shows them.
+  termination.WatchedByLoop();
   return QApplication::exec();
 }
 
@@ -101,18 +111,35 @@ int main(int argc, char* argv[]) {
   if (argc >= 2 && std::string_view(argv[1]) == tavro::kShellWatcherArgument)
     return tavro::RunShellWatcher(argc >= 3 ? argv[2] : "");
 
-  // Before anything is hidden: a termination request ends the program
-  // through the normal unload, never half-way.
+  // From the first moment a termination request ends the start; once the
+  // window runs, through the normal unload, never half-way.
   tavro::TerminationSignals termination;
 
+  // The window system is chosen here rather than left to Qt's default (see
+  // DesktopSession.h), given to Qt as its -platform argument so that no
+  // program started from here inherits the choice.
+  const tavro::DesktopSession session = tavro::SessionFromEnvironment();
+  const std::string platform = tavro::QtPlatformFor(session);
+  std::vector<char*> args(argv, argv + argc);
+  std::string platform_flag = "-platform";
+  if (!platform.empty() && std::none_of(args.begin(), args.end(), [](const char* a) {
+        return a == std::string_view("-platform");
+      })) {
+    args.push_back(platform_flag.data());
+    args.push_back(const_cast<char*>(platform.c_str()));
+  }
+  int qt_argc = static_cast<int>(args.size());
+  args.push_back(nullptr);
+
   g_previous_handler = qInstallMessageHandler(ReportFatalStart);
-  QApplication app(argc, argv);
+  QApplication app(qt_argc, args.data());
   qInstallMessageHandler(g_previous_handler);
   QApplication::setApplicationName(QStringLiteral("Tavro FrontEnd"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("tavro-frontend"));
+  // The Wayland window's app_id: the .desktop file it belongs to.
+  QGuiApplication::setDesktopFileName(QStringLiteral(TAVRO_APP_ID));
 
   try {
-    return Run(termination);
+    return Run(termination, session);
   } catch (const std::exception& e) {
     // Only the start can fail this way: the services (the program's own
     // folder), the form or its window could not be made.

@@ -13,7 +13,7 @@ namespace tavro {
 
 namespace {
 
-using win32::UniqueHandle;
+using win32::UniqueKernelHandle;
 using win32::Wide;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -70,18 +70,18 @@ Entry LookAt(const std::string& path) {
     return {};
   // Wine answers so for a FIFO or a device in its drives, which it still
   // opens: the handle, opened for its attributes alone, tells what it is.
-  const UniqueHandle handle(
+  const UniqueKernelHandle handle(
       CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                   FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!handle)
     throw SystemError(err::kPathFileAccess, "Path/File access error", error);
-  if (GetFileType(handle.Get()) != FILE_TYPE_DISK) {
+  if (GetFileType(handle.get()) != FILE_TYPE_DISK) {
     Entry other;
     other.type = Entry::Type::kOther;
     return other;
   }
-  if (!GetFileInformationByHandle(handle.Get(), &info))
+  if (!GetFileInformationByHandle(handle.get(), &info))
     throw SystemError(err::kPathFileAccess, "Path/File access error", GetLastError());
   return FromAttributes(info.dwFileAttributes, info.ftLastWriteTime);
 }
@@ -89,8 +89,8 @@ Entry LookAt(const std::string& path) {
 std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
   const std::wstring wide = Wide(path);
   // Follows a link to the file; opening never waits, not even for a pipe.
-  const UniqueHandle handle(CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueKernelHandle handle(CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) {
     const DWORD error = GetLastError();
     const DWORD attributes = GetFileAttributesW(wide.c_str());
@@ -103,8 +103,8 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
   // A pipe, a console or a character device (what a FIFO or /dev/zero in
   // Wine's drives opens as) is never read.
   BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(handle.Get()) != FILE_TYPE_DISK ||
-      !GetFileInformationByHandle(handle.Get(), &info) ||
+  if (GetFileType(handle.get()) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(handle.get(), &info) ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     throw NotOrdinary(path);
   }
@@ -120,7 +120,7 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
       bytes.resize(std::min(max_bytes + 1, have + 4096));
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - have, 1u << 30));
-    if (!::ReadFile(handle.Get(), bytes.data() + have, want, &got, nullptr))
+    if (!::ReadFile(handle.get(), bytes.data() + have, want, &got, nullptr))
       throw SystemError(err::kPathFileAccess, "Path/File access error", GetLastError());
     if (got == 0)
       break;
@@ -144,14 +144,14 @@ void ReplaceByName(const std::string& path, std::string_view bytes) {
   DWORD error = 0;
   {
     // CREATE_NEW: a new file of our own, never anything already there.
-    const UniqueHandle handle(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueKernelHandle handle(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle)
       throw OpenError(GetLastError());
     for (std::size_t done = 0; done < bytes.size();) {
       DWORD written = 0;
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-      if (!WriteFile(handle.Get(), bytes.data() + done, chunk, &written, nullptr)) {
+      if (!WriteFile(handle.get(), bytes.data() + done, chunk, &written, nullptr)) {
         error = GetLastError();
         break;
       }

@@ -2,10 +2,10 @@
 
 // clang-format off
 #include <windows.h>
-#include <sddl.h>
 #include <shlobj.h>
 // clang-format on
 
+#include "runtime/win32/InstanceMutex.h"
 #include "runtime/win32/ProcessGuards.h"
 #include "runtime/win32/Wide.h"
 
@@ -32,33 +32,6 @@ std::wstring ModuleFileName() {
   }
 }
 
-// The user's SID as text, so each user on the machine has a lock of their own.
-std::wstring UserKey() {
-  HANDLE token = nullptr;
-  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    const win32::UniqueHandle owned(token);
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    if (size > 0) {
-      std::vector<BYTE> info(size);
-      if (GetTokenInformation(token, TokenUser, info.data(), size, &size)) {
-        wchar_t* sid = nullptr;
-        const auto* user = reinterpret_cast<const TOKEN_USER*>(info.data());
-        if (ConvertSidToStringSidW(user->User.Sid, &sid)) {
-          std::wstring key(sid);
-          LocalFree(sid);
-          return key;
-        }
-      }
-    }
-  }
-  wchar_t name[257] = {};
-  DWORD len = 257;
-  if (GetUserNameW(name, &len))
-    return name;
-  return L"user";
-}
-
 HWND ToHwnd(WindowHandle window) {
   return reinterpret_cast<HWND>(window);
 }
@@ -81,19 +54,7 @@ bool Win32Services::PreviousInstance() {
   if (instance_checked_)
     return previous_instance_;
   instance_checked_ = true;
-  // Global, so the same user's second session (a fast user switch, a remote
-  // desktop) finds it too: one launcher per user, not per session.
-  const std::wstring name = L"Global\\Tavro_FrontEnd-" + UserKey();
-  // The creation decides: of two instances started at the same moment, the
-  // kernel lets exactly one create the mutex.
-  instance_mutex_.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
-  const DWORD error = GetLastError();
-  if (instance_mutex_) {
-    previous_instance_ = error == ERROR_ALREADY_EXISTS;
-  } else {
-    // Denied: it exists, made by an instance running with other rights.
-    previous_instance_ = error == ERROR_ACCESS_DENIED;
-  }
+  previous_instance_ = win32::TakeInstanceMutex(L"Global\\Tavro_FrontEnd-", instance_mutex_);
   return previous_instance_;
 }
 
@@ -103,7 +64,7 @@ void Win32Services::End() {
   ExitProcess(0);
 }
 
-void Win32Services::MsgBox(const std::string& prompt, int /*buttons*/, const std::string& title) {
+void Win32Services::MsgBox(const std::string& prompt, const std::string& title) {
   MessageBoxW(ToHwnd(owner_), Wide(prompt).c_str(), Wide(title).c_str(), MB_OK);
 }
 
@@ -145,8 +106,13 @@ std::vector<std::string> Win32Services::Drives() {
   return drives;
 }
 
-int Win32Services::KeyState(int virtual_key) {
-  return static_cast<int>(static_cast<unsigned short>(GetAsyncKeyState(virtual_key)));
+KeyState Win32Services::Key(int virtual_key) {
+  const auto state = static_cast<unsigned short>(GetAsyncKeyState(virtual_key));
+  const bool down = (state & 0x8000) != 0;
+  // The low bit says the key went down since the last look; while it is
+  // still down that may be no more than its auto-repeat, so only a press let
+  // go again counts as one of its own.
+  return {down, !down && (state & 0x0001) != 0};
 }
 
 std::vector<std::uint32_t> Win32Services::ControllerButtons() {
@@ -164,8 +130,8 @@ std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
   return {reinterpret_cast<WindowHandle>(window)};
 }
 
-void Win32Services::ShowShellWindow(WindowHandle window, int command) {
-  ShowWindow(ToHwnd(window), command);
+void Win32Services::ShowShellWindow(WindowHandle window, bool visible) {
+  ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
 }
 
 void Win32Services::EnableShellWindow(WindowHandle window, bool enable) {

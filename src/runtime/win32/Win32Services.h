@@ -14,6 +14,9 @@
 
 namespace tavro {
 
+// Window style of a started process.
+enum class WindowStyle : int { kNormalFocus = 1, kMinimizedFocus = 2 };
+
 class Win32Services : public Services {
  public:
   Win32Services();
@@ -22,16 +25,21 @@ class Win32Services : public Services {
   std::string AppFolder() const override;
   bool PreviousInstance() override;
   [[noreturn]] void End() override;
-  void MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
+  void MsgBox(const std::string& prompt, const std::string& title) override;
   void StartEmulator(const EmulatorCommand& command) override;
-  void Shell(const std::string& command_line, WindowStyle style,
-             const std::string& program = {}) override;
+  // Starts a process from a command line and returns at once; throws
+  // RuntimeError when it cannot be started. When program is given it names
+  // the file to run, so a program path with blanks is never searched for
+  // piece by piece; the line holds the arguments. Without it the first word
+  // is the program. Virtual so the tests can see the lines it is given.
+  virtual void Shell(const std::string& command_line, WindowStyle style,
+                     const std::string& program = {});
   std::vector<std::string> Drives() override;
   std::string FallbackDrive() const override { return "c:"; }
-  int KeyState(int virtual_key) override;
+  KeyState Key(int virtual_key) override;
   std::vector<std::uint32_t> ControllerButtons() override;
   std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
-  void ShowShellWindow(WindowHandle window, int command) override;
+  void ShowShellWindow(WindowHandle window, bool visible) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
   void OpenInViewer(const std::string& path) override;
@@ -49,7 +57,7 @@ class Win32Services : public Services {
   std::string app_folder_;
   // Held for the process lifetime: while any instance holds a handle, the
   // named mutex exists and later instances see it.
-  win32::UniqueHandle instance_mutex_;
+  win32::UniqueKernelHandle instance_mutex_;
   bool instance_checked_ = false;
   bool previous_instance_ = false;
   WindowHandle owner_ = 0;

@@ -68,14 +68,14 @@ class HidWatch final {
                       user_key.empty() ? kHidInterfaces : user_key.c_str(), 0, KEY_NOTIFY,
                       &key) == ERROR_SUCCESS)
       key_.reset(key);
-    changed_ = UniqueHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    changed_ = UniqueKernelHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   }
 
   bool Look() {
     if (!key_ || !changed_)
       return full_look_();
     if (looks_left_ == 0) {
-      if (WaitForSingleObject(changed_.Get(), 0) != WAIT_OBJECT_0)
+      if (WaitForSingleObject(changed_.get(), 0) != WAIT_OBJECT_0)
         return false;
       // The device list the system hands out may lag the registry by a
       // look: the one after this is asked too.
@@ -83,7 +83,7 @@ class HidWatch final {
     }
     if (looks_left_ == 2 &&
         RegNotifyChangeKeyValue(key_.get(), TRUE,
-                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, changed_.Get(),
+                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, changed_.get(),
                                 TRUE) != ERROR_SUCCESS) {
       key_.reset();  // no watch: a full look every time from now on
     }
@@ -94,7 +94,7 @@ class HidWatch final {
  private:
   std::function<bool()> full_look_;
   UniqueKey key_;
-  UniqueHandle changed_;
+  UniqueKernelHandle changed_;
   // Full looks still to make; the first two are made without a change.
   int looks_left_ = 2;
 };

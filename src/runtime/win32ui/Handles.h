@@ -1,40 +1,16 @@
 #pragma once
-// Owners for the Win32 handles the view holds: each frees its handle once,
-// moves, and cannot be copied.
+// The owners of the Win32 handles the view holds, and scopes for what a
+// paint selects or begins.
 
 #include <windows.h>
 
 #include <utility>
 
+#include "runtime/win32/UniqueHandle.h"
+
 namespace tavro::win32ui {
 
-template <typename H, auto Free>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(H handle) : handle_(handle) {}
-  ~UniqueHandle() { reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other)
-      reset(other.release());
-    return *this;
-  }
-
-  H get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  H release() { return std::exchange(handle_, nullptr); }
-  void reset(H handle = nullptr) {
-    if (handle_ != nullptr)
-      Free(handle_);
-    handle_ = handle;
-  }
-
- private:
-  H handle_ = nullptr;
-};
+using win32::UniqueHandle;
 
 inline void FreeGdiObject(HGDIOBJ object) {
   DeleteObject(object);

@@ -93,13 +93,13 @@ class SettingsFile : public UnicodePaths {};
 TEST_F(SettingsFile, WritesExactUtf8BytesWithCrLfAndReadsThemBack) {
   const std::string file = root_ / "Tavro 設定 é.ini";
   const std::string path = "C:\\Jeux ゲーム\\Cemu é\\Cemu.exe";
-  ASSERT_EQ(WriteIniValue("Emulator", "Path", path, file), kTrue);
+  ASSERT_EQ(WriteIniValue("Emulator", "Path", path, file), true);
   EXPECT_EQ(ReadFileBytes(file), "[Emulator]\r\nPath=" + path + "\r\n");
 
   // Rewritten over the existing file (a rename over it on Windows).
-  ASSERT_EQ(WriteIniValue("Emulator", "Mode", "-f", file), kTrue);
-  ASSERT_EQ(WriteIniValue("Games", "Dir", "D:\\Wii U ü", file), kTrue);
-  ASSERT_EQ(WriteIniValue("Emulator", "Path", "C:\\ñ.exe", file), kTrue);
+  ASSERT_EQ(WriteIniValue("Emulator", "Mode", "-f", file), true);
+  ASSERT_EQ(WriteIniValue("Games", "Dir", "D:\\Wii U ü", file), true);
+  ASSERT_EQ(WriteIniValue("Emulator", "Path", "C:\\ñ.exe", file), true);
   EXPECT_EQ(ReadFileBytes(file),
             "[Emulator]\r\nPath=C:\\ñ.exe\r\nMode=-f\r\n[Games]\r\nDir=D:\\Wii U ü\r\n");
   EXPECT_EQ(ListFolder(root_.Path()),
@@ -118,7 +118,7 @@ TEST_F(SettingsFile, AFileInTheAnsiCodePageReadsAsUtf8AndIsRewrittenAsUtf8) {
   WriteFileBytes(file, "[Games]\r\nTitle=caf\xE9\r\n");
   EXPECT_EQ(ReadIniValue("Games", "Title", "", file), "café");
 
-  ASSERT_EQ(WriteIniValue("Games", "Other", "ü", file), kTrue);
+  ASSERT_EQ(WriteIniValue("Games", "Other", "ü", file), true);
   EXPECT_EQ(ReadFileBytes(file), "[Games]\r\nTitle=caf\xC3\xA9\r\nOther=\xC3\xBC\r\n");
 }
 
@@ -138,7 +138,7 @@ void RunUnix(const std::string& script, const std::string& wait_for) {
   PROCESS_INFORMATION process{};
   ASSERT_TRUE(CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                              nullptr, &startup, &process));
-  UniqueHandle owned_process(process.hProcess), owned_thread(process.hThread);
+  UniqueKernelHandle owned_process(process.hProcess), owned_thread(process.hThread);
   ASSERT_TRUE(WaitForFile(wait_for));  // Wine cannot wait for a Linux process
 }
 

@@ -15,10 +15,10 @@ namespace tavro::test {
 
 namespace {
 
-UniqueHandle OpenNamedEvent(const std::string& name) {
+UniqueKernelHandle OpenNamedEvent(const std::string& name) {
   if (name == "-")
     return {};
-  return UniqueHandle(OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, Wide(name).c_str()));
+  return UniqueKernelHandle(OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, Wide(name).c_str()));
 }
 
 // The arguments in full Unicode (main's argv went through the ANSI code page).
@@ -37,17 +37,17 @@ std::vector<std::string> Arguments() {
 // DONE, holds the lock until RELEASE, and exits with 1 (another instance
 // runs) or 0. "-" skips an event.
 int InstanceChild(const std::vector<std::string>& args) {
-  const UniqueHandle start = OpenNamedEvent(args[2]);
-  const UniqueHandle done = OpenNamedEvent(args[3]);
-  const UniqueHandle release = OpenNamedEvent(args[4]);
+  const UniqueKernelHandle start = OpenNamedEvent(args[2]);
+  const UniqueKernelHandle done = OpenNamedEvent(args[3]);
+  const UniqueKernelHandle release = OpenNamedEvent(args[4]);
   if (start)
-    WaitForSingleObject(start.Get(), INFINITE);
+    WaitForSingleObject(start.get(), INFINITE);
   TestServices services;
   const bool previous = services.PreviousInstance();
   if (done)
-    SetEvent(done.Get());
+    SetEvent(done.get());
   if (release)
-    WaitForSingleObject(release.Get(), INFINITE);
+    WaitForSingleObject(release.get(), INFINITE);
   return previous ? 1 : 0;
 }
 

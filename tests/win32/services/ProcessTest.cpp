@@ -2,7 +2,10 @@
 // again in a child role, and argv_dump.exe copied under Unicode paths.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TestSupport.h"
+#include "runtime/win32/InstanceMutex.h"
 
 namespace tavro::test {
 namespace {
@@ -37,7 +40,7 @@ TEST(AppFolder, IsTheUnicodeFolderACopyOfTheProgramRunsFrom) {
                              nullptr, &startup, &process))
       << "error " << GetLastError();
   CloseHandle(process.hThread);
-  const UniqueHandle child(process.hProcess);
+  const UniqueKernelHandle child(process.hProcess);
   ASSERT_EQ(WaitForExit(child), 0);
   EXPECT_EQ(ReadFileBytes(out), folder);
 }
@@ -75,6 +78,27 @@ TEST(PreviousInstance, OfTwoStartedAtTheSameMomentExactlyOneSeesTheOther) {
   EXPECT_EQ(code_a + code_b, 1) << "a: " << code_a << ", b: " << code_b;
   EXPECT_NE(code_a, -1);
   EXPECT_NE(code_b, -1);
+}
+
+// Windows' answers no test machine gives (Wine runs every program as one
+// user): only an object of this user's that was there is another instance.
+TEST(PreviousInstance, OnlyAMutexOfThisUsersThatWasThereIsAnotherInstance) {
+  using O = win32::MutexOwner;
+  // CreateMutexW's handle and error, who owns the object: another instance?
+  const std::tuple<bool, DWORD, O, bool> cases[] = {
+      {true, ERROR_SUCCESS, O::kUnknown, false},           // made it: the first
+      {true, ERROR_ALREADY_EXISTS, O::kThisUser, true},    // an instance of ours
+      {true, ERROR_ALREADY_EXISTS, O::kOtherUser, false},  // another user's, open to us
+      {true, ERROR_ALREADY_EXISTS, O::kUnknown, false},
+      {false, ERROR_ACCESS_DENIED, O::kThisUser, true},    // ours, with other rights
+      {false, ERROR_ACCESS_DENIED, O::kOtherUser, false},  // another user's, closed
+      {false, ERROR_ACCESS_DENIED, O::kUnknown, false},
+      {false, ERROR_INVALID_HANDLE, O::kUnknown, false},  // another kind of object
+  };
+  for (const auto& [handle, error, owner, another] : cases) {
+    EXPECT_EQ(win32::AnotherInstanceRuns(handle, error, owner), another)
+        << handle << " " << error << " " << static_cast<int>(owner);
+  }
 }
 
 TEST(End, EndsTheProcessAtOnceWithCodeZero) {
@@ -221,13 +245,13 @@ TEST_F(ShellTest, KillByImageNameEndsTheRunningProgramEvenWithABlankInItsName) {
   ASSERT_TRUE(CreateProcessW(Wide(sleeper).c_str(), line.data(), nullptr, nullptr, FALSE, 0,
                              nullptr, nullptr, &startup, &process));
   CloseHandle(process.hThread);
-  const UniqueHandle child(process.hProcess);
+  const UniqueKernelHandle child(process.hProcess);
   ASSERT_TRUE(WaitForFile(root_ / "command_line.txt"));  // it runs
 
   services_.KillByImageName(name);
-  const bool ended = WaitForSingleObject(child.Get(), 60000) == WAIT_OBJECT_0;
+  const bool ended = WaitForSingleObject(child.get(), 60000) == WAIT_OBJECT_0;
   if (!ended)
-    TerminateProcess(child.Get(), 9);
+    TerminateProcess(child.get(), 9);
   EXPECT_TRUE(ended) << "taskkill did not end " << name;
 }
 

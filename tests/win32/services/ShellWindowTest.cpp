@@ -95,12 +95,12 @@ TEST_F(ShellWindows, TheDesktopIsHiddenAndDisabledThenShownAndEnabled) {
   const auto found = services_.FindShellWindows(ShellWindow::kDesktop);
   ASSERT_EQ(found, std::vector<WindowHandle>{reinterpret_cast<WindowHandle>(desktop.Get())});
 
-  SetDesktopVisible(services_, kFalse);
+  SetDesktopVisible(services_, false);
   PumpMessages();
   EXPECT_FALSE(IsWindowVisible(desktop.Get()));
   EXPECT_FALSE(IsWindowEnabled(desktop.Get()));
 
-  SetDesktopVisible(services_, kTrue);
+  SetDesktopVisible(services_, true);
   PumpMessages();
   EXPECT_TRUE(IsWindowVisible(desktop.Get()));
   EXPECT_TRUE(IsWindowEnabled(desktop.Get()));
@@ -109,11 +109,11 @@ TEST_F(ShellWindows, TheDesktopIsHiddenAndDisabledThenShownAndEnabled) {
 TEST_F(ShellWindows, OnlyAProgmanCalledProgramManagerIsTheDesktop) {
   const StandIn other(L"Progman", L"Not the desktop");
   EXPECT_TRUE(services_.FindShellWindows(ShellWindow::kDesktop).empty());
-  SetDesktopVisible(services_, kFalse);  // nothing to hide: nothing happens
+  SetDesktopVisible(services_, false);  // nothing to hide: nothing happens
   PumpMessages();
   EXPECT_TRUE(IsWindowVisible(other.Get()));
   EXPECT_TRUE(IsWindowEnabled(other.Get()));
-  EXPECT_NO_THROW(SetDesktopVisible(services_, kTrue));
+  EXPECT_NO_THROW(SetDesktopVisible(services_, true));
 }
 
 // Wine keeps a hidden Shell_TrayWnd of its own; whichever window is found,
@@ -127,12 +127,12 @@ TEST_F(ShellWindows, TheTaskbarIsHiddenAndShownButNeverDisabled) {
   EXPECT_EQ(ClassOf(taskbar), L"Shell_TrayWnd");
   EXPECT_EQ(TitleOf(taskbar), L"");
 
-  SetTaskbarVisible(services_, kFalse);
+  SetTaskbarVisible(services_, false);
   PumpMessages();
   EXPECT_FALSE(IsWindowVisible(taskbar));
   EXPECT_TRUE(IsWindowEnabled(taskbar));
 
-  SetTaskbarVisible(services_, kTrue);
+  SetTaskbarVisible(services_, true);
   PumpMessages();
   EXPECT_TRUE(IsWindowVisible(taskbar));
   EXPECT_TRUE(IsWindowEnabled(taskbar));
@@ -147,10 +147,10 @@ TEST_F(ShellWindows, AShellTrayWndWithATitleIsNotTheTaskbar) {
     EXPECT_NE(AsHwnd(handle), titled.Get());
     EXPECT_EQ(TitleOf(AsHwnd(handle)), L"");
   }
-  SetTaskbarVisible(services_, kFalse);
+  SetTaskbarVisible(services_, false);
   PumpMessages();
   EXPECT_TRUE(IsWindowVisible(titled.Get()));
-  SetTaskbarVisible(services_, kTrue);
+  SetTaskbarVisible(services_, true);
 }
 
 // The guards of the program's start: a crash shows the hidden desktop and
@@ -161,8 +161,8 @@ TEST_F(ShellWindows, ACrashShowsTheDesktopAndTheTaskbarAgain) {
     const StandIn desktop(L"Progman", L"Program Manager");
     const StandIn tray(L"Shell_TrayWnd", L"");
     ASSERT_TRUE(desktop.Get());
-    SetDesktopVisible(services_, kFalse);
-    SetTaskbarVisible(services_, kFalse);
+    SetDesktopVisible(services_, false);
+    SetTaskbarVisible(services_, false);
     const auto found = services_.FindShellWindows(ShellWindow::kTaskbar);
     ASSERT_EQ(found.size(), 1u);
     const HWND taskbar = AsHwnd(found[0]);
@@ -171,7 +171,7 @@ TEST_F(ShellWindows, ACrashShowsTheDesktopAndTheTaskbarAgain) {
 
     auto child = StartSelf(std::string("--crash ") + how);
     // The child shows our windows through this thread: keep answering.
-    HANDLE process = child.Get();
+    HANDLE process = child.get();
     bool ended = false;
     for (int i = 0; i < 600 && !ended; ++i) {
       ended = MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
@@ -206,8 +206,10 @@ TEST(Drives, AreLowerCaseLettersWithAColonIncludingCAndZ) {
 
 TEST(KeyState, AKeyNotPressedIsZero) {
   TestServices services;
-  EXPECT_EQ(services.KeyState(VK_F24), 0);
-  EXPECT_EQ(services.KeyState(VK_F23), 0);
+  for (const int vk : {VK_F24, VK_F23}) {
+    const KeyState state = services.Key(vk);
+    EXPECT_FALSE(state.down || state.pressed) << vk;
+  }
 }
 
 TEST(RefreshShellIcons, DoesNotFail) {
@@ -241,7 +243,7 @@ TEST(MsgBox, ShowsTitleAndPromptAndReturnsOnOk) {
       Sleep(100);
     }
   });
-  services.MsgBox("Le dossier « Jeux ゲーム » est introuvable.", 0, "Tavro é");
+  services.MsgBox("Le dossier « Jeux ゲーム » est introuvable.", "Tavro é");
   stop = true;
   closer.join();
   EXPECT_EQ(seen_title, L"Tavro é");

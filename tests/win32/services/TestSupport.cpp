@@ -68,25 +68,25 @@ bool IsFolder(const std::string& path) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  const UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  const UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file)
     throw std::runtime_error("cannot open " + path);
   std::string bytes;
   char chunk[4096];
   DWORD got = 0;
-  while (ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
+  while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
     bytes.append(chunk, got);
   return bytes;
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  const UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  const UniqueKernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file)
     throw std::runtime_error("cannot write " + path);
   DWORD written = 0;
-  if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size()) {
     throw std::runtime_error("cannot write " + path);
   }
@@ -138,7 +138,7 @@ std::string SelfPath() {
   return Utf8(buffer);
 }
 
-UniqueHandle StartSelf(const std::string& arguments) {
+UniqueKernelHandle StartSelf(const std::string& arguments) {
   const std::wstring self = Wide(SelfPath());
   std::wstring line = L"\"" + self + L"\" " + Wide(arguments);
   STARTUPINFOW startup{};
@@ -149,14 +149,14 @@ UniqueHandle StartSelf(const std::string& arguments) {
     throw std::runtime_error("cannot start the child " + arguments);
   }
   CloseHandle(process.hThread);
-  return UniqueHandle(process.hProcess);
+  return UniqueKernelHandle(process.hProcess);
 }
 
-int WaitForExit(const UniqueHandle& process) {
-  if (WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0)
+int WaitForExit(const UniqueKernelHandle& process) {
+  if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0)
     return -1;
   DWORD code = 0;
-  if (!GetExitCodeProcess(process.Get(), &code))
+  if (!GetExitCodeProcess(process.get(), &code))
     return -1;
   return static_cast<int>(code);
 }
@@ -169,7 +169,7 @@ NamedEvent::NamedEvent(const std::string& tag)
 }
 
 bool NamedEvent::Wait() const {
-  return WaitForSingleObject(handle_.Get(), 60000) == WAIT_OBJECT_0;
+  return WaitForSingleObject(handle_.get(), 60000) == WAIT_OBJECT_0;
 }
 
 }  // namespace tavro::test

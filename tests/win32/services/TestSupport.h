@@ -15,7 +15,7 @@
 
 namespace tavro::test {
 
-using win32::UniqueHandle;
+using win32::UniqueKernelHandle;
 using win32::Utf8;
 using win32::Wide;
 
@@ -63,21 +63,21 @@ bool WaitForFile(const std::string& path);
 // This test program's full path.
 std::string SelfPath();
 // Starts this test program with the arguments (already quoted as needed).
-UniqueHandle StartSelf(const std::string& arguments);
+UniqueKernelHandle StartSelf(const std::string& arguments);
 // Waits for a process to end and gives its exit code (-1: it did not end).
-int WaitForExit(const UniqueHandle& process);
+int WaitForExit(const UniqueKernelHandle& process);
 
 // A named event, unique to this test process.
 class NamedEvent final {
  public:
   explicit NamedEvent(const std::string& tag);
   const std::string& Name() const { return name_; }
-  void Set() const { SetEvent(handle_.Get()); }
+  void Set() const { SetEvent(handle_.get()); }
   bool Wait() const;
 
  private:
   std::string name_;
-  UniqueHandle handle_;
+  UniqueKernelHandle handle_;
 };
 
 }  // namespace tavro::test

@@ -20,13 +20,13 @@ TEST(Worker, RunsJobsInOrderOffTheCallerAndLosesNoneToAThrowDrainOrEnd) {
   const DWORD caller = GetCurrentThreadId();
   std::vector<int> ran;  // written by the worker only, read after Drain
   std::vector<DWORD> threads;
-  UniqueHandle gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  UniqueKernelHandle gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   ASSERT_TRUE(gate);
   {
     Worker worker;
     // The first job holds the thread until the rest are queued behind it.
     worker.Post([&] {
-      WaitForSingleObject(gate.Get(), INFINITE);
+      WaitForSingleObject(gate.get(), INFINITE);
       threads.push_back(GetCurrentThreadId());
       ran.push_back(1);
     });
@@ -35,7 +35,7 @@ TEST(Worker, RunsJobsInOrderOffTheCallerAndLosesNoneToAThrowDrainOrEnd) {
       threads.push_back(GetCurrentThreadId());
       ran.push_back(2);
     });
-    SetEvent(gate.Get());
+    SetEvent(gate.get());
     worker.Drain();
     EXPECT_EQ(ran, (std::vector<int>{1, 2}));
     ASSERT_EQ(threads.size(), 2u);
@@ -43,13 +43,13 @@ TEST(Worker, RunsJobsInOrderOffTheCallerAndLosesNoneToAThrowDrainOrEnd) {
     EXPECT_EQ(threads[0], threads[1]);  // one thread for all
 
     // Queued when the worker goes: still run before its destructor returns.
-    ResetEvent(gate.Get());
+    ResetEvent(gate.get());
     worker.Post([&] {
-      WaitForSingleObject(gate.Get(), INFINITE);
+      WaitForSingleObject(gate.get(), INFINITE);
       ran.push_back(3);
     });
     worker.Post([&] { ran.push_back(4); });
-    SetEvent(gate.Get());
+    SetEvent(gate.get());
   }
   EXPECT_EQ(ran, (std::vector<int>{1, 2, 3, 4}));
 

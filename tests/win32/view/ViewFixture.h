@@ -29,7 +29,7 @@ struct MessageBoxCall {
 
 class RecordingServices final : public Win32UiServices {
  public:
-  void MsgBox(const std::string& prompt, int, const std::string& title) override {
+  void MsgBox(const std::string& prompt, const std::string& title) override {
     boxes.push_back({title, prompt});
   }
   std::vector<WindowHandle> FindShellWindows(ShellWindow which) override {
