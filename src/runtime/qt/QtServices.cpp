@@ -1,9 +1,9 @@
 #include "runtime/qt/QtServices.h"
 
+#include <QBuffer>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QtMath>
 #include <QImageReader>
@@ -93,12 +93,14 @@ PicturePtr QtServices::LoadPictureToFit(const std::string& path, int box_width, 
 }
 
 PicturePtr QtServices::Load(const std::string& path, QSize box) {
-  const QString file = FromUtf8(path);
-  const QFileInfo info(file);
-  if (path.empty() || !info.isFile()) {
-    throw RuntimeError(err::kFileNotFound, "File not found: " + path);
-  }
-  QImageReader reader(file);
+  // Through the program's one safe read: a FIFO or a device in a cover's
+  // place is never waited for, and what is decoded is what was checked.
+  // The file's bytes go when this returns; only the decoded picture stays.
+  const std::string bytes = ReadPictureFile(path);
+  QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
   // A cover saved under the wrong extension still shows.
   reader.setDecideFormatFromContent(true);
   // A damaged or hostile file fails here, from its header, before anything

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 
 #include "runtime/win32ui/Dpi.h"
 #include "runtime/win32ui/ResourceIds.h"
@@ -238,17 +237,20 @@ PicturePtr Win32UiServices::LoadPictureToFit(const std::string& path, int box_wi
 }
 
 PicturePtr Win32UiServices::Load(const std::string& path, SIZE box) {
-  std::error_code ec;
-  if (path.empty() || !std::filesystem::is_regular_file(FsPath(path), ec)) {
-    throw RuntimeError(err::kFileNotFound, "File not found: " + path);
-  }
+  // Through the program's one safe read: a pipe or a device in a cover's
+  // place is never read, and what is decoded is what was checked. The bytes
+  // outlive the stream and the decoder, and go once the picture is made.
+  std::string bytes = ReadPictureFile(path);
   IWICImagingFactory* factory = Factory();
-  if (factory == nullptr)
+  if (factory == nullptr || bytes.empty())
     InvalidPicture();
+  ComPtr<IWICStream> stream;
   ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory->CreateDecoderFromFilename(Widen(path).c_str(), nullptr, GENERIC_READ,
-                                                WICDecodeMetadataCacheOnDemand,
-                                                decoder.GetAddressOf()))) {
+  if (FAILED(factory->CreateStream(stream.GetAddressOf())) ||
+      FAILED(stream->InitializeFromMemory(reinterpret_cast<BYTE*>(bytes.data()),
+                                          static_cast<DWORD>(bytes.size()))) ||
+      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.GetAddressOf()))) {
     InvalidPicture();
   }
   return ToPicture(DecodeFirstFrame(factory, decoder.Get(), box));
