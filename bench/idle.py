@@ -9,8 +9,12 @@ is shown on a row of its own: what a program asks of it counts there.
 
 Target: no more than the launcher's timer (10 a second) and under 0.1 %.
 
+With --pad the Linux launcher runs with a game controller connected (an SDL
+virtual pad preloaded from tools/pad_shim, nothing pressed): it reads the pad
+at the same ticks, so idle should not change.
+
 Run on an X server (scripts/bench.sh makes one):
-  bench/idle.py [--build build] [--seconds 60] [--only linux|wine]
+  bench/idle.py [--build build] [--seconds 60] [--only linux|wine] [--pad]
 """
 
 import os
@@ -67,6 +71,7 @@ def wineserver_pid(prefix):
 def main():
     parser = benchlib.arguments(__doc__)
     parser.add_argument("--seconds", type=float, default=60.0)
+    parser.add_argument("--pad", action="store_true")
     args, build, groups, x, prefix = benchlib.begin(parser)
     watch = benchlib.MapWatch(x)
     chosen = []
@@ -75,6 +80,14 @@ def main():
         for program in (group[0], group[2]):
             if benchlib.built(program.label, [program.path]):
                 chosen.append(program)
+    pad = benchlib.tempfile.TemporaryDirectory(prefix="tavro-bench-pad-")
+    if args.pad and chosen and not chosen[0].wine_prefix:
+        # Nobody writes to the FIFO: the pad stays connected, nothing pressed.
+        fifo = os.path.join(pad.name, "pad")
+        os.mkfifo(fifo)
+        shim = os.path.join(build, "linux", "bin", "stand-in", "libtavro_pad_shim.so")
+        chosen[0].extra_env = {"LD_PRELOAD": shim, "TAVRO_PAD_FIFO": fifo}
+        chosen[0].label += ", a pad connected"
     # The pointer away from every window: one left over a control (by an
     # earlier benchmark's click) keeps some programs busier than idle.
     screen = x.root.get_geometry()
@@ -109,6 +122,7 @@ def main():
                 proc.kill()
                 proc.wait()
             folder.remove()
+        pad.cleanup()
     rows = []
     for label, pid in watched:
         wakeups = (after[pid][0] - before[pid][0]) / elapsed

@@ -9,29 +9,40 @@
 #   scripts/demo.sh --windows        the 32-bit .exe under Wine
 #   scripts/demo.sh --folder DIR     the program and its library in DIR
 #                                    (default demo/<build>/Tavro FrontEnd)
+#   scripts/demo.sh --pad            the Linux program driven by a game
+#                                    controller made inside it (without a
+#                                    display: the focus moved by the pad)
 #
 # The README's pictures come from a folder that names no one's machine:
 #   scripts/demo.sh --folder "/tmp/Tavro Demo" && cp demo/screenshot-linux.png docs/
+#   scripts/demo.sh --pad --folder "/tmp/Tavro Demo" && cp demo/screenshot-linux-pad.png docs/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 windows=false
+pad=false
 app=""
 while [ $# -gt 0 ]; do
   case $1 in
     --windows) windows=true ;;
+    --pad) pad=true ;;
     --folder)
       app=${2:?--folder needs a folder}
       shift
       ;;
     *)
-      echo "usage: $0 [--windows] [--folder DIR]" >&2
+      echo "usage: $0 [--windows | --pad] [--folder DIR]" >&2
       exit 2
       ;;
   esac
   shift
 done
+
+if $pad && $windows; then
+  echo "$0: --pad drives the Linux program" >&2
+  exit 2
+fi
 
 bash scripts/deps.sh
 if $windows; then
@@ -100,6 +111,16 @@ if $windows; then
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 fi
 
+# The pad: an SDL virtual controller preloaded into the program, its buttons
+# written to a FIFO as "BUTTONS MILLISECONDS" lines (tools/pad_shim).
+pad_env=()
+if $pad && ! $windows; then
+  fifo=$(mktemp -u /tmp/tavro-pad-XXXXXX)
+  mkfifo "$fifo"
+  pad_env=(LD_PRELOAD="$bin/stand-in/libtavro_pad_shim.so" TAVRO_PAD_FIFO="$fifo")
+  echo "Pad: write lines such as 'dpdown 200' to $fifo"
+fi
+
 # The launcher takes the place of the shell that runs this, so that it is the
 # process a background start's $! names.
 start() {
@@ -107,7 +128,7 @@ start() {
     bash tests/win32/wine.sh --prepare "$root/build/$preset"
     exec wine "$app/$program"
   else
-    exec "$app/$program"
+    exec env "${pad_env[@]}" "$app/$program"
   fi
 }
 
@@ -137,10 +158,26 @@ start &
 pid=$!
 wid=$(xdotool search --sync --onlyvisible --name '^Tavro FrontEnd$' | head -n 1)
 
-# Click the second game of the file list and wait until the middle of the
-# cover box shows the middle of its cover (places in the window's own area at
-# 96 DPI).
-xdotool mousemove --window "$wid" 446 197 click 1
+if $pad; then
+  # The window in front, then the pad alone: the shoulder twice to the file
+  # list, down twice to its second game, the shoulder three times more to
+  # Play Game.
+  xdotool windowfocus --sync "$wid"
+  {
+    echo "- 500" # nothing held as the window comes to the front
+    for button in rightshoulder rightshoulder dpdown dpdown rightshoulder rightshoulder \
+      rightshoulder; do
+      printf '%s 250\n- 250\n' "$button"
+    done
+  } >"$fifo"
+  sleep 5
+  rm -f "$fifo"
+else
+  # Click the second game of the file list (places in the window's own area
+  # at 96 DPI).
+  xdotool mousemove --window "$wid" 446 197 click 1
+fi
+# Wait until the middle of the cover box shows the middle of its cover.
 /usr/bin/python3 - "$wid" "$app/Image/Harbor Lights.jpg" <<'EOF'
 import sys
 import time
@@ -158,7 +195,9 @@ for _ in range(100):
 sys.exit("the cover did not show")
 EOF
 xdotool mousemove 1000 700 # the pointer off the window
-shot="$root/demo/screenshot-$preset.png"
+suffix=""
+$pad && suffix=-pad
+shot="$root/demo/screenshot-$preset$suffix.png"
 mkdir -p "$root/demo"
 import -window "$wid" "$shot"
 echo "Screenshot: $shot"

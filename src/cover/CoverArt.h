@@ -3,12 +3,15 @@
 // form loads and shows.
 
 #include <string>
+#include <vector>
 
 namespace tavro {
 
 // The cover file's name for a game file's name: every ".rpx", then every
-// ".wud", then every ".wux" taken out (exact case), ".jpg" put on.
-std::string CoverName(const std::string& file_name);
+// ".wud", then every ".wux" taken out (exact case), then every one of
+// extensions (DiscPattern's), ".jpg" put on.
+std::string CoverName(const std::string& file_name,
+                      const std::vector<std::string>& extensions = {});
 
 // What the selection of a game shows.
 struct CoverArt {
@@ -22,6 +25,7 @@ struct CoverArt {
 };
 
 // The cover of file_name from app_folder + "\Image\". Never throws.
-CoverArt ShowCoverArt(const std::string& app_folder, const std::string& file_name);
+CoverArt ShowCoverArt(const std::string& app_folder, const std::string& file_name,
+                      const std::vector<std::string>& extensions = {});
 
 }  // namespace tavro

@@ -81,6 +81,12 @@ enum class PadButton : std::uint32_t {
   kDpadDown = 1u << 12,
   kDpadLeft = 1u << 13,
   kDpadRight = 1u << 14,
+  // The left stick pushed past its dead zone (see PadStick.h): directions
+  // of their own, so that no CloseCombo of D-pad buttons is met by the stick.
+  kStickUp = 1u << 15,
+  kStickDown = 1u << 16,
+  kStickLeft = 1u << 17,
+  kStickRight = 1u << 18,
 };
 constexpr std::uint32_t PadBits(std::initializer_list<PadButton> buttons) {
   std::uint32_t bits = 0;
@@ -157,6 +163,16 @@ class Pictures {
  public:
   virtual ~Pictures() = default;
   virtual PicturePtr LoadPicture(const std::string& path) = 0;
+  // A picture from a file that is shown fitted into a box of box_width x
+  // box_height pixels at 96 DPI: decoded at the size it takes in the box at
+  // the screen's DPI, or the nearest size above that the decoder gives
+  // directly, and never larger than the file's own; the full image is not
+  // kept. The same errors, and the same refusals from the header, as
+  // LoadPicture. A platform that cannot decode smaller loads it whole.
+  virtual PicturePtr LoadPictureToFit(const std::string& path, int /*box_width*/,
+                                      int /*box_height*/) {
+    return LoadPicture(path);
+  }
   virtual PicturePtr LoadResourcePicture(ResourcePicture which) = 0;
 };
 

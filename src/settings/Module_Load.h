@@ -6,6 +6,7 @@
 
 #include "desktop/Controller.h"
 #include "runtime/Runtime.h"
+#include "settings/DiscPattern.h"
 
 namespace tavro {
 
@@ -17,6 +18,8 @@ struct LauncherSettings {
   std::string FileExe;
   std::string DirRpx;
   std::string DirWudWux;
+  // The optional DiscPattern: what disc-image mode lists.
+  DiscPattern Disc;
 };
 
 // What the settings file holds.
@@ -32,7 +35,6 @@ std::optional<LoadedSettings> ReadSettings(const std::string& app_folder);
 
 // The reset after a load that failed: says so, sets the settings file aside
 // (so the next start provisions a fresh one) and ends the program.
-void ResetSettings(Processes& process, Dialogs& dialogs,
-                   const std::string& app_folder);
+void ResetSettings(Processes& process, Dialogs& dialogs, const std::string& app_folder);
 
 }  // namespace tavro

@@ -107,6 +107,11 @@ void Form1::LoadSettings() {
     if (auto loaded = ReadSettings(app)) {
       settings_ = std::move(loaded->launcher);
       controller_ = loaded->controller;
+      // A DiscPattern given: the window opens on its list.
+      if (settings_.Disc.pattern != DiscPattern{}.pattern) {
+        Frame1.SetCaption(settings_.Disc.caption);
+        File1.SetPattern(settings_.Disc.pattern);
+      }
       Dir1.SetPath(settings_.DirWudWux);
     }
     return;
@@ -172,8 +177,8 @@ void Form1::Dir1_Change() {
 void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
   Picture1.SetPicture(Picture2.Picture());
   if (Option2[0].Value() == kTrue) {
-    Frame1.SetCaption("Games *.wud *.wux");
-    File1.SetPattern("*.wux;*.wud");
+    Frame1.SetCaption(settings_.Disc.caption);
+    File1.SetPattern(settings_.Disc.pattern);
     Dir1.SetPath(settings_.DirWudWux);
   } else if (Option2[1].Value() == kTrue) {
     Frame1.SetCaption("Games *.rpx");
@@ -183,17 +188,33 @@ void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
 }
 
 void Form1::File1_Click() {
-  const CoverArt cover = ShowCoverArt(services_.AppFolder(), File1.FileName());
+  const CoverArt cover =
+      ShowCoverArt(services_.AppFolder(), File1.FileName(), settings_.Disc.extensions);
   if (cover.show == CoverArt::Show::kKeep)
     return;
   if (cover.show == CoverArt::Show::kCover) {
-    try {
-      Picture1.SetPicture(services_.LoadPicture(cover.path));
-      return;
-    } catch (const std::exception&) {
-    }
+    ShowCover(cover.path);
+  } else {
+    Picture1.SetPicture(Picture2.Picture());
   }
-  Picture1.SetPicture(Picture2.Picture());
+}
+
+void Form1::ShowCover(const std::string& path) {
+  // The box in pixels at 96 DPI; the platform scales it with the screen's.
+  const auto& box = Picture1.Design();
+  auto load = [this, path, width = TwipsToPixels(box.width, 96),
+               height = TwipsToPixels(box.height, 96)]() -> PicturePtr {
+    try {
+      return services_.LoadPictureToFit(path, width, height);
+    } catch (const std::exception&) {
+      return Picture2.Picture();
+    }
+  };
+  if (covers_wait_) {
+    Picture1.SetPictureLater(std::move(load));
+  } else {
+    Picture1.SetPicture(load());
+  }
 }
 
 void Form1::Command1_Click() {
@@ -244,8 +265,10 @@ void Form1::Timer1_Timer() {
     SetTaskbarVisible(services_, show);
     WinBar_Visible = show;
   }
-  // The controller's combination does what Esc does.
-  if (close_combo_.Tick(services_.ControllerButtons(), controller_, Timer1.Interval()) &&
+  // The controller's combination does what Esc does. The one reading of
+  // the tick also serves the moves through the window.
+  controller_held_ = services_.ControllerButtons();
+  if (close_combo_.Tick(controller_held_, controller_, Timer1.Interval()) &&
       !settings_.FileExe.empty()) {
     services_.KillByImageName(settings_.FileExe);
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/Controller.h"
+#include "desktop/PadNavigation.h"
 #include "runtime/Runtime.h"
 #include "runtime/controls/Control.h"
 #include "runtime/controls/ListBoxes.h"
@@ -27,6 +28,10 @@ class Form1 {
   Services& Runtime() { return services_; }
   LauncherSettings& Settings() { return settings_; }
   ControllerSettings& Controller() { return controller_; }
+  // The buttons read at the last tick, and the rule that turns them into
+  // moves through the window (the view contract acts on them).
+  const std::vector<std::uint32_t>& ControllerHeld() const { return controller_held_; }
+  PadNavigation& Pad() { return pad_; }
   const FormDesign& Design() const { return Form1Design(); }
   const PicturePtr& Picture() const { return picture_; }
   const PicturePtr& Icon() const { return icon_; }
@@ -52,6 +57,14 @@ class Form1 {
   void Command1_Click();
   void Image12_Click();
   void Timer1_Timer();
+
+  // Shows the cover file at path in Picture1, decoded at the size the box
+  // shows it; a file that cannot be loaded shows the default cover. While
+  // covers may wait (the view holds more of the user's input, see
+  // view::PickFile), it waits in Picture1 and is decoded once that input has
+  // been handled, unless something shows another picture first.
+  void ShowCover(const std::string& path);
+  void LetCoversWait(bool wait) { covers_wait_ = wait; }
 
   // The desktop and taskbar toggles of the 9 and 8 keys: what the last
   // press asked for. Both start visible, as the desktop and taskbar are, so
@@ -91,6 +104,8 @@ class Form1 {
   LauncherSettings settings_;
   ControllerSettings controller_;
   CloseComboWatch close_combo_;
+  std::vector<std::uint32_t> controller_held_;
+  PadNavigation pad_;
   PicturePtr picture_;
   PicturePtr icon_;
   std::vector<Control*> controls_;
@@ -100,6 +115,7 @@ class Form1 {
   // per press, not on every tick it is held.
   bool Pressed(int virtual_key);
   std::array<std::optional<bool>, 3> key_down_{};  // none: not looked at yet
+  bool covers_wait_ = false;
 };
 
 // The drive of the list that holds path: its drive letter on Windows, the

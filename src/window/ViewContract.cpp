@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "runtime/EventDispatch.h"
 
@@ -27,12 +28,151 @@ void Unload(Form1& form) {
   RunEvent(form.Runtime(), [&form, &cancel] { form.Form_Unload(cancel); });
 }
 
-void TimerExpired(Form1& form, Timer& timer) {
-  timer.Fire([&form](const std::function<void()>& tick) { Run(form, tick); });
+namespace {
+
+// The entry of a list one step from index, kept within the list; from no
+// entry any step lands on the first. -1 for an empty list.
+int Step(int index, int delta, std::size_t count) {
+  if (count == 0)
+    return -1;
+  if (index < 0)
+    return 0;
+  return std::clamp(index + delta, 0, static_cast<int>(count) - 1);
 }
 
-void PickFile(Form1& form, int index) {
+// Up and down in the focused list, with the arrow keys' effects: a file
+// selected shows its cover, a drive chosen is shown, a folder is only
+// highlighted (Enter opens it).
+void StepList(Form1& form, PadView& pad, int delta) {
+  const Control* focused = pad.FocusedControl();
+  if (focused == &form.File1) {
+    const int to = Step(form.File1.ListIndex(), delta, form.File1.List().size());
+    if (to != form.File1.ListIndex())
+      PickFile(form, to);
+  } else if (focused == &form.Drive1) {
+    const int to = Step(form.Drive1.ListIndex(), delta, form.Drive1.List().size());
+    if (to != form.Drive1.ListIndex())
+      PickDrive(form, to);
+  } else if (focused == &form.Dir1) {
+    pad.SetFolderHighlight(Step(pad.FolderHighlight(), delta, form.Dir1.List().size()));
+  }
+}
+
+// Left and right: the focus to the previous or next control by TabIndex,
+// round the end; every control that takes the focus is a stop, each option
+// button too (Windows' own Tab stops only at a group's selected button,
+// which would leave the other out of the controller's reach).
+void MoveFocus(Form1& form, PadView& pad, bool forward) {
+  std::vector<Control*> order;
+  for (Control* c : form.Controls()) {
+    switch (c->Kind()) {
+      case ControlKind::kOptionButton:
+      case ControlKind::kCommandButton:
+      case ControlKind::kFileListBox:
+      case ControlKind::kDirListBox:
+      case ControlKind::kDriveListBox:
+        if (c->Visible() && c->Design().tab_index != kNoTabIndex)
+          order.push_back(c);
+        break;
+      default:
+        break;
+    }
+  }
+  if (order.empty())
+    return;
+  std::sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+    return a->Design().tab_index < b->Design().tab_index;
+  });
+  const auto at = std::find(order.begin(), order.end(), pad.FocusedControl());
+  const auto n = static_cast<std::ptrdiff_t>(order.size());
+  std::ptrdiff_t to = 0;  // nothing focused: the first
+  if (at != order.end())
+    to = ((at - order.begin()) + (forward ? 1 : n - 1)) % n;
+  pad.Focus(*order[static_cast<std::size_t>(to)]);
+}
+
+// A: what Enter or Space does on the focused control.
+void Accept(Form1& form, PadView& pad) {
+  Control* focused = pad.FocusedControl();
+  if (focused == &form.Command1) {
+    Click(form, form.Command1);
+  } else if (focused == &form.Dir1) {
+    if (pad.FolderHighlight() >= 0)
+      OpenFolder(form, pad.FolderHighlight());
+    // A folder that could not be shown leaves the highlight on the one that is.
+    pad.SetFolderHighlight(form.Dir1.ListIndex());
+  } else if (focused != nullptr && focused->Kind() == ControlKind::kOptionButton) {
+    SelectOption(form, *static_cast<OptionButton*>(focused));
+  }
+}
+
+void Act(Form1& form, PadView& pad, PadAction action) {
+  // A message box is modal: the window behind it takes nothing.
+  if (pad.MessageBoxOpen()) {
+    if (action == PadAction::kAccept)
+      pad.CloseMessageBox();
+    return;
+  }
+  pad.ShowFocus();
+  switch (action) {
+    case PadAction::kUp:
+    case PadAction::kDown:
+      StepList(form, pad, action == PadAction::kUp ? -1 : 1);
+      break;
+    case PadAction::kPrevious:
+    case PadAction::kNext:
+      MoveFocus(form, pad, action == PadAction::kNext);
+      break;
+    case PadAction::kAccept:
+      Accept(form, pad);
+      break;
+    case PadAction::kPlay:
+      Click(form, form.Command1);
+      break;
+    case PadAction::kUpFolder:
+      // The entry before the folder shown is its parent; a root has none.
+      if (form.Dir1.ListIndex() > 0) {
+        OpenFolder(form, form.Dir1.ListIndex() - 1);
+        pad.SetFolderHighlight(form.Dir1.ListIndex());
+      }
+      break;
+    case PadAction::kNone:
+      break;
+  }
+}
+
+}  // namespace
+
+void TimerExpired(Form1& form, Timer& timer, PadView* pad) {
+  bool ticked = false;
+  timer.Fire([&form, &ticked](const std::function<void()>& tick) {
+    ticked = true;
+    Run(form, tick);
+  });
+  if (!ticked || pad == nullptr || &timer != &form.Timer1)
+    return;
+  const PadAction action = form.Pad().Tick(form.ControllerHeld(), pad->LauncherActive(),
+                                           form.Controller().combo, form.Timer1.Interval());
+  // Not inside the tick: an action may open a message box, and the ticks
+  // under it must still come (its A, the keys).
+  if (action != PadAction::kNone)
+    pad->Later([&form, pad, action] { Act(form, *pad, action); });
+}
+
+void PickFile(Form1& form, int index, bool input_waiting) {
+  form.LetCoversWait(input_waiting);
   Run(form, [&form, index] { form.File1.SetListIndex(index); });
+  form.LetCoversWait(false);
+  if (!input_waiting)
+    ShowWaitingCover(form);
+}
+
+bool CoverWaiting(const Form1& form) {
+  return form.Picture1.PictureWaiting();
+}
+
+void ShowWaitingCover(Form1& form) {
+  Run(form, [&form] { form.Picture1.MakeWaitingPicture(); });
 }
 
 void OpenFolder(Form1& form, int index) {

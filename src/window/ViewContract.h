@@ -18,15 +18,61 @@ void LoadAndShow(Form1& form, const std::function<void()>& show);
 // never refused.
 void Unload(Form1& form);
 
-// One expiry of a platform timer.
-void TimerExpired(Form1& form, Timer& timer);
+// What a view tells and does for the game controller; what the controller
+// does with it is decided here, once for both views.
+class PadView {
+ public:
+  // The launcher's window, or one of its own message boxes, is the active
+  // window of the desktop. While it is not, the controller does nothing in
+  // the window (the close combination works all the same).
+  virtual bool LauncherActive() = 0;
+  // One of the launcher's own message boxes is open; Close presses its OK
+  // button, as Enter does.
+  virtual bool MessageBoxOpen() = 0;
+  virtual void CloseMessageBox() = 0;
+  // The control that has the keyboard focus; nullptr when none of the
+  // form's has it.
+  virtual Control* FocusedControl() = 0;
+  // Gives the focus to a control that takes it, as Tab would.
+  virtual void Focus(Control& control) = 0;
+  // Focus cues are shown from now on, as after a key press (a window used
+  // only with the mouse may hide them).
+  virtual void ShowFocus() = 0;
+  // The folder list's highlighted row, which the arrow keys move and Enter
+  // opens: the view's own, apart from the folder shown. -1: none.
+  virtual int FolderHighlight() = 0;
+  virtual void SetFolderHighlight(int row) = 0;
+  // Runs work once the event being handled has returned (a queued call).
+  virtual void Later(std::function<void()> work) = 0;
+
+ protected:
+  ~PadView() = default;
+};
+
+// One expiry of a platform timer. For the form's Timer1, the controller
+// buttons the tick read move through the window when a view for them is
+// given: the move is decided at the tick and carried out once the timer's
+// event has returned, so that a message box it opens does not hold up the
+// ticks (a toolkit may not run a timer again inside its own event).
+void TimerExpired(Form1& form, Timer& timer, PadView* pad = nullptr);
 
 // The user's picks, each by index into the model's own list (never by the
 // text a widget shows, which may not survive the trip: a folder name that is
 // not UTF-8, two drives shown alike).
 // File1: the user selected row index (click, arrow keys, Space); -1 none.
 // Where the focus lands (Tab) is no selection and must not come here.
-void PickFile(Form1& form, int index);
+// input_waiting: the view holds more of the user's input already (the next
+// repeat of a held arrow key). File1_Click runs all the same; only the
+// cover's decoding waits, so a held key never queues covers: a later
+// selection's cover replaces it, and the one left is decoded by the first
+// PickFile without input waiting, or by ShowWaitingCover once the view has
+// handed over what it held. The picture then is what it would be had every
+// cover been decoded in turn.
+void PickFile(Form1& form, int index, bool input_waiting = false);
+// Whether a cover waits; a view that passed input_waiting calls
+// ShowWaitingCover once it has no more input waiting.
+bool CoverWaiting(const Form1& form);
+void ShowWaitingCover(Form1& form);
 // Dir1: the user opened an entry (double-click, Enter).
 void OpenFolder(Form1& form, int index);
 // Drive1: the user chose an entry.

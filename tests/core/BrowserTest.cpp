@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -43,11 +45,11 @@ class Browser : public ::testing::Test {
     return static_cast<const test::FakePicture&>(*form.Picture1.Picture()).Source();
   }
   bool ShowsDefault() const { return form.Picture1.Picture() == form.Picture2.Picture(); }
-  void Pick(const std::string& name) {
+  void Pick(const std::string& name, bool input_waiting = false) {
     const auto& list = form.File1.List();
     const auto it = std::find(list.begin(), list.end(), name);
     ASSERT_NE(it, list.end()) << name;
-    view::PickFile(form, static_cast<int>(it - list.begin()));
+    view::PickFile(form, static_cast<int>(it - list.begin()), input_waiting);
   }
 
   test::TempDir app{"tavro browser"};
@@ -113,6 +115,51 @@ TEST_F(Browser, ACoverShowsStaysWithoutOneAndResetsOnEveryChange) {
   Pick("Beta.wux");
   EXPECT_TRUE(ShowsDefault());
   EXPECT_TRUE(services.messages.empty());
+}
+
+// A held key: the covers of rows passed while more input waits are skipped,
+// and the picture left is the one every cover decoded in turn would leave.
+TEST_F(Browser, CoversOfRowsPassedWhileInputWaitsAreSkipped) {
+  for (const char* game : {"A.wud", "B.wud", "C.wud", "D.wud"})
+    Touch({"Game", "WUD_WUX", game});
+  Touch({"Image", "A.jpg"}, kJpeg);  // B has no cover
+  Touch({"Image", "C.jpg"}, kJpeg);
+  Touch({"Image", "D.jpg"}, "not a picture");
+  form.File1.SetPath(Under({"Game", "WUD_WUX"}));
+  struct Row {
+    std::vector<std::string> picks;  // "A" with input waiting, "a" without
+    std::string shown;               // "" the default cover
+    std::vector<std::string> decoded;
+  };
+  const std::vector<Row> table = {
+      {{"a", "b", "c"}, "C", {"A", "C"}},  // nothing waits: every cover
+      {{"A", "B", "C", "b"}, "C", {"C"}},
+      {{"A", "B"}, "A", {"A"}},  // the input left was no selection
+      {{"C", "D", "b"}, "", {"D"}},
+      {{"A", "-"}, "", {}},  // a mode change shows the default cover first
+  };
+  for (const auto& row : table) {
+    form.Option2_Click(0);
+    services.fitted.clear();
+    for (const auto& pick : row.picks) {
+      if (pick == "-") {
+        form.Option2_Click(0);
+        continue;
+      }
+      Pick(std::string(1, static_cast<char>(std::toupper(pick[0]))) + ".wud",
+           std::isupper(pick[0]) != 0);
+    }
+    // The view makes what waits only when the last input held no selection.
+    if (std::islower(row.picks.back()[0]) == 0)
+      view::ShowWaitingCover(form);
+    EXPECT_FALSE(view::CoverWaiting(form));
+    std::vector<std::string> decoded;
+    for (const auto& name : row.decoded)
+      decoded.push_back(Under({"Image", name + ".jpg"}) + " 201x113");
+    EXPECT_EQ(services.fitted, decoded) << row.picks.size() << " picks ending " << row.picks.back();
+    EXPECT_EQ(ShowsDefault() ? "" : Shown(),
+              row.shown.empty() ? "" : Under({"Image", row.shown + ".jpg"}));
+  }
 }
 
 TEST_F(Browser, RpxModeListsTheCodeFolderOrTheFolderItself) {
@@ -268,6 +315,47 @@ TEST(FitPicture, ScalesToTheBoxKeepingTheShapeCentred) {
     EXPECT_EQ((std::vector<int>{r.left, r.top, r.width, r.height}),
               (std::vector<int>{c.want.left, c.want.top, c.want.width, c.want.height}))
         << c.w << "x" << c.h << " in " << c.bw << "x" << c.bh;
+  }
+}
+
+TEST(DiscPatternKey, ChoosesTheDiscListItsCaptionAndCoversAndRefusesWhatListsAnything) {
+  // The line under [TavroFrontEndCnfig]; Frame1's caption, the disc-image
+  // list (after a switch to .rpx and back too), the cover its last game shows.
+  const std::string kDefault = "Games *.wud *.wux|A.wud B.wux|B.jpg";
+  const std::pair<const char*, std::string> table[] = {
+      {"", kDefault},
+      {"DiscPattern=*.wud;*.wux;*.wua;*.wuhb;*.iso",
+       "Games *.wud *.wux *.wua *.wuhb *.iso|A.wud B.wux C.wua D.wuhb E.wud.iso|E.jpg"},
+      {"DiscPattern= *.WUA ;x?.iso", "Games *.WUA x?.iso|C.wua|logo"},  // exact case, as .wud
+      {"DiscPattern=", kDefault},
+      {"DiscPattern=*", kDefault},
+      {"DiscPattern=*.*", kDefault},
+      {"DiscPattern=?*;*.wua", kDefault},
+      {"DiscPattern=*.wua;", kDefault},
+      {"DiscPattern=*.wua;;*.iso", kDefault},
+      {"DiscPattern=../*.wua", kDefault},
+  };
+  for (const auto& [line, want] : table) {
+    test::TempDir app;
+    test::FakeServices services{app.Utf8()};
+    Form1 form{services};
+    PrepareFirstStart(services.AppFolder(), services);
+    std::ofstream(app.Path() / "Tavro_FrontEnd.ini", std::ios::app) << line << "\r\n";
+    for (const char* name : {"Game/WUD_WUX/A.wud", "Game/WUD_WUX/B.wux", "Game/WUD_WUX/C.wua",
+                             "Game/WUD_WUX/D.wuhb", "Game/WUD_WUX/E.wud.iso", "Game/WUD_WUX/F.txt",
+                             "Image/B.jpg", "Image/C.jpg", "Image/E.jpg"})
+      WriteAll(app.Path() / name, kJpeg);
+    fs::create_directories(app.Path() / "Game/WUD_WUX/G.wua");  // a folder: never listed
+    form.LoadSettings();
+    view::SelectOption(form, form.Option2[1]);
+    view::SelectOption(form, form.Option2[0]);
+    view::PickFile(form, static_cast<int>(form.File1.List().size()) - 1);
+    std::string got = form.Frame1.Caption() + "|";
+    for (const auto& name : form.File1.List())
+      got += (got.back() == '|' ? "" : " ") + name;
+    const auto& cover = static_cast<const test::FakePicture&>(*form.Picture1.Picture()).Source();
+    EXPECT_EQ(got + "|" + Utf8(FsPath(cover).filename()), want) << line;
+    EXPECT_EQ(form.Label2.Caption(), "*.wud *.wux");
   }
 }
 

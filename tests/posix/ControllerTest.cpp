@@ -11,7 +11,14 @@
 #include <stdexcept>
 #include <thread>
 
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
 #include "ProbeServices.h"
+#include "pad/PadSequences.h"
+#include "runtime/qt/Form1Window.h"
+#include "runtime/qt/QtServices.h"
 #include "TestSupport.h"
 #include "desktop/Controller.h"
 #include "window/Form1.h"
@@ -62,13 +69,16 @@ class VirtualPad final {
   void Set(SDL_GameControllerButton button, bool down) {
     SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0);
   }
+  void Set(SDL_GameControllerAxis axis, int value) {
+    SDL_JoystickSetVirtualAxis(joystick_, axis, static_cast<Sint16>(value));
+  }
 
  private:
   SDL_Joystick* joystick_ = nullptr;
 };
 
 class ControllerService : public ::testing::Test {
- protected:
+ public:
   static PosixOptions Options() {
     setenv("SDL_GAMECONTROLLER_IGNORE_DEVICES_EXCEPT", "0x1209/0x7a70", 1);
     PosixOptions options;
@@ -78,6 +88,8 @@ class ControllerService : public ::testing::Test {
     options.controller_devices.clear();
     return options;
   }
+
+ protected:
   test::ProbeServices services_{Options()};
 };
 
@@ -174,6 +186,59 @@ TEST(ControllerGate, LoadsSdlOnlyOnceAControllerShowsAmongTheDevices) {
   }
   EXPECT_EQ(state, "loaded");
   probe.CloseInput();
+}
+
+// The pad table through the Qt view (offscreen), the program's own services
+// reading the virtual pad.
+class QtPadRig final : public test::PadRig, private QtServices {
+ public:
+  QtPadRig(const std::string& app, VirtualPad& pad)
+      : QtServices(ControllerService::Options()), app_(app), pad_(pad) {
+    form = &form_;
+    view = &window_;
+    SetMessageOwner(&window_);
+    other_.show();
+    window_.show();
+    window_.setAttribute(Qt::WA_KeyboardFocusChange, false);  // no focus frame yet
+    window_.findChild<QTimer*>("Timer1")->setInterval(20);    // a tick still counts 100 ms
+    form_.Timer1.Start();
+  }
+  std::string AppFolder() const override { return app_; }
+  void Set(const test::PadStep& step) override {
+    QWidget* front = step.in_front ? static_cast<QWidget*>(&window_) : &other_;
+    (void)QTest::qWaitFor([&] {
+      front->activateWindow();  // not while a message box is in front of the window
+      return QApplication::activeWindow() == front || QApplication::activeModalWidget();
+    });
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MISC1; ++b) {
+      const auto button = static_cast<SDL_GameControllerButton>(b);
+      const char* name = SDL_GameControllerGetStringForButton(button);
+      pad_.Set(button, (ParseControllerSettings(name, "").combo & step.buttons) != 0);
+    }
+    pad_.Set(SDL_CONTROLLER_AXIS_LEFTX, step.x);
+    pad_.Set(SDL_CONTROLLER_AXIS_LEFTY, -step.y);
+  }
+  void Loop(const std::function<bool()>& done) override { (void)QTest::qWaitFor(done, 30000); }
+  bool FocusShown() override { return window_.testAttribute(Qt::WA_KeyboardFocusChange); }
+
+ private:
+  std::string app_;
+  VirtualPad& pad_;
+  Form1 form_{*this};
+  Form1Window window_{form_, *this};
+  QWidget other_;
+};
+
+TEST_F(ControllerService, PadSequencesThroughTheQtView) {
+  static int argc = 1;
+  static char name[] = "tavro_posix_tests";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  new QApplication(argc, argv);  // for the rest of the process
+  VirtualPad pad;
+  test::RunPadSequences(
+      std::filesystem::read_symlink("/proc/self/exe").parent_path(),
+      [&pad](const std::string& app) { return std::make_unique<QtPadRig>(app, pad); });
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "runtime/PadStick.h"
 #include "runtime/Runtime.h"
 
 namespace tavro {
@@ -109,6 +110,7 @@ struct Api {
   decltype(&SDL_GameControllerClose) GameControllerClose = nullptr;
   decltype(&SDL_GameControllerGetAttached) GameControllerGetAttached = nullptr;
   decltype(&SDL_GameControllerGetButton) GameControllerGetButton = nullptr;
+  decltype(&SDL_GameControllerGetAxis) GameControllerGetAxis = nullptr;
 
   bool Load(void* library) {
     bool all = true;
@@ -133,6 +135,7 @@ struct Api {
     find(GameControllerClose, "SDL_GameControllerClose");
     find(GameControllerGetAttached, "SDL_GameControllerGetAttached");
     find(GameControllerGetButton, "SDL_GameControllerGetButton");
+    find(GameControllerGetAxis, "SDL_GameControllerGetAxis");
     return all;
   }
 };
@@ -201,6 +204,10 @@ class Controllers::Sdl final {
         if (api_.GameControllerGetButton(pad.controller.get(), sdl_button) != 0)
           bits |= PadBits({button});
       }
+      // SDL's y grows downwards.
+      bits |=
+          StickBits(api_.GameControllerGetAxis(pad.controller.get(), SDL_CONTROLLER_AXIS_LEFTX),
+                    -api_.GameControllerGetAxis(pad.controller.get(), SDL_CONTROLLER_AXIS_LEFTY));
       held.push_back(bits);
     }
     return held;

@@ -6,6 +6,7 @@
 #include <QShowEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QListWidget>
 #include <QPainter>
 #include <QRadioButton>
@@ -275,8 +276,11 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
       // where the current row went with the focus.
       connect(list, &QListWidget::itemSelectionChanged, this, [this, &model, list] {
         const auto selected = list->selectedItems();
-        view::PickFile(form_, selected.isEmpty() ? -1 : list->row(selected.front()));
+        // Qt does not tell whether more input is waiting, so the cover always
+        // waits for a queued call (see ShowCoverAfterInput).
+        view::PickFile(form_, selected.isEmpty() ? -1 : list->row(selected.front()), true);
         ShowFileSelection(list, model.ListIndex());
+        ShowCoverAfterInput();
       });
       return list;
     }
@@ -316,8 +320,29 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
 QTimer* Form1Window::BuildTimer(Timer& timer) {
   auto* qtimer = new QTimer(this);
   qtimer->setInterval(timer.Interval());
-  connect(qtimer, &QTimer::timeout, this, [this, &timer] { view::TimerExpired(form_, timer); });
+  connect(qtimer, &QTimer::timeout, this,
+          [this, &timer] { view::TimerExpired(form_, timer, this); });
   return qtimer;
+}
+
+void Form1Window::ShowCoverAfterInput() {
+  // A queued call runs from the event loop once the input the window system
+  // has handed over already is delivered, whichever comes first: the
+  // platform hands over what it has read as one batch, and a call queued
+  // during the batch waits for its end. So a held key's repeats, read
+  // together while a cover was being decoded, decode one cover between
+  // them, never one each; a key at a time still shows each row's cover.
+  if (cover_call_queued_ || !view::CoverWaiting(form_))
+    return;
+  cover_call_queued_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        cover_call_queued_ = false;
+        if (view::CoverWaiting(form_))
+          view::ShowWaitingCover(form_);
+      },
+      Qt::QueuedConnection);
 }
 
 void Form1Window::FollowAll(Control& control) {
@@ -499,6 +524,64 @@ void Form1Window::SetTabOrder() {
   for (size_t i = 1; i < order.size(); ++i)
     setTabOrder(order[i - 1].second, order[i].second);
   first_focus_ = order.empty() ? nullptr : order.front().second;
+}
+
+bool Form1Window::LauncherActive() {
+  const QWidget* active = QApplication::activeWindow();
+  return active == this || (MessageBoxOpen() && active == QApplication::activeModalWidget());
+}
+
+bool Form1Window::MessageBoxOpen() {
+  const auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  return box != nullptr && box->isVisible() && box->parentWidget() == this;
+}
+
+void Form1Window::CloseMessageBox() {
+  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  if (box == nullptr)
+    return;
+  // Enter presses the default button; a box of one button has it as such.
+  if (QAbstractButton* ok =
+          box->defaultButton() ? box->defaultButton() : box->button(QMessageBox::Ok)) {
+    ok->click();
+  } else {
+    box->accept();
+  }
+}
+
+Control* Form1Window::FocusedControl() {
+  const auto found = controls_.find(QApplication::focusWidget());
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+void Form1Window::Focus(Control& control) {
+  if (auto* widget = qobject_cast<QWidget*>(ObjectOf(control)))
+    widget->setFocus(Qt::TabFocusReason);
+}
+
+void Form1Window::ShowFocus() {
+  // What a Tab press sets: the styles draw the focus frame from then on.
+  if (!testAttribute(Qt::WA_KeyboardFocusChange)) {
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    if (QWidget* focused = QApplication::focusWidget())
+      focused->update();
+  }
+}
+
+int Form1Window::FolderHighlight() {
+  const auto* list = qobject_cast<QListWidget*>(ObjectOf(form_.Dir1));
+  return list != nullptr ? list->currentRow() : -1;
+}
+
+void Form1Window::SetFolderHighlight(int row) {
+  if (auto* list = qobject_cast<QListWidget*>(ObjectOf(form_.Dir1))) {
+    const QSignalBlocker block(list);
+    list->setCurrentRow(row);
+  }
+}
+
+void Form1Window::Later(std::function<void()> work) {
+  QTimer::singleShot(0, this, std::move(work));
 }
 
 void Form1Window::showEvent(QShowEvent* event) {

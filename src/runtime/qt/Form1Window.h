@@ -13,12 +13,13 @@
 
 #include "runtime/controls/Control.h"
 #include "window/Form1.h"
+#include "window/ViewContract.h"
 
 class QTimer;
 
 namespace tavro {
 
-class Form1Window final : public QWidget {
+class Form1Window final : public QWidget, public view::PadView {
  public:
   Form1Window(Form1& form, Services& services);
   ~Form1Window() override;
@@ -28,6 +29,17 @@ class Form1Window final : public QWidget {
   // The widget (a QTimer for Timer1) built for a control; its objectName is
   // the control's Id.
   QObject* ObjectOf(const Control& control) const;
+
+  // The game controller's part of the view (see view::PadView).
+  bool LauncherActive() override;
+  bool MessageBoxOpen() override;
+  void CloseMessageBox() override;
+  Control* FocusedControl() override;
+  void Focus(Control& control) override;
+  void ShowFocus() override;
+  int FolderHighlight() override;
+  void SetFolderHighlight(int row) override;
+  void Later(std::function<void()> work) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -44,6 +56,10 @@ class Form1Window final : public QWidget {
   void ApplyColors(const Control& control, QWidget* widget);
   void ApplyPointer(const Control& control, QWidget* widget);
   void SetTabOrder();
+  // The cover left waiting by the file list, decoded once the input already
+  // read has been handled.
+  void ShowCoverAfterInput();
+  bool cover_call_queued_ = false;
   // A widget's name for screen readers. The first name given starts Qt's
   // accessibility bridge (a D-Bus connection), which the window does not
   // need to show: names are given once it shows.

@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
+#include <QtMath>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
@@ -83,8 +84,18 @@ void QtServices::MsgBox(const std::string& prompt, const std::string& title) {
 }
 
 PicturePtr QtServices::LoadPicture(const std::string& path) {
+  return Load(path, QSize());
+}
+
+PicturePtr QtServices::LoadPictureToFit(const std::string& path, int box_width, int box_height) {
+  const qreal ratio = owner_ ? owner_->devicePixelRatioF() : qApp->devicePixelRatio();
+  return Load(path, QSize(qCeil(box_width * ratio), qCeil(box_height * ratio)));
+}
+
+PicturePtr QtServices::Load(const std::string& path, QSize box) {
   // Through the program's one safe read: a FIFO or a device in a cover's
   // place is never waited for, and what is decoded is what was checked.
+  // The file's bytes go when this returns; only the decoded picture stays.
   const std::string bytes = ReadPictureFile(path);
   QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
   QBuffer buffer(&data);
@@ -102,6 +113,12 @@ PicturePtr QtServices::LoadPicture(const std::string& path) {
       (size.isValid() &&
        (size.isEmpty() || static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels))) {
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
+  // Only ever smaller: a small picture is enlarged when it is drawn.
+  if (size.isValid() && !box.isEmpty()) {
+    const view::Rect fit = view::FitPicture(size.width(), size.height(), box.width(), box.height());
+    if (fit.width < size.width() && fit.height < size.height())
+      reader.setScaledSize(QSize(fit.width, fit.height));
   }
   QImageReader::setAllocationLimit(kAllocationLimitMb);
   QImage image = reader.read();

@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "runtime/PadStick.h"
 #include "runtime/Runtime.h"
 #include "runtime/win32/UniqueHandle.h"
 
@@ -146,8 +147,9 @@ bool XInputPads::PadPlugged() {
 
 XInputPads::~XInputPads() = default;
 
-std::uint32_t XInputPads::ToPadButtons(std::uint16_t xinput_buttons) {
-  std::uint32_t bits = 0;
+std::uint32_t XInputPads::ToPadButtons(std::uint16_t xinput_buttons, std::int16_t thumb_x,
+                                       std::int16_t thumb_y) {
+  std::uint32_t bits = StickBits(thumb_x, thumb_y);
   for (const auto& [xinput_button, button] : kButtons) {
     if (xinput_buttons & xinput_button)
       bits |= PadBits({button});
@@ -191,7 +193,8 @@ std::vector<std::uint32_t> XInputPads::Buttons() {
       continue;
     XINPUT_STATE state{};
     if (get_state_(slot, &state) == ERROR_SUCCESS) {
-      held.push_back(ToPadButtons(state.Gamepad.wButtons));
+      held.push_back(
+          ToPadButtons(state.Gamepad.wButtons, state.Gamepad.sThumbLX, state.Gamepad.sThumbLY));
     } else {
       // Not connected, or any other failure: nothing held there, asked
       // again later.

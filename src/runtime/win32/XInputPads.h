@@ -58,8 +58,10 @@ class XInputPads final {
   // The PadButton bits held on each connected controller, in slot order.
   std::vector<std::uint32_t> Buttons();
 
-  // XInput's wButtons as PadButton bits.
-  static std::uint32_t ToPadButtons(std::uint16_t xinput_buttons);
+  // XInput's wButtons as PadButton bits, and the left thumbstick's
+  // position (sThumbLX, sThumbLY) as stick directions.
+  static std::uint32_t ToPadButtons(std::uint16_t xinput_buttons, std::int16_t thumb_x = 0,
+                                    std::int16_t thumb_y = 0);
 
  private:
   struct ModuleCloser {

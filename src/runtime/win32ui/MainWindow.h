@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -18,6 +19,7 @@
 #include "runtime/win32ui/FolderList.h"
 #include "runtime/win32ui/Handles.h"
 #include "window/Form1.h"
+#include "window/ViewContract.h"
 
 namespace tavro::win32ui {
 
@@ -33,9 +35,11 @@ struct ViewOptions {
   bool quit_on_destroy = true;
 };
 
-class MainWindow final : public BaseWindow<MainWindow> {
+class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
  public:
   static constexpr const wchar_t* kClassName = L"TavroFrontEndWindow";
+  // Posted to the window to run what Later queued.
+  static constexpr UINT kRunLater = WM_APP + 1;
   static constexpr DWORD kStyle =
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
@@ -58,6 +62,18 @@ class MainWindow final : public BaseWindow<MainWindow> {
   UINT Dpi() const;
 
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
+  // The game controller's part of the view (MainWindowPad.cpp; see
+  // view::PadView).
+  bool LauncherActive() override;
+  bool MessageBoxOpen() override;
+  void CloseMessageBox() override;
+  Control* FocusedControl() override;
+  void Focus(Control& control) override;
+  void ShowFocus() override;
+  int FolderHighlight() override;
+  void SetFolderHighlight(int row) override;
+  void Later(std::function<void()> work) override;
 
  private:
   struct NativeControl {
@@ -93,6 +109,8 @@ class MainWindow final : public BaseWindow<MainWindow> {
 
   // Messages (MainWindow.cpp).
   void OnCommand(int id, int code, HWND from);
+  // Whether the user's keys or clicks wait in the queue already.
+  static bool InputWaiting();
   LRESULT OnCtlColor(UINT message, HDC dc, HWND child);
   BOOL OnSetCursor(HWND target, int hit_test);
   void OnTimer(UINT_PTR id);
@@ -108,6 +126,7 @@ class MainWindow final : public BaseWindow<MainWindow> {
   void SyncAll(NativeControl& control);
   void Sync(NativeControl& control, Property property);
   void SyncList(NativeControl& control);
+  void SyncFileSelection(NativeControl& control);
   void ArmTimer(NativeControl& control);
   void RefreshCursor(const NativeControl& control);
   bool ApplyCustomCursor(const NativeControl& control);
@@ -131,6 +150,13 @@ class MainWindow final : public BaseWindow<MainWindow> {
   std::map<int, UniqueBrush> picture_brushes_;  // by row: the picture under a label
   std::vector<std::pair<PicturePtr, UniqueCursor>> cursors_;
   HWND saved_focus_ = nullptr;
+  // The controller is moving the focus: an option button that gets it is
+  // not chosen by that (a button of BS_RADIOBUTTON style reports a click
+  // when it gets the focus unchecked).
+  bool pad_focusing_ = false;
+  void RunLater();
+  // Work queued by Later, run at kRunLater.
+  std::vector<std::function<void()>> later_;
   bool started_ = false;
   // Form_Unload runs once, whether the user closes the window or the
   // session ends.

@@ -13,6 +13,7 @@ struct Slot {
   bool connected = false;
   WORD buttons = 0;
   DWORD calls = 0;
+  SHORT x = 0, y = 0;  // the left thumbstick
 };
 Slot slots[XUSER_MAX_COUNT];
 
@@ -30,6 +31,8 @@ __declspec(dllexport) DWORD WINAPI XInputGetState(DWORD index, XINPUT_STATE* sta
   *state = XINPUT_STATE{};
   state->dwPacketNumber = slot.calls;
   state->Gamepad.wButtons = slot.buttons;
+  state->Gamepad.sThumbLX = slot.x;
+  state->Gamepad.sThumbLY = slot.y;
   return ERROR_SUCCESS;
 }
 
@@ -37,6 +40,12 @@ __declspec(dllexport) DWORD WINAPI XInputGetState(DWORD index, XINPUT_STATE* sta
 // call counts start again from zero.
 __declspec(dllexport) void StandInSetPad(DWORD index, BOOL connected, WORD buttons) {
   slots[index] = Slot{connected != FALSE, buttons, 0};
+}
+
+// Puts the pad's left thumbstick there.
+__declspec(dllexport) void StandInSetStick(DWORD index, SHORT x, SHORT y) {
+  slots[index].x = x;
+  slots[index].y = y;
 }
 
 // How often XInputGetState asked for a slot since it was last set.

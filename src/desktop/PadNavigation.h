@@ -1,0 +1,53 @@
+#pragma once
+// The game controller moves through the launcher's window as the keyboard
+// does. This is the rule for when a button acts; what an action does to the
+// focused control is the view contract's (window/ViewContract.h).
+
+#include <cstdint>
+#include <vector>
+
+namespace tavro {
+
+enum class PadAction {
+  kNone,
+  kUp,        // D-pad or stick up: the previous entry of the focused list
+  kDown,      // the next entry
+  kPrevious,  // D-pad or stick left, left shoulder: the previous control in tab order
+  kNext,      // right, right shoulder: the next control
+  kAccept,    // A: Enter or Space on the focused control
+  kPlay,      // Start: Play Game from anywhere
+  kUpFolder,  // B: the folder list one level up
+};
+
+// Fed the buttons read at each tick of the window's timer, it gives at most
+// one action per tick:
+// - a button acts on a press that begins while the launcher is the active
+//   window and no other button is held (on any controller);
+// - buttons held when the launcher becomes active act only once let go and
+//   pressed again (Start still held after the close combination ended a
+//   game must not start the next one);
+// - a button of the close combination acts when it is let go, not when it
+//   is pressed, and only when no other button joined it and the whole
+//   combination was never held meanwhile: pressed first, Start cannot tell
+//   yet whether Back will follow;
+// - a direction held alone repeats after half a second, then at every tick.
+class PadNavigation {
+ public:
+  static constexpr int kRepeatAfterMs = 500;
+
+  // controllers: PadButton bits per controller; active: the launcher's
+  // window or one of its own message boxes is the active window; combo: the
+  // close combination's buttons (0: none); tick_ms: the time since the last
+  // tick.
+  PadAction Tick(const std::vector<std::uint32_t>& controllers, bool active, std::uint32_t combo,
+                 int tick_ms);
+
+ private:
+  std::uint32_t held_ = 0;       // at the last tick, stick folded into the D-pad
+  std::uint32_t pending_ = 0;    // a combination's button, waiting for its release
+  std::uint32_t repeating_ = 0;  // the direction held alone
+  int repeat_ms_ = 0;
+  bool was_active_ = false;  // at the last tick
+};
+
+}  // namespace tavro

@@ -1,0 +1,83 @@
+// What the game controller needs of the window: whether it is in front,
+// its message boxes, the focus and the folder list's highlight.
+
+#include "runtime/win32ui/MainWindow.h"
+
+namespace tavro::win32ui {
+
+namespace {
+
+// The dialog class every message box has.
+bool IsDialog(HWND window) {
+  wchar_t name[16] = {};
+  return GetClassNameW(window, name, 16) > 0 && std::wstring_view(name) == L"#32770";
+}
+
+}  // namespace
+
+bool MainWindow::LauncherActive() {
+  // The window itself, or a window it owns (its message boxes).
+  HWND front = GetForegroundWindow();
+  return front != nullptr && Window() != nullptr &&
+         (front == Window() || GetAncestor(front, GA_ROOTOWNER) == Window());
+}
+
+bool MainWindow::MessageBoxOpen() {
+  HWND front = GetForegroundWindow();
+  return front != nullptr && front != Window() && GetAncestor(front, GA_ROOTOWNER) == Window() &&
+         IsDialog(front);
+}
+
+void MainWindow::CloseMessageBox() {
+  // Enter presses the box's default button, its OK.
+  if (MessageBoxOpen())
+    SendMessageW(GetForegroundWindow(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+Control* MainWindow::FocusedControl() {
+  NativeControl* c = Find(GetFocus());
+  return c != nullptr ? c->model : nullptr;
+}
+
+void MainWindow::Focus(Control& control) {
+  HWND window = ControlWindow(control.Id());
+  if (window == nullptr)
+    return;
+  pad_focusing_ = true;
+  SetFocus(window);
+  pad_focusing_ = false;
+}
+
+void MainWindow::ShowFocus() {
+  // Windows hides focus rectangles until the keyboard is used; the
+  // controller counts as the keyboard. The window passes the change on to
+  // every control (WM_UPDATEUISTATE).
+  SendMessageW(Window(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+int MainWindow::FolderHighlight() {
+  const auto index =
+      static_cast<int>(SendMessageW(ControlWindow(form_.Dir1.Id()), LB_GETCURSEL, 0, 0));
+  return index < 0 ? -1 : index;
+}
+
+void MainWindow::SetFolderHighlight(int row) {
+  SendMessageW(ControlWindow(form_.Dir1.Id()), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+}
+
+void MainWindow::Later(std::function<void()> work) {
+  later_.push_back(std::move(work));
+  PostMessageW(Window(), kRunLater, 0, 0);
+}
+
+void MainWindow::RunLater() {
+  if (later_.empty())
+    return;
+  // Taken out first: the work may open a message box, and the ticks under it
+  // queue more.
+  auto work = std::move(later_.front());
+  later_.erase(later_.begin());
+  work();
+}
+
+}  // namespace tavro::win32ui

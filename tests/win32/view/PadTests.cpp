@@ -1,0 +1,81 @@
+// The pad table (tests/pad/PadSequences.h) through the Win32 view, the
+// program's own XInput code reading the stand-in library.
+
+#include "ViewFixture.h"
+#include "pad/PadSequences.h"
+#include "runtime/win32ui/ControlRows.h"
+#include "runtime/win32ui/Wide.h"
+
+namespace tavro::win32ui::test {
+namespace {
+
+class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
+ public:
+  Win32PadRig(const std::string& app, const std::string& bin, HWND other)
+      : app_(app), library_(Widen(bin + "\\tavro_xinput_standin.dll")), other_(other) {
+    form = &form_;
+    view = &view_;
+    view_.Create();
+    view_.Show(SW_SHOWNORMAL);
+    form_.Timer1.Start();
+    // A tick still counts 100 ms.
+    SetTimer(view_.Window(), kFirstControlId + RowOfDesign(form_.Timer1.Design()), 20, nullptr);
+    SendMessageW(view_.Window(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+  }
+  ~Win32PadRig() override {
+    form_.Timer1.Stop();
+    Set({0, 0, 0, false});  // the desktop left in front costs Wine two seconds
+    DestroyWindow(view_.Window());
+    Pump(view_);
+    FreeLibrary(module_);
+  }
+  std::string AppFolder() const override { return app_; }
+  std::vector<std::uint32_t> ControllerButtons() override { return pads_.Buttons(); }
+  void Set(const tavro::test::PadStep& step) override {
+    // Brought to the front unless it is there (or its own message box is).
+    HWND front = step.in_front ? view_.Window() : other_;
+    PumpUntil(view_, [&] {
+      const bool there = GetAncestor(GetForegroundWindow(), GA_ROOTOWNER) == front;
+      return there || (SetForegroundWindow(front) && false);
+    });
+    WORD buttons = 0;
+    for (int bit = 0; bit < 16; ++bit) {
+      if (win32::XInputPads::ToPadButtons(static_cast<WORD>(1 << bit)) & step.buttons)
+        buttons |= static_cast<WORD>(1 << bit);
+    }
+    Export<void (*)(DWORD, BOOL, WORD)>("StandInSetPad")(0, TRUE, buttons);
+    Export<void (*)(DWORD, SHORT, SHORT)>("StandInSetStick")(0, static_cast<SHORT>(step.x),
+                                                             static_cast<SHORT>(step.y));
+  }
+  void Loop(const std::function<bool()>& done) override { PumpUntil(view_, done); }
+  bool FocusShown() override {
+    return !(SendMessageW(view_.Window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+  }
+
+ private:
+  template <typename F>
+  F Export(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+  }
+  std::string app_;
+  std::wstring library_;
+  HWND other_;
+  win32::XInputPads pads_{library_, 0, nullptr};
+  HMODULE module_ = LoadLibraryW(library_.c_str());  // the one the services load
+  Form1 form_{*this};
+  MainWindow view_{form_, *this, ViewOptions{false}};
+};
+
+TEST(Pad, SequencesThroughTheWin32View) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::string bin = Utf8(std::filesystem::path(path).parent_path());
+  // Another program's window, for every row.
+  HWND other = CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               900, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  tavro::test::RunPadSequences(
+      bin, [&](const std::string& app) { return std::make_unique<Win32PadRig>(app, bin, other); });
+}
+
+}  // namespace
+}  // namespace tavro::win32ui::test
