@@ -3,8 +3,9 @@
 under Wine) started in fresh folders on the X server in $DISPLAY and driven
 from outside, as a player would.
 
-Run: run_e2e.py --build BUILD_ROOT [-k NAME]. Prints one line per test and
-ends with "e2e: N passed, N failed".
+Run: run_e2e.py --build BUILD_ROOT [--targets linux,win32,win64] [-k NAME],
+or with each target's build folder named: --targets win32=build/win32. Prints
+one line per test and ends with "e2e: N passed, N failed".
 """
 
 import argparse
@@ -156,21 +157,29 @@ TESTS = [
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True, help="the build root holding linux/, win32/")
+    parser.add_argument("--build", help="the build root holding linux/, win32/")
     parser.add_argument("-k", default="", help="run only tests whose name holds this")
-    parser.add_argument("--targets", default="linux,win32,win64")
+    parser.add_argument("--targets", default="linux,win32,win64",
+                        help="linux, win32, win64, each NAME or NAME=BUILD_FOLDER")
     args = parser.parse_args()
 
     x = xwin.XSession()
     targets = []
-    for name in args.targets.split(","):
-        bin_dir = os.path.join(args.build, name, "bin")
+    for target in args.targets.split(","):
+        name, _, folder = target.partition("=")
+        if not folder:
+            if not args.build:
+                parser.error("--build is needed for a target without its folder")
+            folder = os.path.join(args.build, name)
+        # The programs start from "/": a relative folder would be lost.
+        folder = os.path.abspath(folder)
+        bin_dir = os.path.join(folder, "bin")
         if name == "linux":
             t = Target("linux", bin_dir, "Tavro_FrontEnd")
             t.shell_stand_ins = xwin.EwmhStandIns
         else:
             t = Target(name, bin_dir, "Tavro_FrontEnd.exe",
-                       wine_prefix=os.path.join(args.build, name, "wineprefix"))
+                       wine_prefix=os.path.join(folder, "wineprefix"))
             standin = os.path.join(bin_dir, "shell_standin.exe")
             t.shell_stand_ins = (lambda x, shown, t=t, standin=standin:
                                  xwin.WineShellStandIns(t, standin, shown))
