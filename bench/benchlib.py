@@ -82,7 +82,8 @@ class Program:
 
 
 def programs(build, prefix):
-    """The launcher and its two references, for Linux and for Windows."""
+    """The launcher and its three references (a bare window, one with the
+    picture, the form's floor), for Linux and for Windows."""
     linux = os.path.join(build, "linux", "bin")
     win32 = os.path.join(build, "win32", "bin")
     return {
@@ -91,6 +92,8 @@ def programs(build, prefix):
             Program("bare Qt window", os.path.join(linux, "tavro_reference_qt"), REFERENCE_TITLE),
             Program("bare Qt window + picture + label",
                     os.path.join(linux, "tavro_reference_qt_picture"), REFERENCE_TITLE),
+            Program("form's floor: 26 Qt widgets + pictures + timer",
+                    os.path.join(linux, "tavro_reference_qt_form"), REFERENCE_TITLE),
         ],
         "wine": [
             Program("Tavro_FrontEnd.exe (Wine)", os.path.join(win32, "Tavro_FrontEnd.exe"),
@@ -99,6 +102,9 @@ def programs(build, prefix):
                     REFERENCE_TITLE, prefix),
             Program("bare Win32 window + WIC picture + STATIC",
                     os.path.join(win32, "tavro_reference_win32_picture.exe"), REFERENCE_TITLE,
+                    prefix),
+            Program("form's floor: 26 Win32 controls + pictures + timer",
+                    os.path.join(win32, "tavro_reference_win32_form.exe"), REFERENCE_TITLE,
                     prefix),
         ],
     }

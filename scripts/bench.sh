@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every benchmark and prints its tables: the file list against a bare
 # readdir loop (Google Benchmark), start-up and peak memory of both programs
-# against the bare windows of their toolkits, Play Game to the emulator
+# against the bare windows of their toolkits and the form's floor, walking
+# 60 games with large covers against the form's floor, Play Game to the emulator
 # started against a bare spawn, and idle wake-ups and CPU. Figures and
 # ratios only; nothing here passes or fails on a speed.
 #
@@ -41,8 +42,8 @@ if [ $do_build -eq 1 ]; then
   bash scripts/deps.sh || exit 1
   for preset in linux win32; do
     case $preset in
-      linux) targets="Tavro_FrontEnd stand_in_emulator tavro_reference_qt tavro_reference_qt_picture tavro_file_list_bench" ;;
-      win32) targets="Tavro_FrontEnd stand_in_emulator tavro_reference_win32 tavro_reference_win32_picture" ;;
+      linux) targets="Tavro_FrontEnd stand_in_emulator tavro_reference_qt tavro_reference_qt_picture tavro_reference_qt_form tavro_file_list_bench" ;;
+      win32) targets="Tavro_FrontEnd stand_in_emulator tavro_reference_win32 tavro_reference_win32_picture tavro_reference_win32_form" ;;
     esac
     echo "== build $preset"
     # Others may build in the same folder: one build at a time.
@@ -83,7 +84,7 @@ if [ ${#only[@]} -eq 0 ] || [ "${only[1]}" = linux ]; then
                  else exit 1 }' || status=1
   fi
 fi
-for script in startup launch; do
+for script in startup walk launch; do
   echo
   $py "bench/$script.py" --build "$build" --runs "$runs" "${only[@]}" || status=1
 done

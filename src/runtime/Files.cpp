@@ -1,6 +1,7 @@
 #include "runtime/Files.h"
 
-#include <fstream>
+#include <atomic>
+#include <random>
 
 namespace tavro {
 
@@ -47,9 +48,15 @@ std::string Dir(const std::string& path, int attributes) {
   return Utf8(name);
 }
 
+bool Exists(const std::string& path) {
+  return LookAt(path).type != Entry::Type::kNone;
+}
+
 void ReadFolder(const std::string& folder, const std::string& shown,
                 const std::function<void(FolderEntry&)>& visit) {
-  const auto not_found = [&] { return RuntimeError(err::kPathNotFound, "Path not found: " + shown); };
+  const auto not_found = [&] {
+    return RuntimeError(err::kPathNotFound, "Path not found: " + shown);
+  };
   const auto p = FsPath(folder);
   std::error_code ec;
   if (!fs::is_directory(p, ec))
@@ -85,52 +92,68 @@ void MkDir(const std::string& path) {
   }
 }
 
-// A file without write permission counts as read-only, as the read-only
-// attribute does on Windows: it is neither deleted nor renamed (root's
-// permission to do both anyway is not taken).
-static void RefuseReadOnly(const fs::path& p) {
+void MkDirUnlessTaken(const std::string& path) {
+  if (Exists(path))
+    return;
+  // The system refuses a name that is taken even where it shows nothing
+  // under it: that is as good as present.
   std::error_code ec;
-  const auto st = fs::status(p, ec);
-  if (ec || !fs::is_regular_file(st))
+  if (!fs::create_directory(FsPath(path), ec) && ec != std::errc::file_exists)
+    throw FileError(err::kPathFileAccess, "Path/File access error", ec);
+}
+
+// A file without write permission counts as read-only, as the read-only
+// attribute does on Windows: it is neither deleted, renamed nor rewritten
+// (root's permission to do all that anyway is not taken). The entry under
+// the name is what counts: a link is handled as itself.
+static Entry RefuseReadOnly(const std::string& path) {
+  const Entry entry = LookAt(path);
+  if (entry.type == Entry::Type::kNone)
     throw RuntimeError(err::kFileNotFound, "File not found");
-  if ((st.permissions() & fs::perms::owner_write) == fs::perms::none) {
+  if (entry.type == Entry::Type::kFile && entry.read_only)
     throw RuntimeError(err::kPermissionDenied, "Permission denied");
-  }
+  return entry;
 }
 
 void Kill(const std::string& path) {
+  if (RefuseReadOnly(path).type == Entry::Type::kFolder)
+    throw RuntimeError(err::kPathFileAccess, "Path/File access error");
   std::error_code ec;
-  const auto p = FsPath(path);
-  RefuseReadOnly(p);
-  if (!fs::remove(p, ec))
+  if (!fs::remove(FsPath(path), ec))
     throw FileError(err::kPermissionDenied, "Permission denied", ec);
 }
 
 void Name(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  RefuseReadOnly(FsPath(from));
-  fs::rename(FsPath(from), FsPath(to), ec);
-  if (ec)
-    throw FileError(err::kPathFileAccess, "Path/File access error", ec);
+  RefuseReadOnly(from);
+  RenameEntry(from, to);
 }
 
 void PrintToFile(const std::string& path, const std::string& text) {
-  {
-    // Read-only stays read-only, for root too (see RefuseReadOnly).
-    std::error_code ec;
-    const auto st = fs::status(FsPath(path), ec);
-    if (!ec && fs::is_regular_file(st) &&
-        (st.permissions() & fs::perms::owner_write) == fs::perms::none) {
-      throw RuntimeError(err::kPermissionDenied, "Permission denied");
-    }
-  }
-  std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
-  if (!out)
+  const Entry entry = LookAt(path);
+  if (entry.type == Entry::Type::kFile && entry.read_only)
     throw RuntimeError(err::kPermissionDenied, "Permission denied");
-  out << text << "\r\n";
-  out.close();
-  if (!out)
+  // A folder, a FIFO or a device under the name is the user's, not an older
+  // page: it stays.
+  if (entry.type == Entry::Type::kFolder || entry.type == Entry::Type::kOther)
     throw RuntimeError(err::kPathFileAccess, "Path/File access error");
+  ReplaceByName(path, text + "\r\n");
+}
+
+std::string ReadPictureFile(const std::string& path) {
+  // Far beyond any cover; the loaders' own limits on the picture's size
+  // apply after.
+  constexpr std::size_t kMaxPictureFileBytes = std::size_t{64} << 20;
+  try {
+    return ReadOrdinaryFile(path, kMaxPictureFileBytes);
+  } catch (const RuntimeError& e) {
+    throw RuntimeError(err::kFileNotFound, "File not found: " + path + " (" + e.what() + ")");
+  }
+}
+
+std::string TempNameBeside(const std::string& file) {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  return file + ".tmp-" + std::to_string(random()) + "-" + std::to_string(++counter);
 }
 
 }  // namespace tavro

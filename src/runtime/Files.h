@@ -2,15 +2,31 @@
 // File operations, the same calls on both platforms: plain functions on UTF-8
 // paths (char8_t inside, so Windows gets the wide path and nothing passes
 // through an ANSI code page). Where the platforms differ, each has its own
-// source file beside this one's portable part.
+// source file (runtime/posix/Files.cpp, runtime/win32/Files.cpp) beside this
+// one's portable part.
+//
+// Every file the program reads or writes by name goes through here, and the
+// folder it works in may hold anything: a FIFO or a device (opening one for
+// reading can wait for ever, reading one may never end), a folder, a link to
+// nothing or to a file elsewhere. So a file is read only when the opened file
+// is an ordinary one, and written only by replacing the name, never through
+// a link.
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "runtime/Runtime.h"
 
 namespace tavro {
+
+namespace err {
+// The entry is no ordinary file, or far larger than any file of its kind.
+constexpr int kBadFileMode = 54;
+}  // namespace err
 
 std::filesystem::path FsPath(const std::string& utf8);
 std::string Utf8(const std::filesystem::path& path);
@@ -23,9 +39,22 @@ constexpr int kAttrNormal = 0;
 constexpr int kAttrDirectory = 16;
 
 // The name of the entry at path when it matches the mask (0: ordinary files,
-// 16: folders too), else "". Throws RuntimeError when the path cannot be
-// looked at (no access).
+// 16: folders too), else "". A link counts as what it points to. Throws
+// RuntimeError when the path cannot be looked at (no access).
 std::string Dir(const std::string& path, int attributes);
+
+// What is under a name itself: a link is a link, whatever it points to.
+struct Entry {
+  enum class Type { kNone, kFile, kFolder, kLink, kOther };
+  Type type = Type::kNone;
+  bool read_only = false;     // a file its owner may not write (Windows: read-only)
+  std::int64_t modified = 0;  // last write; only compared with other entries
+};
+// Throws RuntimeError when the name cannot be looked at (no access to a
+// folder on the way).
+Entry LookAt(const std::string& path);
+// True when anything at all is under the name (a link to nothing too).
+bool Exists(const std::string& path);
 // One entry of a folder: its name and what it leads to (a link counts as
 // what it points at; a link that points nowhere, a FIFO or a device is
 // neither).
@@ -42,13 +71,41 @@ void ReadFolder(const std::string& folder, const std::string& shown,
 
 // Makes one folder; throws RuntimeError when it cannot (already there too).
 void MkDir(const std::string& path);
-// Deletes a file; a read-only file is refused.
+// Makes the folder unless something is under its name already, whatever it
+// is: a file, a link to a disk that is not mounted, or an entry the system
+// does not show (Wine shows no link to nothing). Throws RuntimeError when a
+// free name cannot take the folder.
+void MkDirUnlessTaken(const std::string& path);
+// Deletes a file or a link (never a folder); a read-only file is refused.
 void Kill(const std::string& path);
-// Renames a file, replacing the target when it exists; a read-only file is
-// refused.
+// Renames whatever is under from (a link itself, never what it points to),
+// replacing a file under to; a read-only file is refused.
 void Name(const std::string& from, const std::string& to);
-// Creates or empties the file and writes text plus CR LF. A file without
-// write permission (read-only) is refused, for root too.
+// The rename under Name, without its check: the entry itself, whatever it is.
+void RenameEntry(const std::string& from, const std::string& to);
+// Writes text plus CR LF as the whole file, replacing it by name (see
+// ReplaceByName). A read-only file is refused, for root too, and so is a
+// name that holds no file or link (a folder, a FIFO, a device).
 void PrintToFile(const std::string& path, const std::string& text);
+
+// The whole of an ordinary file, following a link to one. The file is opened
+// without waiting and read only when the opened file itself is an ordinary
+// file on disk (no check of the name that the file could change behind);
+// anything else, or a file larger than max_bytes, throws RuntimeError
+// err::kBadFileMode. A missing file throws err::kFileNotFound, one that may
+// not be read err::kPermissionDenied.
+std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes);
+// A picture file (a cover) for the picture loaders, read as above; anything
+// that is not an ordinary file of at most 64 MiB throws err::kFileNotFound.
+// The loaders decode from these bytes, so what is decoded is what was read.
+std::string ReadPictureFile(const std::string& path);
+// Makes bytes the file under path: written to a new file beside it and
+// renamed over the name, so a failed write leaves the old file whole and a
+// link under the name is replaced, never written through. Throws
+// RuntimeError; nothing of the new file is left behind.
+void ReplaceByName(const std::string& path, std::string_view bytes);
+// A name beside file that no other writer, in this process or another,
+// picks at the same moment.
+std::string TempNameBeside(const std::string& file);
 
 }  // namespace tavro

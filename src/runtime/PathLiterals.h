@@ -14,11 +14,15 @@ inline constexpr std::string_view kSep = "\\";
 inline constexpr bool kDriveLetters = true;
 inline constexpr bool kCaseInsensitive = true;
 inline constexpr bool kDotNamesHidden = false;
+inline constexpr bool kPathsAreBytes = false;
 #else
 inline constexpr std::string_view kSep = "/";
 inline constexpr bool kDriveLetters = false;
 inline constexpr bool kCaseInsensitive = false;
 inline constexpr bool kDotNamesHidden = true;
+// A Linux path is bytes, which need not be UTF-8 (an old disk, a home folder
+// in Latin-1); a Windows path is always Unicode.
+inline constexpr bool kPathsAreBytes = true;
 #endif
 
 // Builds a literal such as "\Game\RPX" from its parts: Lit({"Game", "RPX"}).

@@ -18,9 +18,9 @@ struct DiscPattern {
 
 // DiscPattern as the settings file gives it: masks separated by ";", as the
 // list's own pattern is ("*.wud;*.wux;*.wua"). Blanks around a mask go. A
-// value that could list folders' worth of anything is refused and gives the
+// value that would list whatever a folder holds is refused and gives the
 // default, as a missing one does: an empty value or an empty mask, a mask
-// that names no file kind (only "*", "?" and "."; "*" and "*.*" list
+// that names no kind of file (only "*", "?" and "."; "*" and "*.*" list
 // everything) or one holding a path separator.
 DiscPattern ParseDiscPattern(const std::string& value);
 

@@ -1,11 +1,7 @@
 #include "settings/Module_File_ini.h"
 
-#include <atomic>
 #include <exception>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <random>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +9,7 @@
 #include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
+#include "settings/SettingsPaths.h"
 
 // The settings file is read and written the way the platform's profile
 // functions read it, line by line, so that a file the user wrote by hand
@@ -27,15 +24,14 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-// The whole file, or nothing when it cannot be read.
+// The whole file, or nothing when it cannot be read or is no ordinary file
+// (a FIFO, a device: never waited for, never read without end).
 std::optional<std::string> ReadBytes(const std::string& file) {
-  std::ifstream in(FsPath(file), std::ios::binary);
-  if (!in)
+  try {
+    return ReadOrdinaryFile(file, kMaxSettingsBytes);
+  } catch (const std::exception&) {
     return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad())
-    return std::nullopt;
-  return bytes;
+  }
 }
 
 // UTF-16 (after its byte-order mark) as UTF-8; a lone surrogate becomes
@@ -64,19 +60,6 @@ std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
     text::AppendUtf8(out, c);
   }
   return out;
-}
-
-// The file's text as UTF-8: UTF-16 with a byte-order mark (Notepad's
-// "Unicode") decoded, UTF-8 as it stands, anything else from the legacy code
-// page an older tool wrote it in.
-std::string AsUtf8(std::string bytes) {
-  if (bytes.starts_with("\xFF\xFE"))
-    return Utf16ToUtf8(std::string_view(bytes).substr(2), false);
-  if (bytes.starts_with("\xFE\xFF"))
-    return Utf16ToUtf8(std::string_view(bytes).substr(2), true);
-  if (bytes.starts_with(kUtf8Bom))
-    bytes.erase(0, kUtf8Bom.size());
-  return text::IsValidUtf8(bytes) ? bytes : LegacyToUtf8(bytes);
 }
 
 // Blanks as the profile functions see them; Ctrl-Z is one (old editors end
@@ -201,12 +184,45 @@ void Store(std::vector<std::string>& lines, const std::string& section, const st
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last_entry + 1), entry);
 }
 
-// A name for the new file that no other writer, in this process or another,
-// picks at the same moment.
-std::string TempNameBeside(const std::string& file) {
-  static std::atomic<unsigned> counter{0};
-  std::random_device random;
-  return file + ".tmp-" + std::to_string(random()) + "-" + std::to_string(++counter);
+// The file's lines as UTF-8: UTF-16 with a byte-order mark (Notepad's
+// "Unicode") decoded, UTF-8 as it stands, anything else from the legacy code
+// page an older tool wrote it in. Except that a folder's value is taken as
+// its bytes, where paths are bytes, when those bytes name an entry: the
+// program's own folder need not be UTF-8 on Linux, and its name must come
+// back as written. Such a line then has no say in how the rest is read.
+std::vector<std::string> DecodeLines(std::string bytes) {
+  if (bytes.starts_with("\xFF\xFE"))
+    return SplitLines(Utf16ToUtf8(std::string_view(bytes).substr(2), false));
+  if (bytes.starts_with("\xFE\xFF"))
+    return SplitLines(Utf16ToUtf8(std::string_view(bytes).substr(2), true));
+  if (bytes.starts_with(kUtf8Bom))
+    bytes.erase(0, kUtf8Bom.size());
+  if (text::IsValidUtf8(bytes))
+    return SplitLines(bytes);
+  std::vector<std::string> lines = SplitLines(bytes);
+  std::vector<bool> as_bytes(lines.size(), false);
+  bool rest_utf8 = true, any_as_bytes = false;
+  std::string_view section;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const Line l = Parse(lines[i]);
+    if (l.kind == Line::kSection)
+      section = l.name;
+    try {
+      as_bytes[i] = paths::kPathsAreBytes && l.kind == Line::kEntry && l.has_value &&
+                    settings::IsPathKey(section, l.name) && Exists(Unquote(l.value));
+    } catch (const std::exception&) {
+      // A folder on the way that may not be looked into: read as text.
+    }
+    any_as_bytes = any_as_bytes || as_bytes[i];
+    rest_utf8 = rest_utf8 && (as_bytes[i] || text::IsValidUtf8(lines[i]));
+  }
+  if (!any_as_bytes)
+    return SplitLines(LegacyToUtf8(bytes));  // the whole file, as it always was
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!as_bytes[i] && !rest_utf8)
+      lines[i] = LegacyToUtf8(lines[i]);
+  }
+  return lines;
 }
 
 }  // namespace
@@ -217,7 +233,7 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
     const auto bytes = ReadBytes(file);
     if (!bytes)
       return default_value;
-    const auto lines = SplitLines(AsUtf8(*bytes));
+    const auto lines = DecodeLines(std::move(*bytes));
     const std::string_view wanted_section = Trim(section), wanted_key = Trim(key);
     const std::size_t header = FindSection(lines, wanted_section);
     if (header == lines.size())
@@ -233,46 +249,26 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
 }
 
 bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                      const std::string& file) {
+                   const std::string& file) {
   try {
     if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
         HasLineBreak(value)) {
       return false;  // it could not be read back as written
     }
-    std::error_code ec;
-    const auto path = FsPath(file);
     std::vector<std::string> lines;
-    if (std::filesystem::exists(path, ec)) {
-      const auto bytes = ReadBytes(file);
+    if (Exists(file)) {
+      auto bytes = ReadBytes(file);
       if (!bytes)
         return false;  // never overwrite what could not be read
-      lines = SplitLines(AsUtf8(*bytes));
+      lines = DecodeLines(std::move(*bytes));
     }
     Store(lines, section, key, value);
     std::string out;
     for (const auto& line : lines)
       out += line + "\r\n";
-
-    // Write beside it and rename over it, so a failed write leaves the old
-    // file whole.
-    const auto temp = FsPath(TempNameBeside(file));
-    {
-      std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-      if (!f)
-        return false;
-      f.write(out.data(), static_cast<std::streamsize>(out.size()));
-      f.close();
-      if (!f) {
-        std::filesystem::remove(temp, ec);
-        return false;
-      }
-    }
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-      std::error_code ignore;
-      std::filesystem::remove(temp, ignore);
-      return false;
-    }
+    // A failed write leaves the old file whole; a link is replaced, never
+    // written through.
+    ReplaceByName(file, out);
     return true;
   } catch (...) {
     return false;
@@ -280,4 +276,3 @@ bool WriteIniValue(const std::string& section, const std::string& key, const std
 }
 
 }  // namespace tavro
-

@@ -1,5 +1,6 @@
 #include "settings/Module_Load.h"
 
+#include <cstdint>
 #include <exception>
 
 #include "runtime/Files.h"
@@ -11,32 +12,68 @@ namespace tavro {
 
 namespace {
 
-// Renames file to backup, or to backup + "1" ... "9" when backup cannot take
-// it; throws when none can (the settings file itself is read-only, say).
+using Type = Entry::Type;
+
+// Moves whatever is under the settings file's name out of the way (a rename:
+// nothing is lost): to backup when that name is free or holds an older
+// backup file, else to the first free name of backup + "1" ... "9". When
+// those are all taken, the oldest ordinary file among them makes room, so
+// the newest backups are kept; a folder or anything else under a backup
+// name is never dropped. Throws when nothing can take it.
 void SetAside(const std::string& file, const std::string& backup) {
-  try {
-    Name(file, backup);
-    return;
-  } catch (const std::exception&) {
-    if (Dir(file, kAttrNormal).empty())
-      throw;
+  const Type first = LookAt(backup).type;
+  if (first == Type::kNone || first == Type::kFile) {
+    try {
+      Name(file, backup);
+      return;
+    } catch (const std::exception&) {
+      if (!Exists(file))
+        throw;
+    }
   }
+  std::string oldest;
+  std::int64_t oldest_time = 0;
   for (int n = 1; n <= 9; ++n) {
     const std::string other = backup + std::to_string(n);
-    if (!Dir(other, kAttrDirectory).empty())
-      continue;  // taken
-    Name(file, other);
-    return;
+    const Entry entry = LookAt(other);
+    if (entry.type == Type::kNone) {
+      Name(file, other);
+      return;
+    }
+    if (entry.type == Type::kFile && !entry.read_only &&
+        (oldest.empty() || entry.modified < oldest_time)) {
+      oldest = other;
+      oldest_time = entry.modified;
+    }
   }
-  throw RuntimeError(err::kPathFileAccess, "Path/File access error");
+  if (oldest.empty())
+    throw RuntimeError(err::kPathFileAccess, "Path/File access error");
+  Name(file, oldest);
+}
+
+// Step 2 of the load: false when there is nothing to read. Anything under the
+// name that is no ordinary file (a FIFO, a device, a folder, a link to
+// nothing) or is far too large for one fails to load like a damaged file,
+// and is set aside so that the next start writes a fresh one. A file the
+// user may not read reads as its defaults, as it always did.
+bool SettingsFileToRead(const std::string& file) {
+  if (!Exists(file))
+    return false;
+  try {
+    ReadOrdinaryFile(file, kMaxSettingsBytes);
+  } catch (const RuntimeError& e) {
+    if (e.Number() != err::kPermissionDenied)
+      throw;
+  }
+  return true;
 }
 
 }  // namespace
 
 std::optional<LoadedSettings> ReadSettings(const std::string& app) {
   const std::string file = settings::SettingsFile(app);
-  if (Dir(file, kAttrNormal).empty())
-    return std::nullopt;
+  if (!SettingsFileToRead(file))
+    return std::nullopt;  // nothing to read, nothing to report
   LoadedSettings loaded;
   LauncherSettings& s = loaded.launcher;
   using settings::kEmulatorSection, settings::kFrontEndSection;

@@ -3,13 +3,21 @@
 // program's folder.
 
 #include <string>
+#include <string_view>
 
 #include "runtime/PathLiterals.h"
+#include "runtime/Text.h"
 
 namespace tavro::settings {
 
 inline constexpr const char* kEmulatorSection = "EmulatorConfig";
 inline constexpr const char* kFrontEndSection = "TavroFrontEndCnfig";
+
+// The entries whose values are folders.
+inline bool IsPathKey(std::string_view section, std::string_view key) {
+  return text::EqualsNoCase(section, kFrontEndSection) &&
+         (text::EqualsNoCase(key, "DirRpx") || text::EqualsNoCase(key, "DirWudWux"));
+}
 
 inline std::string SettingsFile(const std::string& app_folder) {
   return app_folder + paths::Lit({"Tavro_FrontEnd.ini"});

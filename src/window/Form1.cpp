@@ -193,13 +193,28 @@ void Form1::File1_Click() {
   if (cover.show == CoverArt::Show::kKeep)
     return;
   if (cover.show == CoverArt::Show::kCover) {
-    try {
-      Picture1.SetPicture(services_.LoadPicture(cover.path));
-      return;
-    } catch (const std::exception&) {
-    }
+    ShowCover(cover.path);
+  } else {
+    Picture1.SetPicture(Picture2.Picture());
   }
-  Picture1.SetPicture(Picture2.Picture());
+}
+
+void Form1::ShowCover(const std::string& path) {
+  // The box in pixels at 96 DPI; the platform scales it with the screen's.
+  const auto& box = Picture1.Design();
+  auto load = [this, path, width = TwipsToPixels(box.width, 96),
+               height = TwipsToPixels(box.height, 96)]() -> PicturePtr {
+    try {
+      return services_.LoadPictureToFit(path, width, height);
+    } catch (const std::exception&) {
+      return Picture2.Picture();
+    }
+  };
+  if (covers_wait_) {
+    Picture1.SetPictureLater(std::move(load));
+  } else {
+    Picture1.SetPicture(load());
+  }
 }
 
 void Form1::Command1_Click() {

@@ -58,6 +58,14 @@ class Form1 {
   void Image12_Click();
   void Timer1_Timer();
 
+  // Shows the cover file at path in Picture1, decoded at the size the box
+  // shows it; a file that cannot be loaded shows the default cover. While
+  // covers may wait (the view holds more of the user's input, see
+  // view::PickFile), it waits in Picture1 and is decoded once that input has
+  // been handled, unless something shows another picture first.
+  void ShowCover(const std::string& path);
+  void LetCoversWait(bool wait) { covers_wait_ = wait; }
+
   // The desktop and taskbar toggles of the 9 and 8 keys: what the last
   // press asked for. Both start visible, as the desktop and taskbar are, so
   // the first press hides.
@@ -107,6 +115,7 @@ class Form1 {
   // per press, not on every tick it is held.
   bool Pressed(int virtual_key);
   std::array<std::optional<bool>, 3> key_down_{};  // none: not looked at yet
+  bool covers_wait_ = false;
 };
 
 // The drive of the list that holds path: its drive letter on Windows, the

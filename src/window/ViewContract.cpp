@@ -159,8 +159,20 @@ void TimerExpired(Form1& form, Timer& timer, PadView* pad) {
     pad->Later([&form, pad, action] { Act(form, *pad, action); });
 }
 
-void PickFile(Form1& form, int index) {
+void PickFile(Form1& form, int index, bool input_waiting) {
+  form.LetCoversWait(input_waiting);
   Run(form, [&form, index] { form.File1.SetListIndex(index); });
+  form.LetCoversWait(false);
+  if (!input_waiting)
+    ShowWaitingCover(form);
+}
+
+bool CoverWaiting(const Form1& form) {
+  return form.Picture1.PictureWaiting();
+}
+
+void ShowWaitingCover(Form1& form) {
+  Run(form, [&form] { form.Picture1.MakeWaitingPicture(); });
 }
 
 void OpenFolder(Form1& form, int index) {

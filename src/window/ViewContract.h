@@ -61,7 +61,18 @@ void TimerExpired(Form1& form, Timer& timer, PadView* pad = nullptr);
 // not UTF-8, two drives shown alike).
 // File1: the user selected row index (click, arrow keys, Space); -1 none.
 // Where the focus lands (Tab) is no selection and must not come here.
-void PickFile(Form1& form, int index);
+// input_waiting: the view holds more of the user's input already (the next
+// repeat of a held arrow key). File1_Click runs all the same; only the
+// cover's decoding waits, so a held key never queues covers: a later
+// selection's cover replaces it, and the one left is decoded by the first
+// PickFile without input waiting, or by ShowWaitingCover once the view has
+// handed over what it held. The picture then is what it would be had every
+// cover been decoded in turn.
+void PickFile(Form1& form, int index, bool input_waiting = false);
+// Whether a cover waits; a view that passed input_waiting calls
+// ShowWaitingCover once it has no more input waiting.
+bool CoverWaiting(const Form1& form);
+void ShowWaitingCover(Form1& form);
 // Dir1: the user opened an entry (double-click, Enter).
 void OpenFolder(Form1& form, int index);
 // Drive1: the user chose an entry.

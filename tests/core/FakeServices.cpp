@@ -29,7 +29,8 @@ TempDir::~TempDir() {
   // Make read-only files removable again before removing the tree.
   for (auto it = fs::recursive_directory_iterator(path_, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::permissions(it->path(), fs::perms::owner_all,
+                    fs::perm_options::add | fs::perm_options::nofollow, ec);
   }
   fs::remove_all(path_, ec);
 }

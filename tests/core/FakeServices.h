@@ -71,6 +71,10 @@ class FakeServices : public Services {
   void MsgBox(const std::string& prompt, const std::string& title) override;
   void StartEmulator(const EmulatorCommand& command) override;
   PicturePtr LoadPicture(const std::string& path) override;
+  PicturePtr LoadPictureToFit(const std::string& path, int width, int height) override {
+    fitted.push_back(path + " " + std::to_string(width) + "x" + std::to_string(height));
+    return LoadPicture(path);
+  }
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
   std::vector<std::string> Drives() override { return drives; }
   std::string FallbackDrive() const override { return drives.empty() ? "" : drives.front(); }
@@ -89,6 +93,8 @@ class FakeServices : public Services {
   std::vector<Message> messages;
   std::vector<std::string> started;
   std::vector<EmulatorCommand> emulators;
+  // The pictures decoded to fit a box: "<path> <width>x<height>".
+  std::vector<std::string> fitted;
   // Lets a test make a process start fail.
   bool fail_starts = false;
   std::vector<ShellWin> shell_windows;

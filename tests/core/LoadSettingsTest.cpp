@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "FakeServices.h"
 #include "TestUtil.h"
 #include "runtime/PathLiterals.h"
+#include "settings/Module_File_ini.h"
 #include "settings/Module_FirstStartApp.h"
 #include "settings/Module_Load.h"
 #include "window/Form1.h"
@@ -131,27 +133,65 @@ TEST_F(Load, AFileThatCannotBeSetAsideGivesBothMessagesAndStays) {
 }
 
 TEST_F(Load, AnOldBackupInTheWayNeverBlocksTheReset) {
-  // A folder named like the backup; then that and the first other name taken.
-  for (const bool first_taken : {false, true}) {
-    SCOPED_TRACE(first_taken ? ".bak and .bak1 taken" : ".bak is a folder");
+  // Under .bak, .bak1, ...: "d" a folder, "f" a file. When all are taken the
+  // oldest file (.bak4 here) makes room; when none is a file the reset fails.
+  struct Row {
+    const char* taken;
+    int to;
+  } const rows[] = {{"d", 1},         {"dd", 2},         {"df", 2},
+                    {"dffffffff", 9}, {"dfffffffff", 4}, {"dddddddddd", -1}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.taken);
     test::TempDir dir;
     test::FakeServices local{dir.Utf8()};
     Form1 f{local};
     PrepareFirstStart(local.AppFolder(), local);
     const auto ini = dir.Path() / "Tavro_FrontEnd.ini";
+    const auto bak = [&](int n) { return fs::path(ini) += ".bak" + (n ? std::to_string(n) : ""); };
     const std::string edited =
         "[TavroFrontEndCnfig]\r\nDirWudWux=" + dir.Utf8() + paths::Lit({"gone"}) + "\r\n";
     WriteAll(ini, edited);
-    fs::create_directories(dir.Path() / "Tavro_FrontEnd.ini.bak" / "inside");
-    if (first_taken)
-      WriteAll(dir.Path() / "Tavro_FrontEnd.ini.bak1", "older");
+    for (int n = 0; row.taken[n]; ++n) {
+      if (row.taken[n] == 'd') {
+        fs::create_directories(bak(n) / "inside");
+        continue;
+      }
+      WriteAll(bak(n), "older");
+      fs::last_write_time(bak(n),
+                          fs::file_time_type::clock::now() - std::chrono::hours(n == 4 ? 99 : n));
+    }
     EXPECT_THROW(f.LoadSettings(), EndCalled);
-    ASSERT_EQ(local.messages.size(), 1u);
-    EXPECT_FALSE(fs::exists(ini));  // out of the way: the next start is clean
-    EXPECT_EQ(
-        ReadAll(dir.Path() / (first_taken ? "Tavro_FrontEnd.ini.bak2" : "Tavro_FrontEnd.ini.bak1")),
-        edited);
+    ASSERT_EQ(local.messages.size(), row.to < 0 ? 2u : 1u);
+    EXPECT_EQ(ReadAll(row.to < 0 ? ini : bak(row.to)), edited);
+    EXPECT_EQ(fs::exists(ini), row.to < 0);
+    for (int n = 0; row.taken[n]; ++n)
+      EXPECT_EQ(fs::exists(bak(n) / "inside"), row.taken[n] == 'd');
   }
+}
+
+TEST(NonUtf8Folder, StartsEveryTimeAndAPathThatNamesNothingIsWindows1252) {
+  if (!paths::kPathsAreBytes)
+    GTEST_SKIP() << "Windows names are UTF-16; no name can be invalid there";
+  test::TempDir app("tavro-\xE9t\xE9-\xFF");  // Latin-1 in the folder's name
+  const std::string discs = app.Utf8() + "/Game/WUD_WUX";
+  for (int start = 0; start < 3; ++start) {
+    test::FakeServices services{app.Utf8()};
+    Form1 form{services};
+    PrepareFirstStart(services.AppFolder(), services);
+    form.LoadSettings();  // a reset would end it
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(form.Dir1.Path(), discs);
+    EXPECT_EQ(form.Settings().DirRpx, app.Utf8() + "/Game/RPX");
+  }
+  const auto ini = app.Path() / "Tavro_FrontEnd.ini";
+  EXPECT_NE(ReadAll(ini).find("\r\nDirWudWux=" + discs + "\r\n"), std::string::npos);
+  // One value per line decides: a folder that is there keeps its bytes, one
+  // that is not and every other value read as an older tool wrote them.
+  WriteAll(ini, "[TavroFrontEndCnfig]\r\nDirRpx=/gone/caf\xE9\r\nDirWudWux=" + discs +
+                    "\r\n[Other]\r\nKey=caf\xE9\r\n");
+  EXPECT_EQ(ReadIniValue("TavroFrontEndCnfig", "DirRpx", "", Utf8(ini)), "/gone/caf\u00e9");
+  EXPECT_EQ(ReadIniValue("TavroFrontEndCnfig", "DirWudWux", "", Utf8(ini)), discs);
+  EXPECT_EQ(ReadIniValue("Other", "Key", "", Utf8(ini)), "caf\u00e9");
 }
 
 TEST_F(Load, ABoxThatCannotBeShownStillEndsTheStart) {

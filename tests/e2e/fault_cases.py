@@ -8,6 +8,8 @@ refused by a mount namespace of the case's own (mountns)."""
 import os
 import shlex
 import shutil
+import signal
+import stat
 
 import screen_text
 from harness import Session, check, dismiss_message, kill_all, processes, read_bytes, wait_for
@@ -149,24 +151,62 @@ def test_full_disk_leaves_no_part_written_file(target, x):
         reader.close()
 
 
-def test_settings_file_that_is_a_folder(target, x):
-    """A folder where the settings file belongs: the start goes on as with no
-    settings file (the folders are made, no message, the window opens), and
-    the folder and what is in it are left alone."""
-    s = Session(target, x)
+def test_settings_file_that_is_no_file(target, x):
+    """A folder, or a link to a device, where the settings file belongs: the
+    load fails, it is set aside whole and the next start is clean. (Wine
+    cannot rename a device: there the reset fails, with its box.)"""
+    reader = screen_text.reader(target)
+    for kind in ("folder",) if target.wine_prefix else ("folder", "device"):
+        s = Session(target, x)
+        try:
+            if kind == "folder":
+                os.mkdir(s.ini())
+                write_bytes(os.path.join(s.ini(), "kept.txt"), b"kept")
+            else:
+                os.symlink("/dev/zero", s.ini())
+            s.start(reader.env())
+            expect_box(reader, x, s, LOAD_FAILED)
+            check(s.wait_end() == 0, "exit code not 0 after the reset")
+            backup = s.at("Tavro_FrontEnd.ini.bak")
+            check(os.listdir(backup) == ["kept.txt"] if kind == "folder" else
+                  os.readlink(backup) == "/dev/zero", "the %s was not set aside whole" % kind)
+            s.start().main_window()
+            check(read_bytes(s.ini()) == s.fresh_ini_bytes(), "no fresh settings file")
+            check(s.window("Error") is None, "a message box on the clean start")
+            check(s.close() == 0, "exit code not 0")
+        finally:
+            s.cleanup()
+    reader.close()
+
+
+def test_fifo_settings_link_to_nothing_and_a_folder_not_in_utf8(target, x):
+    """A FIFO as the settings file fails to load and is set aside (Linux);
+    a link to nothing under a folder's name is left as it is; a folder named
+    in Latin-1 (Linux) starts again and again; SIGTERM ends the window."""
+    reader = screen_text.reader(target)
+    label = "Tavro e2e" if target.wine_prefix else os.fsdecode(b"Tavro \xe9t\xe9 \xff")
+    s = Session(target, x, label=label)
     try:
-        os.mkdir(s.ini())
-        write_bytes(os.path.join(s.ini(), "kept.txt"), b"kept")
-        s.start()
-        s.main_window()
-        check(s.entries() == sorted([os.path.basename(s.exe)] + PROVISIONED),
-              "the folder holds %s" % s.entries())
-        check(os.listdir(s.ini()) == ["kept.txt"], "the folder now holds %s" % os.listdir(s.ini()))
-        check(read_bytes(os.path.join(s.ini(), "kept.txt")) == b"kept", "its file changed")
-        check(s.window("Error") is None, "a message box")
-        check(s.close() == 0, "exit code not 0")
+        os.symlink("/nowhere/unmounted", s.at("Image"))
+        if not target.wine_prefix:
+            os.mkfifo(s.ini())
+            s.start(reader.env())
+            expect_box(reader, x, s, LOAD_FAILED)
+            check(s.wait_end() == 0, "exit code not 0 after the reset")
+            check(stat.S_ISFIFO(os.lstat(s.ini() + ".bak").st_mode), "no FIFO set aside")
+        for start in range(2):
+            s.start().main_window()
+            check(read_bytes(s.ini()) == s.fresh_ini_bytes(), "start %d: settings file" % start)
+            check(os.readlink(s.at("Image")) == "/nowhere/unmounted", "the link changed")
+            check(s.window("Error") is None, "start %d: a message box" % start)
+            if target.wine_prefix:
+                check(s.close() == 0, "exit code not 0")
+            else:
+                s.proc.send_signal(signal.SIGTERM)
+                s.wait_end("the program to end on SIGTERM")
     finally:
         s.cleanup()
+        reader.close()
 
 
 def test_drive_that_cannot_be_shown_falls_back(target, x):
@@ -270,7 +310,8 @@ TESTS = [
     test_game_file_in_the_way_then_reset_and_clean_start,
     test_unwritable_app_folder_says_so_and_opens,
     test_full_disk_leaves_no_part_written_file,
-    test_settings_file_that_is_a_folder,
+    test_settings_file_that_is_no_file,
+    test_fifo_settings_link_to_nothing_and_a_folder_not_in_utf8,
     test_drive_that_cannot_be_shown_falls_back,
     test_hostile_file_names_reach_the_emulator_whole,
 ]

@@ -153,7 +153,7 @@ class Session:
         text = ("[EmulatorConfig]\r\nFileExe=Cemu.exe\r\nWinMode=-g\r\nFullMode=-f -g\r\n"
                 "[TavroFrontEndCnfig]\r\nDirRpx={0}{1}Game{1}RPX\r\n"
                 "DirWudWux={0}{1}Game{1}WUD_WUX\r\n").format(app, s)
-        return text.encode("utf-8")
+        return text.encode("utf-8", "surrogateescape")  # a folder's bytes as they are
 
     def pids(self):
         """The processes that are this program. Under Wine a 64-bit program

@@ -324,7 +324,8 @@ class Viewer:
 def test_donation_page_is_written_and_opened(target, x):
     """A click writes the page byte for byte and hands its path, as one
     argument, to the viewer; a read-only page file gives one "Error" box and
-    starts nothing; the next click, writable again, rewrites the page."""
+    starts nothing; the next click, writable again, rewrites the page; a link
+    there is replaced, a FIFO refused."""
     s = Session(target, x)
     viewer = Viewer(s)
     page = s.at("Tavro_FrontEnd-donate.html")
@@ -351,6 +352,24 @@ def test_donation_page_is_written_and_opened(target, x):
         check(viewer.starts() == [expected, expected],
               "the viewer's starts: %r (one while the page was read-only?)" % viewer.starts())
         check(s.window("Error") is None, "a second error box")
+
+        # A link is replaced by name and what it leads to stays; a FIFO is
+        # refused at once, with the box.
+        outside = os.path.join(s.base, "outside.html")
+        with open(outside, "wb") as f:
+            f.write(b"outside")
+        os.remove(page)
+        os.symlink(outside, page)
+        x.click(win, *DONATE.centre())
+        wait_for("the viewer to start a third time", lambda: len(viewer.starts()) >= 3)
+        check(not os.path.islink(page) and read_bytes(page) == donation_page_bytes(),
+              "the link was not replaced by the page")
+        check(read_bytes(outside) == b"outside", "written through the link")
+        os.remove(page)
+        os.mkfifo(page)
+        x.click(win, *DONATE.centre())
+        dismiss_message(x, s)
+        check(stat.S_ISFIFO(os.lstat(page).st_mode), "the FIFO was replaced")
         s.close()
     finally:
         viewer.cleanup()

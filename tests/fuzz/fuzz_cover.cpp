@@ -3,7 +3,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "settings/Module_File_ini.h"
+#include "cover/CoverArt.h"
 
 namespace {
 

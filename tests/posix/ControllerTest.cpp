@@ -77,19 +77,20 @@ class VirtualPad final {
   SDL_Joystick* joystick_ = nullptr;
 };
 
-PosixOptions PadOptions() {
-  setenv("SDL_GAMECONTROLLER_IGNORE_DEVICES_EXCEPT", "0x1209/0x7a70", 1);
-  PosixOptions options;
-  options.instance_name = test::UniqueLockName();
-  options.display = ":65000";  // no keys of the test's display
-  // The virtual controller shows in no device folder.
-  options.controller_devices.clear();
-  return options;
-}
-
 class ControllerService : public ::testing::Test {
+ public:
+  static PosixOptions Options() {
+    setenv("SDL_GAMECONTROLLER_IGNORE_DEVICES_EXCEPT", "0x1209/0x7a70", 1);
+    PosixOptions options;
+    options.instance_name = test::UniqueLockName();
+    options.display = ":65000";  // no keys of the test's display
+    // The virtual controller shows in no device folder.
+    options.controller_devices.clear();
+    return options;
+  }
+
  protected:
-  test::ProbeServices services_{PadOptions()};
+  test::ProbeServices services_{Options()};
 };
 
 TEST_F(ControllerService, SeesControllersComeAndGoAndReadsEachButtonByItsSettingsName) {
@@ -192,14 +193,14 @@ TEST(ControllerGate, LoadsSdlOnlyOnceAControllerShowsAmongTheDevices) {
 class QtPadRig final : public test::PadRig, private QtServices {
  public:
   QtPadRig(const std::string& app, VirtualPad& pad)
-      : QtServices(PadOptions()), app_(app), pad_(pad) {
+      : QtServices(ControllerService::Options()), app_(app), pad_(pad) {
     form = &form_;
     view = &window_;
     SetMessageOwner(&window_);
     other_.show();
     window_.show();
     window_.setAttribute(Qt::WA_KeyboardFocusChange, false);  // no focus frame yet
-    window_.findChild<QTimer*>("Timer1")->setInterval(20);  // a tick still counts 100 ms
+    window_.findChild<QTimer*>("Timer1")->setInterval(20);    // a tick still counts 100 ms
     form_.Timer1.Start();
   }
   std::string AppFolder() const override { return app_; }
@@ -217,9 +218,7 @@ class QtPadRig final : public test::PadRig, private QtServices {
     pad_.Set(SDL_CONTROLLER_AXIS_LEFTX, step.x);
     pad_.Set(SDL_CONTROLLER_AXIS_LEFTY, -step.y);
   }
-  void Loop(const std::function<bool()>& done, int most_ms) override {
-    (void)QTest::qWaitFor(done, most_ms);
-  }
+  void Loop(const std::function<bool()>& done) override { (void)QTest::qWaitFor(done, 30000); }
   bool FocusShown() override { return window_.testAttribute(Qt::WA_KeyboardFocusChange); }
 
  private:

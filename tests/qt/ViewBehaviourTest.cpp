@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QPainter>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -483,6 +484,37 @@ class ViewBehaviourTest final : public QObject {
     // Back to the default cover: the picture object of Picture2.
     form.Picture1.SetPicture(form.Picture2.Picture());
     QVERIFY(box->grab().toImage().convertToFormat(QImage::Format_RGB32) != checks);
+  }
+
+  void aLargeCoverIsHeldAtTheBoxSizeAndFillsItAsBefore() {
+    Show();
+    QTemporaryDir temp;
+    // Eight times the box's size, a colour in each quarter.
+    QImage cover(1608, 904, QImage::Format_RGB32);
+    const QColor colours[] = {{220, 30, 30}, {30, 160, 40}, {40, 60, 210}, {240, 200, 40}};
+    for (int i = 0; i < 4; ++i)
+      QPainter(&cover).fillRect(i % 2 * 804, i / 2 * 452, 804, 452, colours[i]);
+    const QString path = temp.filePath(QStringLiteral("cover.jpg"));
+    QVERIFY(cover.save(path, "JPG", 95));
+    auto& form = view_->form;
+    auto* box = view_->Widget("Picture1");
+    form.Picture1.SetPicture(std::make_shared<QtPicture>(cover));  // the whole image, as before
+    const QImage whole = box->grab().toImage();
+    form.ShowCover(path.toStdString());
+    QCOMPARE(QSize(form.Picture1.Picture()->Width(), form.Picture1.Picture()->Height()),
+             QSize(201, 113));
+    const QImage shown = box->grab().toImage();
+    for (int i = 0; i < 4; ++i) {
+      const int x = i % 2 ? 199 : 1, y = i / 2 ? 111 : 1;  // the box's corners
+      QVERIFY(Near(shown.pixelColor(x, y), colours[i]));
+      QVERIFY(Near(shown.pixelColor(x == 1 ? 50 : 150, y == 1 ? 28 : 84), colours[i]));
+    }
+    int differ = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+      for (int x = 0; x < shown.width(); ++x)
+        differ += Near(shown.pixelColor(x, y), whole.pixelColor(x, y), 40) ? 0 : 1;
+    }
+    QVERIFY2(differ < 201 * 113 / 50, qPrintable(QString::number(differ)));
   }
 };
 

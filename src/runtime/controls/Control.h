@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "runtime/Layout.h"
 #include "runtime/Runtime.h"
@@ -144,10 +145,24 @@ class PictureBox final : public Control {
  public:
   using Control::Control;
   const PicturePtr& Picture() const { return picture_; }
-  void SetPicture(PicturePtr picture) { Set(picture_, std::move(picture), Property::kPicture); }
+  // A picture set replaces one that waits.
+  void SetPicture(PicturePtr picture) {
+    later_ = nullptr;
+    Set(picture_, std::move(picture), Property::kPicture);
+  }
+  // A picture made only when MakeWaitingPicture is called: the cover of a row
+  // the user may already be leaving. A picture set before then replaces it,
+  // so the box ends up as if it had been made at once.
+  void SetPictureLater(std::function<PicturePtr()> make) { later_ = std::move(make); }
+  bool PictureWaiting() const { return static_cast<bool>(later_); }
+  void MakeWaitingPicture() {
+    if (auto make = std::exchange(later_, nullptr))
+      SetPicture(make());
+  }
 
  private:
   PicturePtr picture_;
+  std::function<PicturePtr()> later_;
 };
 
 // An image control; the donate image stretches its picture to its own size.

@@ -276,8 +276,11 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
       // where the current row went with the focus.
       connect(list, &QListWidget::itemSelectionChanged, this, [this, &model, list] {
         const auto selected = list->selectedItems();
-        view::PickFile(form_, selected.isEmpty() ? -1 : list->row(selected.front()));
+        // Qt does not tell whether more input is waiting, so the cover always
+        // waits for a queued call (see ShowCoverAfterInput).
+        view::PickFile(form_, selected.isEmpty() ? -1 : list->row(selected.front()), true);
         ShowFileSelection(list, model.ListIndex());
+        ShowCoverAfterInput();
       });
       return list;
     }
@@ -320,6 +323,26 @@ QTimer* Form1Window::BuildTimer(Timer& timer) {
   connect(qtimer, &QTimer::timeout, this,
           [this, &timer] { view::TimerExpired(form_, timer, this); });
   return qtimer;
+}
+
+void Form1Window::ShowCoverAfterInput() {
+  // A queued call runs from the event loop once the input the window system
+  // has handed over already is delivered, whichever comes first: the
+  // platform hands over what it has read as one batch, and a call queued
+  // during the batch waits for its end. So a held key's repeats, read
+  // together while a cover was being decoded, decode one cover between
+  // them, never one each; a key at a time still shows each row's cover.
+  if (cover_call_queued_ || !view::CoverWaiting(form_))
+    return;
+  cover_call_queued_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        cover_call_queued_ = false;
+        if (view::CoverWaiting(form_))
+          view::ShowWaitingCover(form_);
+      },
+      Qt::QueuedConnection);
 }
 
 void Form1Window::FollowAll(Control& control) {

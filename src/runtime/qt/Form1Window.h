@@ -56,6 +56,10 @@ class Form1Window final : public QWidget, public view::PadView {
   void ApplyColors(const Control& control, QWidget* widget);
   void ApplyPointer(const Control& control, QWidget* widget);
   void SetTabOrder();
+  // The cover left waiting by the file list, decoded once the input already
+  // read has been handled.
+  void ShowCoverAfterInput();
+  bool cover_call_queued_ = false;
   // A widget's name for screen readers. The first name given starts Qt's
   // accessibility bridge (a D-Bus connection), which the window does not
   // need to show: names are given once it shows.

@@ -1,10 +1,11 @@
 #include "runtime/qt/QtServices.h"
 
+#include <QBuffer>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QFileInfo>
 #include <QGuiApplication>
+#include <QtMath>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
@@ -73,8 +74,7 @@ const QtPicture* AsQtPicture(const PicturePtr& picture) {
   return dynamic_cast<const QtPicture*>(picture.get());
 }
 
-void QtServices::MsgBox(const std::string& prompt,
-                        const std::string& title) {
+void QtServices::MsgBox(const std::string& prompt, const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
                   owner_.data());
   // Texts carry the user's paths and file names: never read as markup.
@@ -84,12 +84,23 @@ void QtServices::MsgBox(const std::string& prompt,
 }
 
 PicturePtr QtServices::LoadPicture(const std::string& path) {
-  const QString file = FromUtf8(path);
-  const QFileInfo info(file);
-  if (path.empty() || !info.isFile()) {
-    throw RuntimeError(err::kFileNotFound, "File not found: " + path);
-  }
-  QImageReader reader(file);
+  return Load(path, QSize());
+}
+
+PicturePtr QtServices::LoadPictureToFit(const std::string& path, int box_width, int box_height) {
+  const qreal ratio = owner_ ? owner_->devicePixelRatioF() : qApp->devicePixelRatio();
+  return Load(path, QSize(qCeil(box_width * ratio), qCeil(box_height * ratio)));
+}
+
+PicturePtr QtServices::Load(const std::string& path, QSize box) {
+  // Through the program's one safe read: a FIFO or a device in a cover's
+  // place is never waited for, and what is decoded is what was checked.
+  // The file's bytes go when this returns; only the decoded picture stays.
+  const std::string bytes = ReadPictureFile(path);
+  QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
   // A cover saved under the wrong extension still shows.
   reader.setDecideFormatFromContent(true);
   // A damaged or hostile file fails here, from its header, before anything
@@ -102,6 +113,12 @@ PicturePtr QtServices::LoadPicture(const std::string& path) {
       (size.isValid() &&
        (size.isEmpty() || static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels))) {
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
+  // Only ever smaller: a small picture is enlarged when it is drawn.
+  if (size.isValid() && !box.isEmpty()) {
+    const view::Rect fit = view::FitPicture(size.width(), size.height(), box.width(), box.height());
+    if (fit.width < size.width() && fit.height < size.height())
+      reader.setScaledSize(QSize(fit.width, fit.height));
   }
   QImageReader::setAllocationLimit(kAllocationLimitMb);
   QImage image = reader.read();

@@ -58,6 +58,10 @@ class QtServices : public PosixServices {
 
   void MsgBox(const std::string& prompt, const std::string& title) override;
   PicturePtr LoadPicture(const std::string& path) override;
+  // Decoded at the size the picture takes in the box at the message owner's
+  // device pixel ratio: a JPEG decoder scales by 1/2, 1/4 or 1/8 while it
+  // decodes, and Qt scales the rest smoothly.
+  PicturePtr LoadPictureToFit(const std::string& path, int box_width, int box_height) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
 
   // On a Wayland desktop the X listener hears no key typed into a Wayland
@@ -72,6 +76,7 @@ class QtServices : public PosixServices {
   void EmulatorStarted(int pid) override;
 
  private:
+  PicturePtr Load(const std::string& path, QSize box);
   struct LaterDeleter {
     void operator()(QSocketNotifier* notifier) const;
   };

@@ -174,9 +174,24 @@ bool MainWindow::PreTranslate(MSG& msg) {
   return Window() != nullptr && IsDialogMessageW(Window(), &msg);
 }
 
+bool MainWindow::InputWaiting() {
+  // The next repeat of a held key, or a click, already in the queue.
+  MSG msg{};
+  return PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE | PM_NOYIELD) ||
+         PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE | PM_NOYIELD);
+}
+
 int MainWindow::RunMessageLoop() {
   MSG msg{};
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  for (;;) {
+    // A cover left waiting while input was queued is decoded once the queue
+    // is empty: after the input, and after the list has been drawn anew.
+    if (view::CoverWaiting(form_) && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      view::ShowWaitingCover(form_);
+      continue;
+    }
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0)
+      break;
     if (PreTranslate(msg))
       continue;
     TranslateMessage(&msg);
@@ -336,8 +351,9 @@ void MainWindow::OnCommand(int id, int code, HWND from) {
       // Mouse and arrow keys alike; the list getting the focus selects
       // nothing and sends nothing.
       if (code == LBN_SELCHANGE) {
-        view::PickFile(form_, static_cast<int>(SendMessageW(c->window, LB_GETCURSEL, 0, 0)));
-        SyncList(*c);
+        view::PickFile(form_, static_cast<int>(SendMessageW(c->window, LB_GETCURSEL, 0, 0)),
+                       InputWaiting());
+        SyncFileSelection(*c);
       }
       break;
     case ControlKind::kDirListBox:

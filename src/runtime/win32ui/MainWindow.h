@@ -109,6 +109,8 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
 
   // Messages (MainWindow.cpp).
   void OnCommand(int id, int code, HWND from);
+  // Whether the user's keys or clicks wait in the queue already.
+  static bool InputWaiting();
   LRESULT OnCtlColor(UINT message, HDC dc, HWND child);
   BOOL OnSetCursor(HWND target, int hit_test);
   void OnTimer(UINT_PTR id);
@@ -124,6 +126,7 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   void SyncAll(NativeControl& control);
   void Sync(NativeControl& control, Property property);
   void SyncList(NativeControl& control);
+  void SyncFileSelection(NativeControl& control);
   void ArmTimer(NativeControl& control);
   void RefreshCursor(const NativeControl& control);
   bool ApplyCustomCursor(const NativeControl& control);

@@ -112,10 +112,18 @@ void MainWindow::Sync(NativeControl& control, Property property) {
     case Property::kMouseIcon:
       RefreshCursor(control);
       break;
+    case Property::kListIndex:
+      // A new selection in the same files: only the highlight moves. Filled
+      // anew, the list would repaint every row at each step of a held key.
+      if (model.Kind() == ControlKind::kFileListBox) {
+        SyncFileSelection(control);
+        break;
+      }
+      SyncList(control);
+      break;
     case Property::kPath:
     case Property::kPattern:
     case Property::kList:
-    case Property::kListIndex:
     case Property::kDrive:
       SyncList(control);
       break;
@@ -123,6 +131,12 @@ void MainWindow::Sync(NativeControl& control, Property property) {
       ArmTimer(control);
       break;
   }
+}
+
+void MainWindow::SyncFileSelection(NativeControl& control) {
+  const int index = static_cast<FileListBox&>(*control.model).ListIndex();
+  if (SendMessageW(control.window, LB_GETCURSEL, 0, 0) != index)
+    SendMessageW(control.window, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void MainWindow::SyncList(NativeControl& control) {

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 
+#include "runtime/win32ui/Dpi.h"
 #include "runtime/win32ui/ResourceIds.h"
 #include "runtime/win32ui/Wide.h"
+#include "runtime/win32ui/WicTransform.h"
 #include "runtime/win32ui/Win32Picture.h"
+#include "window/ViewContract.h"
 
 namespace tavro::win32ui {
 
@@ -25,20 +27,91 @@ namespace {
 constexpr UINT kMaxSide = 16384;
 constexpr std::uint64_t kMaxPixels = std::uint64_t{32} * 1024 * 1024;
 
-// The first frame as a 32-bit premultiplied top-down DIB.
+// The frame decoded by the decoder itself at a smaller size: fit's size, or
+// the nearest size above it that it gives directly (a JPEG decoder decodes
+// at 1/2, 1/4 or 1/8 of the size, skipping most of the work); nullptr when
+// it offers no such size.
+ComPtr<IWICBitmapSource> DecodedSmaller(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
+                                        UINT width, UINT height, UINT fit_width, UINT fit_height) {
+  ComPtr<IWICBitmapSourceTransform> transform;
+  if (FAILED(frame->QueryInterface(IID_PPV_ARGS(transform.GetAddressOf()))))
+    return nullptr;
+  // The closest size may lie below the one asked for: ask for twice as much
+  // until it does not.
+  UINT w = 0;
+  UINT h = 0;
+  for (UINT ask_w = fit_width, ask_h = fit_height; ask_w < width && ask_h < height;
+       ask_w *= 2, ask_h *= 2) {
+    w = ask_w;
+    h = ask_h;
+    if (FAILED(transform->GetClosestSize(&w, &h)))
+      return nullptr;
+    if (w >= fit_width && h >= fit_height)
+      break;
+  }
+  if (w < fit_width || h < fit_height || w >= width || h >= height)
+    return nullptr;
+  WICPixelFormatGUID format = GUID_WICPixelFormat32bppPBGRA;
+  ComPtr<IWICBitmap> bitmap;
+  ComPtr<IWICBitmapLock> lock;
+  const WICRect all{0, 0, static_cast<INT>(w), static_cast<INT>(h)};
+  UINT stride = 0;
+  UINT size = 0;
+  BYTE* data = nullptr;
+  if (FAILED(transform->GetClosestPixelFormat(&format)) ||
+      FAILED(factory->CreateBitmap(w, h, format, WICBitmapCacheOnLoad, bitmap.GetAddressOf())) ||
+      FAILED(bitmap->Lock(&all, WICBitmapLockWrite, lock.GetAddressOf())) ||
+      FAILED(lock->GetStride(&stride)) || FAILED(lock->GetDataPointer(&size, &data)) ||
+      FAILED(transform->CopyPixels(nullptr, w, h, &format, WICBitmapTransformRotate0, stride, size,
+                                   data))) {
+    return nullptr;
+  }
+  return bitmap;
+}
+
+// What a picture shown fitted into box (device pixels) is made from: the
+// frame at its own size when it is no larger, else decoded smaller where
+// the decoder can, else scaled to the fitted size by WIC's scaler, which
+// reads the frame a band at a time.
+ComPtr<IWICBitmapSource> SourceFor(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
+                                   UINT width, UINT height, SIZE box) {
+  if (box.cx <= 0 || box.cy <= 0)
+    return frame;
+  const view::Rect fit =
+      view::FitPicture(static_cast<int>(width), static_cast<int>(height), box.cx, box.cy);
+  const auto fit_width = static_cast<UINT>(fit.width);
+  const auto fit_height = static_cast<UINT>(fit.height);
+  if (fit_width >= width || fit_height >= height)
+    return frame;
+  if (auto smaller = DecodedSmaller(factory, frame, width, height, fit_width, fit_height))
+    return smaller;
+  ComPtr<IWICBitmapScaler> scaler;
+  if (FAILED(factory->CreateBitmapScaler(scaler.GetAddressOf())) ||
+      FAILED(scaler->Initialize(frame, fit_width, fit_height, WICBitmapInterpolationModeFant))) {
+    return frame;
+  }
+  return scaler;
+}
+
+// The first frame as a 32-bit premultiplied top-down DIB: at its own size,
+// or for a picture shown fitted into box (device pixels) at about that size
+// (see SourceFor).
 std::shared_ptr<DecodedBitmap> DecodeFirstFrame(IWICImagingFactory* factory,
-                                                IWICBitmapDecoder* decoder) {
+                                                IWICBitmapDecoder* decoder, SIZE box = {}) {
   ComPtr<IWICBitmapFrameDecode> frame;
   ComPtr<IWICFormatConverter> converter;
   UINT width = 0;
   UINT height = 0;
+  // The size is the header's: a hostile one is refused before any decoding.
   if (FAILED(decoder->GetFrame(0, frame.GetAddressOf())) ||
       FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 || width > kMaxSide ||
       height > kMaxSide || std::uint64_t{width} * height > kMaxPixels) {
     InvalidPicture();
   }
-  if (FAILED(factory->CreateFormatConverter(converter.GetAddressOf())) ||
-      FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA,
+  const ComPtr<IWICBitmapSource> source = SourceFor(factory, frame.Get(), width, height, box);
+  if (FAILED(source->GetSize(&width, &height)) ||
+      FAILED(factory->CreateFormatConverter(converter.GetAddressOf())) ||
+      FAILED(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppPBGRA,
                                    WICBitmapDitherTypeNone, nullptr, 0.0,
                                    WICBitmapPaletteTypeCustom))) {
     InvalidPicture();
@@ -153,20 +226,34 @@ IWICImagingFactory* Win32UiServices::Factory() {
 }
 
 PicturePtr Win32UiServices::LoadPicture(const std::string& path) {
-  std::error_code ec;
-  if (path.empty() || !std::filesystem::is_regular_file(FsPath(path), ec)) {
-    throw RuntimeError(err::kFileNotFound, "File not found: " + path);
-  }
+  return Load(path, SIZE{});
+}
+
+PicturePtr Win32UiServices::LoadPictureToFit(const std::string& path, int box_width,
+                                             int box_height) {
+  const auto owner = reinterpret_cast<HWND>(OwnerWindow());
+  const int dpi = static_cast<int>(owner != nullptr ? WindowDpi(owner) : SystemDpi());
+  return Load(path, SIZE{MulDiv(box_width, dpi, 96), MulDiv(box_height, dpi, 96)});
+}
+
+PicturePtr Win32UiServices::Load(const std::string& path, SIZE box) {
+  // Through the program's one safe read: a pipe or a device in a cover's
+  // place is never read, and what is decoded is what was checked. The bytes
+  // outlive the stream and the decoder, and go once the picture is made.
+  std::string bytes = ReadPictureFile(path);
   IWICImagingFactory* factory = Factory();
-  if (factory == nullptr)
+  if (factory == nullptr || bytes.empty())
     InvalidPicture();
+  ComPtr<IWICStream> stream;
   ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory->CreateDecoderFromFilename(Widen(path).c_str(), nullptr, GENERIC_READ,
-                                                WICDecodeMetadataCacheOnDemand,
-                                                decoder.GetAddressOf()))) {
+  if (FAILED(factory->CreateStream(stream.GetAddressOf())) ||
+      FAILED(stream->InitializeFromMemory(reinterpret_cast<BYTE*>(bytes.data()),
+                                          static_cast<DWORD>(bytes.size()))) ||
+      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.GetAddressOf()))) {
     InvalidPicture();
   }
-  return ToPicture(DecodeFirstFrame(factory, decoder.Get()));
+  return ToPicture(DecodeFirstFrame(factory, decoder.Get(), box));
 }
 
 PicturePtr Win32UiServices::LoadResource(int id) {

@@ -37,6 +37,8 @@ class Win32UiServices : public Win32Services {
   // Throws RuntimeError 53 for a missing file and 481 for one that is no
   // picture WIC can decode.
   PicturePtr LoadPicture(const std::string& path) override;
+  // Fitted into the box at the main window's DPI; see DecodeFirstFrame.
+  PicturePtr LoadPictureToFit(const std::string& path, int box_width, int box_height) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
 
   // Message boxes from now on belong to this window (modal to it).
@@ -47,6 +49,7 @@ class Win32UiServices : public Win32Services {
   void FinishPictures();
 
  private:
+  PicturePtr Load(const std::string& path, SIZE box);
   PicturePtr LoadIconResource(int id, int size);
   IWICImagingFactory* Factory();
 

@@ -124,3 +124,65 @@ TEST_F(SettingsFile, AFileInTheAnsiCodePageReadsAsUtf8AndIsRewrittenAsUtf8) {
 
 }  // namespace
 }  // namespace tavro::test
+
+namespace tavro::test {
+namespace {
+
+// Entries that only the Linux side can make, seen through Wine's drive Z:.
+// Wine opens a FIFO as a pipe and a link to a device as a character device,
+// shows no link to nothing, and shows a link to a file as that file.
+void RunUnix(const std::string& script, const std::string& wait_for) {
+  std::wstring line = Wide("/bin/sh -c \"" + script + "\"");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &process));
+  UniqueKernelHandle owned_process(process.hProcess), owned_thread(process.hThread);
+  ASSERT_TRUE(WaitForFile(wait_for));  // Wine cannot wait for a Linux process
+}
+
+TEST(ThroughWine, EachKindOfEntryTakesItsFailurePathOrIsReplacedByName) {
+  if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+    GTEST_SKIP() << "only Wine shows Linux entries";
+  const std::string unix_dir = "/tmp/tavro-wine-" + std::to_string(GetCurrentProcessId());
+  const auto z = [](std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return "Z:" + path;
+  };
+  const auto at = [&](const std::string& name) { return z(unix_dir + "/" + name); };
+  RunUnix("mkdir " + unix_dir + " && cd " + unix_dir +
+              " && mkfifo fifo && ln -s /dev/zero device && ln -s /nowhere nothing && mkdir "
+              "folder && echo outside >file && ln -s $PWD/file link && touch made",
+          at("made"));
+  using Type = Entry::Type;
+  struct Row {
+    const char* name;
+    Type type;
+    bool replaced;  // by the page, by name; else refused
+  } const rows[] = {{"fifo", Type::kOther, false},
+                    {"device", Type::kOther, false},
+                    {"nothing", Type::kNone, true},
+                    {"folder", Type::kFolder, false},
+                    {"link", Type::kFile, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(LookAt(at(row.name)).type, row.type);
+    EXPECT_NO_THROW(MkDirUnlessTaken(at(row.name)));
+    if (row.type == Type::kFile)
+      EXPECT_EQ(ReadOrdinaryFile(at(row.name), 100), "outside\n");
+    else
+      EXPECT_THROW(ReadOrdinaryFile(at(row.name), 100), RuntimeError);
+    if (row.replaced)
+      EXPECT_NO_THROW(PrintToFile(at(row.name), "page"));
+    else
+      EXPECT_THROW(PrintToFile(at(row.name), "page"), RuntimeError);
+  }
+  EXPECT_EQ(ReadOrdinaryFile(at("link"), 100), "page\r\n");
+  EXPECT_EQ(ReadOrdinaryFile(at("file"), 100), "outside\n");  // never written through
+  RunUnix("rm -r " + unix_dir + " && touch " + unix_dir + ".gone", z(unix_dir + ".gone"));
+  DeleteFileW(Wide(z(unix_dir + ".gone")).c_str());
+}
+
+}  // namespace
+}  // namespace tavro::test

@@ -2,6 +2,8 @@
 // covers fitted into Picture1, every caption whole in the design's font.
 
 #include <windows.h>
+#include <wincodec.h>
+#include <wrl/client.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +20,7 @@ namespace tavro::win32ui::test {
 namespace {
 
 namespace fs = std::filesystem;
+using Microsoft::WRL::ComPtr;
 
 const Win32Picture& AsWin32(const PicturePtr& picture) {
   return dynamic_cast<const Win32Picture&>(*picture);
@@ -66,6 +69,41 @@ std::string TwoColourBmp(int width, int height, COLORREF left, COLORREF right) {
   return out;
 }
 
+// The same two halves as a JPEG, made by WIC's encoder.
+std::string TwoColourJpeg(int width, int height, COLORREF left, COLORREF right) {
+  std::string pixels;
+  for (int i = 0; i < width * height; ++i) {
+    const COLORREF c = i % width < width / 2 ? left : right;
+    pixels += {static_cast<char>(GetBValue(c)), static_cast<char>(GetGValue(c)),
+               static_cast<char>(GetRValue(c))};
+  }
+  ComPtr<IWICImagingFactory> factory;
+  ComPtr<IStream> stream;
+  ComPtr<IWICBitmapEncoder> encoder;
+  ComPtr<IWICBitmapFrameEncode> frame;
+  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+  HGLOBAL memory = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory1, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_PPV_ARGS(factory.GetAddressOf()))) ||
+      FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf())) ||
+      FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.GetAddressOf())) ||
+      FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
+      FAILED(encoder->CreateNewFrame(frame.GetAddressOf(), nullptr)) ||
+      FAILED(frame->Initialize(nullptr)) || FAILED(frame->SetSize(width, height)) ||
+      FAILED(frame->SetPixelFormat(&format)) || format != GUID_WICPixelFormat24bppBGR ||
+      FAILED(frame->WritePixels(height, width * 3, static_cast<UINT>(pixels.size()),
+                                reinterpret_cast<BYTE*>(pixels.data()))) ||
+      FAILED(frame->Commit()) || FAILED(encoder->Commit()) ||
+      FAILED(GetHGlobalFromStream(stream.Get(), &memory))) {
+    return {};
+  }
+  STATSTG stat{};
+  stream->Stat(&stat, STATFLAG_NONAME);
+  const std::string bytes(static_cast<const char*>(GlobalLock(memory)), stat.cbSize.QuadPart);
+  GlobalUnlock(memory);
+  return bytes;
+}
+
 class LookTest : public ViewTest {
  protected:
   void TearDown() override {
@@ -74,13 +112,16 @@ class LookTest : public ViewTest {
     if (!folder.empty())
       fs::remove_all(folder, ec);
   }
-  PicturePtr PictureFile(const std::string& bytes) {
+  std::string CoverFile(const std::string& bytes) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     folder = fs::path(temp) / (L"tavro-look-" + std::to_wstring(GetCurrentProcessId()));
     fs::create_directories(folder);
     std::ofstream(folder / L"Cover \u00e9.jpg", std::ios::binary) << bytes;
-    return services.LoadPicture(Utf8(folder / L"Cover \u00e9.jpg"));
+    return Utf8(folder / L"Cover \u00e9.jpg");
+  }
+  PicturePtr PictureFile(const std::string& bytes) {
+    return services.LoadPicture(CoverFile(bytes));
   }
   COLORREF BoxBackground() const {
     HDC dc = GetDC(Win("Picture1"));
@@ -123,6 +164,32 @@ TEST_F(LookTest, ACoverOfAnotherShapeIsScaledToFitPicture1AndCentred) {
   EXPECT_EQ(PixelAt(box, 87, 0), red);
   EXPECT_EQ(PixelAt(box, 112, 112), blue);
   EXPECT_EQ(PixelAt(box, 114, 56), band);
+}
+
+TEST_F(LookTest, ALargeCoverIsHeldAtTheBoxSizeAndFillsItAsBefore) {
+  const COLORREF red = RGB(220, 20, 30);
+  const COLORREF blue = RGB(20, 40, 230);
+  HWND box = Win("Picture1");
+  const POINT points[] = {{0, 0},    {99, 0},  {102, 0},  {200, 0},   {50, 56},
+                          {150, 56}, {0, 112}, {99, 112}, {102, 112}, {200, 112}};
+  // Eight times the box's size: decoded whole before, fitted to the box now.
+  for (const auto& bytes :
+       {TwoColourBmp(1608, 904, red, blue), TwoColourJpeg(1608, 904, red, blue)}) {
+    ASSERT_FALSE(bytes.empty());
+    const std::string path = CoverFile(bytes);
+    form.Picture1.SetPicture(services.LoadPicture(path));
+    std::vector<COLORREF> before;
+    for (const POINT p : points)
+      before.push_back(PixelAt(box, p.x, p.y));
+    form.ShowCover(path);
+    const Picture& held = *form.Picture1.Picture();
+    EXPECT_TRUE(held.Width() >= 201 && held.Width() <= 402) << held.Width();
+    EXPECT_TRUE(held.Height() >= 113 && held.Height() <= 226) << held.Height();
+    for (size_t i = 0; i < before.size(); ++i)
+      EXPECT_TRUE(Near(PixelAt(box, points[i].x, points[i].y), before[i])) << i;
+    EXPECT_TRUE(Near(PixelAt(box, 0, 0), red));
+    EXPECT_TRUE(Near(PixelAt(box, 200, 112), blue));
+  }
 }
 
 TEST_F(LookTest, PicturesGrowWithTheDpiAndAreDrawnPixelForPixelAt96) {

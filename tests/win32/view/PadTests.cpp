@@ -32,12 +32,12 @@ class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
   std::string AppFolder() const override { return app_; }
   std::vector<std::uint32_t> ControllerButtons() override { return pads_.Buttons(); }
   void Set(const tavro::test::PadStep& step) override {
-    // Not while the window's own message box is in front of it.
+    // Brought to the front unless it is there (or its own message box is).
     HWND front = step.in_front ? view_.Window() : other_;
-    for (int i = 0; i < 100 && GetAncestor(GetForegroundWindow(), GA_ROOTOWNER) != front; ++i) {
-      SetForegroundWindow(front);
-      Loop([] { return false; }, 10);
-    }
+    PumpUntil(view_, [&] {
+      const bool there = GetAncestor(GetForegroundWindow(), GA_ROOTOWNER) == front;
+      return there || (SetForegroundWindow(front) && false);
+    });
     WORD buttons = 0;
     for (int bit = 0; bit < 16; ++bit) {
       if (win32::XInputPads::ToPadButtons(static_cast<WORD>(1 << bit)) & step.buttons)
@@ -47,13 +47,7 @@ class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
     Export<void (*)(DWORD, SHORT, SHORT)>("StandInSetStick")(0, static_cast<SHORT>(step.x),
                                                              static_cast<SHORT>(step.y));
   }
-  void Loop(const std::function<bool()>& done, int most_ms) override {
-    const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(most_ms);
-    while (!done() && GetTickCount64() < until) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-      Pump(view_);
-    }
-  }
+  void Loop(const std::function<bool()>& done) override { PumpUntil(view_, done); }
   bool FocusShown() override {
     return !(SendMessageW(view_.Window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
   }

@@ -1,0 +1,155 @@
+// The file operations that differ on Linux: what is under a name (lstat),
+// reading an ordinary file through a descriptor opened without waiting, and
+// writing by a new file renamed over the name.
+#include "runtime/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace tavro {
+
+namespace {
+
+class Fd final {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() { Close(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+  // The close's own result: a network file system may report a failed write
+  // only here.
+  bool Close() { return fd_ < 0 || ::close(std::exchange(fd_, -1)) == 0; }
+
+ private:
+  int fd_;
+};
+
+RuntimeError ErrnoError(int number, const char* what, int error) {
+  return RuntimeError(number, std::string(what) + ": " + std::strerror(error));
+}
+
+RuntimeError NotOrdinary(const std::string& path) {
+  return RuntimeError(err::kBadFileMode, "Bad file mode: " + path);
+}
+
+RuntimeError OpenError(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return ErrnoError(err::kFileNotFound, "File not found", error);
+    case EACCES:
+    case EPERM:
+      return ErrnoError(err::kPermissionDenied, "Permission denied", error);
+    case ELOOP:  // a link to itself, or O_NOFOLLOW met a link
+    case EISDIR:
+    case ENXIO:  // a socket, or a device without its driver
+      return ErrnoError(err::kBadFileMode, "Bad file mode", error);
+    default:
+      return ErrnoError(err::kPathFileAccess, "Path/File access error", error);
+  }
+}
+
+}  // namespace
+
+Entry LookAt(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) {
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG)
+      return {};
+    throw ErrnoError(err::kPathFileAccess, "Path/File access error", error);
+  }
+  Entry entry;
+  if (S_ISREG(st.st_mode))
+    entry.type = Entry::Type::kFile;
+  else if (S_ISDIR(st.st_mode))
+    entry.type = Entry::Type::kFolder;
+  else if (S_ISLNK(st.st_mode))
+    entry.type = Entry::Type::kLink;
+  else
+    entry.type = Entry::Type::kOther;
+  entry.read_only = entry.type == Entry::Type::kFile && (st.st_mode & S_IWUSR) == 0;
+  entry.modified =
+      static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+  return entry;
+}
+
+std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
+  struct stat st {};
+  // A device the name already shows as one is not even opened: opening some
+  // (a tape, a modem line) does something by itself. What decides is the
+  // opened file below.
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    throw NotOrdinary(path);
+  // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (!fd)
+    throw OpenError(errno);
+  if (::fstat(fd.get(), &st) != 0)
+    throw ErrnoError(err::kPathFileAccess, "Path/File access error", errno);
+  if (!S_ISREG(st.st_mode) || static_cast<std::uintmax_t>(st.st_size) > max_bytes)
+    throw NotOrdinary(path);
+  std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+  std::size_t have = 0;
+  for (;;) {
+    // One byte more than the cap is room enough to see a file that grew.
+    if (have == bytes.size())
+      bytes.resize(std::min(max_bytes + 1, have + 4096));
+    const ssize_t n = ::read(fd.get(), bytes.data() + have, bytes.size() - have);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      throw ErrnoError(err::kPathFileAccess, "Path/File access error", errno);
+    if (n == 0)
+      break;
+    have += static_cast<std::size_t>(n);
+    if (have > max_bytes)
+      throw NotOrdinary(path);
+  }
+  bytes.resize(have);
+  return bytes;
+}
+
+void RenameEntry(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0)
+    throw ErrnoError(err::kPathFileAccess, "Path/File access error", errno);
+}
+
+void ReplaceByName(const std::string& path, std::string_view bytes) {
+  const std::string temp = TempNameBeside(path);
+  // O_EXCL with O_NOFOLLOW: a new file of our own, never anything already
+  // there under that name.
+  Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!fd)
+    throw OpenError(errno);
+  int error = 0;
+  for (std::size_t done = 0; done < bytes.size() && error == 0;) {
+    const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (n >= 0)
+      done += static_cast<std::size_t>(n);
+    else if (errno != EINTR)
+      error = errno;
+  }
+  if (!fd.Close() && error == 0)
+    error = errno;
+  // rename() replaces the name itself: a link there is replaced, and what it
+  // pointed to stays as it was.
+  if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0)
+    error = errno;
+  if (error != 0) {
+    ::unlink(temp.c_str());
+    throw ErrnoError(
+        error == EACCES || error == EPERM ? err::kPermissionDenied : err::kPathFileAccess,
+        "Path/File access error", error);
+  }
+}
+
+}  // namespace tavro
