@@ -8,30 +8,11 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "runtime/posix/OwnedFd.h"
+
 namespace tavro {
 
 namespace {
-
-// A descriptor closed on every path out unless released.
-class OwnedFd final {
- public:
-  explicit OwnedFd(int fd) : fd_(fd) {}
-  ~OwnedFd() {
-    if (fd_ >= 0)
-      close(fd_);
-  }
-  OwnedFd(const OwnedFd&) = delete;
-  OwnedFd& operator=(const OwnedFd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 // The folder opened, when only this user can enter it; -1 otherwise. The
 // checks are made on the opened descriptor, so the folder cannot be swapped

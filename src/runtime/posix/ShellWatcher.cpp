@@ -11,27 +11,12 @@
 #include <utility>
 
 #include "runtime/Runtime.h"
+#include "runtime/posix/OwnedFd.h"
 #include "runtime/posix/Processes.h"
 
 namespace tavro {
 
 namespace {
-
-class OwnedFd final {
- public:
-  explicit OwnedFd(int fd) : fd_(fd) {}
-  ~OwnedFd() {
-    if (fd_ >= 0)
-      close(fd_);
-  }
-  OwnedFd(const OwnedFd&) = delete;
-  OwnedFd& operator=(const OwnedFd&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 int IgnoreXErrors(Display*, XErrorEvent*) {
   // A window gone since it was hidden: nothing to put back.
