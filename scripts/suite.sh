@@ -168,7 +168,9 @@ if [ "$passed" -eq 0 ] && [ "$failed" -eq 0 ]; then
 fi
 if $nothing_counted || { [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; }; then
   failed=$((failed + 1))
-  echo "$name did not finish cleanly (exit $rc)"
+  # Into the log too: the summary shows a log's last lines, and a suite
+  # ended by a signal (exit 128+N) leaves no failure line of its own.
+  echo "$name did not finish cleanly (exit $rc)" | tee -a "$log"
 fi
 echo "$name: $passed passed, $failed failed"
 [ -n "${TAVRO_TEST_RESULTS:-}" ] && echo "$passed $failed" >"$TAVRO_TEST_RESULTS/$name.count"
