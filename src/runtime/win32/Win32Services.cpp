@@ -5,6 +5,8 @@
 #include <shlobj.h>
 // clang-format on
 
+#include <utility>
+
 #include "runtime/win32/InstanceMutex.h"
 #include "runtime/win32/ProcessGuards.h"
 #include "runtime/win32/Wide.h"
@@ -44,7 +46,9 @@ Win32Services::Win32Services() {
   app_folder_ = win32::Utf8(slash == std::wstring::npos ? std::wstring() : file.substr(0, slash));
 }
 
-Win32Services::~Win32Services() = default;
+Win32Services::~Win32Services() {
+  FinishStart();
+}
 
 std::string Win32Services::AppFolder() const {
   return app_folder_;
@@ -59,8 +63,7 @@ bool Win32Services::PreviousInstance() {
 }
 
 void Win32Services::End() {
-  // What was handed to the background (the shell's refresh) is still done.
-  worker_.Drain();
+  FinishStart();
   ExitProcess(0);
 }
 
@@ -154,9 +157,12 @@ void Win32Services::OpenInViewer(const std::string& path) {
 }
 
 void Win32Services::RefreshShellIcons() {
-  // Nothing here waits for the shell, and under Wine the call starts a
-  // program of its own (10 to 20 ms): it is made beside the start.
-  worker_.Post([] { SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr); });
+  shell_refresh_due_ = true;
+}
+
+void Win32Services::FinishStart() {
+  if (std::exchange(shell_refresh_due_, false))
+    SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
 }
 
 }  // namespace tavro

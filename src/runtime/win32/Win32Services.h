@@ -9,7 +9,6 @@
 
 #include "runtime/Files.h"
 #include "runtime/win32/UniqueHandle.h"
-#include "runtime/win32/Worker.h"
 #include "runtime/win32/XInputPads.h"
 
 namespace tavro {
@@ -43,12 +42,15 @@ class Win32Services : public Services {
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
   void OpenInViewer(const std::string& path) override;
+  // Asks for the shell's refresh, which FinishStart makes.
   void RefreshShellIcons() override;
+  // What the start handed on, done once the window has painted (or at the
+  // end, when none shows): the shell's icon refresh. Under Wine that call
+  // starts a program of its own (10 to 20 ms), and a thread to make it
+  // beside the start would cost a megabyte.
+  void FinishStart();
 
  protected:
-  // The program's one background thread (see Worker).
-  win32::Worker& Background() { return worker_; }
-
   // The window message boxes are owned by (none until the view sets it).
   void SetOwnerWindow(WindowHandle owner) { owner_ = owner; }
   WindowHandle OwnerWindow() const { return owner_; }
@@ -62,8 +64,7 @@ class Win32Services : public Services {
   bool previous_instance_ = false;
   WindowHandle owner_ = 0;
   win32::XInputPads pads_;
-  // Last, so it is the first to go: its jobs may use everything above.
-  win32::Worker worker_;
+  bool shell_refresh_due_ = false;
 };
 
 }  // namespace tavro

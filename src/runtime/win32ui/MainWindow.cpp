@@ -68,9 +68,6 @@ void MainWindow::Create() {
   for (auto& control : controls_)
     SyncAll(control);
   InstallHooks();
-  // The built-in pictures have been decoding meanwhile; none may be missing
-  // from the first frame.
-  services_.FinishPictures();
 }
 
 HWND MainWindow::CreateCommon(NativeControl& control, const wchar_t* class_name, DWORD style,
@@ -228,7 +225,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       PaintBackground(reinterpret_cast<HDC>(wparam));
       return 1;
     case WM_PAINT: {
-      PaintScope paint(Window());
+      {
+        PaintScope paint(Window());
+      }
+      // The start's last work waits for the first picture of the window.
+      if (!painted_) {
+        painted_ = true;
+        Later([this] { services_.FinishStart(); });
+      }
       return 0;
     }
     case WM_COMMAND:

@@ -158,6 +158,7 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   // Work queued by Later, run at kRunLater.
   std::vector<std::function<void()>> later_;
   bool started_ = false;
+  bool painted_ = false;
   // Form_Unload runs once, whether the user closes the window or the
   // session ends.
   bool unloaded_ = false;

@@ -136,24 +136,7 @@ void Blend(const std::uint8_t* src, int src_width, int src_height, std::uint8_t*
 
 }  // namespace
 
-const Win32Picture& Win32Picture::Ready() const {
-  if (pending_.valid()) {
-    try {
-      if (const auto& decoded = pending_.get()) {
-        bitmap_ = std::move(decoded->bitmap);
-        width_ = decoded->width;
-        height_ = decoded->height;
-      }
-    } catch (const std::exception&) {
-      // Stays empty.
-    }
-    pending_ = {};
-  }
-  return *this;
-}
-
 HBITMAP Win32Picture::BitmapAt(int width, int height) const {
-  Ready();
   if (width == width_ && height == height_)
     return bitmap_.get();
   return Scaled(width, height);
@@ -208,7 +191,6 @@ void Win32Picture::Draw(HDC dc, const RECT& dest) const {
   const int height = dest.bottom - dest.top;
   if (width <= 0 || height <= 0)
     return;
-  Ready();
   if (icon_) {
     DrawIconEx(dc, dest.left, dest.top, icon_.get(), width, height, 0, nullptr, DI_NORMAL);
     return;
@@ -224,7 +206,6 @@ UniqueCursor Win32Picture::MakeCursor(POINT hotspot) const {
   info.fIcon = FALSE;
   info.xHotspot = static_cast<DWORD>(hotspot.x);
   info.yHotspot = static_cast<DWORD>(hotspot.y);
-  Ready();
   if (icon_) {
     ICONINFO own{};
     if (!GetIconInfo(icon_.get(), &own))

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <future>
 #include <memory>
 
 #include "runtime/Runtime.h"
@@ -13,14 +12,12 @@
 
 namespace tavro::win32ui {
 
-// A bitmap decoded on another thread, handed over once it is done (or the
-// reason it could not be decoded).
+// A bitmap decoded, before it becomes a picture.
 struct DecodedBitmap {
   UniqueBitmap bitmap;
   int width = 0;
   int height = 0;
 };
-using PendingBitmap = std::shared_future<std::shared_ptr<DecodedBitmap>>;
 
 class Win32Picture final : public Picture {
  public:
@@ -28,13 +25,10 @@ class Win32Picture final : public Picture {
       : bitmap_(std::move(bitmap)), width_(width), height_(height) {}
   Win32Picture(UniqueIcon icon, int width, int height)
       : icon_(std::move(icon)), width_(width), height_(height) {}
-  // Waits for the bitmap at its first use; one that could not be decoded is
-  // an empty picture (whoever started the decoding reports the failure).
-  explicit Win32Picture(PendingBitmap pending) : pending_(std::move(pending)) {}
 
-  int Width() const override { return Ready().width_; }
-  int Height() const override { return Ready().height_; }
-  HBITMAP Bitmap() const { return Ready().bitmap_.get(); }
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  HBITMAP Bitmap() const { return bitmap_.get(); }
   HICON Icon() const { return icon_.get(); }
 
   // Draws the picture into dest, scaled to its size when that differs
@@ -54,13 +48,11 @@ class Win32Picture final : public Picture {
 
  private:
   HBITMAP Scaled(int width, int height) const;
-  const Win32Picture& Ready() const;
 
-  mutable PendingBitmap pending_;
-  mutable UniqueBitmap bitmap_;
+  UniqueBitmap bitmap_;
   UniqueIcon icon_;
-  mutable int width_ = 0;
-  mutable int height_ = 0;
+  int width_ = 0;
+  int height_ = 0;
   // The last scaled copy: a picture is drawn at one size at a time.
   mutable UniqueBitmap scaled_;
   mutable SIZE scaled_size_{};

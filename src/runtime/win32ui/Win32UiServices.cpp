@@ -1,6 +1,7 @@
 #include "runtime/win32ui/Win32UiServices.h"
 
 #include <cstdint>
+#include <cstring>
 #include <exception>
 
 #include "runtime/win32ui/Dpi.h"
@@ -136,26 +137,47 @@ std::shared_ptr<DecodedBitmap> DecodeFirstFrame(IWICImagingFactory* factory,
   return decoded;
 }
 
-// A picture of the program's RCDATA resources.
-std::shared_ptr<DecodedBitmap> DecodeResource(IWICImagingFactory* factory, int id) {
+// A picture built into the program: its pixels, decoded when the program
+// was built (resources/windows/bake_pixels.py says how they are laid out).
+std::shared_ptr<DecodedBitmap> BakedResource(int id) {
   HMODULE module = GetModuleHandleW(nullptr);
   HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /*RT_RCDATA*/);
   HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
-  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  const auto* data = static_cast<const BYTE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
   const DWORD size = found != nullptr ? SizeofResource(module, found) : 0;
-  if (data == nullptr || size == 0 || factory == nullptr)
+  constexpr DWORD kHeader = 16;
+  std::uint32_t header[4] = {};
+  if (data == nullptr || size < kHeader)
     InvalidPicture();
-  // The stream reads the resource in place; resources stay mapped for the
-  // life of the module.
-  ComPtr<IWICStream> stream;
-  ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory->CreateStream(stream.GetAddressOf())) ||
-      FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) ||
-      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                              decoder.GetAddressOf()))) {
+  std::memcpy(header, data, kHeader);
+  const std::uint32_t width = header[1];
+  const std::uint32_t height = header[2];
+  const std::uint32_t depth = header[3];
+  if (std::memcmp(data, "TAVP", 4) != 0 || width == 0 || height == 0 || width > kMaxSide ||
+      height > kMaxSide || (depth != 3 && depth != 4) ||
+      std::uint64_t{width} * height * depth != size - kHeader) {
     InvalidPicture();
   }
-  return DecodeFirstFrame(factory, decoder.Get());
+  void* bits = nullptr;
+  auto baked = std::make_shared<DecodedBitmap>();
+  baked->bitmap = MakeDib(static_cast<int>(width), static_cast<int>(height), &bits);
+  if (!baked->bitmap)
+    InvalidPicture();
+  const BYTE* from = data + kHeader;
+  auto* to = static_cast<BYTE*>(bits);
+  if (depth == 4) {
+    std::memcpy(to, from, std::size_t{width} * height * 4);
+  } else {
+    for (std::size_t i = 0, n = std::size_t{width} * height; i < n; ++i, from += 3, to += 4) {
+      to[0] = from[0];
+      to[1] = from[1];
+      to[2] = from[2];
+      to[3] = 255;
+    }
+  }
+  baked->width = static_cast<int>(width);
+  baked->height = static_cast<int>(height);
+  return baked;
 }
 
 PicturePtr ToPicture(const std::shared_ptr<DecodedBitmap>& decoded) {
@@ -182,39 +204,9 @@ ComApartment::~ComApartment() {
     CoUninitialize();
 }
 
-Win32UiServices::Win32UiServices()
-    : prefetched_{
-          {{TAVRO_IDR_BACKGROUND, {}, {}}, {TAVRO_IDR_LOGO, {}, {}}, {TAVRO_IDR_DONATE, {}, {}}}} {
-  for (auto& p : prefetched_)
-    p.pending = p.promise.get_future().share();
-  // Decoding takes longer than anything else before the window shows and
-  // needs nothing the window needs: it runs beside the window's making.
-  Background().Post([this] {
-    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    {
-      const ComPtr<IWICImagingFactory> factory = MakeFactory();
-      for (auto& p : prefetched_) {
-        try {
-          p.promise.set_value(DecodeResource(factory.Get(), p.id));
-        } catch (...) {
-          p.promise.set_exception(std::current_exception());
-        }
-      }
-    }
-    if (com)
-      CoUninitialize();
-  });
-}
+Win32UiServices::Win32UiServices() = default;
 
-Win32UiServices::~Win32UiServices() {
-  // The decoding uses this object's members.
-  Background().Drain();
-}
-
-void Win32UiServices::FinishPictures() {
-  for (auto& p : prefetched_)
-    p.pending.get();  // rethrows what stopped the decoding
-}
+Win32UiServices::~Win32UiServices() = default;
 
 IWICImagingFactory* Win32UiServices::Factory() {
   // Made at the first picture file: a start that opens none never pays for it.
@@ -257,13 +249,7 @@ PicturePtr Win32UiServices::Load(const std::string& path, SIZE box) {
 }
 
 PicturePtr Win32UiServices::LoadResource(int id) {
-  for (auto& p : prefetched_) {
-    if (p.id == id && !p.handed_out) {
-      p.handed_out = true;
-      return std::make_shared<Win32Picture>(p.pending);
-    }
-  }
-  return ToPicture(DecodeResource(Factory(), id));
+  return ToPicture(BakedResource(id));
 }
 
 PicturePtr Win32UiServices::LoadIconResource(int id, int size) {

@@ -1,6 +1,7 @@
 #pragma once
-// The Windows services that need the GUI: pictures decoded with the Windows
-// Imaging Component, and the owner window of message boxes. Not final: the
+// The Windows services that need the GUI: pictures (files decoded with the
+// Windows Imaging Component, the built-in ones drawn from the pixels the
+// build decoded), and the owner window of message boxes. Not final: the
 // view's tests derive from it to record message boxes instead of showing
 // them, and keep every other service real.
 
@@ -8,8 +9,6 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
-#include <array>
-#include <future>
 #include <memory>
 
 #include "runtime/win32/Win32Services.h"
@@ -44,10 +43,6 @@ class Win32UiServices : public Win32Services {
   // Message boxes from now on belong to this window (modal to it).
   void AttachMainWindow(HWND window) { SetOwnerWindow(reinterpret_cast<WindowHandle>(window)); }
 
-  // Waits until the built-in pictures are decoded; throws RuntimeError 481
-  // when one of them could not be. The window must not show before.
-  void FinishPictures();
-
  private:
   PicturePtr Load(const std::string& path, SIZE box);
   PicturePtr LoadIconResource(int id, int size);
@@ -56,17 +51,7 @@ class Win32UiServices : public Win32Services {
   ComApartment com_;
   Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;
   bool factory_tried_ = false;
-
-  // The built-in pictures are decoded in the background from the moment
-  // the services exist, while the window is being made.
-  struct Prefetched {
-    int id;
-    std::promise<std::shared_ptr<DecodedBitmap>> promise;
-    PendingBitmap pending;
-    bool handed_out = false;  // the pixels go to one picture; later asks decode again
-  };
   PicturePtr LoadResource(int id);
-  std::array<Prefetched, 3> prefetched_;
 };
 
 }  // namespace tavro::win32ui

@@ -8,11 +8,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "runtime/Files.h"
-#include "runtime/win32ui/ResourceIds.h"
 #include "runtime/win32ui/Win32Picture.h"
 #include "ViewFixture.h"
 #include "runtime/win32ui/Win32UiServices.h"
@@ -26,13 +27,10 @@ const Win32Picture& AsWin32(const PicturePtr& picture) {
   return dynamic_cast<const Win32Picture&>(*picture);
 }
 
-std::string ResourceBytes(int id) {
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));
-  if (found == nullptr)
-    return {};
-  const auto* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
-  return std::string(data, SizeofResource(module, found));
+// A picture file of the source tree, whose pixels the program holds built in.
+std::string SourceBytes(const char* name) {
+  std::ifstream file(std::string(TAVRO_TEST_RESOURCES) + "/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 class PictureTest : public ::testing::Test {
@@ -78,8 +76,8 @@ TEST_F(PictureTest, TheBuiltInPicturesHaveTheirDrawnSizes) {
   EXPECT_EQ(icon->Width(), GetSystemMetrics(SM_CXICON));
 }
 
-TEST_F(PictureTest, AFileWithAUnicodeNameDecodesToTheSamePixels) {
-  const auto bytes = ResourceBytes(TAVRO_IDR_LOGO);
+TEST_F(PictureTest, AFileWithAUnicodeNameDecodesToThePixelsBuiltIn) {
+  const auto bytes = SourceBytes("logo.jpg");
   ASSERT_FALSE(bytes.empty());
   const std::string path = Write(L"Cover \u00e9\u4e2d.jpg", bytes);
   const auto loaded = services.LoadPicture(path);
@@ -91,7 +89,7 @@ TEST_F(PictureTest, AFileWithAUnicodeNameDecodesToTheSamePixels) {
               test::PixelOf(AsWin32(built_in), at.x, at.y));
   }
   // A GIF under a .jpg name decodes by its content.
-  const auto gif = services.LoadPicture(Write(L"donate.jpg", ResourceBytes(TAVRO_IDR_DONATE)));
+  const auto gif = services.LoadPicture(Write(L"donate.jpg", SourceBytes("donate.gif")));
   EXPECT_EQ(gif->Width(), 266);
 }
 
@@ -106,7 +104,7 @@ TEST_F(PictureTest, WhatCannotBeReadRaisesTheClassicErrors) {
   };
   EXPECT_EQ(number_of(Write(L"text.jpg", "this is no picture")), err::kInvalidPicture);
   EXPECT_EQ(number_of(Write(L"empty.jpg", "")), err::kInvalidPicture);
-  const auto jpeg = ResourceBytes(TAVRO_IDR_LOGO);
+  const auto jpeg = SourceBytes("logo.jpg");
   EXPECT_EQ(number_of(Write(L"cut.jpg", jpeg.substr(0, 40))), err::kInvalidPicture);
   EXPECT_EQ(number_of(Utf8(folder / L"missing.jpg")), err::kFileNotFound);
   EXPECT_EQ(number_of(Utf8(folder)), err::kFileNotFound) << "a folder is no picture file";
