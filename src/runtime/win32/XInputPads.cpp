@@ -179,8 +179,11 @@ std::vector<std::uint32_t> XInputPads::Buttons() {
     if (module) {
       get_state_ = reinterpret_cast<GetStateFunction>(reinterpret_cast<void*>(
           GetProcAddress(static_cast<HMODULE>(module.get()), "XInputGetState")));
+      // A library in use stays loaded for the life of the process: XInput
+      // keeps threads of its own (Wine's reads the HID devices on one), and
+      // unloading it under them ends the process with a page fault.
       if (get_state_ != nullptr)
-        module_ = std::move(module);
+        static_cast<void>(module.release());
     }
   }
   if (get_state_ == nullptr)

@@ -75,7 +75,6 @@ class XInputPads final {
   std::function<bool()> pad_plugged_;
   std::uint64_t next_look_ = 0;  // when pad_plugged_ may next be asked
   bool tried_ = false;
-  Module module_;  // holds get_state_ valid
   GetStateFunction get_state_ = nullptr;
   // When each slot may next be asked (0: at once).
   std::uint64_t next_try_[kSlots] = {};

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestSupport.h"
@@ -28,9 +29,10 @@ constexpr std::uint64_t kNeverAgain = ~std::uint64_t{0} / 2;
 // the service loads, so what the test sets is what the service reads.
 class StandIn final {
  public:
-  StandIn()
-      : path_(Wide(TestServices().AppFolder() + "\\tavro_xinput_standin.dll")),
-        module_(LoadLibraryW(path_.c_str())) {
+  // The stand-in beside the tests, or a copy of it at path.
+  explicit StandIn(std::wstring path = Wide(TestServices().AppFolder() +
+                                            "\\tavro_xinput_standin.dll"))
+      : path_(std::move(path)), module_(LoadLibraryW(path_.c_str())) {
     if (module_ == nullptr)
       return;
     set_pad_ =
@@ -174,7 +176,14 @@ TEST(Controllers, EverySlotIsReadAndAnEmptySlotRestsBeforeItIsAskedAgain) {
 }
 
 TEST(Controllers, TheLibraryIsLoadedOnlyOnceALookFindsAPadAndLooksRest) {
-  const std::wstring library = Wide(TestServices().AppFolder() + "\\tavro_xinput_standin.dll");
+  // A copy of its own: a library the service used stays loaded (see
+  // XInputPads), and other tests use the stand-in beside the tests.
+  wchar_t temp[MAX_PATH];
+  ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring library = std::wstring(temp) + L"tavro_xinput_looks-" +
+                               std::to_wstring(GetCurrentProcessId()) + L".dll";
+  ASSERT_TRUE(CopyFileW(Wide(TestServices().AppFolder() + "\\tavro_xinput_standin.dll").c_str(),
+                        library.c_str(), FALSE));
   ASSERT_EQ(GetModuleHandleW(library.c_str()), nullptr);
   bool plugged = false;
   int looks = 0;
@@ -211,7 +220,7 @@ TEST(Controllers, TheLibraryIsLoadedOnlyOnceALookFindsAPadAndLooksRest) {
   EXPECT_EQ(looks, 6);
   EXPECT_NE(GetModuleHandleW(library.c_str()), nullptr);
   plugged = false;
-  const StandIn stand_in;  // the same module: what it sets, the service reads
+  const StandIn stand_in(library);  // the same module: what it sets, the service reads
   ASSERT_TRUE(stand_in.Loaded());
   stand_in.Set(1, true, XINPUT_GAMEPAD_A);
   EXPECT_EQ(pads.Buttons(), Held{PadBits({PadButton::kA})});
