@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "Win32Dib.h"
 #include "runtime/Layout.h"
 
 using Microsoft::WRL::ComPtr;
@@ -90,22 +91,9 @@ Bitmap Decode(IWICBitmapDecoder* decoder, SIZE box) {
                                    WICBitmapPaletteTypeCustom))) {
     return {};
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = static_cast<LONG>(width);
-  info.bmiHeader.biHeight = -static_cast<LONG>(height);
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = DibFromConverter(converter.Get(), width, height);
   if (!bitmap)
     return {};
-  if (FAILED(converter->CopyPixels(nullptr, width * 4, width * height * 4,
-                                   static_cast<BYTE*>(bits)))) {
-    DeleteObject(bitmap);
-    return {};
-  }
   return {bitmap, static_cast<int>(width), static_cast<int>(height)};
 }
 

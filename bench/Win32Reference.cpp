@@ -1,7 +1,7 @@
 // The floor the Windows program is measured against: a bare Win32 window of
 // the launcher's client size, and (TAVRO_REFERENCE_PICTURE) the same window
 // drawing the launcher's background picture, decoded from the program's
-// resources through WIC as the launcher decodes it, with one STATIC text.
+// resources through WIC as a bare program would, with one STATIC text.
 // Nothing else: no settings, no lists, no icons, no common controls.
 //
 //   tavro_reference_win32[_picture].exe [--spawn PROGRAM]
@@ -14,6 +14,8 @@
 
 #include <cwchar>
 #include <string>
+
+#include "Win32Dib.h"
 
 namespace {
 
@@ -68,22 +70,9 @@ void LoadBackground() {
       FAILED(converter.p->GetSize(&width, &height))) {
     return;
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = static_cast<LONG>(width);
-  info.bmiHeader.biHeight = -static_cast<LONG>(height);
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = DibFromConverter(converter.p, width, height);
   if (!bitmap)
     return;
-  if (FAILED(converter.p->CopyPixels(nullptr, width * 4, width * height * 4,
-                                     static_cast<BYTE*>(bits)))) {
-    DeleteObject(bitmap);
-    return;
-  }
   g_background = bitmap;
   g_background_width = static_cast<int>(width);
   g_background_height = static_cast<int>(height);
