@@ -10,27 +10,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <utility>
+
+#include "runtime/posix/OwnedFd.h"
 
 namespace tavro {
 
 namespace {
-
-class Fd final {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() { Close(); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  // The close's own result: a network file system may report a failed write
-  // only here.
-  bool Close() { return fd_ < 0 || ::close(std::exchange(fd_, -1)) == 0; }
-
- private:
-  int fd_;
-};
 
 RuntimeError ErrnoError(int number, const char* what, int error) {
   return RuntimeError(number, std::string(what) + ": " + std::strerror(error));
@@ -90,8 +75,8 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
     throw NotOrdinary(path);
   // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (!fd)
+  const OwnedFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (fd.get() < 0)
     throw OpenError(errno);
   if (::fstat(fd.get(), &st) != 0)
     throw ErrnoError(err::kPathFileAccess, "Path/File access error", errno);
@@ -127,8 +112,8 @@ void ReplaceByName(const std::string& path, std::string_view bytes) {
   const std::string temp = TempNameBeside(path);
   // O_EXCL with O_NOFOLLOW: a new file of our own, never anything already
   // there under that name.
-  Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-  if (!fd)
+  OwnedFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (fd.get() < 0)
     throw OpenError(errno);
   int error = 0;
   for (std::size_t done = 0; done < bytes.size() && error == 0;) {
@@ -138,7 +123,9 @@ void ReplaceByName(const std::string& path, std::string_view bytes) {
     else if (errno != EINTR)
       error = errno;
   }
-  if (!fd.Close() && error == 0)
+  // The close's own result: a network file system may report a failed write
+  // only here.
+  if (::close(fd.release()) != 0 && error == 0)
     error = errno;
   // rename() replaces the name itself: a link there is replaced, and what it
   // pointed to stays as it was.
