@@ -1,8 +1,10 @@
 #include "runtime/win32ui/Win32UiServices.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <vector>
 
 #include "runtime/win32ui/Dpi.h"
 #include "runtime/win32ui/ResourceIds.h"
@@ -70,33 +72,87 @@ ComPtr<IWICBitmapSource> DecodedSmaller(IWICImagingFactory* factory, IWICBitmapF
   return bitmap;
 }
 
-// What a picture shown fitted into box (device pixels) is made from: the
-// frame at its own size when it is no larger, else decoded smaller where
-// the decoder can, else scaled to the fitted size by WIC's scaler, which
-// reads the frame a band at a time.
-ComPtr<IWICBitmapSource> SourceFor(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
-                                   UINT width, UINT height, SIZE box) {
+// The size a picture shown fitted into box (device pixels) is held at:
+// its own when that is no larger than the fitted size, or box is empty.
+SIZE HeldSize(UINT width, UINT height, SIZE box) {
+  const SIZE own{static_cast<LONG>(width), static_cast<LONG>(height)};
   if (box.cx <= 0 || box.cy <= 0)
-    return frame;
-  const view::Rect fit =
-      view::FitPicture(static_cast<int>(width), static_cast<int>(height), box.cx, box.cy);
-  const auto fit_width = static_cast<UINT>(fit.width);
-  const auto fit_height = static_cast<UINT>(fit.height);
-  if (fit_width >= width || fit_height >= height)
-    return frame;
-  if (auto smaller = DecodedSmaller(factory, frame, width, height, fit_width, fit_height))
-    return smaller;
-  ComPtr<IWICBitmapScaler> scaler;
-  if (FAILED(factory->CreateBitmapScaler(scaler.GetAddressOf())) ||
-      FAILED(scaler->Initialize(frame, fit_width, fit_height, WICBitmapInterpolationModeFant))) {
-    return frame;
+    return own;
+  const view::Rect fit = view::FitPicture(own.cx, own.cy, box.cx, box.cy);
+  if (fit.width >= own.cx || fit.height >= own.cy)
+    return own;
+  return SIZE{fit.width, fit.height};
+}
+
+// Shrinks a converted picture of width x height into the DIB pixels to
+// (held.cx x held.cy), reading a band of rows at a time: each target pixel
+// is the mean of the source pixels it covers, the rule the picture box
+// draws a shrunk picture by, so a cover looks as it did when it was
+// decoded whole. (Not WIC's scaler: Wine's picks one pixel of each block,
+// which turns a photo's fine detail into noise.) Sum holds one channel's
+// sum over a block.
+template <typename Sum>
+bool ShrinkInto(IWICBitmapSource* source, UINT width, UINT height, SIZE held, BYTE* to) {
+  const auto w = static_cast<UINT>(held.cx);
+  const auto h = static_cast<UINT>(held.cy);
+  std::vector<UINT> column(width);  // the first channel of each source column's target
+  std::vector<UINT> columns_in(w, 0);
+  for (UINT x = 0; x < width; ++x) {
+    const auto target = static_cast<UINT>(std::uint64_t{x} * w / width);
+    column[x] = target * 4;
+    ++columns_in[target];
   }
-  return scaler;
+  constexpr UINT kBand = 16;
+  const UINT stride = width * 4;
+  std::vector<BYTE> band(std::size_t{stride} * kBand);
+  std::vector<Sum> sums(std::size_t{w} * 4);
+  UINT next_row = 0;  // the first source row not yet read
+  for (UINT y = 0; y < h; ++y) {
+    const auto y1 = static_cast<UINT>(std::uint64_t{y + 1} * height / h);
+    const UINT rows = y1 - next_row;
+    std::fill(sums.begin(), sums.end(), Sum{0});
+    while (next_row < y1) {
+      const UINT n = std::min(kBand, y1 - next_row);
+      const WICRect rect{0, static_cast<INT>(next_row), static_cast<INT>(width),
+                         static_cast<INT>(n)};
+      if (FAILED(source->CopyPixels(&rect, stride, stride * n, band.data())))
+        return false;
+      for (UINT r = 0; r < n; ++r) {
+        const BYTE* from = band.data() + std::size_t{r} * stride;
+        for (UINT x = 0; x < width; ++x, from += 4) {
+          Sum* sum = &sums[column[x]];
+          sum[0] += from[0];
+          sum[1] += from[1];
+          sum[2] += from[2];
+          sum[3] += from[3];
+        }
+      }
+      next_row += n;
+    }
+    BYTE* row = to + std::size_t{y} * w * 4;
+    for (UINT x = 0; x < w; ++x) {
+      const Sum count = static_cast<Sum>(rows) * columns_in[x];
+      for (UINT c = 0; c < 4; ++c)
+        row[x * 4 + c] = static_cast<BYTE>(sums[x * 4 + c] / count);
+    }
+  }
+  return true;
+}
+
+// 32-bit sums where a block cannot overflow them: the 32-bit program adds
+// 64-bit ones in two steps.
+bool ShrinkInto(IWICBitmapSource* source, UINT width, UINT height, SIZE held, BYTE* to) {
+  const std::uint64_t block = (std::uint64_t{width} / static_cast<UINT>(held.cx) + 1) *
+                              (std::uint64_t{height} / static_cast<UINT>(held.cy) + 1);
+  if (block * 255 <= UINT32_MAX)
+    return ShrinkInto<std::uint32_t>(source, width, height, held, to);
+  return ShrinkInto<std::uint64_t>(source, width, height, held, to);
 }
 
 // The first frame as a 32-bit premultiplied top-down DIB: at its own size,
-// or for a picture shown fitted into box (device pixels) at about that size
-// (see SourceFor).
+// or for a picture shown fitted into box (device pixels) at about that size:
+// decoded smaller where the decoder can (a JPEG at 1/2, 1/4 or 1/8), else
+// shrunk to the fitted size a band at a time (see ShrinkInto).
 std::shared_ptr<DecodedBitmap> DecodeFirstFrame(IWICImagingFactory* factory,
                                                 IWICBitmapDecoder* decoder, SIZE box = {}) {
   ComPtr<IWICBitmapFrameDecode> frame;
@@ -109,9 +165,21 @@ std::shared_ptr<DecodedBitmap> DecodeFirstFrame(IWICImagingFactory* factory,
       height > kMaxSide || std::uint64_t{width} * height > kMaxPixels) {
     InvalidPicture();
   }
-  const ComPtr<IWICBitmapSource> source = SourceFor(factory, frame.Get(), width, height, box);
-  if (FAILED(source->GetSize(&width, &height)) ||
-      FAILED(factory->CreateFormatConverter(converter.GetAddressOf())) ||
+  SIZE held = HeldSize(width, height, box);
+  const auto whole = [&] {
+    return held.cx == static_cast<LONG>(width) && held.cy == static_cast<LONG>(height);
+  };
+  ComPtr<IWICBitmapSource> source = frame;
+  if (!whole()) {
+    if (auto smaller = DecodedSmaller(factory, frame.Get(), width, height,
+                                      static_cast<UINT>(held.cx), static_cast<UINT>(held.cy))) {
+      source = smaller;
+      if (FAILED(source->GetSize(&width, &height)))
+        InvalidPicture();
+      held = SIZE{static_cast<LONG>(width), static_cast<LONG>(height)};
+    }
+  }
+  if (FAILED(factory->CreateFormatConverter(converter.GetAddressOf())) ||
       FAILED(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppPBGRA,
                                    WICBitmapDitherTypeNone, nullptr, 0.0,
                                    WICBitmapPaletteTypeCustom))) {
@@ -125,13 +193,18 @@ std::shared_ptr<DecodedBitmap> DecodeFirstFrame(IWICImagingFactory* factory,
   }
   void* bits = nullptr;
   auto decoded = std::make_shared<DecodedBitmap>();
-  decoded->bitmap = MakeDib(static_cast<int>(width), static_cast<int>(height), &bits);
+  decoded->bitmap = MakeDib(static_cast<int>(held.cx), static_cast<int>(held.cy), &bits);
   if (!decoded->bitmap)
     InvalidPicture();
   const UINT stride = width * 4;
-  if (FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
+  const bool copied =
+      whole() ? SUCCEEDED(converter->CopyPixels(nullptr, stride, stride * height,
+                                                static_cast<BYTE*>(bits)))
+              : ShrinkInto(converter.Get(), width, height, held, static_cast<BYTE*>(bits));
+  if (!copied)
     InvalidPicture();
-  }
+  width = static_cast<UINT>(held.cx);
+  height = static_cast<UINT>(held.cy);
   decoded->width = static_cast<int>(width);
   decoded->height = static_cast<int>(height);
   return decoded;
