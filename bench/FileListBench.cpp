@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "runtime/Files.h"
-#include "runtime/Layout.h"
+#include "window/Layout.h"
 #include "runtime/Text.h"
-#include "runtime/controls/ListBoxes.h"
+#include "window/controls/ListBoxes.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include <map>
 #include <string>
 
-#include "runtime/Layout.h"
+#include "window/Layout.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "Win32Dib.h"
-#include "runtime/Layout.h"
+#include "window/Layout.h"
 
 using Microsoft::WRL::ComPtr;
 

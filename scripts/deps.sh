@@ -16,6 +16,10 @@ packages=(
   # and GLib's loop for the stand-in portal.
   kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qt6-wayland
   plasma-wayland-protocols libwayland-dev libwayland-bin python3-gi
+  # The title view's readers (header-only XML and picture decoders shared by
+  # the mingw builds, the .wua archives on Linux and the tool that makes the
+  # demo's), and the window manager the pad's return-to-front test needs.
+  librapidxml-dev libstb-dev libzarchive-dev zarchive-tools openbox
 )
 
 missing=()

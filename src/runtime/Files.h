@@ -2,7 +2,7 @@
 // File operations, the same calls on both platforms: plain functions on UTF-8
 // paths (char8_t inside, so Windows gets the wide path and nothing passes
 // through an ANSI code page). Where the platforms differ, each has its own
-// source file (runtime/posix/Files.cpp, runtime/win32/Files.cpp) beside this
+// source file (runtime/files/posix/Files.cpp, runtime/files/win32/Files.cpp) beside this
 // one's portable part.
 //
 // Every file the program reads or writes by name goes through here, and the

@@ -2,7 +2,7 @@
 // What the platform supplies, as small role interfaces: this process and the
 // ones it starts, the drives, message boxes, keys and controllers, pictures,
 // and the shell's windows. Each platform implements them (runtime/posix + qt
-// on Linux, runtime/win32 + win32ui on Windows), the tests with a fake; the
+// on Linux, runtime/win32 + view/win32 on Windows), the tests with a fake; the
 // modules take the roles they use. File operations are plain functions
 // (runtime/Files.h). All texts are UTF-8.
 

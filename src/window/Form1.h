@@ -12,8 +12,8 @@
 #include "desktop/Controller.h"
 #include "desktop/PadNavigation.h"
 #include "runtime/Runtime.h"
-#include "runtime/controls/Control.h"
-#include "runtime/controls/ListBoxes.h"
+#include "window/controls/Control.h"
+#include "window/controls/ListBoxes.h"
 #include "launch/Module_Emulator_CEMU.h"
 #include "settings/Module_Load.h"
 

@@ -1,4 +1,4 @@
-#include "runtime/Layout.h"
+#include "window/Layout.h"
 
 #include <array>
 #include <cmath>

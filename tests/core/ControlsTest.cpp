@@ -8,7 +8,7 @@
 #include "TestUtil.h"
 #include "runtime/EventDispatch.h"
 #include "runtime/PathLiterals.h"
-#include "runtime/controls/ListBoxes.h"
+#include "window/controls/ListBoxes.h"
 
 namespace tavro {
 namespace {

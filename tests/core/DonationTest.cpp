@@ -6,7 +6,7 @@
 
 #include "FakeServices.h"
 #include "TestUtil.h"
-#include "runtime/Layout.h"
+#include "window/Layout.h"
 #include "window/Form1.h"
 #include "window/ViewContract.h"
 

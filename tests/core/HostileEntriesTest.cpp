@@ -6,7 +6,7 @@
 
 #include "FakeServices.h"
 #include "TestUtil.h"
-#include "runtime/Layout.h"
+#include "window/Layout.h"
 #include "settings/Module_FirstStartApp.h"
 #include "settings/Module_Load.h"
 #include "window/Form1.h"

@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "runtime/Layout.h"
+#include "window/Layout.h"
 #include "runtime/MakerInfo.h"
 #include "runtime/Text.h"
 

@@ -17,8 +17,8 @@
 
 #include "ProbeServices.h"
 #include "pad/PadSequences.h"
-#include "runtime/qt/Form1Window.h"
-#include "runtime/qt/QtServices.h"
+#include "view/qt/Form1Window.h"
+#include "view/qt/QtServices.h"
 #include "TestSupport.h"
 #include "desktop/Controller.h"
 #include "window/Form1.h"

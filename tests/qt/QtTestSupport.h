@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
-#include "runtime/Layout.h"
-#include "runtime/qt/Form1Window.h"
-#include "runtime/qt/QtServices.h"
+#include "window/Layout.h"
+#include "view/qt/Form1Window.h"
+#include "view/qt/QtServices.h"
 #include "window/Form1.h"
 
 namespace tavro::test {

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "QtTestSupport.h"
-#include "runtime/qt/Widgets.h"
+#include "view/qt/Widgets.h"
 
 namespace tavro::test {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 // The Linux implementation of the OS services. The toolkit's services
-// (message box, pictures) are added by QtServices in runtime/qt.
+// (message box, pictures) are added by QtServices in view/qt.
 
 #include <chrono>
 #include <cstdint>

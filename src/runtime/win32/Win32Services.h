@@ -1,7 +1,7 @@
 #pragma once
 // The Windows implementation of the OS services (kernel32, user32, shell32).
 // The view's services (message box owner, pictures) are added by
-// Win32UiServices in runtime/win32ui.
+// Win32UiServices in view/win32.
 
 #include <memory>
 #include <string>

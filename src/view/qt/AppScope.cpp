@@ -1,4 +1,4 @@
-#include "runtime/qt/AppScope.h"
+#include "view/qt/AppScope.h"
 
 #include <unistd.h>
 

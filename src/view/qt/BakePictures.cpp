@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/qt/BakedPictures.h"
+#include "view/qt/BakedPictures.h"
 
 namespace {
 

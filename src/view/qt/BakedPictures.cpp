@@ -1,4 +1,4 @@
-#include "runtime/qt/BakedPictures.h"
+#include "view/qt/BakedPictures.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "runtime/qt/Form1Window.h"
+#include "view/qt/Form1Window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/qt/QtServices.h"
-#include "runtime/qt/Widgets.h"
+#include "view/qt/QtServices.h"
+#include "view/qt/Widgets.h"
 #include "window/ViewContract.h"
 
 namespace tavro {

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/controls/Control.h"
+#include "window/controls/Control.h"
 #include "window/Form1.h"
 #include "window/ViewContract.h"
 

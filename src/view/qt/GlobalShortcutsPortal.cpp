@@ -1,4 +1,4 @@
-#include "runtime/qt/GlobalShortcutsPortal.h"
+#include "view/qt/GlobalShortcutsPortal.h"
 
 #include <QDBusArgument>
 #include <QDBusMetaType>

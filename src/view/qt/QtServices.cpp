@@ -1,4 +1,4 @@
-#include "runtime/qt/QtServices.h"
+#include "view/qt/QtServices.h"
 
 #include <QBuffer>
 #include <QDBusConnection>
@@ -16,9 +16,9 @@
 
 #include "runtime/Files.h"
 #include "runtime/posix/Processes.h"
-#include "runtime/qt/AppScope.h"
-#include "runtime/qt/BakedPictures.h"
-#include "runtime/qt/GlobalShortcutsPortal.h"
+#include "view/qt/AppScope.h"
+#include "view/qt/BakedPictures.h"
+#include "view/qt/GlobalShortcutsPortal.h"
 #include "window/ViewContract.h"
 
 namespace tavro {

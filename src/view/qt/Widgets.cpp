@@ -1,4 +1,4 @@
-#include "runtime/qt/Widgets.h"
+#include "view/qt/Widgets.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-#include "runtime/qt/QtServices.h"
+#include "view/qt/QtServices.h"
 #include "window/ViewContract.h"
 
 namespace tavro {

@@ -18,8 +18,8 @@
 #include "runtime/posix/DesktopSession.h"
 #include "runtime/posix/ShellWatcher.h"
 #include "runtime/posix/TerminationSignals.h"
-#include "runtime/qt/Form1Window.h"
-#include "runtime/qt/QtServices.h"
+#include "view/qt/Form1Window.h"
+#include "view/qt/QtServices.h"
 #include "window/ViewContract.h"
 
 namespace {

@@ -1,12 +1,12 @@
-#include "runtime/win32ui/ChildWindows.h"
+#include "view/win32/ChildWindows.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 
-#include "runtime/win32ui/Handles.h"
-#include "runtime/win32ui/Wide.h"
-#include "runtime/win32ui/Win32Picture.h"
+#include "view/win32/Handles.h"
+#include "view/win32/Wide.h"
+#include "view/win32/Win32Picture.h"
 #include "window/ViewContract.h"
 
 namespace tavro::win32ui {

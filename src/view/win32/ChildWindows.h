@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "runtime/Runtime.h"
-#include "runtime/win32ui/BaseWindow.h"
+#include "view/win32/BaseWindow.h"
 
 namespace tavro::win32ui {
 

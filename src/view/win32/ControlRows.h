@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "runtime/Layout.h"
+#include "window/Layout.h"
 
 namespace tavro::win32ui {
 

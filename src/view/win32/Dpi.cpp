@@ -1,4 +1,4 @@
-#include "runtime/win32ui/Dpi.h"
+#include "view/win32/Dpi.h"
 
 namespace tavro::win32ui {
 

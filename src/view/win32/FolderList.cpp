@@ -1,4 +1,4 @@
-#include "runtime/win32ui/FolderList.h"
+#include "view/win32/FolderList.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <string>
 
-#include "runtime/win32ui/Wide.h"
-#include "runtime/Layout.h"
+#include "view/win32/Wide.h"
+#include "window/Layout.h"
 
 namespace tavro::win32ui {
 

@@ -7,8 +7,8 @@
 
 #include <windows.h>
 
-#include "runtime/controls/ListBoxes.h"
-#include "runtime/win32ui/Handles.h"
+#include "window/controls/ListBoxes.h"
+#include "view/win32/Handles.h"
 
 namespace tavro::win32ui {
 

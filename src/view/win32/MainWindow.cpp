@@ -1,17 +1,17 @@
-#include "runtime/win32ui/MainWindow.h"
+#include "view/win32/MainWindow.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
-#include "runtime/Layout.h"
-#include "runtime/win32ui/ControlRows.h"
-#include "runtime/win32ui/Dpi.h"
-#include "runtime/win32ui/FolderList.h"
-#include "runtime/win32ui/ResourceIds.h"
-#include "runtime/win32ui/Wide.h"
-#include "runtime/win32ui/Win32Picture.h"
-#include "runtime/win32ui/Win32UiServices.h"
+#include "window/Layout.h"
+#include "view/win32/ControlRows.h"
+#include "view/win32/Dpi.h"
+#include "view/win32/FolderList.h"
+#include "view/win32/ResourceIds.h"
+#include "view/win32/Wide.h"
+#include "view/win32/Win32Picture.h"
+#include "view/win32/Win32UiServices.h"
 #include "window/ViewContract.h"
 
 namespace tavro::win32ui {

@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/controls/Control.h"
-#include "runtime/win32ui/BaseWindow.h"
-#include "runtime/win32ui/ChildWindows.h"
-#include "runtime/win32ui/FolderList.h"
-#include "runtime/win32ui/Handles.h"
+#include "window/controls/Control.h"
+#include "view/win32/BaseWindow.h"
+#include "view/win32/ChildWindows.h"
+#include "view/win32/FolderList.h"
+#include "view/win32/Handles.h"
 #include "window/Form1.h"
 #include "window/ViewContract.h"
 

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "runtime/Layout.h"
-#include "runtime/win32ui/ControlRows.h"
-#include "runtime/win32ui/Dpi.h"
-#include "runtime/win32ui/MainWindow.h"
+#include "window/Layout.h"
+#include "view/win32/ControlRows.h"
+#include "view/win32/Dpi.h"
+#include "view/win32/MainWindow.h"
 
 namespace tavro::win32ui {
 

@@ -1,7 +1,7 @@
 // What the game controller needs of the window: whether it is in front,
 // its message boxes, the focus and the folder list's highlight.
 
-#include "runtime/win32ui/MainWindow.h"
+#include "view/win32/MainWindow.h"
 
 namespace tavro::win32ui {
 

@@ -1,13 +1,13 @@
 // The view following the models: every property change reaches the native
 // control at once, so what a modal message box covers is already current.
 
-#include "runtime/win32ui/MainWindow.h"
+#include "view/win32/MainWindow.h"
 
 #include <commctrl.h>
 
-#include "runtime/win32ui/Wide.h"
-#include "runtime/win32ui/Win32Picture.h"
-#include "runtime/win32ui/Win32UiServices.h"
+#include "view/win32/Wide.h"
+#include "view/win32/Win32Picture.h"
+#include "view/win32/Win32UiServices.h"
 #include "window/ViewContract.h"
 
 namespace tavro::win32ui {

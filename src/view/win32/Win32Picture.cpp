@@ -1,4 +1,4 @@
-#include "runtime/win32ui/Win32Picture.h"
+#include "view/win32/Win32Picture.h"
 
 #include <algorithm>
 #include <cstdint>

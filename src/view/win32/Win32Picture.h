@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "runtime/Runtime.h"
-#include "runtime/win32ui/Handles.h"
+#include "view/win32/Handles.h"
 
 namespace tavro::win32ui {
 

@@ -1,4 +1,4 @@
-#include "runtime/win32ui/Win32UiServices.h"
+#include "view/win32/Win32UiServices.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,11 +6,11 @@
 #include <exception>
 #include <vector>
 
-#include "runtime/win32ui/Dpi.h"
-#include "runtime/win32ui/ResourceIds.h"
-#include "runtime/win32ui/Wide.h"
-#include "runtime/win32ui/WicTransform.h"
-#include "runtime/win32ui/Win32Picture.h"
+#include "view/win32/Dpi.h"
+#include "view/win32/ResourceIds.h"
+#include "view/win32/Wide.h"
+#include "view/win32/WicTransform.h"
+#include "view/win32/Win32Picture.h"
 #include "window/ViewContract.h"
 
 namespace tavro::win32ui {

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "runtime/win32/Win32Services.h"
-#include "runtime/win32ui/Win32Picture.h"
+#include "view/win32/Win32Picture.h"
 
 namespace tavro::win32ui {
 

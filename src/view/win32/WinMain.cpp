@@ -7,9 +7,9 @@
 #include <exception>
 
 #include "runtime/win32/ProcessGuards.h"
-#include "runtime/win32ui/MainWindow.h"
-#include "runtime/win32ui/Wide.h"
-#include "runtime/win32ui/Win32UiServices.h"
+#include "view/win32/MainWindow.h"
+#include "view/win32/Wide.h"
+#include "view/win32/Win32UiServices.h"
 #include "window/Form1.h"
 #include "window/ViewContract.h"
 

@@ -1,4 +1,4 @@
-#include "runtime/controls/Control.h"
+#include "window/controls/Control.h"
 
 namespace tavro {
 

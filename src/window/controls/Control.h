@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "runtime/Layout.h"
+#include "window/Layout.h"
 #include "runtime/Runtime.h"
 
 namespace tavro {

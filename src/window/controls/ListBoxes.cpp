@@ -1,4 +1,4 @@
-#include "runtime/controls/ListBoxes.h"
+#include "window/controls/ListBoxes.h"
 
 #include <algorithm>
 #include <filesystem>

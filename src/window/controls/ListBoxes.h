@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/controls/Control.h"
+#include "window/controls/Control.h"
 
 namespace tavro {
 

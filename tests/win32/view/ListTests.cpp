@@ -8,8 +8,8 @@
 
 #include "ViewFixture.h"
 #include "runtime/Files.h"
-#include "runtime/win32ui/FolderList.h"
-#include "runtime/win32ui/Wide.h"
+#include "view/win32/FolderList.h"
+#include "view/win32/Wide.h"
 
 namespace tavro::win32ui::test {
 namespace {

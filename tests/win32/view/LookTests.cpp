@@ -12,9 +12,9 @@
 
 #include "ViewFixture.h"
 #include "runtime/Files.h"
-#include "runtime/Layout.h"
-#include "runtime/win32ui/Wide.h"
-#include "runtime/win32ui/Win32Picture.h"
+#include "window/Layout.h"
+#include "view/win32/Wide.h"
+#include "view/win32/Win32Picture.h"
 
 namespace tavro::win32ui::test {
 namespace {

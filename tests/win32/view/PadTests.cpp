@@ -3,8 +3,8 @@
 
 #include "ViewFixture.h"
 #include "pad/PadSequences.h"
-#include "runtime/win32ui/ControlRows.h"
-#include "runtime/win32ui/Wide.h"
+#include "view/win32/ControlRows.h"
+#include "view/win32/Wide.h"
 
 namespace tavro::win32ui::test {
 namespace {

@@ -14,9 +14,9 @@
 #include <gtest/gtest.h>
 
 #include "runtime/Files.h"
-#include "runtime/win32ui/Win32Picture.h"
+#include "view/win32/Win32Picture.h"
 #include "ViewFixture.h"
-#include "runtime/win32ui/Win32UiServices.h"
+#include "view/win32/Win32UiServices.h"
 
 namespace tavro::win32ui {
 namespace {

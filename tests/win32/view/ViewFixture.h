@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/win32ui/MainWindow.h"
-#include "runtime/win32ui/Win32Picture.h"
-#include "runtime/win32ui/Win32UiServices.h"
+#include "view/win32/MainWindow.h"
+#include "view/win32/Win32Picture.h"
+#include "view/win32/Win32UiServices.h"
 #include "window/Form1.h"
 
 namespace tavro::win32ui::test {
