@@ -35,7 +35,7 @@ std::string AsRead(std::string v) {
     v.pop_back();
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     v = v.substr(1, v.size() - 2);
-  return v;
+  return v.substr(0, v.find('\0'));  // a C string, as the platform hands it over
 }
 
 }  // namespace
