@@ -117,7 +117,11 @@ Line Parse(std::string_view raw) {
   const auto eq = line.find('=');
   if (eq == std::string_view::npos)
     return {Line::kEntry, line, false, {}};
-  return {Line::kEntry, Trim(line.substr(0, eq)), true, Trim(line.substr(eq + 1))};
+  // The profile functions take the blanks off the line, then hand the value
+  // over as a C string: it ends at a NUL (blanks before it stay), and only
+  // what is left may lose its quotes.
+  const std::string_view value = Trim(line.substr(eq + 1));
+  return {Line::kEntry, Trim(line.substr(0, eq)), true, value.substr(0, value.find('\0'))};
 }
 
 // The index of the first header of section, or lines.size().
@@ -144,15 +148,13 @@ std::optional<std::size_t> FindKey(const std::vector<std::string>& lines, std::s
   return std::nullopt;
 }
 
-// A value in matching double or single quotes is read without them, and
-// ends at a NUL character, as the profile functions deliver it: they hand
-// over a C string.
+// A value in matching double or single quotes is read without them.
 std::string Unquote(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
-  return std::string(value.substr(0, value.find('\0')));
+  return std::string(value);
 }
 
 bool HasLineBreak(const std::string& s) {

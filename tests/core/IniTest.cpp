@@ -84,7 +84,7 @@ TEST_F(Ini, ReadsAHandWrittenFileAsThePlatformDoes) {
       {"UTF-16, a lone low surrogate", std::string("\xFF\xFE[\0S\0]\0\n\0K\0=\0\x00\xDCv\0", 18),
        "\xEF\xBF\xBDv"},
       {"a NUL ends a value", std::string("[S]\r\nK=D:\\Games\0junk\r\n", 22), "D:\\Games"},
-      {"a NUL inside quotes", std::string("[S]\r\nK=\"v \0x\"\r\n", 15), "v "},
+      {"a NUL inside quotes: no closing one", std::string("[S]\r\nK=\"v \0x\"\r\n", 15), "\"v "},
   };
   for (const auto& c : table) {
     WriteAll(File(), c.bytes);

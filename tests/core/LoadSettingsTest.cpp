@@ -127,7 +127,7 @@ TEST_F(Load, AFolderValueReadsTheSameWayForBothKeysWhereverTheProgramWasStarted)
       {"relative with backslashes", "Game\\x", app.Utf8() + "\\Game\\x", true},
       {"absolute, as written", x, x, false},
       {"a NUL ends it", x + nul + "junk", x, false},
-      {"a NUL inside quotes ends it too", "\"" + x + nul + "junk\"", x, false},
+      {"a NUL inside quotes ends it too", "\"" + x + "\"" + nul + "junk\"", x, false},
       {"the long-path form reads as its path", "\\\\?\\" + x, x, true},
   };
   for (const Row& row : rows) {
