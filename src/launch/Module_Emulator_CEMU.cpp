@@ -4,15 +4,16 @@
 
 #include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
+#include "runtime/Text.h"
 
 namespace tavro {
 
-std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& settings,
-                                                    const std::string& app_folder,
-                                                    const GameChoice& game,
-                                                    std::string_view separator) {
+namespace {
+
+// The command for program, or none when no display mode is chosen.
+std::optional<EmulatorCommand> CommandFor(std::string program, const LauncherSettings& settings,
+                                          const GameChoice& game, std::string_view separator) {
   EmulatorCommand command;
-  command.program = app_folder + paths::Lit({"Emulator"}, true) + settings.FileExe;
   switch (game.mode) {
     case DisplayMode::kWindowed:
       command.mode_text = settings.WinMode;
@@ -23,20 +24,34 @@ std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& sett
     case DisplayMode::kNone:
       return std::nullopt;
   }
+  command.program = std::move(program);
   command.game_path = game.folder + std::string(separator) + game.file_name;
   return command;
 }
 
-void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                const GameChoice& game, std::string_view separator) {
-  const std::string& exe = settings.FileExe;
+}  // namespace
+
+std::string EmulatorProgram(const std::string& app_folder, const LauncherSettings& settings) {
+  return app_folder + paths::Lit({"Emulator"}, true) + settings.FileExe;
+}
+
+std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& settings,
+                                                    const std::string& app_folder,
+                                                    const GameChoice& game,
+                                                    std::string_view separator) {
+  return CommandFor(EmulatorProgram(app_folder, settings), settings, game, separator);
+}
+
+void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app,
+                const LauncherSettings& settings, const GameChoice& game,
+                std::string_view separator) {
+  const std::string exe = text::NameForBox(settings.FileExe);
   bool failed = false;
   try {
-    const std::string app = processes.AppFolder();
-    const std::string program = app + paths::Lit({"Emulator"}, true) + exe;
+    std::string program = EmulatorProgram(app, settings);
     if (Dir(program, kAttrNormal).empty()) {
       dialogs.MsgBox("File Doesn't Exist\r\n=> " + exe, "Alert!");
-    } else if (const auto command = BuildEmulatorCommand(settings, app, game, separator)) {
+    } else if (const auto command = CommandFor(std::move(program), settings, game, separator)) {
       processes.StartEmulator(*command);
     }
   } catch (const std::exception&) {
@@ -47,14 +62,14 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& 
     dialogs.MsgBox("Error in Load " + exe + "!", "Error");
 }
 
-void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                     const GameChoice& game) {
-  LaunchGame(processes, dialogs, settings, game, paths::kSep);
+void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const std::string& app,
+                     const LauncherSettings& settings, const GameChoice& game) {
+  LaunchGame(processes, dialogs, app, settings, game, paths::kSep);
 }
 
-void LaunchRpxGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                   const GameChoice& game) {
-  LaunchGame(processes, dialogs, settings, game, paths::Lit({"code"}, true));
+void LaunchRpxGame(Processes& processes, Dialogs& dialogs, const std::string& app,
+                   const LauncherSettings& settings, const GameChoice& game) {
+  LaunchGame(processes, dialogs, app, settings, game, paths::Lit({"code"}, true));
 }
 
 }  // namespace tavro

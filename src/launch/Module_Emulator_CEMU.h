@@ -22,27 +22,32 @@ struct GameChoice {
   std::string file_name;
 };
 
-// The emulator's command: AppFolder + "\Emulator\" + FileExe, the mode text
-// of the display mode, and the folder + separator + the file name. None when
-// no display mode is chosen.
+// The emulator's path: AppFolder + "\Emulator\" + FileExe.
+std::string EmulatorProgram(const std::string& app_folder, const LauncherSettings& settings);
+
+// The emulator's command: its path, the mode text of the display mode, and
+// the folder + separator + the file name. None when no display mode is
+// chosen.
 std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& settings,
                                                     const std::string& app_folder,
                                                     const GameChoice& game,
                                                     std::string_view separator);
 
-// The launch both library modes share; they differ only in the separator
-// between the folder and the file name. Checks that the emulator is there
-// ("Alert!" when not), starts it without waiting, and reports any failure in
-// one "Error" box.
-void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                const GameChoice& game, std::string_view separator);
+// The launch both library modes share, for the program in app_folder; they
+// differ only in the separator between the folder and the file name. Checks
+// that the emulator is there ("Alert!" when not), starts it without waiting,
+// and reports any failure in one "Error" box. A long FileExe shows shortened
+// (text::NameForBox) in either box.
+void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app_folder,
+                const LauncherSettings& settings, const GameChoice& game,
+                std::string_view separator);
 
 // DiscImageMode: the selected disc image in the folder.
-void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                     const GameChoice& game);
+void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const std::string& app_folder,
+                     const LauncherSettings& settings, const GameChoice& game);
 // RpxMode: the selected game's .rpx, always named inside the folder's "code"
 // subfolder.
-void LaunchRpxGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                   const GameChoice& game);
+void LaunchRpxGame(Processes& processes, Dialogs& dialogs, const std::string& app_folder,
+                   const LauncherSettings& settings, const GameChoice& game);
 
 }  // namespace tavro

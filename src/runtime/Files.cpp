@@ -3,11 +3,20 @@
 #include <atomic>
 #include <random>
 
+#include "runtime/Text.h"
+
 namespace tavro {
 
 namespace fs = std::filesystem;
 
+const std::string& RefuseNul(const std::string& path) {
+  if (path.find('\0') != std::string::npos)
+    throw RuntimeError(err::kBadFileName, "Bad file name");
+  return path;
+}
+
 fs::path FsPath(const std::string& utf8) {
+  RefuseNul(utf8);
   return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
@@ -23,8 +32,6 @@ RuntimeError FileError(int number, const std::string& what, const std::error_cod
 std::string Dir(const std::string& path, int attributes) {
   if (path.empty())
     return {};
-  if (path.find('\0') != std::string::npos)
-    throw RuntimeError(err::kBadFileName, "Bad file name");
   std::error_code ec;
   const auto p = FsPath(path);
   const auto st = fs::status(p, ec);
@@ -55,7 +62,7 @@ bool Exists(const std::string& path) {
 void ReadFolder(const std::string& folder, const std::string& shown,
                 const std::function<void(FolderEntry&)>& visit) {
   const auto not_found = [&] {
-    return RuntimeError(err::kPathNotFound, "Path not found: " + shown);
+    return RuntimeError(err::kPathNotFound, "Path not found: " + text::NameForBox(shown));
   };
   const auto p = FsPath(folder);
   std::error_code ec;
@@ -66,7 +73,7 @@ void ReadFolder(const std::string& folder, const std::string& shown,
   fs::directory_iterator it(p, ec);
   if (ec) {
     if (ec == std::errc::permission_denied)
-      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + shown);
+      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + text::NameForBox(shown));
     throw not_found();
   }
   FolderEntry entry;
@@ -146,7 +153,8 @@ std::string ReadPictureFile(const std::string& path) {
   try {
     return ReadOrdinaryFile(path, kMaxPictureFileBytes);
   } catch (const RuntimeError& e) {
-    throw RuntimeError(err::kFileNotFound, "File not found: " + path + " (" + e.what() + ")");
+    throw RuntimeError(err::kFileNotFound,
+                       "File not found: " + text::NameForBox(path) + " (" + e.what() + ")");
   }
 }
 

@@ -7,6 +7,7 @@
 #include "desktop/Controller.h"
 #include "runtime/Runtime.h"
 #include "settings/DiscPattern.h"
+#include "settings/Module_File_ini.h"
 
 namespace tavro {
 
@@ -32,6 +33,12 @@ struct LoadedSettings {
 // (nothing to read, nothing to report). Throws RuntimeError when the file
 // cannot be looked at; the caller then resets.
 std::optional<LoadedSettings> ReadSettings(const std::string& app_folder);
+
+// The value of a folder key (DirRpx, DirWudWux) of the front end's section,
+// as the program uses it (settings::FolderValue): the one reading of a path
+// value for every key.
+std::string ReadFolderValue(const IniDocument& doc, std::string_view key,
+                            const std::string& default_value, const std::string& app_folder);
 
 // The reset after a load that failed: says so, sets the settings file aside
 // (so the next start provisions a fresh one) and ends the program.

@@ -96,8 +96,11 @@ Control* Form1::Find(std::string_view id) const {
 void Form1::Form_Load() {
   RefreshShellIcons(services_);
   ExitIfAlreadyRunning(services_);
+  const std::string app = services_.AppFolder();
+  // Only the one instance that goes on may clear what an earlier one left.
+  RemoveStaleTemporaryFiles(app);
   ApplyControlColors(*this);
-  PrepareFirstStart(services_.AppFolder(), services_);
+  PrepareFirstStart(app, services_);
   LoadSettings();
 }
 
@@ -223,14 +226,14 @@ void Form1::Command1_Click() {
     return;
   }
   if (Option2[0].Value() == kTrue) {
-    LaunchDiscImage(services_, services_, settings_, ChosenGame());
+    LaunchDiscImage(services_, services_, services_.AppFolder(), settings_, ChosenGame());
   } else if (Option2[1].Value() == kTrue) {
-    LaunchRpxGame(services_, services_, settings_, ChosenGame());
+    LaunchRpxGame(services_, services_, services_.AppFolder(), settings_, ChosenGame());
   }
 }
 
 void Form1::Image12_Click() {
-  OpenDonationPage(services_, services_, Text1.Text());
+  OpenDonationPage(services_, services_, services_.AppFolder(), Text1.Text());
 }
 
 namespace {

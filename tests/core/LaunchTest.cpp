@@ -9,6 +9,7 @@
 #include "FakeServices.h"
 #include "TestUtil.h"
 #include "runtime/PathLiterals.h"
+#include "runtime/Text.h"
 #include "settings/Module_FirstStartApp.h"
 #include "settings/Module_Load.h"
 #include "window/Form1.h"
@@ -187,6 +188,14 @@ TEST(Launch, RefusesOrReportsWithOneBoxAndStartsNothing) {
          l.services.fail_starts = true;
        },
        "Error in Load Cemu.exe!", "Error"},
+      {"a long FileExe shows its two ends",
+       [&](Launcher& l) {
+         select_game(l);
+         l.form.Settings().FileExe = "\xC3\xA9" + std::string(300, 'x') + "\xF0\x9F\x8E\xAE";
+       },
+       "File Doesn't Exist\r\n=> \xC3\xA9" + std::string(127, 'x') + "\xE2\x80\xA6" +
+           std::string(127, 'x') + "\xF0\x9F\x8E\xAE",
+       "Alert!"},
       {"no display mode selected",
        [&](Launcher& l) {
          select_game(l);
@@ -210,6 +219,27 @@ TEST(Launch, RefusesOrReportsWithOneBoxAndStartsNothing) {
       EXPECT_EQ(l.services.messages[0].title, c.title);
     }
   }
+}
+
+TEST(Launch, ANameIsShortenedInABoxOnlyPastTwoHundredAndSixtyCharacters) {
+  const std::string e = "\xC3\xA9", pad = "\xF0\x9F\x8E\xAE";  // two and four bytes
+  const std::string ellipsis = "\xE2\x80\xA6";
+  auto times = [](const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+      out += s;
+    return out;
+  };
+  const std::pair<std::string, std::string> table[] = {
+      {"", ""},
+      {times(e, 260), times(e, 260)},  // 520 bytes, 260 characters: whole
+      {times(e, 261), times(e, 128) + ellipsis + times(e, 128)},
+      {times(pad, 65536), times(pad, 128) + ellipsis + times(pad, 128)},
+      {std::string(1000, 'a') + "b",
+       std::string(128, 'a') + ellipsis + std::string(127, 'a') + "b"},
+  };
+  for (const auto& [name, shown] : table)
+    EXPECT_EQ(text::NameForBox(name), shown) << name.size();
 }
 
 TEST(Launch, EveryClickStartsAgainInTheModeOfTheMoment) {

@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 RuntimeError PathNotFound(const std::string& path) {
-  return RuntimeError(err::kPathNotFound, "Path not found: " + path);
+  return RuntimeError(err::kPathNotFound, "Path not found: " + text::NameForBox(path));
 }
 
 bool SamePath(const std::string& a, const std::string& b) {

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "runtime/Text.h"
 #include "runtime/posix/OwnedFd.h"
 
 namespace tavro {
@@ -22,7 +23,7 @@ RuntimeError ErrnoError(int number, const char* what, int error) {
 }
 
 RuntimeError NotOrdinary(const std::string& path) {
-  return RuntimeError(err::kBadFileMode, "Bad file mode: " + path);
+  return RuntimeError(err::kBadFileMode, "Bad file mode: " + text::NameForBox(path));
 }
 
 RuntimeError OpenError(int error) {
@@ -46,7 +47,7 @@ RuntimeError OpenError(int error) {
 
 Entry LookAt(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) {
+  if (::lstat(RefuseNul(path).c_str(), &st) != 0) {
     const int error = errno;
     if (error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG)
       return {};
@@ -72,7 +73,7 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
   // A device the name already shows as one is not even opened: opening some
   // (a tape, a modem line) does something by itself. What decides is the
   // opened file below.
-  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+  if (::stat(RefuseNul(path).c_str(), &st) == 0 && !S_ISREG(st.st_mode))
     throw NotOrdinary(path);
   // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer.
   const OwnedFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -104,12 +105,12 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
 }
 
 void RenameEntry(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0)
+  if (::rename(RefuseNul(from).c_str(), RefuseNul(to).c_str()) != 0)
     throw ErrnoError(err::kPathFileAccess, "Path/File access error", errno);
 }
 
 void ReplaceByName(const std::string& path, std::string_view bytes) {
-  const std::string temp = TempNameBeside(path);
+  const std::string temp = TempNameBeside(RefuseNul(path));
   // O_EXCL with O_NOFOLLOW: a new file of our own, never anything already
   // there under that name.
   OwnedFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));

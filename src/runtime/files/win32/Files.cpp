@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "runtime/Text.h"
 #include "runtime/win32/UniqueHandle.h"
 #include "runtime/win32/Wide.h"
 
@@ -23,7 +24,7 @@ RuntimeError SystemError(int number, const char* what, DWORD error) {
 }
 
 RuntimeError NotOrdinary(const std::string& path) {
-  return RuntimeError(err::kBadFileMode, "Bad file mode: " + path);
+  return RuntimeError(err::kBadFileMode, "Bad file mode: " + text::NameForBox(path));
 }
 
 bool NotThere(DWORD error) {
@@ -61,7 +62,7 @@ Entry FromAttributes(DWORD attributes, FILETIME written) {
 }  // namespace
 
 Entry LookAt(const std::string& path) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = Wide(RefuseNul(path));
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
     return FromAttributes(data.dwFileAttributes, data.ftLastWriteTime);
@@ -87,7 +88,7 @@ Entry LookAt(const std::string& path) {
 }
 
 std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = Wide(RefuseNul(path));
   // Follows a link to the file; opening never waits, not even for a pipe.
   const UniqueKernelHandle handle(CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -135,12 +136,13 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
 void RenameEntry(const std::string& from, const std::string& to) {
   // Not std::filesystem::rename: it first asks for what is under from, which
   // Wine cannot tell for a FIFO or a device.
-  if (!MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING))
+  if (!MoveFileExW(Wide(RefuseNul(from)).c_str(), Wide(RefuseNul(to)).c_str(),
+                   MOVEFILE_REPLACE_EXISTING))
     throw SystemError(err::kPathFileAccess, "Path/File access error", GetLastError());
 }
 
 void ReplaceByName(const std::string& path, std::string_view bytes) {
-  const std::wstring temp = Wide(TempNameBeside(path));
+  const std::wstring temp = Wide(TempNameBeside(RefuseNul(path)));
   DWORD error = 0;
   {
     // CREATE_NEW: a new file of our own, never anything already there.
