@@ -27,17 +27,28 @@ std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& sett
   return command;
 }
 
+std::string FlatpakApp(const Processes& processes, const LauncherSettings& settings) {
+  return processes.RunsFlatpaks() ? settings.Flatpak : std::string();
+}
+
 void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
                 const GameChoice& game, std::string_view separator) {
-  const std::string& exe = settings.FileExe;
+  const std::string flatpak = FlatpakApp(processes, settings);
+  // What the boxes name: the file, or the application it is installed as.
+  const std::string& exe = flatpak.empty() ? settings.FileExe : flatpak;
   bool failed = false;
   try {
     const std::string app = processes.AppFolder();
-    const std::string program = app + paths::Lit({"Emulator"}, true) + exe;
-    if (Dir(program, kAttrNormal).empty()) {
+    const std::string program = app + paths::Lit({"Emulator"}, true) + settings.FileExe;
+    const bool there = flatpak.empty() ? !Dir(program, kAttrNormal).empty()
+                                       : processes.FlatpakInstalled(flatpak);
+    if (!there) {
       dialogs.MsgBox("File Doesn't Exist\r\n=> " + exe, "Alert!");
     } else if (const auto command = BuildEmulatorCommand(settings, app, game, separator)) {
-      processes.StartEmulator(*command);
+      if (flatpak.empty())
+        processes.StartEmulator(*command);
+      else
+        processes.StartFlatpak(flatpak, *command);
     }
   } catch (const std::exception&) {
     failed = true;
@@ -45,6 +56,14 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& 
   // Once per call: an error of this box itself goes to the caller.
   if (failed)
     dialogs.MsgBox("Error in Load " + exe + "!", "Error");
+}
+
+void EndEmulator(Processes& processes, const LauncherSettings& settings) {
+  const std::string flatpak = FlatpakApp(processes, settings);
+  if (!flatpak.empty())
+    processes.KillFlatpak(flatpak);
+  else if (!settings.FileExe.empty())
+    processes.KillByImageName(settings.FileExe);
 }
 
 void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,

@@ -82,9 +82,10 @@ std::optional<LoadedSettings> ReadSettings(const std::string& app) {
   s.FullMode = ReadIniValue(kEmulatorSection, "FullMode", settings::kDefaultFullMode, file);
   s.DirRpx = ReadIniValue(kFrontEndSection, "DirRpx", settings::DefaultDirRpx(app), file);
   s.DirWudWux = ReadIniValue(kFrontEndSection, "DirWudWux", settings::DefaultDirWudWux(app), file);
+  s.Flatpak = ReadIniValue(kEmulatorSection, "Flatpak", "", file);
   s.Disc = ParseDiscPattern(ReadIniValue(kFrontEndSection, "DiscPattern", "", file));
-  // Optional, never written at first start (DiscPattern too): a fresh file
-  // stays as it was.
+  // Optional, never written at first start (Flatpak and DiscPattern too): a
+  // fresh file stays as it was.
   loaded.controller =
       ParseControllerSettings(ReadIniValue("Controller", "CloseCombo", "Back+Start", file),
                               ReadIniValue("Controller", "HoldMs", "1000", file));
