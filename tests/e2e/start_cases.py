@@ -12,8 +12,8 @@ import termios
 import threading
 import time
 
-from harness import Session, check, kill_all, wait_for
-from library_cases import FILE1, emulator_path, emulator_pids, lay_out_library, play
+from harness import Session, check, dismiss_message, kill_all, processes, wait_for
+from library_cases import DISCS, FILE1, PLAY, emulator_path, emulator_pids, lay_out_library, play
 
 
 def closing(redirections):
@@ -127,6 +127,77 @@ def test_started_from_anywhere_the_game_outlives_the_launcher(target, x):
 
 test_started_from_anywhere_the_game_outlives_the_launcher.targets = ("linux",)
 
+
+class FakeFlatpak:
+    """A flatpak of our own, first on the launcher's PATH: records each
+    start's arguments; "run" then stays, as the real one does while the
+    application runs. The user's installation lies under XDG_DATA_HOME."""
+
+    STAY = "86399.25"  # what the staying process is known by
+
+    def __init__(self, base):
+        self.dir = os.path.join(base, "fake-flatpak")
+        self.record = os.path.join(self.dir, "record")
+        os.makedirs(os.path.join(self.dir, "bin"))
+        script = os.path.join(self.dir, "bin", "flatpak")
+        with open(script, "w") as f:
+            f.write("#!/bin/sh\n{ printf '%%s\\037' \"$@\"; echo; } >>'%s'\n"
+                    "[ \"$1\" = run ] && exec sleep %s\nexit 0\n" % (self.record, self.STAY))
+        os.chmod(script, 0o755)
+        self.app = os.path.join(self.dir, "data", "flatpak", "app", "info.cemu.Cemu")
+        self.env = dict(os.environ, PATH=os.path.join(self.dir, "bin") + os.pathsep +
+                        os.environ.get("PATH", ""), XDG_DATA_HOME=os.path.join(self.dir, "data"),
+                        FLATPAK_SYSTEM_DIR=os.path.join(self.dir, "system"))
+
+    def starts(self):
+        try:
+            with open(self.record, encoding="utf-8") as f:
+                return [line.split("\037")[:-1] for line in f.read().splitlines()]
+        except FileNotFoundError:
+            return []
+
+    def staying(self):
+        return [pid for pid, argv in processes() if argv == ["sleep", self.STAY]]
+
+
+def test_a_flatpak_is_played_and_ended_through_flatpak(target, x):
+    """Flatpak= wins over a FileExe that is not there: not installed, the
+    alert; installed, Play runs it with the mode's words and the game; Esc
+    ends it with flatpak kill."""
+    s = Session(target, x)
+    fake = FakeFlatpak(s.base)
+    try:
+        lay_out_library(s)
+        ini = s.fresh_ini_bytes().replace(b"FullMode=-f -g\r\n",
+                                          b"FullMode=-f -g\r\nFlatpak=info.cemu.Cemu\r\n")
+        with open(s.ini(), "wb") as f:
+            f.write(ini)
+        s.proc = subprocess.Popen([s.exe], env=fake.env, cwd="/", stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        win = s.main_window()
+        x.click(win, *FILE1.row(0))
+        x.click(win, *PLAY.centre())
+        dismiss_message(x, s, "Alert!")
+        check(fake.starts() == [], "started while not installed: %r" % fake.starts())
+        os.makedirs(fake.app)
+        x.click(win, *PLAY.centre())
+        game = s.at("Game", "WUD_WUX", DISCS[0][0])
+        wait_for("flatpak to be run", fake.starts)
+        check(fake.starts() == [["run", "info.cemu.Cemu", "-g", game]], "got %r" % fake.starts())
+        wait_for("flatpak run to stay", fake.staying)
+        x.keys(win, "Escape")
+        wait_for("flatpak kill", lambda: len(fake.starts()) >= 2)
+        check(fake.starts()[1] == ["kill", "info.cemu.Cemu"], "got %r" % fake.starts())
+        check(s.window("Error") is None, "an error box showed")
+        check(s.close() == 0, "exit code not 0")
+    finally:
+        kill_all(fake.staying())
+        s.cleanup()
+
+
+test_a_flatpak_is_played_and_ended_through_flatpak.targets = ("linux",)
+
 TESTS = [
     test_started_from_anywhere_the_game_outlives_the_launcher,
+    test_a_flatpak_is_played_and_ended_through_flatpak,
 ]
