@@ -40,8 +40,8 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& 
   try {
     const std::string app = processes.AppFolder();
     const std::string program = app + paths::Lit({"Emulator"}, true) + settings.FileExe;
-    const bool there = flatpak.empty() ? !Dir(program, kAttrNormal).empty()
-                                       : processes.FlatpakInstalled(flatpak);
+    const bool there =
+        flatpak.empty() ? !Dir(program, kAttrNormal).empty() : processes.FlatpakInstalled(flatpak);
     if (!there) {
       dialogs.MsgBox("File Doesn't Exist\r\n=> " + exe, "Alert!");
     } else if (const auto command = BuildEmulatorCommand(settings, app, game, separator)) {

@@ -245,8 +245,8 @@ TEST(Launch, AFlatpakWinsOverTheFileWherePlatformRunsThem) {
       EXPECT_TRUE(l.services.started.empty());
     } else {
       ASSERT_EQ(l.services.started.size(), 1u);
-      const std::string want = c.started == "emu|" ? "emu|" + l.services.emulators[0].CommandLine()
-                                                   : c.started + game;
+      const std::string want =
+          c.started == "emu|" ? "emu|" + l.services.emulators[0].CommandLine() : c.started + game;
       EXPECT_EQ(l.services.started[0], want);
       if (c.started == "emu|") {
         EXPECT_EQ(l.services.emulators[0].program, l.Emulator());

@@ -256,7 +256,11 @@ TEST(FlatpakInstallations, TheSystemsAndTheUsersAsFlatpakFindsThem) {
       {nullptr, nullptr, "/data", "/home/u", {"/var/lib/flatpak", "/data/flatpak"}},
       {"/sys-fp", "/user-fp", "/data", "/home/u", {"/sys-fp", "/user-fp"}},
       // Relative values are ignored.
-      {"sys-fp", "user-fp", "data", "/home/u", {"/var/lib/flatpak", "/home/u/.local/share/flatpak"}},
+      {"sys-fp",
+       "user-fp",
+       "data",
+       "/home/u",
+       {"/var/lib/flatpak", "/home/u/.local/share/flatpak"}},
       {nullptr, nullptr, nullptr, nullptr, {"/var/lib/flatpak"}},
   };
   const char* names[] = {"FLATPAK_SYSTEM_DIR", "FLATPAK_USER_DIR", "XDG_DATA_HOME", "HOME"};

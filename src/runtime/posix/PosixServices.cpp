@@ -147,9 +147,8 @@ void PosixServices::StartEmulator(const EmulatorCommand& command) {
 }
 
 bool PosixServices::FlatpakInstalled(const std::string& app_id) {
-  return FlatpakInstalledIn(options_.flatpak_installations.empty()
-                                ? FlatpakInstallations()
-                                : options_.flatpak_installations,
+  return FlatpakInstalledIn(options_.flatpak_installations.empty() ? FlatpakInstallations()
+                                                                   : options_.flatpak_installations,
                             app_id);
 }
 
