@@ -42,17 +42,28 @@ std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& sett
   return CommandFor(EmulatorProgram(app_folder, settings), settings, game, separator);
 }
 
+std::string FlatpakApp(const Processes& processes, const LauncherSettings& settings) {
+  return processes.RunsFlatpaks() ? settings.Flatpak : std::string();
+}
+
 void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app,
                 const LauncherSettings& settings, const GameChoice& game,
                 std::string_view separator) {
-  const std::string exe = text::NameForBox(settings.FileExe);
+  const std::string flatpak = FlatpakApp(processes, settings);
+  // What the boxes name: the file, or the application it is installed as.
+  const std::string exe = text::NameForBox(flatpak.empty() ? settings.FileExe : flatpak);
   bool failed = false;
   try {
     std::string program = EmulatorProgram(app, settings);
-    if (Dir(program, kAttrNormal).empty()) {
+    const bool there =
+        flatpak.empty() ? !Dir(program, kAttrNormal).empty() : processes.FlatpakInstalled(flatpak);
+    if (!there) {
       dialogs.MsgBox("File Doesn't Exist\r\n=> " + exe, "Alert!");
     } else if (const auto command = CommandFor(std::move(program), settings, game, separator)) {
-      processes.StartEmulator(*command);
+      if (flatpak.empty())
+        processes.StartEmulator(*command);
+      else
+        processes.StartFlatpak(flatpak, *command);
     }
   } catch (const std::exception&) {
     failed = true;
@@ -60,6 +71,14 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app,
   // Once per call: an error of this box itself goes to the caller.
   if (failed)
     dialogs.MsgBox("Error in Load " + exe + "!", "Error");
+}
+
+void EndEmulator(Processes& processes, const LauncherSettings& settings) {
+  const std::string flatpak = FlatpakApp(processes, settings);
+  if (!flatpak.empty())
+    processes.KillFlatpak(flatpak);
+  else if (!settings.FileExe.empty())
+    processes.KillByImageName(settings.FileExe);
 }
 
 void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const std::string& app,

@@ -83,9 +83,10 @@ std::optional<LoadedSettings> ReadSettings(const std::string& app) {
   s.FullMode = doc->Get(kEmulatorSection, "FullMode", settings::kDefaultFullMode);
   s.DirRpx = ReadFolderValue(*doc, "DirRpx", settings::DefaultDirRpx(app), app);
   s.DirWudWux = ReadFolderValue(*doc, "DirWudWux", settings::DefaultDirWudWux(app), app);
+  s.Flatpak = doc->Get(kEmulatorSection, "Flatpak", "");
   s.Disc = ParseDiscPattern(doc->Get(kFrontEndSection, "DiscPattern", ""));
-  // Optional, never written at first start (DiscPattern too): a fresh file
-  // stays as it was.
+  // Optional, never written at first start (Flatpak and DiscPattern too): a
+  // fresh file stays as it was.
   loaded.controller = ParseControllerSettings(doc->Get("Controller", "CloseCombo", "Back+Start"),
                                               doc->Get("Controller", "HoldMs", "1000"));
   return loaded;

@@ -21,6 +21,9 @@ struct LauncherSettings {
   std::string DirWudWux;
   // The optional DiscPattern: what disc-image mode lists.
   DiscPattern Disc;
+  // The optional Flatpak: the emulator's application id where it is
+  // installed from Flathub; it then wins over FileExe (Linux).
+  std::string Flatpak;
 };
 
 // What the settings file holds.

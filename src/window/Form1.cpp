@@ -256,8 +256,8 @@ bool Form1::Pressed(int virtual_key) {
 }
 
 void Form1::Timer1_Timer() {
-  if (Pressed(kKeyEsc) && !settings_.FileExe.empty())
-    services_.KillByImageName(settings_.FileExe);
+  if (Pressed(kKeyEsc))
+    EndEmulator(services_, settings_);
   if (Pressed(kKey9)) {
     const bool show = !Desktop_Visible;
     SetDesktopVisible(services_, show);
@@ -271,10 +271,8 @@ void Form1::Timer1_Timer() {
   // The controller's combination does what Esc does. The one reading of
   // the tick also serves the moves through the window.
   controller_held_ = services_.ControllerButtons();
-  if (close_combo_.Tick(controller_held_, controller_, Timer1.Interval()) &&
-      !settings_.FileExe.empty()) {
-    services_.KillByImageName(settings_.FileExe);
-  }
+  if (close_combo_.Tick(controller_held_, controller_, Timer1.Interval()))
+    EndEmulator(services_, settings_);
 }
 
 std::string DriveOfPath(const std::vector<std::string>& drives, const std::string& path) {

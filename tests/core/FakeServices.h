@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,14 @@ class FakeServices : public Services {
   void ShowShellWindow(WindowHandle window, bool visible) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
+  bool RunsFlatpaks() const override { return runs_flatpaks; }
+  bool FlatpakInstalled(const std::string& app_id) override {
+    return flatpaks_installed.count(app_id) > 0;
+  }
+  void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override;
+  void KillFlatpak(const std::string& app_id) override {
+    started.push_back("flatpak kill|" + app_id);
+  }
   void OpenInViewer(const std::string& path) override;
   void RefreshShellIcons() override { calls.push_back("RefreshShellIcons"); }
 
@@ -106,6 +115,9 @@ class FakeServices : public Services {
   std::map<int, int> key_states;
   std::vector<std::uint32_t> controllers;
   bool another_instance_runs = false;
+  // A platform that runs Flatpak applications, and those installed.
+  bool runs_flatpaks = false;
+  std::set<std::string> flatpaks_installed;
   // Lets a test make a message box fail.
   std::function<void(const Message&)> on_message;
 

@@ -242,6 +242,55 @@ TEST(Launch, ANameIsShortenedInABoxOnlyPastTwoHundredAndSixtyCharacters) {
     EXPECT_EQ(text::NameForBox(name), shown) << name.size();
 }
 
+TEST(Launch, AFlatpakWinsOverTheFileWherePlatformRunsThem) {
+  constexpr char kId[] = "info.cemu.Cemu";
+  struct Case {
+    const char* what;
+    bool runs_flatpaks, installed, file_there, start_fails;
+    std::string flatpak, started, prompt;
+  } const table[] = {
+      {"installed, no file", true, true, false, false, kId, "flatpak|info.cemu.Cemu|-g|", ""},
+      {"not installed, the file there", true, false, true, false, kId, "",
+       "File Doesn't Exist\r\n=> info.cemu.Cemu"},
+      {"the start fails", true, true, true, true, kId, "", "Error in Load info.cemu.Cemu!"},
+      {"no Flatpak set", true, true, true, false, "", "emu|", ""},
+      {"a platform without Flatpak", false, true, true, false, kId, "emu|", ""},
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.what);
+    Launcher l("tavro");
+    l.Put(l.Under({"Game", "WUD_WUX", "G.wud"}));
+    l.form.Dir1.SetPath(l.Under({"Game", "WUD_WUX"}));
+    l.Select("G.wud");
+    if (!c.file_there)
+      fs::remove(FsPath(l.Emulator()));
+    l.form.Settings().Flatpak = c.flatpak;
+    l.services.runs_flatpaks = c.runs_flatpaks;
+    if (c.installed)
+      l.services.flatpaks_installed.insert(kId);
+    l.services.fail_starts = c.start_fails;
+    l.Play();
+    const std::string game = l.Under({"Game", "WUD_WUX", "G.wud"});
+    if (c.started.empty()) {
+      EXPECT_TRUE(l.services.started.empty());
+    } else {
+      ASSERT_EQ(l.services.started.size(), 1u);
+      const std::string want =
+          c.started == "emu|" ? "emu|" + l.services.emulators[0].CommandLine() : c.started + game;
+      EXPECT_EQ(l.services.started[0], want);
+      if (c.started == "emu|") {
+        EXPECT_EQ(l.services.emulators[0].program, l.Emulator());
+      }
+    }
+    if (c.prompt.empty()) {
+      EXPECT_TRUE(l.services.messages.empty());
+    } else {
+      ASSERT_EQ(l.services.messages.size(), 1u);
+      EXPECT_EQ(l.services.messages[0].prompt, c.prompt);
+    }
+  }
+}
+
 TEST(Launch, EveryClickStartsAgainInTheModeOfTheMoment) {
   Launcher l("tavro");
   l.Put(l.Under({"Game", "WUD_WUX", "G.wud"}));

@@ -45,16 +45,18 @@ TEST_F(Load, AfterAFirstStartHoldsTheWrittenValuesAndShowsTheDiscFolder) {
   EXPECT_EQ(s.FullMode, "-f -g");
   EXPECT_EQ(s.DirRpx, Folder({"Game", "RPX"}));
   EXPECT_EQ(s.DirWudWux, Folder({"Game", "WUD_WUX"}));
+  EXPECT_EQ(s.Flatpak, "");  // never written at first start
   EXPECT_EQ(form.Dir1.Path(), Folder({"Game", "WUD_WUX"}));
   EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(Load, MissingEntriesReadAsDefaultsAndEmptyOnesAsEmpty) {
   PrepareFirstStart(services.AppFolder(), services);
-  WriteAll(Ini(), "[EmulatorConfig]\r\nFileExe=\r\nDirRpx=/nowhere\r\n");
+  WriteAll(Ini(), "[EmulatorConfig]\r\nFileExe=\r\nDirRpx=/nowhere\r\nFlatpak=info.cemu.Cemu\r\n");
   form.LoadSettings();
   const auto& s = form.Settings();
   EXPECT_EQ(s.FileExe, "");  // present and empty
+  EXPECT_EQ(s.Flatpak, "info.cemu.Cemu");
   EXPECT_EQ(s.WinMode, "-g");
   EXPECT_EQ(s.DirRpx, Folder({"Game", "RPX"}));  // the key is in another section
   EXPECT_EQ(form.Dir1.Path(), Folder({"Game", "WUD_WUX"}));

@@ -54,6 +54,9 @@ TEST_F(KillByImageNameTest, EndsTheNamedProcessesWithoutRegardToCaseAndNoOthers)
   EXPECT_TRUE(emulator->WaitExit());
   EXPECT_TRUE(second->WaitExit());
   EXPECT_TRUE(image->WaitExit());
+  // A process killed by mistake takes a moment to end: looked at only after
+  // a grace wait, a wrong kill cannot slip through.
+  std::this_thread::sleep_for(std::chrono::seconds(1));
   EXPECT_FALSE(backup->Exited());
   EXPECT_FALSE(prefixed->Exited());
   EXPECT_FALSE(other_image->Exited());

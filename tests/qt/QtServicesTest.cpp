@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QResource>
 #include <QtTest>
 #include <fstream>
@@ -26,6 +27,28 @@ class QtServicesTest final : public QObject {
         crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
     return ~crc;
+  }
+
+  // A picture with detail in every row, so that no row of it compresses to
+  // nothing, encoded as format.
+  static QByteArray Encoded(const char* format, bool progressive = false) {
+    QImage image(160, 240, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        image.setPixel(x, y, qRgb(x * 7 % 256, y * 3 % 256, (x * y) % 256));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return bytes;
+  }
+
+  static QByteArray ResourceFile(const char* name) {
+    QFile file(QStringLiteral(TAVRO_RESOURCES_DIR "/") + QString::fromLatin1(name));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
   }
 
   static int ErrorNumber(const std::function<void()>& call) {
@@ -120,7 +143,17 @@ class QtServicesTest final : public QObject {
       seed = seed * 1103515245u + 12345u;
       byte = static_cast<char>(seed >> 24);
     }
+    // Each cut short before its last row: read whole, its missing rows
+    // would show grey or black.
+    const QByteArray jpeg = Encoded("JPEG");
+    const QByteArray progressive = Encoded("JPEG", true);
+    const QByteArray gif = ResourceFile("donate.gif");
+    const QByteArray whole_bmp = Encoded("BMP");
     const std::string cases[] = {
+        write("half.jpg", jpeg.left(jpeg.size() / 2)),
+        write("progressive half.jpg", progressive.left(progressive.size() / 2)),
+        write("half.gif", gif.left(gif.size() / 2)),
+        write("short by a row.bmp", whole_bmp.left(whole_bmp.size() - 160 * 3)),
         write("empty.jpg", {}),
         write("text.jpg", "this is no picture"),
         write("huge.jpg", huge),
@@ -133,8 +166,22 @@ class QtServicesTest final : public QObject {
       QVERIFY2(ErrorNumber([&] { services.LoadPicture(path); }) == err::kInvalidPicture,
                path.c_str());
     }
-    // The same bytes with their true size read fine.
+    // The same bytes with their true size read fine; so do whole pictures
+    // that end oddly: no end marker, bytes after it, no trailer.
     QCOMPARE(services.LoadPicture(write("fine.jpg", png))->Width(), 64);
+    const std::string odd_ends[] = {
+        write("no end marker.jpg", jpeg.left(jpeg.size() - 2)),
+        write("progressive no end marker.jpg", progressive.left(progressive.size() - 2)),
+        write("bytes after the end.jpg", jpeg + QByteArray(100, 'x')),
+        write("no trailer.gif", gif.left(gif.size() - 1)),
+        write("bytes after the end.bmp", whole_bmp + QByteArray(100, 'x')),
+    };
+    for (const auto& path : odd_ends) {
+      int width = 0;
+      QVERIFY2(ErrorNumber([&] { width = services.LoadPicture(path)->Width(); }) == 0,
+               path.c_str());
+      QVERIFY2(width > 0, path.c_str());
+    }
   }
 
   void builtInPicturesAreThoseOfTheirFiles() {

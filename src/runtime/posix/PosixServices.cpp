@@ -12,6 +12,7 @@
 
 #include "runtime/posix/CommandLine.h"
 #include "runtime/posix/Controllers.h"
+#include "runtime/posix/Flatpak.h"
 #include "runtime/posix/InstanceLock.h"
 #include "runtime/posix/Mounts.h"
 #include "runtime/posix/Processes.h"
@@ -129,12 +130,37 @@ void PosixServices::Shell(const std::string& command_line, const std::string& pr
   SpawnDetached(ArgumentVector(command_line, program), program.empty());
 }
 
+namespace {
+// What follows the program: the mode text's words, the game path whole.
+std::vector<std::string> EmulatorArguments(const EmulatorCommand& command) {
+  std::vector<std::string> args = SplitWords(command.mode_text);
+  args.push_back(command.game_path);
+  return args;
+}
+}  // namespace
+
 void PosixServices::StartEmulator(const EmulatorCommand& command) {
   std::vector<std::string> argv{command.program};
-  for (auto& word : SplitWords(command.mode_text))
-    argv.push_back(std::move(word));
-  argv.push_back(command.game_path);
+  for (auto& arg : EmulatorArguments(command))
+    argv.push_back(std::move(arg));
   EmulatorStarted(SpawnDetached(argv, false));
+}
+
+bool PosixServices::FlatpakInstalled(const std::string& app_id) {
+  return FlatpakInstalledIn(options_.flatpak_installations.empty() ? FlatpakInstallations()
+                                                                   : options_.flatpak_installations,
+                            app_id);
+}
+
+void PosixServices::StartFlatpak(const std::string& app_id, const EmulatorCommand& command) {
+  if (!IsFlatpakAppId(app_id))
+    throw RuntimeError(err::kFileNotFound, "File not found: no application id: " + app_id);
+  EmulatorStarted(SpawnDetached(FlatpakRun(app_id, EmulatorArguments(command)), true));
+}
+
+void PosixServices::KillFlatpak(const std::string& app_id) {
+  if (IsFlatpakAppId(app_id))
+    SpawnDetached(FlatpakKill(app_id), true);
 }
 
 std::vector<std::string> PosixServices::Drives() {

@@ -33,6 +33,9 @@ struct PosixOptions {
   // The folder of input devices SDL waits on before it is loaded (see
   // Controllers.h); empty: loaded at the first read.
   std::string controller_devices = "/dev/input";
+  // The Flatpak installations an application is looked for in; empty: the
+  // system's and the user's (see Flatpak.h).
+  std::vector<std::string> flatpak_installations;
 };
 
 class PosixServices : public Services {
@@ -66,6 +69,10 @@ class PosixServices : public Services {
   void ShowShellWindow(WindowHandle window, bool visible) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
+  bool RunsFlatpaks() const override { return true; }
+  bool FlatpakInstalled(const std::string& app_id) override;
+  void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override;
+  void KillFlatpak(const std::string& app_id) override;
   void OpenInViewer(const std::string& path) override;
   void RefreshShellIcons() override {}  // no shell keeps icons to refresh
 
@@ -76,7 +83,8 @@ class PosixServices : public Services {
   void NotePress(int virtual_key);
 
  protected:
-  // Each emulator started, right after its start, by its process id.
+  // Each emulator started, right after its start, by its process id (for a
+  // Flatpak, the flatpak process, which runs as long as the application).
   virtual void EmulatorStarted(int /*pid*/) {}
 
  private:

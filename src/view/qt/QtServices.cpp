@@ -1,6 +1,5 @@
 #include "view/qt/QtServices.h"
 
-#include <QBuffer>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -19,6 +18,7 @@
 #include "view/qt/AppScope.h"
 #include "view/qt/BakedPictures.h"
 #include "view/qt/GlobalShortcutsPortal.h"
+#include "view/qt/WholePicture.h"
 #include "window/ViewContract.h"
 
 namespace tavro {
@@ -98,7 +98,7 @@ PicturePtr QtServices::Load(const std::string& path, QSize box) {
   // The file's bytes go when this returns; only the decoded picture stays.
   const std::string bytes = ReadPictureFile(path);
   QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  QBuffer buffer(&data);
+  WatchedBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
   // A cover saved under the wrong extension still shows.
@@ -121,8 +121,14 @@ PicturePtr QtServices::Load(const std::string& path, QSize box) {
       reader.setScaledSize(QSize(fit.width, fit.height));
   }
   QImageReader::setAllocationLimit(kAllocationLimitMb);
+  // Asked before the read: the reader forgets it once it has read.
+  const QByteArray format = reader.format();
+  const JpegEndWatch jpeg;
+  buffer.ForgetReads();
   QImage image = reader.read();
-  if (image.isNull())
+  // A file cut short is read as a whole picture whose missing rows are grey
+  // or black: it counts as one that cannot be read (see WholePicture.h).
+  if (image.isNull() || RanOut(format, buffer, jpeg))
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   return std::make_shared<QtPicture>(std::move(image));
 }

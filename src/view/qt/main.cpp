@@ -17,6 +17,7 @@
 
 #include "runtime/posix/DesktopSession.h"
 #include "runtime/posix/ShellWatcher.h"
+#include "runtime/posix/StandardStreams.h"
 #include "runtime/posix/TerminationSignals.h"
 #include "view/qt/Form1Window.h"
 #include "view/qt/QtServices.h"
@@ -106,6 +107,13 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Before Qt, X or any pipe takes a descriptor: started with a standard
+  // stream closed, the first descriptor made would take its number.
+  tavro::OpenStandardStreams();
+  // Standard error may be a pipe whose reader has gone (piped into a program
+  // that ended): a warning must not end the launcher.
+  tavro::IgnoreBrokenPipes();
+
   // The same program, started by itself at the first hidden desktop or dock
   // window, watches for its end: one file to copy, and no toolkit loaded.
   if (argc >= 2 && std::string_view(argv[1]) == tavro::kShellWatcherArgument)

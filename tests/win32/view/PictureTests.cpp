@@ -33,6 +33,8 @@ std::string SourceBytes(const char* name) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+std::string BmpHeaders(std::uint32_t width, std::uint32_t height);
+
 class PictureTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -106,6 +108,12 @@ TEST_F(PictureTest, WhatCannotBeReadRaisesTheClassicErrors) {
   EXPECT_EQ(number_of(Write(L"empty.jpg", "")), err::kInvalidPicture);
   const auto jpeg = SourceBytes("logo.jpg");
   EXPECT_EQ(number_of(Write(L"cut.jpg", jpeg.substr(0, 40))), err::kInvalidPicture);
+  // Cut short before the last row: shown, the missing rows would be grey.
+  const auto gif = SourceBytes("donate.gif");
+  EXPECT_EQ(number_of(Write(L"half.jpg", jpeg.substr(0, jpeg.size() / 2))), err::kInvalidPicture);
+  EXPECT_EQ(number_of(Write(L"half.gif", gif.substr(0, gif.size() / 2))), err::kInvalidPicture);
+  EXPECT_EQ(number_of(Write(L"half.bmp", BmpHeaders(64, 64) + std::string(64 * 64 * 2, '\x40'))),
+            err::kInvalidPicture);
   EXPECT_EQ(number_of(Utf8(folder / L"missing.jpg")), err::kFileNotFound);
   EXPECT_EQ(number_of(Utf8(folder)), err::kFileNotFound) << "a folder is no picture file";
 }
