@@ -83,6 +83,8 @@ std::optional<LoadedSettings> ReadSettings(const std::string& app) {
   s.DirRpx = ReadIniValue(kFrontEndSection, "DirRpx", settings::DefaultDirRpx(app), file);
   s.DirWudWux = ReadIniValue(kFrontEndSection, "DirWudWux", settings::DefaultDirWudWux(app), file);
   s.Disc = ParseDiscPattern(ReadIniValue(kFrontEndSection, "DiscPattern", "", file));
+  s.Titles = titles::ParseTitlesKey(ReadIniValue(kFrontEndSection, "Titles", "", file));
+  s.Flatpak = ReadIniValue(kEmulatorSection, "Flatpak", "", file);
   // Optional, never written at first start (DiscPattern too): a fresh file
   // stays as it was.
   loaded.controller =

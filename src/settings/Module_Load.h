@@ -7,6 +7,7 @@
 #include "desktop/Controller.h"
 #include "runtime/Runtime.h"
 #include "settings/DiscPattern.h"
+#include "titles/GameTitles.h"
 
 namespace tavro {
 
@@ -20,6 +21,11 @@ struct LauncherSettings {
   std::string DirWudWux;
   // The optional DiscPattern: what disc-image mode lists.
   DiscPattern Disc;
+  // The optional title view: games named by their own titles and icons.
+  titles::TitleView Titles;
+  // The emulator's Flatpak application, when it runs as one ("" otherwise):
+  // where its title list is.
+  std::string Flatpak;
 };
 
 // What the settings file holds.
