@@ -190,6 +190,14 @@ class Pictures {
     return LoadPicture(path);
   }
   virtual PicturePtr LoadResourcePicture(ResourcePicture which) = 0;
+  // A picture from plain pixels: rows from the top, four bytes a pixel (red,
+  // green, blue, alpha; the colours not multiplied by the alpha), as a
+  // game's own icon is decoded. Where it is see-through, the box's
+  // background shows. A platform without it refuses it as no picture.
+  virtual PicturePtr PictureFromRgba(int /*width*/, int /*height*/,
+                                     const std::vector<std::uint8_t>& /*rgba*/) {
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
 };
 
 // The desktop and the taskbar: every window that stands for one (none when

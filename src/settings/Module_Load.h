@@ -8,6 +8,7 @@
 #include "runtime/Runtime.h"
 #include "settings/DiscPattern.h"
 #include "settings/Module_File_ini.h"
+#include "titles/GameTitles.h"
 
 namespace tavro {
 
@@ -21,8 +22,11 @@ struct LauncherSettings {
   std::string DirWudWux;
   // The optional DiscPattern: what disc-image mode lists.
   DiscPattern Disc;
+  // The optional title view: games named by their own titles and icons.
+  titles::TitleView Titles;
   // The optional Flatpak: the emulator's application id where it is
-  // installed from Flathub; it then wins over FileExe (Linux).
+  // installed from Flathub; it then wins over FileExe (Linux), and its data
+  // folder holds the emulator's title list.
   std::string Flatpak;
 };
 

@@ -116,6 +116,7 @@ void Form1::LoadSettings() {
         File1.SetPattern(settings_.Disc.pattern);
       }
       Dir1.SetPath(settings_.DirWudWux);
+      ShowTitles();
     }
     return;
   } catch (const std::exception&) {
@@ -128,6 +129,8 @@ GameChoice Form1::ChosenGame() const {
   const DisplayMode mode = Option1[0].Value() == kTrue   ? DisplayMode::kWindowed
                            : Option1[1].Value() == kTrue ? DisplayMode::kFullScreen
                                                          : DisplayMode::kNone;
+  if (const titles::GameRow* row = SelectedRow())
+    return {mode, row->folder, row->file_name};
   return {mode, Dir1.Path(), File1.FileName()};
 }
 
@@ -175,6 +178,7 @@ void Form1::Dir1_Change() {
   }
   if (failed)
     File1.SetPath(Dir1.Path());
+  ShowTitles();
 }
 
 void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
@@ -188,13 +192,19 @@ void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
     File1.SetPattern("*.rpx");
     Dir1.SetPath(settings_.DirRpx);
   }
+  ShowTitles();
 }
 
 void Form1::File1_Click() {
-  const CoverArt cover =
-      ShowCoverArt(services_.AppFolder(), File1.FileName(), settings_.Disc.extensions);
-  if (cover.show == CoverArt::Show::kKeep)
+  // The cover's name comes from the game's file, never from its title.
+  const titles::GameRow* row = SelectedRow();
+  const CoverArt cover = ShowCoverArt(
+      services_.AppFolder(), row ? row->file_name : File1.FileName(), settings_.Disc.extensions);
+  if (cover.show == CoverArt::Show::kKeep) {
+    if (row)
+      ShowTitleCover(*row);
     return;
+  }
   if (cover.show == CoverArt::Show::kCover) {
     ShowCover(cover.path);
   } else {

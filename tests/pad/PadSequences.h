@@ -105,7 +105,7 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
     const std::string game = Utf8(app) + paths::Lit({"Game"});
     const auto rig = make(Utf8(app));
     Form1& form = *rig->form;
-    form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}, {}};
+    form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}, {}, {}};
     form.Dir1.SetPath(game);
     // First a tick with nothing held: what is held as the window comes up waits.
     const std::vector<PadStep> steps = Steps(std::string("- ") + row.steps + " - - - -");

@@ -133,6 +133,18 @@ PicturePtr QtServices::Load(const std::string& path, QSize box) {
   return std::make_shared<QtPicture>(std::move(image));
 }
 
+PicturePtr QtServices::PictureFromRgba(int width, int height,
+                                       const std::vector<std::uint8_t>& rgba) {
+  if (width <= 0 || height <= 0 ||
+      rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4) {
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
+  // A copy in the format the painter blends fastest; the picture box paints
+  // its background first, so the icon's transparent parts show it.
+  const QImage view(rgba.data(), width, height, width * 4, QImage::Format_RGBA8888);
+  return std::make_shared<QtPicture>(view.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+}
+
 PicturePtr QtServices::LoadResourcePicture(ResourcePicture which) {
   switch (which) {
     case ResourcePicture::kNone:

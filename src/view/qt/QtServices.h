@@ -63,6 +63,7 @@ class QtServices : public PosixServices {
   // decodes, and Qt scales the rest smoothly.
   PicturePtr LoadPictureToFit(const std::string& path, int box_width, int box_height) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
+  PicturePtr PictureFromRgba(int width, int height, const std::vector<std::uint8_t>& rgba) override;
 
   // On a Wayland desktop the X listener hears no key typed into a Wayland
   // window, so Esc is also asked of the desktop portal, under the program's
