@@ -7,10 +7,12 @@
 // (runtime/Files.h). All texts are UTF-8.
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavro {
@@ -99,6 +101,41 @@ constexpr std::uint32_t PadBits(std::initializer_list<PadButton> buttons) {
 enum class ShellWindow { kDesktop, kTaskbar };
 using WindowHandle = std::uintptr_t;
 
+// What became of a game the launcher started.
+enum class GameLife { kStarted, kEnded };
+// Told of each start and each end, with the number of the launcher's games
+// still running after it.
+using GameListener = std::function<void(GameLife life, int games_running)>;
+
+// A listener's place among those told of the games: it is told until this
+// goes. Moves; cannot be copied.
+class GameSubscription {
+ public:
+  GameSubscription() = default;
+  explicit GameSubscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
+  ~GameSubscription() { Cancel(); }
+  GameSubscription(GameSubscription&& other) noexcept : cancel_(std::move(other.cancel_)) {
+    other.cancel_ = nullptr;
+  }
+  GameSubscription& operator=(GameSubscription&& other) noexcept {
+    if (this != &other) {
+      Cancel();
+      cancel_ = std::move(other.cancel_);
+      other.cancel_ = nullptr;
+    }
+    return *this;
+  }
+  GameSubscription(const GameSubscription&) = delete;
+  GameSubscription& operator=(const GameSubscription&) = delete;
+
+ private:
+  void Cancel() {
+    if (cancel_)
+      std::exchange(cancel_, nullptr)();
+  }
+  std::function<void()> cancel_;
+};
+
 // This process, and the programs it starts or ends.
 class Processes {
  public:
@@ -115,7 +152,16 @@ class Processes {
   // program apart and CommandLine(); Linux: the argument vector program,
   // the mode text split into words as a shell would (nothing expanded), the
   // game path as one argument; never through a shell.
+  // The started emulator is kept (by a process descriptor or handle) until
+  // it ends: see GameRunning.
   virtual void StartEmulator(const EmulatorCommand& command) = 0;
+  // Whether a game this process started still runs. Each call notices the
+  // games that ended since the last one and tells the listeners of each
+  // (the form's tick asks every 100 ms), so an end is told once and at most
+  // a tick late.
+  virtual bool GameRunning() = 0;
+  // Listens to the games' starts and ends until the subscription goes.
+  [[nodiscard]] virtual GameSubscription WatchGames(GameListener listener) = 0;
   // Ends every process of this user whose image name is image_name.
   virtual void KillByImageName(const std::string& image_name) = 0;
   // Hands a file to the system's viewer without waiting.
@@ -188,12 +234,15 @@ class ShellWindows {
   virtual void RefreshShellIcons() = 0;
 };
 
-// Every role at once: what a platform hands the form.
-class Services : public Processes,
-                 public Disks,
-                 public Dialogs,
-                 public Keys,
-                 public Pictures,
-                 public ShellWindows {};
+// Every role at once, as the platform's entry point made them: what the
+// form is handed. The objects belong to whoever made them and outlive it.
+struct Services {
+  Processes& processes;
+  Disks& disks;
+  Dialogs& dialogs;
+  Keys& keys;
+  Pictures& pictures;
+  ShellWindows& shell_windows;
+};
 
 }  // namespace tavro

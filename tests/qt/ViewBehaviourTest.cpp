@@ -409,7 +409,7 @@ class ViewBehaviourTest final : public QObject {
     form.Drive1.Refresh({"/"});
     QCOMPARE(combo->count(), static_cast<int>(form.Drive1.List().size()));
     combo->showPopup();
-    QCOMPARE(combo->count(), static_cast<int>(view_->services.Drives().size()));
+    QCOMPARE(combo->count(), static_cast<int>(view_->services.disks.Drives().size()));
     QVERIFY(combo->count() >= 1);
     combo->hidePopup();
 
