@@ -253,6 +253,8 @@ bool Form1::Pressed(int virtual_key) {
 }
 
 void Form1::Timer1_Timer() {
+  // The look that notices a started game's end and tells those who watch.
+  services_.processes.GameRunning();
   if (Pressed(kKeyEsc) && !settings_.FileExe.empty())
     services_.processes.KillByImageName(settings_.FileExe);
   if (Pressed(kKey9)) {

@@ -50,7 +50,8 @@ class PictureTest : public ::testing::Test {
     return Utf8(folder / name);
   }
 
-  Win32UiServices services;
+  Win32Dialogs window;  // no window yet: the system's DPI
+  Win32UiPictures services{window};
   fs::path folder;
 };
 
