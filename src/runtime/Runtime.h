@@ -208,17 +208,13 @@ class Keys {
 class Pictures {
  public:
   virtual ~Pictures() = default;
-  virtual PicturePtr LoadPicture(const std::string& path) = 0;
   // A picture from a file that is shown fitted into a box of box_width x
   // box_height pixels at 96 DPI: decoded at the size it takes in the box at
   // the screen's DPI, or the nearest size above that the decoder gives
   // directly, and never larger than the file's own; the full image is not
-  // kept. The same errors, and the same refusals from the header, as
-  // LoadPicture. A platform that cannot decode smaller loads it whole.
-  virtual PicturePtr LoadPictureToFit(const std::string& path, int /*box_width*/,
-                                      int /*box_height*/) {
-    return LoadPicture(path);
-  }
+  // kept. An empty box (0 x 0) asks for the file's own size. Refused from
+  // the header: what is no picture, or declares a size no cover has.
+  virtual PicturePtr LoadPictureToFit(const std::string& path, int box_width, int box_height) = 0;
   virtual PicturePtr LoadResourcePicture(ResourcePicture which) = 0;
 };
 

@@ -85,7 +85,8 @@ class FakeServices : public Processes,
   GameSubscription WatchGames(GameListener listener) override {
     return watchers.Subscribe(std::move(listener));
   }
-  PicturePtr LoadPicture(const std::string& path) override;
+  // The picture the fake decodes from a file (see FakeServices.cpp).
+  PicturePtr LoadPicture(const std::string& path);
   PicturePtr LoadPictureToFit(const std::string& path, int width, int height) override {
     fitted.push_back(path + " " + std::to_string(width) + "x" + std::to_string(height));
     return LoadPicture(path);

@@ -63,7 +63,7 @@ class ProbeServices final : public Processes,
   void MsgBox(const std::string& prompt, const std::string& title) override {
     messages.push_back(title + ": " + prompt);
   }
-  PicturePtr LoadPicture(const std::string&) override {
+  PicturePtr LoadPictureToFit(const std::string&, int, int) override {
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   }
   PicturePtr LoadResourcePicture(ResourcePicture) override { return nullptr; }

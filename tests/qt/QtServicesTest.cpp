@@ -47,7 +47,7 @@ class QtServicesTest final : public QObject {
     const QString cover = temp.filePath(QString::fromUtf8("capa \xC3\xA9.jpg"));
     QVERIFY(image.save(cover, "PNG"));
     QtRoles services(TestOptions());
-    const auto picture = services.pictures.LoadPicture(cover.toStdString());
+    const auto picture = services.pictures.LoadPictureToFit(cover.toStdString(), 0, 0);
     QVERIFY(picture);
     QCOMPARE(picture->Width(), 37);
     QCOMPARE(picture->Height(), 23);
@@ -55,7 +55,7 @@ class QtServicesTest final : public QObject {
 
     const QString gif = temp.filePath(QStringLiteral("large.gif"));
     QVERIFY(QImage(640, 480, QImage::Format_RGB32).save(gif, "JPEG"));
-    QCOMPARE(services.pictures.LoadPicture(gif.toStdString())->Width(), 640);
+    QCOMPARE(services.pictures.LoadPictureToFit(gif.toStdString(), 0, 0)->Width(), 640);
   }
 
   void loadPictureThrowsForWhatItCannotRead() {
@@ -66,14 +66,19 @@ class QtServicesTest final : public QObject {
     const std::string empty = temp.filePath(QStringLiteral("empty.jpg")).toStdString();
     std::ofstream(empty).flush();
     QtRoles services(TestOptions());
-    QCOMPARE(ErrorNumber([&] { services.pictures.LoadPicture(garbage); }), err::kInvalidPicture);
-    QCOMPARE(ErrorNumber([&] { services.pictures.LoadPicture(empty); }), err::kInvalidPicture);
-    QCOMPARE(ErrorNumber([&] { services.pictures.LoadPicture(temp.path().toStdString()); }),
+    QCOMPARE(ErrorNumber([&] { services.pictures.LoadPictureToFit(garbage, 0, 0); }),
+             err::kInvalidPicture);
+    QCOMPARE(ErrorNumber([&] { services.pictures.LoadPictureToFit(empty, 0, 0); }),
+             err::kInvalidPicture);
+    QCOMPARE(
+        ErrorNumber([&] { services.pictures.LoadPictureToFit(temp.path().toStdString(), 0, 0); }),
+        err::kFileNotFound);
+    QCOMPARE(ErrorNumber([&] {
+               services.pictures.LoadPictureToFit(temp.path().toStdString() + "/none.jpg", 0, 0);
+             }),
              err::kFileNotFound);
-    QCOMPARE(ErrorNumber(
-                 [&] { services.pictures.LoadPicture(temp.path().toStdString() + "/none.jpg"); }),
+    QCOMPARE(ErrorNumber([&] { services.pictures.LoadPictureToFit("", 0, 0); }),
              err::kFileNotFound);
-    QCOMPARE(ErrorNumber([&] { services.pictures.LoadPicture(""); }), err::kFileNotFound);
   }
 
   void loadPictureRefusesDamagedAndHostileFilesBeforeDecoding() {
@@ -131,11 +136,12 @@ class QtServicesTest final : public QObject {
     };
     QtRoles services(TestOptions());
     for (const auto& path : cases) {
-      QVERIFY2(ErrorNumber([&] { services.pictures.LoadPicture(path); }) == err::kInvalidPicture,
+      QVERIFY2(ErrorNumber([&] { services.pictures.LoadPictureToFit(path, 0, 0); }) ==
+                   err::kInvalidPicture,
                path.c_str());
     }
     // The same bytes with their true size read fine.
-    QCOMPARE(services.pictures.LoadPicture(write("fine.jpg", png))->Width(), 64);
+    QCOMPARE(services.pictures.LoadPictureToFit(write("fine.jpg", png), 0, 0)->Width(), 64);
   }
 
   void builtInPicturesAreThoseOfTheirFiles() {

@@ -64,10 +64,6 @@ void QtDialogs::MsgBox(const std::string& prompt, const std::string& title) {
   box.exec();
 }
 
-PicturePtr QtPictures::LoadPicture(const std::string& path) {
-  return Load(path, QSize());
-}
-
 PicturePtr QtPictures::LoadPictureToFit(const std::string& path, int box_width, int box_height) {
   const QWidget* owner = window_.MessageOwner();
   const qreal ratio = owner ? owner->devicePixelRatioF() : qApp->devicePixelRatio();

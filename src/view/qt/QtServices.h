@@ -58,7 +58,6 @@ class QtPictures final : public Pictures {
   // one message boxes belong to.
   explicit QtPictures(const QtDialogs& window) : window_(window) {}
 
-  PicturePtr LoadPicture(const std::string& path) override;
   // Decoded at the size the picture takes in the box at the message owner's
   // device pixel ratio: a JPEG decoder scales by 1/2, 1/4 or 1/8 while it
   // decodes, and Qt scales the rest smoothly.

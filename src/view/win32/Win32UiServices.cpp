@@ -290,10 +290,6 @@ IWICImagingFactory* Win32UiPictures::Factory() {
   return factory_.Get();
 }
 
-PicturePtr Win32UiPictures::LoadPicture(const std::string& path) {
-  return Load(path, SIZE{});
-}
-
 PicturePtr Win32UiPictures::LoadPictureToFit(const std::string& path, int box_width,
                                              int box_height) {
   const auto owner = reinterpret_cast<HWND>(window_.OwnerWindow());

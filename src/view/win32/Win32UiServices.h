@@ -33,10 +33,9 @@ class Win32UiPictures final : public Pictures {
   explicit Win32UiPictures(const Win32Dialogs& window);
   ~Win32UiPictures() override;
 
+  // Fitted into the box at the main window's DPI; see DecodeFirstFrame.
   // Throws RuntimeError 53 for a missing file and 481 for one that is no
   // picture WIC can decode.
-  PicturePtr LoadPicture(const std::string& path) override;
-  // Fitted into the box at the main window's DPI; see DecodeFirstFrame.
   PicturePtr LoadPictureToFit(const std::string& path, int box_width, int box_height) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
 

@@ -49,7 +49,7 @@ class TestServices final : public Processes,
   }
   KeyState Key(int virtual_key) override { return keys_.Key(virtual_key); }
   std::vector<std::uint32_t> ControllerButtons() override { return keys_.ControllerButtons(); }
-  PicturePtr LoadPicture(const std::string&) override {
+  PicturePtr LoadPictureToFit(const std::string&, int, int) override {
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   }
   PicturePtr LoadResourcePicture(ResourcePicture) override {

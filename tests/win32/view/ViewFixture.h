@@ -67,9 +67,6 @@ class RecordingServices final : public Processes,
   std::string FallbackDrive() const override { return roles.disks.FallbackDrive(); }
   KeyState Key(int virtual_key) override { return roles.keys.Key(virtual_key); }
   std::vector<std::uint32_t> ControllerButtons() override { return roles.keys.ControllerButtons(); }
-  PicturePtr LoadPicture(const std::string& path) override {
-    return roles.pictures.LoadPicture(path);
-  }
   PicturePtr LoadPictureToFit(const std::string& path, int width, int height) override {
     return roles.pictures.LoadPictureToFit(path, width, height);
   }
