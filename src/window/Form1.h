@@ -21,7 +21,7 @@ namespace tavro {
 
 class Form1 {
  public:
-  explicit Form1(Services& services);
+  explicit Form1(Services services);
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
@@ -104,7 +104,7 @@ class Form1 {
   Label Label8;
 
  private:
-  Services& services_;
+  Services services_;
   LauncherSettings settings_;
   ControllerSettings controller_;
   CloseComboWatch close_combo_;

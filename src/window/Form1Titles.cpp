@@ -47,7 +47,7 @@ void Form1::ShowTitles() {
     title_rows_ = titles::ListRpxRows(Dir1.Path(), File1.List(), settings_.Titles);
   } else {
     title_rows_ = titles::ListDiscRows(File1.Path(), File1.List(), settings_.Titles,
-                                       ReadEmulatorTitles(settings_, services_.AppFolder()));
+                                       ReadEmulatorTitles(settings_, services_.processes.AppFolder()));
   }
   std::vector<std::string> shown;
   shown.reserve(title_rows_.size());
@@ -65,7 +65,7 @@ const titles::GameRow* Form1::SelectedRow() const {
 
 bool Form1::ShowTitleCover(const titles::GameRow& row) {
   try {
-    const std::string folder = services_.AppFolder() + paths::Lit({"Image"}, true);
+    const std::string folder = services_.processes.AppFolder() + paths::Lit({"Image"}, true);
     for (const auto& name : titles::TitleIdCoverNames(row)) {
       if (!Dir(folder + name, kAttrNormal).empty()) {
         ShowCover(folder + name);
@@ -75,7 +75,7 @@ bool Form1::ShowTitleCover(const titles::GameRow& row) {
     const auto icon = titles::ReadRowIcon(row);
     if (!icon)
       return false;
-    Picture1.SetPicture(services_.PictureFromRgba(icon->width, icon->height, icon->pixels));
+    Picture1.SetPicture(services_.pictures.PictureFromRgba(icon->width, icon->height, icon->pixels));
   } catch (const std::exception&) {
     Picture1.SetPicture(Picture2.Picture());
   }

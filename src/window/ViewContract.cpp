@@ -11,12 +11,12 @@ namespace tavro::view {
 namespace {
 void Run(Form1& form, const std::function<void()>& handler) {
   if (handler)
-    RunEvent(form.Runtime(), handler);
+    RunEvent(form.Runtime().dialogs, handler);
 }
 }  // namespace
 
 void LoadAndShow(Form1& form, const std::function<void()>& show) {
-  RunEvent(form.Runtime(), [&form] { form.Form_Load(); });
+  RunEvent(form.Runtime().dialogs, [&form] { form.Form_Load(); });
   show();
   form.Timer1.Start();
 }
@@ -25,7 +25,7 @@ void Unload(Form1& form) {
   // No tick may run between the unload and the window's end.
   form.Timer1.Stop();
   std::int16_t cancel = 0;
-  RunEvent(form.Runtime(), [&form, &cancel] { form.Form_Unload(cancel); });
+  RunEvent(form.Runtime().dialogs, [&form, &cancel] { form.Form_Unload(cancel); });
 }
 
 namespace {
@@ -184,7 +184,7 @@ void PickDrive(Form1& form, int index) {
 }
 
 void DriveListOpening(Form1& form) {
-  Run(form, [&form] { form.Drive1.Refresh(form.Runtime().Drives()); });
+  Run(form, [&form] { form.Drive1.Refresh(form.Runtime().disks.Drives()); });
 }
 
 void SelectOption(Form1& form, OptionButton& button) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runtime/Files.h"
+#include "runtime/GameWatchers.h"
 
 namespace tavro::test {
 
@@ -49,7 +50,14 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-class FakeServices : public Services {
+// Every role in one object, so that one record keeps the order of calls
+// across the roles; handed to the form as Services.
+class FakeServices : public Processes,
+                     public Disks,
+                     public Dialogs,
+                     public Keys,
+                     public Pictures,
+                     public ShellWindows {
  public:
   // The drive list holds the drive of the program's folder ("/" or "C:").
   explicit FakeServices(std::string app_folder)
@@ -71,7 +79,15 @@ class FakeServices : public Services {
   [[noreturn]] void End() override;
   void MsgBox(const std::string& prompt, const std::string& title) override;
   void StartEmulator(const EmulatorCommand& command) override;
-  PicturePtr LoadPicture(const std::string& path) override;
+  bool GameRunning() override {
+    ++game_polls;
+    return games_running > 0;
+  }
+  GameSubscription WatchGames(GameListener listener) override {
+    return watchers.Subscribe(std::move(listener));
+  }
+  // The picture the fake decodes from a file (see FakeServices.cpp).
+  PicturePtr LoadPicture(const std::string& path);
   PicturePtr LoadPictureToFit(const std::string& path, int width, int height) override {
     fitted.push_back(path + " " + std::to_string(width) + "x" + std::to_string(height));
     return LoadPicture(path);
@@ -129,7 +145,14 @@ class FakeServices : public Services {
   // Lets a test make a message box fail.
   std::function<void(const Message&)> on_message;
 
+  // How often GameRunning was asked, and what it answers.
+  int game_polls = 0;
+  int games_running = 0;
+  GameWatchers watchers;
+
   ShellWin* Window(WindowHandle handle);
+
+  operator Services() { return {*this, *this, *this, *this, *this, *this}; }
 
  private:
   static std::string RootOf(const std::string& folder) {

@@ -143,7 +143,7 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
               row.outcome);
     EXPECT_TRUE(want[0] == "Drive1" || rig->FocusShown());
     if (!got.empty())
-      form.Runtime().KillByImageName(kStandIn);
+      form.Runtime().processes.KillByImageName(kStandIn);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 // clang-format on
 
+#include <algorithm>
 #include <utility>
 
 #include "runtime/win32/InstanceMutex.h"
@@ -40,21 +41,23 @@ HWND ToHwnd(WindowHandle window) {
 
 }  // namespace
 
-Win32Services::Win32Services() {
+Win32Processes::Win32Processes(Win32ShellWindows& shell) : shell_(shell) {
   const auto file = ModuleFileName();
   const auto slash = file.find_last_of(L"\\/");
   app_folder_ = win32::Utf8(slash == std::wstring::npos ? std::wstring() : file.substr(0, slash));
 }
 
-Win32Services::~Win32Services() {
+Win32Processes::~Win32Processes() = default;
+
+Win32ShellWindows::~Win32ShellWindows() {
   FinishStart();
 }
 
-std::string Win32Services::AppFolder() const {
+std::string Win32Processes::AppFolder() const {
   return app_folder_;
 }
 
-bool Win32Services::PreviousInstance() {
+bool Win32Processes::PreviousInstance() {
   if (instance_checked_)
     return previous_instance_;
   instance_checked_ = true;
@@ -62,17 +65,17 @@ bool Win32Services::PreviousInstance() {
   return previous_instance_;
 }
 
-void Win32Services::End() {
-  FinishStart();
+void Win32Processes::End() {
+  shell_.FinishStart();
   ExitProcess(0);
 }
 
-void Win32Services::MsgBox(const std::string& prompt, const std::string& title) {
+void Win32Dialogs::MsgBox(const std::string& prompt, const std::string& title) {
   MessageBoxW(ToHwnd(owner_), Wide(prompt).c_str(), Wide(title).c_str(), MB_OK);
 }
 
-void Win32Services::Shell(const std::string& command_line, WindowStyle style,
-                          const std::string& program) {
+win32::UniqueKernelHandle Win32Processes::Start(const std::string& command_line, WindowStyle style,
+                                                const std::string& program) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -90,16 +93,39 @@ void Win32Services::Shell(const std::string& command_line, WindowStyle style,
     }
     throw RuntimeError(err::kFileNotFound, win32::SystemMessage(error));
   }
-  // Started and left to run: nothing waits for it.
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  return win32::UniqueKernelHandle(process.hProcess);
 }
 
-void Win32Services::StartEmulator(const EmulatorCommand& command) {
-  Shell(command.CommandLine(), WindowStyle::kNormalFocus, command.program);
+void Win32Processes::Shell(const std::string& command_line, WindowStyle style,
+                           const std::string& program) {
+  // Started and left to run: nothing waits for it.
+  Start(command_line, style, program);
 }
 
-std::vector<std::string> Win32Services::Drives() {
+void Win32Processes::StartEmulator(const EmulatorCommand& command) {
+  games_.push_back(Start(command.CommandLine(), WindowStyle::kNormalFocus, command.program));
+  watchers_.Tell(GameLife::kStarted, static_cast<int>(games_.size()));
+}
+
+bool Win32Processes::GameRunning() {
+  while (true) {
+    const auto ended = std::find_if(games_.begin(), games_.end(), [](const auto& game) {
+      return WaitForSingleObject(game.get(), 0) != WAIT_TIMEOUT;
+    });
+    if (ended == games_.end())
+      break;
+    games_.erase(ended);
+    watchers_.Tell(GameLife::kEnded, static_cast<int>(games_.size()));
+  }
+  return !games_.empty();
+}
+
+GameSubscription Win32Processes::WatchGames(GameListener listener) {
+  return watchers_.Subscribe(std::move(listener));
+}
+
+std::vector<std::string> Win32Disks::Drives() {
   std::vector<std::string> drives;
   const DWORD mask = GetLogicalDrives();
   for (int i = 0; i < 26; ++i) {
@@ -109,7 +135,7 @@ std::vector<std::string> Win32Services::Drives() {
   return drives;
 }
 
-KeyState Win32Services::Key(int virtual_key) {
+KeyState Win32Keys::Key(int virtual_key) {
   const auto state = static_cast<unsigned short>(GetAsyncKeyState(virtual_key));
   const bool down = (state & 0x8000) != 0;
   // The low bit says the key went down since the last look; while it is
@@ -118,11 +144,11 @@ KeyState Win32Services::Key(int virtual_key) {
   return {down, !down && (state & 0x0001) != 0};
 }
 
-std::vector<std::uint32_t> Win32Services::ControllerButtons() {
+std::vector<std::uint32_t> Win32Keys::ControllerButtons() {
   return pads_.Buttons();
 }
 
-std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
+std::vector<WindowHandle> Win32ShellWindows::FindShellWindows(ShellWindow which) {
   // The taskbar has an empty title; a null title would take any window of
   // that class, whatever its title.
   const HWND window = which == ShellWindow::kDesktop
@@ -133,15 +159,15 @@ std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
   return {reinterpret_cast<WindowHandle>(window)};
 }
 
-void Win32Services::ShowShellWindow(WindowHandle window, bool visible) {
+void Win32ShellWindows::ShowShellWindow(WindowHandle window, bool visible) {
   ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
 }
 
-void Win32Services::EnableShellWindow(WindowHandle window, bool enable) {
+void Win32ShellWindows::EnableShellWindow(WindowHandle window, bool enable) {
   EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
 }
 
-void Win32Services::KillByImageName(const std::string& image_name) {
+void Win32Processes::KillByImageName(const std::string& image_name) {
   // No name names no process (taskkill would only complain).
   if (image_name.empty())
     return;
@@ -151,16 +177,16 @@ void Win32Services::KillByImageName(const std::string& image_name) {
         WindowStyle::kMinimizedFocus);
 }
 
-void Win32Services::OpenInViewer(const std::string& path) {
+void Win32Processes::OpenInViewer(const std::string& path) {
   // Quoted, so a path with blanks arrives as one argument.
   Shell("Explorer.exe \"" + path + "\"", WindowStyle::kMinimizedFocus);
 }
 
-void Win32Services::RefreshShellIcons() {
+void Win32ShellWindows::RefreshShellIcons() {
   shell_refresh_due_ = true;
 }
 
-void Win32Services::FinishStart() {
+void Win32ShellWindows::FinishStart() {
   if (std::exchange(shell_refresh_due_, false))
     SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
 }

@@ -20,7 +20,8 @@
 #include "runtime/posix/StandardStreams.h"
 #include "runtime/posix/TerminationSignals.h"
 #include "view/qt/Form1Window.h"
-#include "view/qt/QtServices.h"
+#include "view/qt/PortalEsc.h"
+#include "view/qt/QtRoles.h"
 #include "window/ViewContract.h"
 
 namespace {
@@ -71,10 +72,11 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
 
   tavro::PosixOptions options;
   options.shell_watcher = {"/proc/self/exe", tavro::kShellWatcherArgument};
-  tavro::QtServices services(options);
-  tavro::Form1 form(services);
-  tavro::Form1Window window(form, services);
-  services.SetMessageOwner(&window);
+  tavro::QtRoles roles(options);
+  tavro::Form1 form(roles.All());
+  tavro::Form1Window window(form, form.Runtime());
+  roles.dialogs.SetMessageOwner(&window);
+  tavro::PortalEsc portal_esc(roles.processes, roles.keys, roles.dialogs);
 
   // Without the pipe (no descriptor left) no handler was installed and the
   // signals end the program as they always did: nothing to watch.
@@ -97,7 +99,7 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
   // other event's, and the program goes on.
   tavro::view::LoadAndShow(form, [&window] { window.show(); });
   if (tavro::WantsPortalKeys(session))
-    services.ListenOnPortal(kAppId, form.Label5.Caption());
+    portal_esc.Listen(kAppId, form.Label5.Caption());
   // From here the timer ticks and the keys may hide the desktop or the
   // taskbar: a signal goes through the window's close, which shows them.
   termination.WatchedByLoop();

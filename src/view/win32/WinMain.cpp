@@ -18,9 +18,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   try {
-    tavro::win32ui::Win32UiServices services;
-    tavro::Form1 form(services);
-    tavro::win32ui::MainWindow window(form, services);
+    tavro::win32ui::Win32Roles roles;
+    tavro::Form1 form(roles.All());
+    tavro::win32ui::MainWindow window(form, roles);
     window.Create();
     // Form_Load may show message boxes (owned by the hidden window) or end
     // the process; whatever escapes it is reported and the window opens.

@@ -211,15 +211,17 @@ TEST_F(ShellTest, StartEmulatorGivesTheEmulatorItsExactCommandLineAndArguments) 
 
 // What the key and the donate image start, as their command lines.
 TEST(ShellCommands, TheKillAndViewerCommandsQuoteWhatHoldsABlank) {
-  class Recording final : public Win32Services {
+  class Recording final : public Win32Processes {
    public:
-    PicturePtr LoadPicture(const std::string&) override { return nullptr; }
-    PicturePtr LoadResourcePicture(ResourcePicture) override { return nullptr; }
+    Recording() : Win32Processes(shell_) {}
     void Shell(const std::string& line, WindowStyle style, const std::string& program) override {
       started.push_back(line + (style == WindowStyle::kMinimizedFocus ? " [min]" : " [normal]") +
                         (program.empty() ? "" : " [" + program + "]"));
     }
     std::vector<std::string> started;
+
+   private:
+    Win32ShellWindows shell_;
   };
   Recording services;
   services.KillByImageName("Cemu.exe");
@@ -253,6 +255,47 @@ TEST_F(ShellTest, KillByImageNameEndsTheRunningProgramEvenWithABlankInItsName) {
   if (!ended)
     TerminateProcess(child.get(), 9);
   EXPECT_TRUE(ended) << "taskkill did not end " << name;
+}
+
+// The games the launcher starts, as the tick sees them: each start and each
+// end told once, with the number still running, whichever ends first.
+TEST_F(ShellTest, EachGameStartAndEndIsToldOnceAndTheRunningGamesCounted) {
+  std::vector<std::string> told;
+  auto subscription = services_.WatchGames([&told](GameLife life, int running) {
+    told.push_back((life == GameLife::kStarted ? "started " : "ended ") + std::to_string(running));
+  });
+  const std::string name = "tavro game " + std::to_string(GetCurrentProcessId()) + ".exe";
+  const std::string long_game = root_ / name;
+  CopyFileTo(helper_, long_game);
+  EXPECT_FALSE(services_.GameRunning());
+
+  services_.StartEmulator({long_game, "--stay", game_});
+  ASSERT_TRUE(WaitForFile(root_ / "command_line.txt"));  // it runs
+  services_.StartEmulator({program_, "-g", game_});      // ends once it has written
+  EXPECT_EQ(told, (std::vector<std::string>{"started 1", "started 2"}));
+  const auto poll_until = [&](std::size_t count) {
+    for (int i = 0; i < 6000 && told.size() < count; ++i) {
+      services_.GameRunning();
+      Sleep(10);
+    }
+  };
+  poll_until(3);
+  EXPECT_EQ(told.back(), "ended 1");
+  EXPECT_TRUE(services_.GameRunning());
+
+  services_.KillByImageName(name);
+  poll_until(4);
+  EXPECT_EQ(told, (std::vector<std::string>{"started 1", "started 2", "ended 1", "ended 0"}));
+  EXPECT_FALSE(services_.GameRunning());
+
+  // A start that fails is no game; a listener gone hears nothing more.
+  EXPECT_THROW(services_.StartEmulator({root_ / "none.exe", "", game_}), RuntimeError);
+  EXPECT_FALSE(services_.GameRunning());
+  subscription = GameSubscription();
+  services_.StartEmulator({program_, "-g", game_});
+  for (int i = 0; i < 6000 && services_.GameRunning(); ++i)
+    Sleep(10);
+  EXPECT_EQ(told.size(), 4u);
 }
 
 }  // namespace

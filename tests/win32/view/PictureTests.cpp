@@ -52,7 +52,8 @@ class PictureTest : public ::testing::Test {
     return Utf8(folder / name);
   }
 
-  Win32UiServices services;
+  Win32Dialogs window;  // no window yet: the system's DPI
+  Win32UiPictures services{window};
   fs::path folder;
 };
 
@@ -82,7 +83,7 @@ TEST_F(PictureTest, AFileWithAUnicodeNameDecodesToThePixelsBuiltIn) {
   const auto bytes = SourceBytes("logo.jpg");
   ASSERT_FALSE(bytes.empty());
   const std::string path = Write(L"Cover \u00e9\u4e2d.jpg", bytes);
-  const auto loaded = services.LoadPicture(path);
+  const auto loaded = services.LoadPictureToFit(path, 0, 0);
   const auto built_in = services.LoadResourcePicture(ResourcePicture::kLogo);
   ASSERT_EQ(loaded->Width(), 201);
   ASSERT_EQ(loaded->Height(), 113);
@@ -91,14 +92,14 @@ TEST_F(PictureTest, AFileWithAUnicodeNameDecodesToThePixelsBuiltIn) {
               test::PixelOf(AsWin32(built_in), at.x, at.y));
   }
   // A GIF under a .jpg name decodes by its content.
-  const auto gif = services.LoadPicture(Write(L"donate.jpg", SourceBytes("donate.gif")));
+  const auto gif = services.LoadPictureToFit(Write(L"donate.jpg", SourceBytes("donate.gif")), 0, 0);
   EXPECT_EQ(gif->Width(), 266);
 }
 
 TEST_F(PictureTest, WhatCannotBeReadRaisesTheClassicErrors) {
   auto number_of = [this](const std::string& path) {
     try {
-      services.LoadPicture(path);
+      services.LoadPictureToFit(path, 0, 0);
     } catch (const RuntimeError& e) {
       return e.Number();
     }
@@ -176,7 +177,7 @@ std::string RunLengthBmp(std::uint32_t width, std::uint32_t height) {
 TEST_F(PictureTest, AHostileOrOversizedFileIsNoPicture) {
   // The same kind of file at a sane size is a picture: what is refused
   // below is refused for its size.
-  const auto sane = services.LoadPicture(Write(L"sane.jpg", RunLengthBmp(300, 200)));
+  const auto sane = services.LoadPictureToFit(Write(L"sane.jpg", RunLengthBmp(300, 200)), 0, 0);
   ASSERT_EQ(sane->Width(), 300);
   EXPECT_EQ(test::PixelOf(AsWin32(sane), 150, 100), RGB(0x80, 0x80, 0x80));
 
@@ -195,7 +196,7 @@ TEST_F(PictureTest, AHostileOrOversizedFileIsNoPicture) {
   for (const auto& path : files) {
     SCOPED_TRACE(path);
     try {
-      services.LoadPicture(path);
+      services.LoadPictureToFit(path, 0, 0);
       ADD_FAILURE() << "a picture was made";
     } catch (const RuntimeError& e) {
       EXPECT_EQ(e.Number(), err::kInvalidPicture);
