@@ -39,6 +39,10 @@ class Form1Window final : public QWidget, public view::PadView {
   void ShowFocus() override;
   int FolderHighlight() override;
   void SetFolderHighlight(int row) override;
+  bool DriveListOpen() override;
+  void OpenDriveList(bool open) override;
+  int DriveHighlight() override;
+  void SetDriveHighlight(int row) override;
   void Later(std::function<void()> work) override;
 
  protected:

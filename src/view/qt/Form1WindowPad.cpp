@@ -1,7 +1,9 @@
 // What the game controller needs of the window: whether it is in front,
 // its message boxes, the focus and the folder list's highlight.
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QSignalBlocker>
@@ -63,6 +65,35 @@ void Form1Window::SetFolderHighlight(int row) {
   if (auto* list = qobject_cast<QListWidget*>(ObjectOf(form_.Dir1))) {
     const QSignalBlocker block(list);
     list->setCurrentRow(row);
+  }
+}
+
+bool Form1Window::DriveListOpen() {
+  const auto* combo = qobject_cast<QComboBox*>(ObjectOf(form_.Drive1));
+  return combo != nullptr && combo->view()->isVisible();
+}
+
+void Form1Window::OpenDriveList(bool open) {
+  auto* combo = qobject_cast<QComboBox*>(ObjectOf(form_.Drive1));
+  if (combo == nullptr || open == DriveListOpen())
+    return;
+  if (open) {
+    // The list was read afresh by the caller already.
+    combo->QComboBox::showPopup();
+  } else {
+    combo->hidePopup();
+  }
+}
+
+int Form1Window::DriveHighlight() {
+  const auto* combo = qobject_cast<QComboBox*>(ObjectOf(form_.Drive1));
+  return combo != nullptr ? combo->view()->currentIndex().row() : -1;
+}
+
+void Form1Window::SetDriveHighlight(int row) {
+  if (auto* combo = qobject_cast<QComboBox*>(ObjectOf(form_.Drive1))) {
+    // The highlight of the open list only; the drive shown stays.
+    combo->view()->setCurrentIndex(combo->model()->index(row, 0));
   }
 }
 
