@@ -50,7 +50,7 @@ class PadNavigation {
   PadAction Tick(const std::vector<std::uint32_t>& controllers, bool active, std::uint32_t combo,
                  int tick_ms);
 
-  // A game the launcher started runs (told at every tick, before Tick).
+  // Whether a game the launcher started runs; told as that changes.
   void SetGameRunning(bool running) { game_running_ = running; }
   bool GameRunning() const { return game_running_; }
 

@@ -183,8 +183,6 @@ void QtServices::ListenOnPortal(const std::string& app_id, const std::string& de
 }
 
 void QtServices::EmulatorStarted(int pid) {
-  if (portal_state_ == Portal::kNone)
-    return;
   auto watch = std::make_unique<ProcessEndWatch>(pid);
   // Ended already, or a kernel that cannot tell when: nothing to bind for.
   if (watch->Ended())
@@ -194,6 +192,10 @@ void QtServices::EmulatorStarted(int pid) {
   QObject::connect(running.notifier.get(), &QSocketNotifier::activated, &context_,
                    [this] { EmulatorEnded(); });
   emulators_.push_back(std::move(running));
+  if (GameRunning)
+    GameRunning(true);
+  if (portal_state_ == Portal::kNone)
+    return;
   if (!portal_) {
     GlobalShortcutsPortal::Hooks hooks;
     hooks.activated = [this] { NotePress(27); };  // Esc
@@ -220,6 +222,8 @@ void QtServices::EmulatorStarted(int pid) {
 
 void QtServices::EmulatorEnded() {
   std::erase_if(emulators_, [](const Running& running) { return running.watch->Ended(); });
+  if (GameRunning)
+    GameRunning(!emulators_.empty());
   if (emulators_.empty() && portal_)
     portal_->SetBound(false);
 }

@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -73,6 +74,9 @@ class QtServices : public PosixServices {
   void ListenOnPortal(const std::string& app_id, const std::string& description);
 
  protected:
+  // Each game the launcher started is watched to its end: told here with
+  // true as one starts, and with whether any still runs as one ends.
+  std::function<void(bool)> GameRunning;
   void EmulatorStarted(int pid) override;
 
  private:

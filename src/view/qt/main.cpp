@@ -94,6 +94,7 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
   // The load event may show message boxes or end the process; the window is
   // shown only after it returns. An error it lets pass is shown like any
   // other event's, and the program goes on.
+  services.GameRunning = [&form](bool runs) { form.Pad().SetGameRunning(runs); };
   tavro::view::LoadAndShow(form, [&window] { window.show(); });
   if (tavro::WantsPortalKeys(session))
     services.ListenOnPortal(kAppId, form.Label5.Caption());
