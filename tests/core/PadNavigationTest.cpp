@@ -129,14 +129,6 @@ class PadActions : public ::testing::Test {
   FakePadView view;
 };
 
-TEST_F(PadActions, TheFirstPressOnlyBringsTheFocusToTheGames) {
-  view.focused = &form.Drive1;
-  Act("P");
-  EXPECT_EQ(view.focused, &form.File1);
-  EXPECT_TRUE(services.started.empty());
-  EXPECT_TRUE(services.messages.empty());
-}
-
 TEST_F(PadActions, TheDriveListOpensAndEveryDriveIsReachedPastOneThatCannotBeShown) {
   Act("o");  // awake
   view.focused = &form.Drive1;
