@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <utility>
