@@ -49,6 +49,9 @@ class ProcessEndWatch;
 // Not final: the controller's tests give it a library folder of their own.
 class QtServices : public PosixServices {
  public:
+  // Each game the launcher started is watched to its end: told here with
+  // true as one starts, and with whether any still runs as one ends.
+  std::function<void(bool)> GameRunning;
   QtServices();
   explicit QtServices(PosixOptions options);
   ~QtServices() override;
@@ -74,9 +77,6 @@ class QtServices : public PosixServices {
   void ListenOnPortal(const std::string& app_id, const std::string& description);
 
  protected:
-  // Each game the launcher started is watched to its end: told here with
-  // true as one starts, and with whether any still runs as one ends.
-  std::function<void(bool)> GameRunning;
   void EmulatorStarted(int pid) override;
 
  private:
