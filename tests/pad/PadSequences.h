@@ -95,8 +95,9 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
        "Dir1|||logo||"},
       {"only directions repeat: A held on Play Game starts one game",
        "R - R - D - R - R - R a a a a a a a a", "Command1|Alpha.wud||logo|-g|"},
+      // Gamma has no cover: Beta's, passed on the way, stays.
       {"down on the last entry stays there, no box", "R - R - D D D D D D D D D D D",
-       "File1|Gamma.wud||logo||"},
+       "File1|Gamma.wud||cover||"},
   };
   namespace fs = std::filesystem;
   for (const auto& row : table) {
