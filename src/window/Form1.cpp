@@ -266,8 +266,9 @@ bool Form1::Pressed(int virtual_key) {
 }
 
 void Form1::Timer1_Timer() {
-  // The look that notices a started game's end and tells those who watch.
-  services_.processes.GameRunning();
+  // The look that notices a started game's end and tells those who watch;
+  // while a game runs the pad drives only the close combination.
+  pad_.SetGameRunning(services_.processes.GameRunning());
   if (Pressed(kKeyEsc))
     EndEmulator(services_.processes, settings_);
   if (Pressed(kKey9)) {

@@ -73,6 +73,10 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   void ShowFocus() override;
   int FolderHighlight() override;
   void SetFolderHighlight(int row) override;
+  bool DriveListOpen() override;
+  void OpenDriveList(bool open) override;
+  int DriveHighlight() override;
+  void SetDriveHighlight(int row) override;
   void Later(std::function<void()> work) override;
 
  private:
