@@ -329,6 +329,28 @@ PicturePtr Win32UiPictures::LoadIconResource(int id, int size) {
   return std::make_shared<Win32Picture>(UniqueIcon(static_cast<HICON>(icon)), size, size);
 }
 
+PicturePtr Win32UiPictures::PictureFromRgba(int width, int height,
+                                            const std::vector<std::uint8_t>& rgba) {
+  if (width <= 0 || height <= 0 ||
+      rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4) {
+    InvalidPicture();
+  }
+  void* bits = nullptr;
+  UniqueBitmap bitmap = MakeDib(width, height, &bits);
+  if (!bitmap || bits == nullptr)
+    InvalidPicture();
+  // Blue, green, red, alpha with the colours multiplied by the alpha: what
+  // GdiAlphaBlend takes, so a see-through pixel lets the box's colour show.
+  auto* to = static_cast<std::uint8_t*>(bits);
+  for (std::size_t i = 0; i < rgba.size(); i += 4) {
+    const unsigned alpha = rgba[i + 3];
+    for (std::size_t c = 0; c < 3; ++c)
+      to[i + 2 - c] = static_cast<std::uint8_t>((rgba[i + c] * alpha + 127) / 255);
+    to[i + 3] = static_cast<std::uint8_t>(alpha);
+  }
+  return std::make_shared<Win32Picture>(std::move(bitmap), width, height);
+}
+
 PicturePtr Win32UiPictures::LoadResourcePicture(ResourcePicture which) {
   switch (which) {
     case ResourcePicture::kNone:

@@ -7,7 +7,9 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "runtime/win32/Win32Services.h"
 #include "view/win32/Win32Picture.h"
@@ -38,6 +40,8 @@ class Win32UiPictures final : public Pictures {
   // picture WIC can decode.
   PicturePtr LoadPictureToFit(const std::string& path, int box_width, int box_height) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
+  // A game's icon: a DIB with premultiplied alpha, drawn like any cover.
+  PicturePtr PictureFromRgba(int width, int height, const std::vector<std::uint8_t>& rgba) override;
 
  private:
   PicturePtr Load(const std::string& path, SIZE box);

@@ -167,6 +167,32 @@ TEST_F(LookTest, ACoverOfAnotherShapeIsScaledToFitPicture1AndCentred) {
   EXPECT_EQ(PixelAt(box, 114, 56), band);
 }
 
+TEST_F(LookTest, AGamesIconIsFittedAndItsSeeThroughPartShowsTheBox) {
+  HWND box = Win("Picture1");
+  const COLORREF band = BoxBackground();
+  // 2 x 1: opaque red, a half-covering green, a see-through blue whose
+  // colour must never show. Fitted it is 201 x 100 from row 6 (even shares
+  // above and below), each pixel a 100-wide half.
+  const std::vector<std::uint8_t> rgba = {230, 20, 20, 255, 0, 200, 0, 128};
+  form.Picture1.SetPicture(services.PictureFromRgba(2, 1, rgba));
+  ASSERT_NE(band, RGB(230, 20, 20));
+  EXPECT_EQ(PixelAt(box, 100, 3), band);
+  EXPECT_EQ(PixelAt(box, 100, 110), band);
+  EXPECT_EQ(PixelAt(box, 30, 56), RGB(230, 20, 20));
+  // Half of the green over the box's colour, channel by channel.
+  const COLORREF mixed = PixelAt(box, 170, 56);
+  const auto half = [](int over, int under) { return (over * 128 + under * 127) / 255; };
+  EXPECT_NEAR(GetRValue(mixed), half(0, GetRValue(band)), 3);
+  EXPECT_NEAR(GetGValue(mixed), half(200, GetGValue(band)), 3);
+  EXPECT_NEAR(GetBValue(mixed), half(0, GetBValue(band)), 3);
+  // A fully see-through pixel is the box itself; a wrong size is no picture.
+  const std::vector<std::uint8_t> clear = {0, 0, 255, 0, 230, 20, 20, 255};
+  form.Picture1.SetPicture(services.PictureFromRgba(2, 1, clear));
+  EXPECT_EQ(PixelAt(box, 30, 56), band);
+  EXPECT_EQ(PixelAt(box, 170, 56), RGB(230, 20, 20));
+  EXPECT_THROW(services.PictureFromRgba(2, 2, clear), RuntimeError);
+}
+
 TEST_F(LookTest, ALargeCoverIsHeldAtTheBoxSizeAndFillsItAsBefore) {
   const COLORREF red = RGB(220, 20, 30);
   const COLORREF blue = RGB(20, 40, 230);

@@ -73,6 +73,10 @@ class RecordingServices final : public Processes,
   PicturePtr LoadResourcePicture(ResourcePicture which) override {
     return roles.pictures.LoadResourcePicture(which);
   }
+  PicturePtr PictureFromRgba(int width, int height,
+                             const std::vector<std::uint8_t>& rgba) override {
+    return roles.pictures.PictureFromRgba(width, height, rgba);
+  }
   void ShowShellWindow(WindowHandle window, bool visible) override {
     roles.shell_windows.ShowShellWindow(window, visible);
   }
