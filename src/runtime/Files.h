@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -61,6 +62,15 @@ struct Entry {
 Entry LookAt(const std::string& path);
 // True when anything at all is under the name (a link to nothing too).
 bool Exists(const std::string& path);
+// The size and last write of the ordinary file a name leads to (a link
+// followed): what a memo of the file's contents is kept by. None for
+// anything else and for what cannot be looked at.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> StampOf(const std::string& path);
 // One entry of a folder: its name and what it leads to (a link counts as
 // what it points at; a link that points nowhere, a FIFO or a device is
 // neither).

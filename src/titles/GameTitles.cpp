@@ -38,7 +38,8 @@ std::vector<std::string> RpxFiles(const std::string& code) {
 }
 
 // The game in folder: none unless it has code/*.rpx and meta/meta.xml.
-std::optional<FolderGame> ReadFolderGame(const std::string& folder, const TitleView& view) {
+std::optional<FolderGame> ReadFolderGame(const std::string& folder, const TitleView& view,
+                                         TitleMemo& memo) {
   const std::string meta = folder + kSep + "meta" + kSep + "meta.xml";
   try {
     if (Dir(meta, kAttrNormal).empty())
@@ -50,12 +51,9 @@ std::optional<FolderGame> ReadFolderGame(const std::string& folder, const TitleV
   if (rpx.empty())
     return std::nullopt;
   FolderGame game{std::move(rpx.front()), {}, false};
-  try {
-    if (auto info = ReadMetaXml(ReadOrdinaryFile(meta, kMaxMetaBytes), view.language)) {
-      game.meta = std::move(*info);
-      game.meta_read = true;
-    }
-  } catch (const std::exception&) {
+  if (auto info = memo.Meta(meta, view.language)) {
+    game.meta = std::move(*info);
+    game.meta_read = true;
   }
   return game;
 }
@@ -96,10 +94,10 @@ TitleView ParseTitlesKey(const std::string& value) {
 }
 
 std::vector<GameRow> ListRpxRows(const std::string& folder, const std::vector<std::string>& own,
-                                 const TitleView& view) {
+                                 const TitleView& view, TitleMemo& memo) {
   std::vector<GameRow> rows;
   std::vector<std::string> tell;
-  const auto self = ReadFolderGame(folder, view);
+  const auto self = ReadFolderGame(folder, view, memo);
   for (const auto& file : own) {
     GameRow row{file, folder, file, std::nullopt, {}, false};
     if (self && self->meta_read) {
@@ -116,7 +114,7 @@ std::vector<GameRow> ListRpxRows(const std::string& folder, const std::vector<st
       if (!e.folder || (paths::kDotNamesHidden && e.name.starts_with('.')))
         return;
       const std::string sub = folder + kSep + e.name;
-      const auto game = ReadFolderGame(sub, view);
+      const auto game = ReadFolderGame(sub, view, memo);
       if (!game || (game->meta.title_id && IsUpdateOrDlc(*game->meta.title_id)))
         return;
       GameRow row{e.name, sub, game->first_rpx, game->meta.title_id, {}, false};

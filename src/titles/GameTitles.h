@@ -9,6 +9,7 @@
 
 #include "titles/IconTga.h"
 #include "titles/TitleCache.h"
+#include "titles/TitleMemo.h"
 
 namespace tavro::titles {
 
@@ -33,8 +34,9 @@ struct GameRow {
 // meta/meta.xml; updates and DLC left out), one row each playing the first
 // .rpx of its code/. Sorted by the shown name without regard to case; two
 // rows of the same name get the folder's (or the file's) name in brackets.
+// Each meta.xml is read through memo, so an unchanged one is read once.
 std::vector<GameRow> ListRpxRows(const std::string& folder, const std::vector<std::string>& own,
-                                 const TitleView& view);
+                                 const TitleView& view, TitleMemo& memo);
 
 // The disc-image list: each file named by its .wua's title or the
 // emulator's list, else its file name; sorted by the shown name.

@@ -122,6 +122,7 @@ class Form1 {
   // its title ID's cover, else its own icon. False when it has neither.
   bool ShowTitleCover(const titles::GameRow& row);
   std::vector<titles::GameRow> title_rows_;  // File1's row i is title_rows_[i]
+  titles::TitleMemo title_memo_;             // the meta.xml files read this session
   // Whether each polled key was down at the previous tick: a key acts once
   // per press, not on every tick it is held.
   bool Pressed(int virtual_key);

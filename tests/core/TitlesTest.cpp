@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -194,6 +195,39 @@ TEST(Titles, DiscRowsFromTheEmulatorsListAndArchives) {
   EXPECT_EQ(t.Play("Archived"), folder + sep + "c.wua");
   EXPECT_EQ(t.Shown(), "rgba:2x1:255");  // its own icon from the archive
 #endif
+}
+
+TEST(Titles, AMetaXmlIsReadAgainOnlyWhenItChanged) {
+  // Each step rewrites Zelda's meta.xml, then the library is listed again.
+  struct Step {
+    std::string what;
+    std::string name;  // the new long name
+    bool keep_time;    // the file's last write put back as it was
+    std::string row;   // the row shown afterwards
+  };
+  const std::vector<Step> steps = {
+      {"same size, same time: the name read before", "Zeldb", true, "Zelda"},
+      {"same size, another time: read again", "Zeldc", false, "Zeldc"},
+      {"another size, same time: read again", "Zelda II", true, "Zelda II"},
+      {"made unreadable: today's row", std::string(2, '\x01'), false, "Zelda"},
+  };
+  Titled t("en");
+  const std::string id = "0005000010101A00";
+  t.Game("Zelda", Meta(id, En("Zelda")));
+  t.Game("Kart", Meta("0005000010144F00", En("Kart")));
+  const std::string lib = t.Under({"lib"});
+  const fs::path meta = FsPath(t.Under({"lib", "Zelda", "meta", "meta.xml"}));
+  t.OpenRpx(lib);
+  ASSERT_EQ(t.form.File1.List(), (std::vector<std::string>{"Kart", "Zelda"}));
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    const auto time = fs::last_write_time(meta);
+    WriteAll(meta, Meta(id, En(step.name)));
+    fs::last_write_time(meta, step.keep_time ? time : time + std::chrono::seconds(5));
+    t.form.Dir1.SetPath(t.Under({"lib", "Kart"}));
+    t.form.Dir1.SetPath(lib);
+    EXPECT_EQ(t.form.File1.List(), (std::vector<std::string>{"Kart", step.row}));
+  }
 }
 
 TEST(Titles, CoverRuleWithTitles) {
