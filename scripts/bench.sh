@@ -84,6 +84,14 @@ if [ ${#only[@]} -eq 0 ] || [ "${only[1]}" = linux ]; then
                  else exit 1 }' || status=1
   fi
 fi
+if [ ${#only[@]} -eq 0 ] || [ "${only[1]}" = linux ]; then
+  if [ -x "$build/linux/bin/tavro_titles_bench" ]; then
+    echo
+    echo "The title view's .rpx list of 1,000 games, against a bare read of their names"
+    echo "($build/linux/bin/tavro_titles_bench)"
+    "$build/linux/bin/tavro_titles_bench" "$runs" || status=1
+  fi
+fi
 for script in startup walk launch; do
   echo
   $py "bench/$script.py" --build "$build" --runs "$runs" "${only[@]}" || status=1
