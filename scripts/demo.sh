@@ -16,6 +16,7 @@
 # The README's pictures come from a folder that names no one's machine:
 #   scripts/demo.sh --folder "/tmp/Tavro Demo" && cp demo/screenshot-linux.png docs/
 #   scripts/demo.sh --pad --folder "/tmp/Tavro Demo" && cp demo/screenshot-linux-pad.png docs/
+# (the first also saves demo/screenshot-linux-titles.png: the title view)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -65,10 +66,42 @@ for game in "Castle Of Echoes" "Puzzle Garden" "Star Racer"; do
   : >"$app/Game/WUD_WUX/$game.wud"
 done
 : >"$app/Game/WUD_WUX/Harbor Lights.wux"
-for game in "Sky Islands" "Tiny Tanks"; do
-  mkdir -p "$app/Game/RPX/$game/code"
-  : >"$app/Game/RPX/$game/code/${game// /}.rpx"
-done
+# Unpacked games with their own names and icons (resources/demo, drawn by
+# draw_icons.py there), named in the list by their titles (Titles=en below).
+meta_xml() { # TITLE_ID NAME
+  printf '<?xml version="1.0" encoding="utf-8"?>\n<menu type="complex" access="777">\n'
+  printf '  <title_id type="hexBinary" length="8">%s</title_id>\n' "$1"
+  printf '  <longname_en type="string" length="512">%s</longname_en>\n</menu>\n' "$2"
+}
+titled_game() { # FOLDER RPX TITLE_ID NAME ICON
+  mkdir -p "$1/code" "$1/meta"
+  : >"$1/code/$2"
+  meta_xml "$3" "$4" >"$1/meta/meta.xml"
+  cp "resources/demo/$5.tga" "$1/meta/iconTex.tga"
+}
+titled_game "$app/Game/RPX/Sky Islands" SkyIslands.rpx 0005000010100100 "Sky Islands" sky-islands
+titled_game "$app/Game/RPX/Tiny Tanks" TinyTanks.rpx 0005000010100200 "Tiny Tanks" tiny-tanks
+titled_game "$app/Game/RPX/lantern_woods_v16" LW.rpx 0005000010100300 "Lantern Woods" lantern-woods
+# Its update beside it: not a game of the list.
+titled_game "$app/Game/RPX/lantern_woods_update" LW.rpx 0005000E10100300 "Lantern Woods" lantern-woods
+disc_pattern=""
+if ! $windows; then
+  # A .wua made with the emulator's archive tool, named by its base game.
+  wua_src=$(mktemp -d)
+  titled_game "$wua_src/0005000010100400_v0" Comet.rpx 0005000010100400 "Winged Comet" comet-courier
+  zarchive "$wua_src" "$app/Game/WUD_WUX/comet.wua" >/dev/null
+  rm -rf "$wua_src"
+  disc_pattern="DiscPattern=*.wud;*.wux;*.wua"
+fi
+# The settings a first start writes, with the title view on.
+native() { if $windows; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi; }
+sep=/
+$windows && sep='\'
+printf '[EmulatorConfig]\r\nFileExe=Cemu.exe\r\nWinMode=-g\r\nFullMode=-f -g\r\n' >"$app/Tavro_FrontEnd.ini"
+printf '[TavroFrontEndCnfig]\r\nDirRpx=%s%sGame%sRPX\r\nDirWudWux=%s%sGame%sWUD_WUX\r\n' \
+  "$(native "$app")" "$sep" "$sep" "$(native "$app")" "$sep" "$sep" >>"$app/Tavro_FrontEnd.ini"
+printf 'Titles=en\r\n' >>"$app/Tavro_FrontEnd.ini"
+[ -z "$disc_pattern" ] || printf '%s\r\n' "$disc_pattern" >>"$app/Tavro_FrontEnd.ini"
 # Covers drawn here: a card in the game's colours with its name. The cover of
 # a .rpx game is named after the file in code/, as the launcher looks it up.
 /usr/bin/python3 - "$app/Image" <<'EOF'
@@ -201,3 +234,14 @@ shot="$root/demo/screenshot-$preset$suffix.png"
 mkdir -p "$root/demo"
 import -window "$wid" "$shot"
 echo "Screenshot: $shot"
+if ! $pad; then
+  # The title view: the .rpx list, its first game selected, its own icon.
+  xdotool mousemove --window "$wid" 752 40 click 1
+  sleep 1
+  xdotool mousemove --window "$wid" 446 184 click 1
+  sleep 2
+  xdotool mousemove 1000 700
+  shot="$root/demo/screenshot-$preset-titles.png"
+  import -window "$wid" "$shot"
+  echo "Screenshot: $shot"
+fi

@@ -376,7 +376,59 @@ def test_donation_page_is_written_and_opened(target, x):
         s.cleanup()
 
 
+# Two unpacked games whose titles sort the other way round from their
+# folders, and an update beside them that is no game of the list.
+TITLED = [("Zeta Folder", "Zeta.rpx", "0005000010101A00", "Aurora Tale", (20, 150, 160)),
+          ("Alpha Folder", "Alpha.rpx", "0005000010144F00", "Moon Run", None),
+          ("Aurora Update", "Zeta.rpx", "0005000E10101A00", "Aurora Tale Update", None)]
+
+
+def meta_xml(title_id, name):
+    return ('<?xml version="1.0" encoding="utf-8"?>\n<menu type="complex" access="777">'
+            '<title_id type="hexBinary" length="8">%s</title_id>'
+            '<longname_en type="string" length="512">%s</longname_en></menu>\n'
+            % (title_id, name)).encode("utf-8")
+
+
+def test_titled_game_shows_its_icon_and_plays(target, x):
+    """With Titles=en the .rpx list names the games by their meta.xml, leaves
+    the update out, shows a game's own icon in the cover box and plays the
+    game selected by its .rpx path, exactly as without titles."""
+    s = Session(target, x)
+    try:
+        os.makedirs(s.at("Game", "WUD_WUX"))
+        os.makedirs(s.at("Emulator"))
+        for folder, rpx, title_id, name, icon in TITLED:
+            os.makedirs(s.at("Game", "RPX", folder, "code"))
+            os.makedirs(s.at("Game", "RPX", folder, "meta"))
+            open(s.at("Game", "RPX", folder, "code", rpx), "wb").close()
+            with open(s.at("Game", "RPX", folder, "meta", "meta.xml"), "wb") as f:
+                f.write(meta_xml(title_id, name))
+            if icon:
+                Image.new("RGBA", (128, 128), icon + (255,)).save(
+                    s.at("Game", "RPX", folder, "meta", "iconTex.tga"), format="TGA")
+        shutil.copy2(target.emulator, emulator_path(s))
+        with open(s.ini(), "wb") as f:
+            f.write(s.fresh_ini_bytes() + b"Titles=en\r\n")
+        s.start()
+        win = s.main_window()
+        x.click(win, *OPTION2_RPX.centre())
+        # The first row is the game titled first, whose folder sorts last.
+        x.click(win, *FILE1.row(0))
+        folder, rpx, _, _, icon = TITLED[0]
+        wait_cover(x, win, "Aurora Tale's icon", icon, (128, 128))
+        play(x, s, win, 1)
+        game = target.native(s.at("Game", "RPX", folder, "code", rpx))
+        expected = [expected_launch(s, "-g", game)]
+        check(launches(s) == expected, "the emulator received %r, not %r" % (launches(s), expected))
+        check(s.window("Error") is None, "an error box showed")
+        s.close()
+    finally:
+        s.cleanup()
+
+
 TESTS = [
+    test_titled_game_shows_its_icon_and_plays,
     test_browse_covers_play_and_keys,
     test_donation_page_is_written_and_opened,
 ]
