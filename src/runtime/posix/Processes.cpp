@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -64,7 +65,13 @@ RuntimeError SpawnError(int error, const std::string& file) {
 
 std::string ReadSmallFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // A process that ends while its /proc files are read fails the read
+  // (ESRCH), which the stream buffer throws past the stream: it is gone.
+  try {
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::exception&) {
+    return {};
+  }
 }
 
 // The real user id from /proc/PID/status; -1 when it cannot be read.
