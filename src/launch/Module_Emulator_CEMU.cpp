@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "launch/SafeNames.h"
 #include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 
@@ -37,6 +38,15 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& 
     if (Dir(program, kAttrNormal).empty()) {
       dialogs.MsgBox("File Doesn't Exist\r\n=> " + exe, "Alert!");
     } else if (const auto command = BuildEmulatorCommand(settings, app, game, separator)) {
+      // A name the command interpreter would rewrite, or break out of its
+      // quotes with, is never handed to a batch file: the box says why.
+      if (paths::kBatchFiles && IsBatchFile(command->program)) {
+        const BatchLine batch = BatchCommandLine(*command);
+        if (!batch.why.empty()) {
+          dialogs.MsgBox("Error in Load " + exe + "!\r\n=> " + batch.why, "Error");
+          return;
+        }
+      }
       processes.StartEmulator(*command);
     }
   } catch (const std::exception&) {

@@ -6,6 +6,7 @@
 #include "desktop/Module006_Windows_Functions.h"
 #include "donation/Module_Donate.h"
 #include "launch/Module_Emulator_CEMU.h"
+#include "launch/SafeNames.h"
 #include "settings/Module_Load.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
@@ -253,8 +254,16 @@ bool Form1::Pressed(int virtual_key) {
 }
 
 void Form1::Timer1_Timer() {
-  if (Pressed(kKeyEsc) && !settings_.FileExe.empty())
-    services_.KillByImageName(settings_.FileExe);
+  // Esc's failure (no taskkill) is reported once the tick is done: 9 and 8
+  // still act on the same tick.
+  std::exception_ptr esc_failure;
+  if (Pressed(kKeyEsc)) {
+    try {
+      EndEmulator();
+    } catch (...) {
+      esc_failure = std::current_exception();
+    }
+  }
   if (Pressed(kKey9)) {
     const bool show = !Desktop_Visible;
     SetDesktopVisible(services_, show);
@@ -268,10 +277,17 @@ void Form1::Timer1_Timer() {
   // The controller's combination does what Esc does. The one reading of
   // the tick also serves the moves through the window.
   controller_held_ = services_.ControllerButtons();
-  if (close_combo_.Tick(controller_held_, controller_, Timer1.Interval()) &&
-      !settings_.FileExe.empty()) {
-    services_.KillByImageName(settings_.FileExe);
-  }
+  if (close_combo_.Tick(controller_held_, controller_, Timer1.Interval()))
+    EndEmulator();
+  if (esc_failure)
+    std::rethrow_exception(esc_failure);
+}
+
+void Form1::EndEmulator() {
+  // The file name alone, and never one taskkill would take for more than
+  // one image (a quote, a wildcard): then nothing is ended.
+  if (const auto image = ImageNameToEnd(settings_.FileExe))
+    services_.KillByImageName(*image);
 }
 
 std::string DriveOfPath(const std::vector<std::string>& drives, const std::string& path) {

@@ -100,6 +100,8 @@ class Form1 {
   Label Label8;
 
  private:
+  // Ends the emulator by its image name, when FileExe gives a safe one.
+  void EndEmulator();
   Services& services_;
   LauncherSettings settings_;
   ControllerSettings controller_;

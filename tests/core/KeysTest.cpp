@@ -54,7 +54,8 @@ TEST_F(Keys, EachPressActsOnceWhateverTheTicksSee) {
       {"held for a second", {kDown | kPressed, kDown, kDown, kDown, kDown, kDown, kDown, 0}, 1},
       {"a tap between two ticks", {0, kPressed, 0}, 1},
       {"let go and tapped again before the next tick", {kDown | kPressed, kPressed, 0}, 2},
-      {"let go and pressed again within one tick, still held", {kDown | kPressed, kDown | kPressed, 0},
+      {"let go and pressed again within one tick, still held",
+       {kDown | kPressed, kDown | kPressed, 0},
        2},
       {"two presses", {kDown | kPressed, 0, kDown | kPressed, 0}, 2},
       {"held while the window opened", {kDown, kDown, 0}, 0},
@@ -94,6 +95,45 @@ TEST_F(Keys, TheFirstPressHidesAndTheOrderIsEscNineEight) {
 TEST_F(Keys, EscWithoutAnEmulatorNameDoesNothing) {
   form.Settings().FileExe = "";
   EXPECT_EQ(Tick({{27, kDown | kPressed}}), std::vector<std::string>{});
+}
+
+TEST_F(Keys, EscEndsTheEmulatorsFileNameAloneAndNeverMoreThanOneImage) {
+  const struct {
+    const char* file_exe;
+    std::vector<std::string> ended;
+  } table[] = {
+      {"Cemu.exe", {"kill|Cemu.exe"}},
+      {"My Cemu.exe", {"kill|My Cemu.exe"}},
+      {"cemu_2.0\\MyCemu2.exe", {"kill|MyCemu2.exe"}},
+      {"cemu_2.0/MyCemu2.exe", {"kill|MyCemu2.exe"}},
+      {"Cemu.exe\" /im \"explorer.exe", {}},
+      {"*", {}},
+      {"Cem?.exe", {}},
+      {"a<b.exe", {}},
+      {"a>b.exe", {}},
+      {"a|b.exe", {}},
+      {"cemu_2.0\\", {}},
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.file_exe);
+    form.Settings().FileExe = c.file_exe;
+    EXPECT_EQ(Tick({{27, kDown | kPressed}}), c.ended);
+    EXPECT_TRUE(services.messages.empty());
+  }
+}
+
+TEST_F(Keys, AnEscThatCannotEndAnythingStillLetsNineAndEightAct) {
+  services.fail_starts = true;  // no taskkill
+  services.key_states = {{27, kPressed}, {57, kPressed}, {56, kPressed}};
+  try {
+    form.Timer1_Timer();
+    ADD_FAILURE() << "the failure of Esc was not reported";
+  } catch (const RuntimeError& e) {
+    EXPECT_STREQ(e.what(), "File not found: taskkill.exe");
+  }
+  EXPECT_FALSE(services.shell_windows[0].visible);
+  EXPECT_FALSE(services.shell_windows[1].visible);
+  EXPECT_EQ(form.Desktop_Visible, false);
 }
 
 TEST(ControllerSettingsText, EveryFormReadsAsMeant) {

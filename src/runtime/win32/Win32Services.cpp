@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "runtime/win32/InstanceMutex.h"
+#include "launch/SafeNames.h"
 #include "runtime/win32/ProcessGuards.h"
+#include "runtime/win32/SystemPrograms.h"
 #include "runtime/win32/Wide.h"
 
 namespace tavro {
@@ -81,12 +83,17 @@ void Win32Services::Shell(const std::string& command_line, WindowStyle style,
   const std::wstring application = Wide(program);
   // CreateProcessW may write into the command line: a copy of our own.
   std::wstring line = Wide(command_line);
+  // Windows refuses a longer line, and Wine cuts it short (the game's path
+  // lost at the end): never started.
+  if (line.size() >= 32767)
+    throw RuntimeError(err::kBadFileName, "The command line is too long");
   if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr,
                       nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
         error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME) {
-      throw RuntimeError(err::kFileNotFound, "File not found");
+      throw RuntimeError(err::kFileNotFound,
+                         program.empty() ? "File not found" : "File not found: " + program);
     }
     throw RuntimeError(err::kFileNotFound, win32::SystemMessage(error));
   }
@@ -96,6 +103,17 @@ void Win32Services::Shell(const std::string& command_line, WindowStyle style,
 }
 
 void Win32Services::StartEmulator(const EmulatorCommand& command) {
+  if (IsBatchFile(command.program)) {
+    // Started by name, a batch file runs in the command interpreter, which
+    // would expand a game's %NAME% or end its quotes: the interpreter of
+    // the system is started with each name escaped for it.
+    const BatchLine batch = BatchCommandLine(command);
+    if (!batch.why.empty())
+      throw RuntimeError(err::kBadFileName, batch.why);
+    Shell("cmd.exe /d /e:ON /v:OFF /c " + batch.line, WindowStyle::kNormalFocus,
+          win32::SystemFolderProgram(L"cmd.exe"));
+    return;
+  }
   Shell(command.CommandLine(), WindowStyle::kNormalFocus, command.program);
 }
 
@@ -134,10 +152,16 @@ std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
 }
 
 void Win32Services::ShowShellWindow(WindowHandle window, bool visible) {
+  if (!visible)
+    shell_watcher_.Hidden(window);
   ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
+  if (visible)
+    shell_watcher_.Shown(window);
 }
 
 void Win32Services::EnableShellWindow(WindowHandle window, bool enable) {
+  if (!enable)
+    shell_watcher_.Hidden(window);
   EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
 }
 
@@ -147,13 +171,15 @@ void Win32Services::KillByImageName(const std::string& image_name) {
     return;
   // A name with a blank is quoted, or taskkill takes its first word alone.
   const bool blank = image_name.find_first_of(" \t") != std::string::npos;
+  // The system's own taskkill, never one found beside us first.
   Shell("taskkill /f /im " + (blank ? "\"" + image_name + "\"" : image_name),
-        WindowStyle::kMinimizedFocus);
+        WindowStyle::kMinimizedFocus, win32::SystemFolderProgram(L"taskkill.exe"));
 }
 
 void Win32Services::OpenInViewer(const std::string& path) {
   // Quoted, so a path with blanks arrives as one argument.
-  Shell("Explorer.exe \"" + path + "\"", WindowStyle::kMinimizedFocus);
+  Shell("Explorer.exe \"" + path + "\"", WindowStyle::kMinimizedFocus,
+        win32::WindowsFolderProgram(L"explorer.exe"));
 }
 
 void Win32Services::RefreshShellIcons() {

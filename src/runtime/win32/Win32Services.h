@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/Files.h"
+#include "runtime/win32/ShellWatcher.h"
 #include "runtime/win32/UniqueHandle.h"
 #include "runtime/win32/XInputPads.h"
 
@@ -65,6 +66,8 @@ class Win32Services : public Services {
   WindowHandle owner_ = 0;
   win32::XInputPads pads_;
   bool shell_refresh_due_ = false;
+  // Shows what the desktop keys hid should this process be ended by force.
+  win32::ShellWatcher shell_watcher_;
 };
 
 }  // namespace tavro

@@ -4,16 +4,39 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <shellapi.h>
+
+#include <cwchar>
 #include <exception>
 
 #include "runtime/win32/ProcessGuards.h"
+#include "runtime/win32/ShellWatcher.h"
 #include "view/win32/MainWindow.h"
 #include "view/win32/Wide.h"
 #include "view/win32/Win32UiServices.h"
 #include "window/Form1.h"
 #include "window/ViewContract.h"
 
+namespace {
+
+// The program started as the watcher of a launcher's desktop and taskbar:
+// its argument vector, else none.
+int RunAsWatcher() {
+  int count = 0;
+  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+  int status = -1;
+  if (args != nullptr && count == 4 &&
+      std::wcscmp(args[1], tavro::win32::kShellWatcherArgument) == 0)
+    status = tavro::win32::RunShellWatcher(args[2], args[3]);
+  LocalFree(args);
+  return status;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+  if (const int status = RunAsWatcher(); status >= 0)
+    return status;
   tavro::win32::GuardProcess();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);

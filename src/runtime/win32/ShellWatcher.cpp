@@ -1,0 +1,144 @@
+#include "runtime/win32/ShellWatcher.h"
+
+#include <cwchar>
+#include <string>
+
+#include "runtime/win32/ProcessGuards.h"
+
+namespace tavro::win32 {
+
+namespace {
+
+// The desktop and the taskbar, and room to spare for a shell with more.
+constexpr int kSlots = 4;
+
+std::wstring OwnProgram() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD len = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (len == 0)
+      return {};
+    if (len < buffer.size()) {
+      buffer.resize(len);
+      return buffer;
+    }
+    if (buffer.size() >= 32768)
+      return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// A window handle fits 32 bits in 32- and 64-bit processes alike.
+LONG SlotValue(std::uintptr_t window) {
+  return static_cast<LONG>(static_cast<std::uint32_t>(window));
+}
+
+HANDLE HandleFromText(const wchar_t* text) {
+  return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::wcstoull(text, nullptr, 10)));
+}
+
+bool IsShellWindow(HWND window) {
+  wchar_t name[32] = {};
+  if (!IsWindow(window) || GetClassNameW(window, name, 32) == 0)
+    return false;
+  return std::wcscmp(name, kDesktopClass) == 0 || std::wcscmp(name, kTaskbarClass) == 0;
+}
+
+}  // namespace
+
+ShellWatcher::~ShellWatcher() {
+  if (slots_ != nullptr)
+    UnmapViewOfFile(const_cast<LONG*>(slots_));
+}
+
+void ShellWatcher::Hidden(std::uintptr_t window) {
+  const LONG value = SlotValue(window);
+  if (value == 0 || (slots_ == nullptr && !Start()))
+    return;
+  for (int i = 0; i < kSlots; ++i) {
+    if (slots_[i] == value)
+      return;
+  }
+  for (int i = 0; i < kSlots; ++i) {
+    if (InterlockedCompareExchange(&slots_[i], value, 0) == 0)
+      return;
+  }
+}
+
+void ShellWatcher::Shown(std::uintptr_t window) {
+  if (slots_ == nullptr)
+    return;
+  const LONG value = SlotValue(window);
+  for (int i = 0; i < kSlots; ++i)
+    InterlockedCompareExchange(&slots_[i], 0, value);
+}
+
+bool ShellWatcher::Start() {
+  const std::wstring program = OwnProgram();
+  if (program.empty())
+    return false;
+  UniqueKernelHandle block(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                              kSlots * sizeof(LONG), nullptr));
+  if (!block)
+    return false;
+  auto* slots = static_cast<volatile LONG*>(MapViewOfFile(block.get(), FILE_MAP_WRITE, 0, 0, 0));
+  if (slots == nullptr)
+    return false;
+  // Inheritable copies for the watcher alone, closed again once it runs.
+  HANDLE self = nullptr;
+  HANDLE shared = nullptr;
+  const HANDLE here = GetCurrentProcess();
+  bool started = false;
+  if (DuplicateHandle(here, here, here, &self, SYNCHRONIZE, TRUE, 0) &&
+      DuplicateHandle(here, block.get(), here, &shared, FILE_MAP_READ, TRUE, 0)) {
+    std::wstring line = L"\"" + program + L"\" " + kShellWatcherArgument + L" " +
+                        std::to_wstring(reinterpret_cast<std::uintptr_t>(self)) + L" " +
+                        std::to_wstring(reinterpret_cast<std::uintptr_t>(shared));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                             nullptr, nullptr, &startup, &process) != FALSE;
+    if (started) {
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+  }
+  if (self != nullptr)
+    CloseHandle(self);
+  if (shared != nullptr)
+    CloseHandle(shared);
+  if (!started) {
+    UnmapViewOfFile(const_cast<LONG*>(slots));
+    return false;
+  }
+  block_ = std::move(block);
+  slots_ = slots;
+  return true;
+}
+
+int RunShellWatcher(const wchar_t* process_handle, const wchar_t* block_handle) {
+  const UniqueKernelHandle launcher(HandleFromText(process_handle));
+  const UniqueKernelHandle block(HandleFromText(block_handle));
+  if (!launcher || !block)
+    return 2;
+  const auto* slots =
+      static_cast<const volatile LONG*>(MapViewOfFile(block.get(), FILE_MAP_READ, 0, 0, 0));
+  if (slots == nullptr)
+    return 2;
+  WaitForSingleObject(launcher.get(), INFINITE);
+  for (int i = 0; i < kSlots; ++i) {
+    // Only a window that still is the desktop or the taskbar: a handle
+    // freed since may name another program's window now.
+    const auto window =
+        reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(slots[i])));
+    if (window != nullptr && IsShellWindow(window)) {
+      ShowWindow(window, SW_SHOW);
+      EnableWindow(window, TRUE);
+    }
+  }
+  UnmapViewOfFile(const_cast<LONG*>(slots));
+  return 0;
+}
+
+}  // namespace tavro::win32
