@@ -81,6 +81,8 @@ void Kill(const std::string& path);
 // Renames whatever is under from (a link itself, never what it points to),
 // replacing a file under to; a read-only file is refused.
 void Name(const std::string& from, const std::string& to);
+// The delete under Kill, without its check.
+void DeleteEntry(const std::string& path);
 // The rename under Name, without its check: the entry itself, whatever it is.
 void RenameEntry(const std::string& from, const std::string& to);
 // Writes text plus CR LF as the whole file, replacing it by name (see
