@@ -209,7 +209,9 @@ TEST_F(ShellTest, StartEmulatorGivesTheEmulatorItsExactCommandLineAndArguments) 
   RemoveDirectoryW(Wide(plain.substr(0, plain.rfind('\\'))).c_str());
 }
 
-// What the key and the donate image start, as their command lines.
+// What the key and the donate image start, as their command lines, and the
+// system's own programs by full path (never one found beside us), as is a
+// batch file's command interpreter.
 TEST(ShellCommands, TheKillAndViewerCommandsQuoteWhatHoldsABlank) {
   class Recording final : public Win32Services {
    public:
@@ -226,11 +228,21 @@ TEST(ShellCommands, TheKillAndViewerCommandsQuoteWhatHoldsABlank) {
   services.KillByImageName("My Cemu ü.exe");
   services.KillByImageName("");
   services.OpenInViewer("C:\\Tavro Front ü\\Tavro_FrontEnd-donate.html");
+  services.StartEmulator({"C:\\E\\Run.bat", "-g", "C:\\G\\Odd 100%PATH%x.wud"});
+  wchar_t system[MAX_PATH] = {};
+  wchar_t windows[MAX_PATH] = {};
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+  const std::string taskkill = " [min] [" + Utf8(system) + "\\taskkill.exe]";
   EXPECT_EQ(services.started,
             (std::vector<std::string>{
-                "taskkill /f /im Cemu.exe [min]",
-                "taskkill /f /im \"My Cemu ü.exe\" [min]",
-                "Explorer.exe \"C:\\Tavro Front ü\\Tavro_FrontEnd-donate.html\" [min]",
+                "taskkill /f /im Cemu.exe" + taskkill,
+                "taskkill /f /im \"My Cemu ü.exe\"" + taskkill,
+                "Explorer.exe \"C:\\Tavro Front ü\\Tavro_FrontEnd-donate.html\" [min] [" +
+                    Utf8(windows) + "\\explorer.exe]",
+                "cmd.exe /d /e:ON /v:OFF /c \"\"C:\\E\\Run.bat\" -g \"C:\\G\\Odd "
+                "100%%cd:~,%PATH%%cd:~,%x.wud\"\" [normal] [" +
+                    Utf8(system) + "\\cmd.exe]",
             }));
 }
 
