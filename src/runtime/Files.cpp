@@ -25,10 +25,7 @@ bool Exists(const std::string& path) {
 }
 
 void MkDir(const std::string& path) {
-  std::error_code ec;
-  if (!fs::create_directory(FsPath(path), ec)) {
-    throw FileError(err::kPathFileAccess, "Path/File access error", ec);
-  }
+  MakeFolder(path, false);
 }
 
 void MkDirUnlessTaken(const std::string& path) {
@@ -36,9 +33,7 @@ void MkDirUnlessTaken(const std::string& path) {
     return;
   // The system refuses a name that is taken even where it shows nothing
   // under it: that is as good as present.
-  std::error_code ec;
-  if (!fs::create_directory(FsPath(path), ec) && ec != std::errc::file_exists)
-    throw FileError(err::kPathFileAccess, "Path/File access error", ec);
+  MakeFolder(path, true);
 }
 
 // A file without write permission counts as read-only, as the read-only

@@ -76,6 +76,8 @@ void MkDir(const std::string& path);
 // does not show (Wine shows no link to nothing). Throws RuntimeError when a
 // free name cannot take the folder.
 void MkDirUnlessTaken(const std::string& path);
+// The make under MkDir: with taken_ok, a name already taken is no failure.
+void MakeFolder(const std::string& path, bool taken_ok);
 // Deletes a file or a link (never a folder); a read-only file is refused.
 void Kill(const std::string& path);
 // Renames whatever is under from (a link itself, never what it points to),

@@ -18,6 +18,7 @@ import traceback
 import fault_cases
 import harness
 import library_cases
+import windows_cases
 import xwin
 from harness import Failure, Session, Target, check, dismiss_message, read_bytes, wait_for
 
@@ -191,7 +192,8 @@ def main():
             print("FAIL %s: no program or stand-in emulator in %s" % (target.name, target.bin))
             failed += 1
             continue
-        for test in TESTS:
+        # The Windows builds' own cases: what Linux has no counterpart of.
+        for test in TESTS + (windows_cases.TESTS if target.wine_prefix else []):
             name = "%s.%s" % (target.name, test.__name__[len("test_"):])
             if args.k not in name:
                 continue

@@ -47,8 +47,19 @@ bool IsShellWindow(HWND window) {
 }  // namespace
 
 ShellWatcher::~ShellWatcher() {
+  Stop();
   if (slots_ != nullptr)
     UnmapViewOfFile(const_cast<LONG*>(slots_));
+}
+
+void ShellWatcher::Stop() {
+  if (!watcher_)
+    return;
+  SetEvent(done_.get());
+  // Briefly: it only shows what is left and ends. A watcher that does not
+  // is not worth a launcher that hangs at its end.
+  WaitForSingleObject(watcher_.get(), 2000);
+  watcher_.reset();
 }
 
 void ShellWatcher::Hidden(std::uintptr_t window) {
@@ -79,54 +90,59 @@ bool ShellWatcher::Start() {
     return false;
   UniqueKernelHandle block(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                               kSlots * sizeof(LONG), nullptr));
-  if (!block)
+  UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!block || !done)
     return false;
   auto* slots = static_cast<volatile LONG*>(MapViewOfFile(block.get(), FILE_MAP_WRITE, 0, 0, 0));
   if (slots == nullptr)
     return false;
   // Inheritable copies for the watcher alone, closed again once it runs.
-  HANDLE self = nullptr;
-  HANDLE shared = nullptr;
   const HANDLE here = GetCurrentProcess();
-  bool started = false;
-  if (DuplicateHandle(here, here, here, &self, SYNCHRONIZE, TRUE, 0) &&
-      DuplicateHandle(here, block.get(), here, &shared, FILE_MAP_READ, TRUE, 0)) {
-    std::wstring line = L"\"" + program + L"\" " + kShellWatcherArgument + L" " +
-                        std::to_wstring(reinterpret_cast<std::uintptr_t>(self)) + L" " +
-                        std::to_wstring(reinterpret_cast<std::uintptr_t>(shared));
+  HANDLE copies[3] = {};
+  const bool copied =
+      DuplicateHandle(here, here, here, &copies[0], SYNCHRONIZE, TRUE, 0) &&
+      DuplicateHandle(here, block.get(), here, &copies[1], FILE_MAP_READ, TRUE, 0) &&
+      DuplicateHandle(here, done.get(), here, &copies[2], SYNCHRONIZE, TRUE, 0);
+  PROCESS_INFORMATION process{};
+  if (copied) {
+    std::wstring line = L"\"" + program + L"\" " + kShellWatcherArgument;
+    for (const HANDLE copy : copies)
+      line += L" " + std::to_wstring(reinterpret_cast<std::uintptr_t>(copy));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                             nullptr, nullptr, &startup, &process) != FALSE;
-    if (started) {
-      CloseHandle(process.hThread);
-      CloseHandle(process.hProcess);
-    }
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &process))
+      process.hProcess = nullptr;
   }
-  if (self != nullptr)
-    CloseHandle(self);
-  if (shared != nullptr)
-    CloseHandle(shared);
-  if (!started) {
+  for (const HANDLE copy : copies) {
+    if (copy != nullptr)
+      CloseHandle(copy);
+  }
+  if (process.hProcess == nullptr) {
     UnmapViewOfFile(const_cast<LONG*>(slots));
     return false;
   }
+  CloseHandle(process.hThread);
+  watcher_.reset(process.hProcess);
   block_ = std::move(block);
+  done_ = std::move(done);
   slots_ = slots;
   return true;
 }
 
-int RunShellWatcher(const wchar_t* process_handle, const wchar_t* block_handle) {
+int RunShellWatcher(const wchar_t* process_handle, const wchar_t* block_handle,
+                    const wchar_t* done_handle) {
   const UniqueKernelHandle launcher(HandleFromText(process_handle));
   const UniqueKernelHandle block(HandleFromText(block_handle));
-  if (!launcher || !block)
+  const UniqueKernelHandle done(HandleFromText(done_handle));
+  if (!launcher || !block || !done)
     return 2;
   const auto* slots =
       static_cast<const volatile LONG*>(MapViewOfFile(block.get(), FILE_MAP_READ, 0, 0, 0));
   if (slots == nullptr)
     return 2;
-  WaitForSingleObject(launcher.get(), INFINITE);
+  const HANDLE ends[] = {launcher.get(), done.get()};
+  WaitForMultipleObjects(2, ends, FALSE, INFINITE);
   for (int i = 0; i < kSlots; ++i) {
     // Only a window that still is the desktop or the taskbar: a handle
     // freed since may name another program's window now.

@@ -66,6 +66,7 @@ bool Win32Services::PreviousInstance() {
 
 void Win32Services::End() {
   FinishStart();
+  shell_watcher_.Stop();
   ExitProcess(0);
 }
 

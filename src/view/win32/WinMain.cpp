@@ -25,9 +25,9 @@ int RunAsWatcher() {
   int count = 0;
   LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
   int status = -1;
-  if (args != nullptr && count == 4 &&
+  if (args != nullptr && count == 5 &&
       std::wcscmp(args[1], tavro::win32::kShellWatcherArgument) == 0)
-    status = tavro::win32::RunShellWatcher(args[2], args[3]);
+    status = tavro::win32::RunShellWatcher(args[2], args[3], args[4]);
   LocalFree(args);
   return status;
 }

@@ -202,6 +202,11 @@ void ReadFolder(const std::string& folder, const std::string& shown,
     throw not_found();
 }
 
+void MakeFolder(const std::string& path, bool taken_ok) {
+  if (::mkdir(path.c_str(), 0777) != 0 && !(taken_ok && errno == EEXIST))
+    throw ErrnoError(err::kPathFileAccess, "Path/File access error", errno);
+}
+
 void DeleteEntry(const std::string& path) {
   std::error_code ec;
   if (!fs::remove(FsPath(path), ec))

@@ -162,6 +162,16 @@ void ReadFolder(const std::string& folder, const std::string& shown,
     throw not_found();
 }
 
+void MakeFolder(const std::string& path, bool taken_ok) {
+  // Behind the prefix when long: a program folder deep in the tree still
+  // gets its folders at the first start.
+  if (CreateDirectoryW(LongWide(path).c_str(), nullptr))
+    return;
+  const DWORD error = GetLastError();
+  if (!(taken_ok && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)))
+    throw SystemError(err::kPathFileAccess, "Path/File access error", error);
+}
+
 void DeleteEntry(const std::string& path) {
   const std::wstring wide = LongWide(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
