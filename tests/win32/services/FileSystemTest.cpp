@@ -232,6 +232,13 @@ TEST(LongPaths, AFolderOfThreeHundredCharactersListsAndReads) {
       EXPECT_EQ(e.Number(), err::kPathNotFound);
     }
   }
+  // The first start makes its folders there too; a taken name is refused
+  // by MkDir alone.
+  MkDir(deep + "\\Game");
+  EXPECT_EQ(Dir(deep + "\\Game", kAttrDirectory), "Game");
+  EXPECT_NO_THROW(MkDirUnlessTaken(deep + "\\Game"));
+  EXPECT_THROW(MkDir(deep + "\\Game"), RuntimeError);
+  RemoveDirectoryW((L"\\\\?\\" + Wide(deep + "\\Game")).c_str());
   DeleteFileW(wide_game.c_str());
   for (auto it = made.rbegin(); it != made.rend(); ++it)
     RemoveDirectoryW(it->c_str());
