@@ -2,10 +2,10 @@
 # it the build folder's X display and Wine prefix when it needs them and
 # counts what the suite ran (scripts/test.sh adds the counts up).
 #
-# A test is named SUITE or SUITE.PART: core.Ini, posix.ShellTest,
+# A test is named SUITE or SUITE.GROUP: core.Ini, posix.ShellTest,
 # view-win32.ListViewTest, qt.ViewLayoutTest, e2e-linux, fuzz.ini. Each
 # carries the label of its kind (core, posix, qt, win32, e2e, packages, fuzz,
-# checks), so `ctest -L` picks a kind and `ctest -R` a suite or a part.
+# checks), so `ctest -L` picks a kind and `ctest -R` a suite or a group.
 #
 # Tests that use the display take the resource "display" of their build
 # folder: one at a time there, because they press keys, move the focus and
@@ -30,17 +30,17 @@ function(tavro_test_session)
 endfunction()
 
 #   tavro_add_suite(NAME COUNT KIND [X] [WINE] [DISPLAY] [LABELS ...] [LOCKS ...]
-#                   [TIMEOUT SECONDS] [COST SECONDS] [PART NAME] COMMAND ...)
+#                   [TIMEOUT SECONDS] [COST SECONDS] [GROUP NAME] COMMAND ...)
 # X: needs the X display (DISPLAY: and uses it as a whole, see above). WINE:
 # COMMAND is a Windows program, run under Wine (implies X). LOCKS: held
 # across build folders (scripts/suite.sh --lock). COST: about how long it takes,
 # so that CTest starts the long ones first on a fresh build folder.
 function(tavro_add_suite name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "X;WINE;DISPLAY" "COUNT;TIMEOUT;COST;PART"
+  cmake_parse_arguments(PARSE_ARGV 1 arg "X;WINE;DISPLAY" "COUNT;TIMEOUT;COST;GROUP"
                         "LABELS;LOCKS;COMMAND")
   set(run bash ${TAVRO_SUITE} --name ${name} --count ${arg_COUNT})
-  if(arg_PART)
-    list(APPEND run --part ${arg_PART})
+  if(arg_GROUP)
+    list(APPEND run --group ${arg_GROUP})
   endif()
   if(arg_X OR arg_WINE OR arg_DISPLAY)
     list(APPEND run --session ${CMAKE_BINARY_DIR})
@@ -75,18 +75,18 @@ function(tavro_add_suite name)
 endfunction()
 
 #   tavro_add_gtest(SUITE TARGET [X] [WINE] [DISPLAY] [LABELS ...]
-#                   [DISPLAY_PARTS part ...] [LOCKED_PARTS lock part ...])
+#                   [DISPLAY_GROUPS group ...] [LOCKED_GROUPS lock group ...])
 # One test per GoogleTest test suite of TARGET (SUITE.Ini runs Ini.*), found
 # in its sources without running the program, so the Windows programs need
-# no Wine at build time. SUITE.rest runs whatever no part names (a test
-# written in a form the scan misses), so nothing is left out. DISPLAY_PARTS:
-# the parts that use the display as a whole; LOCKED_PARTS: a lock (see
-# tavro_add_suite) and the parts that take it.
+# no Wine at build time. SUITE.rest runs whatever no group names (a test
+# written in a form the scan misses), so nothing is left out. DISPLAY_GROUPS:
+# the groups that use the display as a whole; LOCKED_GROUPS: a lock (see
+# tavro_add_suite) and the groups that take it.
 function(tavro_add_gtest suite target)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "X;WINE;DISPLAY" "" "LABELS;DISPLAY_PARTS;LOCKED_PARTS")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "X;WINE;DISPLAY" "" "LABELS;DISPLAY_GROUPS;LOCKED_GROUPS")
   get_target_property(sources ${target} SOURCES)
   get_target_property(source_dir ${target} SOURCE_DIR)
-  set(parts)
+  set(groups)
   foreach(source IN LISTS sources)
     if(NOT source MATCHES "\\.cpp$")
       continue()
@@ -97,13 +97,13 @@ function(tavro_add_gtest suite target)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
     file(STRINGS ${source} lines REGEX "^[ \t]*(TYPED_)?TEST(_F|_P)?[ \t]*\\([ \t]*[A-Za-z_0-9]+")
     foreach(line IN LISTS lines)
-      string(REGEX REPLACE "^[ \t]*(TYPED_)?TEST(_F|_P)?[ \t]*\\([ \t]*([A-Za-z_0-9]+).*" "\\3" part
+      string(REGEX REPLACE "^[ \t]*(TYPED_)?TEST(_F|_P)?[ \t]*\\([ \t]*([A-Za-z_0-9]+).*" "\\3" group
                            "${line}")
-      list(APPEND parts ${part})
+      list(APPEND groups ${group})
     endforeach()
   endforeach()
-  list(REMOVE_DUPLICATES parts)
-  list(SORT parts)
+  list(REMOVE_DUPLICATES groups)
+  list(SORT groups)
 
   set(flags)
   foreach(flag X WINE DISPLAY)
@@ -113,26 +113,26 @@ function(tavro_add_gtest suite target)
   endforeach()
   set(lock)
   set(locked)
-  if(arg_LOCKED_PARTS)
-    list(POP_FRONT arg_LOCKED_PARTS lock)
-    set(locked ${arg_LOCKED_PARTS})
+  if(arg_LOCKED_GROUPS)
+    list(POP_FRONT arg_LOCKED_GROUPS lock)
+    set(locked ${arg_LOCKED_GROUPS})
   endif()
 
   set(all)
-  foreach(part IN LISTS parts)
-    set(part_flags ${flags})
-    if(part IN_LIST arg_DISPLAY_PARTS)
-      list(APPEND part_flags DISPLAY)
+  foreach(group IN LISTS groups)
+    set(group_flags ${flags})
+    if(group IN_LIST arg_DISPLAY_GROUPS)
+      list(APPEND group_flags DISPLAY)
     endif()
-    set(part_locks)
-    if(part IN_LIST locked)
-      set(part_locks LOCKS ${lock})
+    set(group_locks)
+    if(group IN_LIST locked)
+      set(group_locks LOCKS ${lock})
     endif()
     # Plain, fixture and parameterised tests (Prefix/Ini.Name/0), typed ones
     # (Ini/0.Name).
-    set(filter "${part}.*:*/${part}.*:${part}/*")
-    tavro_add_suite(${suite}.${part} COUNT gtest PART ${part} ${part_flags} LABELS ${arg_LABELS}
-                    ${part_locks}
+    set(filter "${group}.*:*/${group}.*:${group}/*")
+    tavro_add_suite(${suite}.${group} COUNT gtest GROUP ${group} ${group_flags} LABELS ${arg_LABELS}
+                    ${group_locks}
                     COMMAND $<TARGET_FILE:${target}> --gtest_filter=${filter})
     string(APPEND all ":${filter}")
   endforeach()
@@ -141,11 +141,11 @@ function(tavro_add_gtest suite target)
                   COMMAND $<TARGET_FILE:${target}> --gtest_filter=-${all})
 endfunction()
 
-# The whole-program runs come after the build folder's suites of the parts
+# The whole-program runs come after the build folder's suites of the groups
 # that use the display, in the order they always ran (an order, not a
 # condition: each runs whatever the others gave).
-function(tavro_run_after_parts name)
-  get_property(parts GLOBAL PROPERTY TAVRO_DISPLAY_TESTS)
-  list(REMOVE_ITEM parts ${name})
-  set_tests_properties(${name} PROPERTIES DEPENDS "${parts}")
+function(tavro_run_after_groups name)
+  get_property(groups GLOBAL PROPERTY TAVRO_DISPLAY_TESTS)
+  list(REMOVE_ITEM groups ${name})
+  set_tests_properties(${name} PROPERTIES DEPENDS "${groups}")
 endfunction()

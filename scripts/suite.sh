@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs one CTest test: a suite, or one part of one, and counts what it ran.
+# Runs one CTest test: a suite, or one group of one, and counts what it ran.
 #
-#   suite.sh --name NAME --count KIND [--part PART] [--session BUILD_DIR
+#   suite.sh --name NAME --count KIND [--group GROUP] [--session BUILD_DIR
 #          [--session-wine] [--whole-display]] [--wine BUILD_DIR] [--lock NAME]...
 #          -- COMMAND [ARGS...]
 #
@@ -11,7 +11,7 @@
 # alone, one check). A run that counts nothing, or ends non-zero with no
 # failure counted, counts as one failure.
 #
-# --part: the GoogleTest test suite the command runs (see GTEST_FILTER below).
+# --group: the GoogleTest test suite the command runs (see GTEST_FILTER below).
 # --session: the test needs an X display: the build folder's (scripts/session.sh,
 # started by CTest as a fixture), else one started for this run alone
 # (--session-wine: the session of a Windows build, see scripts/session.sh).
@@ -30,13 +30,13 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 
-name= kind= part= session= session_wine= wine_dir= whole_display=false
+name= kind= group= session= session_wine= wine_dir= whole_display=false
 locks=()
 while [ $# -gt 0 ]; do
   case $1 in
     --name) name=$2; shift 2 ;;
     --count) kind=$2; shift 2 ;;
-    --part) part=$2; shift 2 ;;
+    --group) group=$2; shift 2 ;;
     --session) session=$2; shift 2 ;;
     --session-wine) session_wine=--wine; shift ;;
     --whole-display) whole_display=true; shift ;;
@@ -99,20 +99,20 @@ else
   log=$(mktemp "${TMPDIR:-/tmp}/tavro-run.XXXXXX")
 fi
 
-# GTEST_FILTER (GoogleTest's own variable, which a part's --gtest_filter
-# would override) narrows the part PART to what it names: of its SUITE.TEST
-# patterns (a bare SUITE is SUITE.*), those whose SUITE matches PART; a part
+# GTEST_FILTER (GoogleTest's own variable, which a group's --gtest_filter
+# would override) narrows the group GROUP to what it names: of its SUITE.TEST
+# patterns (a bare SUITE is SUITE.*), those whose SUITE matches GROUP; a group
 # it names nothing of runs nothing.
-if [ -n "${GTEST_FILTER:-}" ] && [ -n "$part" ]; then
+if [ -n "${GTEST_FILTER:-}" ] && [ -n "$group" ]; then
   positive=${GTEST_FILTER%%-*} negative=
   [ "$positive" != "$GTEST_FILTER" ] && negative=-${GTEST_FILTER#*-}
   mine=
   IFS=: read -ra patterns <<<"${positive:-*}"
   for pattern in "${patterns[@]}"; do
-    test_part='*'
-    [[ $pattern == *.* ]] && test_part=${pattern#*.}
-    # shellcheck disable=SC2053  # the part's name against the pattern's glob
-    [[ $part == ${pattern%%.*} ]] && mine+=${mine:+:}$part.$test_part
+    test_group='*'
+    [[ $pattern == *.* ]] && test_group=${pattern#*.}
+    # shellcheck disable=SC2053  # the group's name against the pattern's glob
+    [[ $group == ${pattern%%.*} ]] && mine+=${mine:+:}$group.$test_group
   done
   if [ -z "$mine" ]; then
     echo "$name: GTEST_FILTER names none of its tests"

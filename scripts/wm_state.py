@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Keeps the ICCCM WM_STATE property of the top-level windows on the X display
-in $DISPLAY, the one part of a window manager's work Wine waits for.
+in $DISPLAY, the one piece of a window manager's work Wine waits for.
 
 Wine hides or closes a window only once a window manager has marked it
 shown (WM_STATE NormalState), and gives up after two seconds when none does:

@@ -1,5 +1,7 @@
 #include "desktop/PadNavigation.h"
 
+#include <algorithm>
+
 #include "runtime/Runtime.h"
 
 namespace tavro {
@@ -41,7 +43,7 @@ PadAction ActionOf(std::uint32_t button) {
     case PadButton::kB:
       return PadAction::kUpFolder;
     default:
-      return PadAction::kNone;
+      return PadAction::kOther;
   }
 }
 
@@ -66,8 +68,8 @@ PadAction PadNavigation::Tick(const std::vector<std::uint32_t>& controllers, boo
   // Only presses act, so whatever is held as the launcher comes to the
   // front waits for its release; the tick it comes to the front at cannot
   // tell a press from before.
-  const bool now_active = active && was_active_;
-  was_active_ = active;
+  const bool now_active = active && !game_running_ && was_active_;
+  was_active_ = active && !game_running_;
   // The combination is the close key's: nothing held with it acts.
   if (!now_active || (combo != 0 && (raw & combo) == combo)) {
     pending_ = repeating_ = 0;
@@ -95,7 +97,8 @@ PadAction PadNavigation::Tick(const std::vector<std::uint32_t>& controllers, boo
   }
 
   if (repeating_ != 0 && held == repeating_ && pressed == 0) {
-    repeat_ms_ += tick_ms;
+    // Capped: a direction held for weeks cannot run the count over.
+    repeat_ms_ = std::min(repeat_ms_ + std::max(tick_ms, 0), kRepeatAfterMs);
     if (repeat_ms_ >= kRepeatAfterMs)
       return ActionOf(repeating_);
     return PadAction::kNone;

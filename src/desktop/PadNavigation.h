@@ -4,6 +4,7 @@
 // focused control is the view contract's (window/ViewContract.h).
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace tavro {
@@ -16,7 +17,8 @@ enum class PadAction {
   kNext,      // right, right shoulder: the next control
   kAccept,    // A: Enter or Space on the focused control
   kPlay,      // Start: Play Game from anywhere
-  kUpFolder,  // B: the folder list one level up
+  kUpFolder,  // B: the folder list one level up; closes an opened list or box
+  kOther,     // any other button: acts only as the first press (see Tick)
 };
 
 // Fed the buttons read at each tick of the window's timer, it gives at most
@@ -30,7 +32,13 @@ enum class PadAction {
 //   is pressed, and only when no other button joined it and the whole
 //   combination was never held meanwhile: pressed first, Start cannot tell
 //   yet whether Back will follow;
-// - a direction held alone repeats after half a second, then at every tick.
+// - a direction held alone repeats after half a second, then at every tick;
+// - while a game the launcher started runs, nothing acts (the close
+//   combination is watched apart); what is held as it ends waits for its
+//   release, as when the launcher comes to the front.
+// A press reaches Tick as the button held at that tick: the platforms report
+// a button pressed since the last read as held for that read, so a tap
+// between two ticks acts once, at the next tick.
 class PadNavigation {
  public:
   static constexpr int kRepeatAfterMs = 500;
@@ -42,12 +50,22 @@ class PadNavigation {
   PadAction Tick(const std::vector<std::uint32_t>& controllers, bool active, std::uint32_t combo,
                  int tick_ms);
 
+  // Whether a game the launcher started runs; told as that changes.
+  void SetGameRunning(bool running) { game_running_ = running; }
+  bool GameRunning() const { return game_running_; }
+
+  // True once, for the first press that acts: it only brings the focus to
+  // the game list, whatever had it at start.
+  bool Wake() { return !std::exchange(woken_, true); }
+
  private:
   std::uint32_t held_ = 0;       // at the last tick, stick folded into the D-pad
   std::uint32_t pending_ = 0;    // a combination's button, waiting for its release
   std::uint32_t repeating_ = 0;  // the direction held alone
-  int repeat_ms_ = 0;
-  bool was_active_ = false;  // at the last tick
+  int repeat_ms_ = 0;            // up to kRepeatAfterMs
+  bool was_active_ = false;      // at the last tick
+  bool game_running_ = false;
+  bool woken_ = false;
 };
 
 }  // namespace tavro

@@ -8,9 +8,14 @@
 
 namespace tavro {
 
-void OpenDonationPage(Processes& processes, Dialogs& dialogs, const std::string& page_text) {
+std::string DonationPage(const std::string& app_folder) {
+  return app_folder + paths::Lit({kDonationPageName});
+}
+
+void OpenDonationPage(Processes& processes, Dialogs& dialogs, const std::string& app_folder,
+                      const std::string& page_text) {
   try {
-    const std::string page = processes.AppFolder() + paths::Lit({"Tavro_FrontEnd-donate.html"});
+    const std::string page = DonationPage(app_folder);
     PrintToFile(page, page_text);
     processes.OpenInViewer(page);
     return;

@@ -5,15 +5,16 @@
 #include "launch/SafeNames.h"
 #include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
+#include "runtime/Text.h"
 
 namespace tavro {
 
-std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& settings,
-                                                    const std::string& app_folder,
-                                                    const GameChoice& game,
-                                                    std::string_view separator) {
+namespace {
+
+// The command for program, or none when no display mode is chosen.
+std::optional<EmulatorCommand> CommandFor(std::string program, const LauncherSettings& settings,
+                                          const GameChoice& game, std::string_view separator) {
   EmulatorCommand command;
-  command.program = app_folder + paths::Lit({"Emulator"}, true) + settings.FileExe;
   switch (game.mode) {
     case DisplayMode::kWindowed:
       command.mode_text = settings.WinMode;
@@ -24,20 +25,46 @@ std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& sett
     case DisplayMode::kNone:
       return std::nullopt;
   }
+  command.program = std::move(program);
   command.game_path = game.folder + std::string(separator) + game.file_name;
   return command;
 }
 
-void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                const GameChoice& game, std::string_view separator) {
-  const std::string& exe = settings.FileExe;
+}  // namespace
+
+std::string EmulatorProgram(const std::string& app_folder, const LauncherSettings& settings) {
+  return app_folder + paths::Lit({"Emulator"}, true) + settings.FileExe;
+}
+
+std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& settings,
+                                                    const std::string& app_folder,
+                                                    const GameChoice& game,
+                                                    std::string_view separator) {
+  return CommandFor(EmulatorProgram(app_folder, settings), settings, game, separator);
+}
+
+std::string FlatpakApp(const Processes& processes, const LauncherSettings& settings) {
+  return processes.RunsFlatpaks() ? settings.Flatpak : std::string();
+}
+
+void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app,
+                const LauncherSettings& settings, const GameChoice& game,
+                std::string_view separator) {
+  const std::string flatpak = FlatpakApp(processes, settings);
+  // What the boxes name: the file, or the application it is installed as.
+  const std::string exe = text::NameForBox(flatpak.empty() ? settings.FileExe : flatpak);
   bool failed = false;
   try {
-    const std::string app = processes.AppFolder();
-    const std::string program = app + paths::Lit({"Emulator"}, true) + exe;
-    if (Dir(program, kAttrNormal).empty()) {
+    std::string program = EmulatorProgram(app, settings);
+    const bool there =
+        flatpak.empty() ? !Dir(program, kAttrNormal).empty() : processes.FlatpakInstalled(flatpak);
+    if (!there) {
       dialogs.MsgBox("File Doesn't Exist\r\n=> " + exe, "Alert!");
-    } else if (const auto command = BuildEmulatorCommand(settings, app, game, separator)) {
+    } else if (const auto command = CommandFor(std::move(program), settings, game, separator)) {
+      if (!flatpak.empty()) {
+        processes.StartFlatpak(flatpak, *command);
+        return;
+      }
       // A name the command interpreter would rewrite, or break out of its
       // quotes with, is never handed to a batch file: the box says why.
       if (paths::kBatchFiles && IsBatchFile(command->program)) {
@@ -57,14 +84,24 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& 
     dialogs.MsgBox("Error in Load " + exe + "!", "Error");
 }
 
-void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                     const GameChoice& game) {
-  LaunchGame(processes, dialogs, settings, game, paths::kSep);
+void EndEmulator(Processes& processes, const LauncherSettings& settings) {
+  const std::string flatpak = FlatpakApp(processes, settings);
+  if (!flatpak.empty())
+    processes.KillFlatpak(flatpak);
+  // The file name alone, and never one taskkill would take for more than
+  // one image (a quote, a wildcard): then nothing is ended.
+  else if (const auto image = ImageNameToEnd(settings.FileExe))
+    processes.KillByImageName(*image);
 }
 
-void LaunchRpxGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                   const GameChoice& game) {
-  LaunchGame(processes, dialogs, settings, game, paths::Lit({"code"}, true));
+void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const std::string& app,
+                     const LauncherSettings& settings, const GameChoice& game) {
+  LaunchGame(processes, dialogs, app, settings, game, paths::kSep);
+}
+
+void LaunchRpxGame(Processes& processes, Dialogs& dialogs, const std::string& app,
+                   const LauncherSettings& settings, const GameChoice& game) {
+  LaunchGame(processes, dialogs, app, settings, game, paths::Lit({"code"}, true));
 }
 
 }  // namespace tavro

@@ -22,27 +22,43 @@ struct GameChoice {
   std::string file_name;
 };
 
-// The emulator's command: AppFolder + "\Emulator\" + FileExe, the mode text
-// of the display mode, and the folder + separator + the file name. None when
-// no display mode is chosen.
+// The emulator's path: AppFolder + "\Emulator\" + FileExe.
+std::string EmulatorProgram(const std::string& app_folder, const LauncherSettings& settings);
+
+// The emulator's command: its path, the mode text of the display mode, and
+// the folder + separator + the file name. None when no display mode is
+// chosen.
 std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& settings,
                                                     const std::string& app_folder,
                                                     const GameChoice& game,
                                                     std::string_view separator);
 
-// The launch both library modes share; they differ only in the separator
-// between the folder and the file name. Checks that the emulator is there
-// ("Alert!" when not), starts it without waiting, and reports any failure in
-// one "Error" box.
-void LaunchGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                const GameChoice& game, std::string_view separator);
+// The Flatpak application the emulator runs as: the Flatpak setting where
+// the platform starts Flatpak applications; otherwise "" (the file FileExe
+// names, as always).
+std::string FlatpakApp(const Processes& processes, const LauncherSettings& settings);
+
+// The launch both library modes share, for the program in app_folder; they
+// differ only in the separator between the folder and the file name. Checks
+// that the emulator is there ("Alert!" when not), starts it without waiting,
+// and reports any failure in one "Error" box. A long FileExe shows shortened
+// (text::NameForBox) in either box. With a Flatpak application, that
+// application instead of the file: "File Doesn't Exist" when it is not
+// installed.
+void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app_folder,
+                const LauncherSettings& settings, const GameChoice& game,
+                std::string_view separator);
+
+// Esc and the controller's combination: ends the Flatpak application, or
+// every process named FileExe; nothing when neither is set.
+void EndEmulator(Processes& processes, const LauncherSettings& settings);
 
 // DiscImageMode: the selected disc image in the folder.
-void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                     const GameChoice& game);
+void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const std::string& app_folder,
+                     const LauncherSettings& settings, const GameChoice& game);
 // RpxMode: the selected game's .rpx, always named inside the folder's "code"
 // subfolder.
-void LaunchRpxGame(Processes& processes, Dialogs& dialogs, const LauncherSettings& settings,
-                   const GameChoice& game);
+void LaunchRpxGame(Processes& processes, Dialogs& dialogs, const std::string& app_folder,
+                   const LauncherSettings& settings, const GameChoice& game);
 
 }  // namespace tavro

@@ -3,11 +3,20 @@
 #include <atomic>
 #include <random>
 
+#include "runtime/Text.h"
+
 namespace tavro {
 
 namespace fs = std::filesystem;
 
+const std::string& RefuseNul(const std::string& path) {
+  if (path.find('\0') != std::string::npos)
+    throw RuntimeError(err::kBadFileName, "Bad file name");
+  return path;
+}
+
 fs::path FsPath(const std::string& utf8) {
+  RefuseNul(utf8);
   return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
@@ -78,7 +87,8 @@ std::string ReadPictureFile(const std::string& path) {
   try {
     return ReadOrdinaryFile(path, kMaxPictureFileBytes);
   } catch (const RuntimeError& e) {
-    throw RuntimeError(err::kFileNotFound, "File not found: " + path + " (" + e.what() + ")");
+    throw RuntimeError(err::kFileNotFound,
+                       "File not found: " + text::NameForBox(path) + " (" + e.what() + ")");
   }
 }
 

@@ -28,7 +28,13 @@ namespace err {
 constexpr int kBadFileMode = 54;
 }  // namespace err
 
+// A path as the file system takes it. A path holding a NUL character is
+// refused with RuntimeError err::kBadFileName: the system would read it only
+// up to the NUL, a name other than the one given. Every call below refuses
+// one the same way.
 std::filesystem::path FsPath(const std::string& utf8);
+// Throws that RuntimeError when path holds a NUL, else gives path.
+const std::string& RefuseNul(const std::string& path);
 std::string Utf8(const std::filesystem::path& path);
 
 // A RuntimeError for a failed file-system call, keeping the OS's reason.

@@ -7,10 +7,12 @@
 // (runtime/Files.h). All texts are UTF-8.
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavro {
@@ -99,6 +101,41 @@ constexpr std::uint32_t PadBits(std::initializer_list<PadButton> buttons) {
 enum class ShellWindow { kDesktop, kTaskbar };
 using WindowHandle = std::uintptr_t;
 
+// What became of a game the launcher started.
+enum class GameLife { kStarted, kEnded };
+// Told of each start and each end, with the number of the launcher's games
+// still running after it.
+using GameListener = std::function<void(GameLife life, int games_running)>;
+
+// A listener's place among those told of the games: it is told until this
+// goes. Moves; cannot be copied.
+class GameSubscription {
+ public:
+  GameSubscription() = default;
+  explicit GameSubscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
+  ~GameSubscription() { Cancel(); }
+  GameSubscription(GameSubscription&& other) noexcept : cancel_(std::move(other.cancel_)) {
+    other.cancel_ = nullptr;
+  }
+  GameSubscription& operator=(GameSubscription&& other) noexcept {
+    if (this != &other) {
+      Cancel();
+      cancel_ = std::move(other.cancel_);
+      other.cancel_ = nullptr;
+    }
+    return *this;
+  }
+  GameSubscription(const GameSubscription&) = delete;
+  GameSubscription& operator=(const GameSubscription&) = delete;
+
+ private:
+  void Cancel() {
+    if (cancel_)
+      std::exchange(cancel_, nullptr)();
+  }
+  std::function<void()> cancel_;
+};
+
 // This process, and the programs it starts or ends.
 class Processes {
  public:
@@ -115,9 +152,34 @@ class Processes {
   // program apart and CommandLine(); Linux: the argument vector program,
   // the mode text split into words as a shell would (nothing expanded), the
   // game path as one argument; never through a shell.
+  // The started emulator is kept (by a process descriptor or handle) until
+  // it ends: see GameRunning.
   virtual void StartEmulator(const EmulatorCommand& command) = 0;
+  // Whether a game this process started still runs. Each call notices the
+  // games that ended since the last one and tells the listeners of each
+  // (the form's tick asks every 100 ms), so an end is told once and at most
+  // a tick late.
+  virtual bool GameRunning() = 0;
+  // Listens to the games' starts and ends until the subscription goes.
+  [[nodiscard]] virtual GameSubscription WatchGames(GameListener listener) = 0;
   // Ends every process of this user whose image name is image_name.
   virtual void KillByImageName(const std::string& image_name) = 0;
+
+  // The emulator installed as a Flatpak application (Linux). A platform
+  // without Flatpak keeps these defaults, and the setting means nothing there.
+  virtual bool RunsFlatpaks() const { return false; }
+  // Whether app_id is installed for the system or for this user; false for
+  // a text that is no application id.
+  virtual bool FlatpakInstalled(const std::string& /*app_id*/) { return false; }
+  // Starts "flatpak run app_id", the mode text's words and the game path (as
+  // StartEmulator gives them after the program) and returns at once; throws
+  // RuntimeError when it cannot be started.
+  virtual void StartFlatpak(const std::string& app_id, const EmulatorCommand& /*command*/) {
+    throw RuntimeError(err::kFileNotFound, "File not found: " + app_id);
+  }
+  // Ends the running application ("flatpak kill app_id"): a signal to the
+  // flatpak process it was started through does not reach the sandbox.
+  virtual void KillFlatpak(const std::string& /*app_id*/) {}
   // Hands a file to the system's viewer without waiting.
   virtual void OpenInViewer(const std::string& path) = 0;
 };
@@ -162,18 +224,22 @@ class Keys {
 class Pictures {
  public:
   virtual ~Pictures() = default;
-  virtual PicturePtr LoadPicture(const std::string& path) = 0;
   // A picture from a file that is shown fitted into a box of box_width x
   // box_height pixels at 96 DPI: decoded at the size it takes in the box at
   // the screen's DPI, or the nearest size above that the decoder gives
   // directly, and never larger than the file's own; the full image is not
-  // kept. The same errors, and the same refusals from the header, as
-  // LoadPicture. A platform that cannot decode smaller loads it whole.
-  virtual PicturePtr LoadPictureToFit(const std::string& path, int /*box_width*/,
-                                      int /*box_height*/) {
-    return LoadPicture(path);
-  }
+  // kept. An empty box (0 x 0) asks for the file's own size. Refused from
+  // the header: what is no picture, or declares a size no cover has.
+  virtual PicturePtr LoadPictureToFit(const std::string& path, int box_width, int box_height) = 0;
   virtual PicturePtr LoadResourcePicture(ResourcePicture which) = 0;
+  // A picture from plain pixels: rows from the top, four bytes a pixel (red,
+  // green, blue, alpha; the colours not multiplied by the alpha), as a
+  // game's own icon is decoded. Where it is see-through, the box's
+  // background shows. A platform without it refuses it as no picture.
+  virtual PicturePtr PictureFromRgba(int /*width*/, int /*height*/,
+                                     const std::vector<std::uint8_t>& /*rgba*/) {
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
 };
 
 // The desktop and the taskbar: every window that stands for one (none when
@@ -188,12 +254,15 @@ class ShellWindows {
   virtual void RefreshShellIcons() = 0;
 };
 
-// Every role at once: what a platform hands the form.
-class Services : public Processes,
-                 public Disks,
-                 public Dialogs,
-                 public Keys,
-                 public Pictures,
-                 public ShellWindows {};
+// Every role at once, as the platform's entry point made them: what the
+// form is handed. The objects belong to whoever made them and outlive it.
+struct Services {
+  Processes& processes;
+  Disks& disks;
+  Dialogs& dialogs;
+  Keys& keys;
+  Pictures& pictures;
+  ShellWindows& shell_windows;
+};
 
 }  // namespace tavro

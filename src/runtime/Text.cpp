@@ -74,6 +74,26 @@ static char LowerAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
+bool IsAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+std::string NameForBox(std::string_view name) {
+  constexpr std::size_t kLongest = 260, kKept = 128;
+  // A character starts at every byte that is no continuation byte; a stray
+  // one stays with the character before it, so nothing is ever split.
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80 || i == 0)
+      starts.push_back(i);
+  }
+  if (starts.size() <= kLongest)
+    return std::string(name);
+  const std::size_t head_end = starts[kKept], tail_start = starts[starts.size() - kKept];
+  return std::string(name.substr(0, head_end)) + "\xE2\x80\xA6" +
+         std::string(name.substr(tail_start));
+}
+
 std::string ToLowerAscii(std::string_view s) {
   std::string out(s);
   std::transform(out.begin(), out.end(), out.begin(), LowerAscii);

@@ -16,6 +16,7 @@ void AppendUtf8(std::string& out, char32_t code_point);
 // Removes leading and trailing blanks (code 32 only; tabs stay).
 std::string TrimSpaces(std::string_view s);
 
+bool IsAsciiLetter(char c);
 std::string ToLowerAscii(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool LessNoCase(std::string_view a, std::string_view b);
@@ -27,6 +28,12 @@ bool MatchMask(std::string_view name, std::string_view mask);
 std::vector<std::string> SplitPattern(std::string_view pattern);
 // Matches name against any of the masks.
 bool MatchAnyMask(std::string_view name, const std::vector<std::string>& masks);
+
+// A file or folder name as a message box shows it: a name of more than 260
+// characters as its first 128 and last 128 with an ellipsis between, so the
+// box stays on the screen; a shorter one whole. Characters are counted, not
+// bytes, and a UTF-8 sequence is never cut.
+std::string NameForBox(std::string_view name);
 
 std::vector<std::string> Split(std::string_view s, char separator);
 

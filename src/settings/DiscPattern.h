@@ -17,7 +17,7 @@ struct DiscPattern {
 };
 
 // DiscPattern as the settings file gives it: masks separated by ";", as the
-// list's own pattern is ("*.wud;*.wux;*.wua"). Blanks around a mask go. A
+// list's own pattern is ("*.wud;*.wux;*.wua"). Blanks and tabs around a mask go. A
 // value that would list whatever a folder holds is refused and gives the
 // default, as a missing one does: an empty value or an empty mask, a mask
 // that names no kind of file (only "*", "?" and "."; "*" and "*.*" list

@@ -117,7 +117,11 @@ Line Parse(std::string_view raw) {
   const auto eq = line.find('=');
   if (eq == std::string_view::npos)
     return {Line::kEntry, line, false, {}};
-  return {Line::kEntry, Trim(line.substr(0, eq)), true, Trim(line.substr(eq + 1))};
+  // The profile functions take the blanks off the line, then hand the value
+  // over as a C string: it ends at a NUL (blanks before it stay), and only
+  // what is left may lose its quotes.
+  const std::string_view value = Trim(line.substr(eq + 1));
+  return {Line::kEntry, Trim(line.substr(0, eq)), true, value.substr(0, value.find('\0'))};
 }
 
 // The index of the first header of section, or lines.size().
@@ -184,13 +188,43 @@ void Store(std::vector<std::string>& lines, const std::string& section, const st
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last_entry + 1), entry);
 }
 
+// The indices of the lines whose values a look-up of DirRpx and DirWudWux
+// can reach: the first entry of each in the first section of the front
+// end's name. No other line's value is ever read.
+std::vector<std::size_t> ReachablePathLines(const std::vector<std::string>& lines) {
+  std::vector<std::size_t> found;
+  bool in_first = false, seen_rpx = false, seen_wud = false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const Line l = Parse(lines[i]);
+    if (l.kind == Line::kSection) {
+      if (in_first)
+        break;  // the first section of the name has ended
+      in_first = text::EqualsNoCase(l.name, settings::kFrontEndSection);
+      continue;
+    }
+    if (!in_first || l.kind != Line::kEntry)
+      continue;
+    bool* seen = text::EqualsNoCase(l.name, "DirRpx")      ? &seen_rpx
+                 : text::EqualsNoCase(l.name, "DirWudWux") ? &seen_wud
+                                                           : nullptr;
+    if (seen == nullptr || *seen)
+      continue;
+    *seen = true;
+    if (l.has_value)
+      found.push_back(i);
+  }
+  return found;
+}
+
 // The file's lines as UTF-8: UTF-16 with a byte-order mark (Notepad's
 // "Unicode") decoded, UTF-8 as it stands, anything else from the legacy code
 // page an older tool wrote it in. Except that a folder's value is taken as
 // its bytes, where paths are bytes, when those bytes name an entry: the
 // program's own folder need not be UTF-8 on Linux, and its name must come
-// back as written. Such a line then has no say in how the rest is read.
-std::vector<std::string> DecodeLines(std::string bytes) {
+// back as written. Such a line then has no say in how the rest is read. Only
+// the lines a look-up can reach are looked for on disk: a file of a million
+// folder lines costs two looks, not a million.
+std::vector<std::string> DecodeLines(std::string bytes, const std::string& folder) {
   if (bytes.starts_with("\xFF\xFE"))
     return SplitLines(Utf16ToUtf8(std::string_view(bytes).substr(2), false));
   if (bytes.starts_with("\xFE\xFF"))
@@ -201,23 +235,23 @@ std::vector<std::string> DecodeLines(std::string bytes) {
     return SplitLines(bytes);
   std::vector<std::string> lines = SplitLines(bytes);
   std::vector<bool> as_bytes(lines.size(), false);
-  bool rest_utf8 = true, any_as_bytes = false;
-  std::string_view section;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const Line l = Parse(lines[i]);
-    if (l.kind == Line::kSection)
-      section = l.name;
-    try {
-      as_bytes[i] = paths::kPathsAreBytes && l.kind == Line::kEntry && l.has_value &&
-                    settings::IsPathKey(section, l.name) && Exists(Unquote(l.value));
-    } catch (const std::exception&) {
-      // A folder on the way that may not be looked into: read as text.
+  bool any_as_bytes = false;
+  if (paths::kPathsAreBytes) {
+    for (const std::size_t i : ReachablePathLines(lines)) {
+      try {
+        const std::string value = Unquote(Parse(lines[i]).value);
+        as_bytes[i] = !value.empty() && Exists(settings::FolderValue(value, folder));
+      } catch (const std::exception&) {
+        // A folder on the way that may not be looked into: read as text.
+      }
+      any_as_bytes = any_as_bytes || as_bytes[i];
     }
-    any_as_bytes = any_as_bytes || as_bytes[i];
-    rest_utf8 = rest_utf8 && (as_bytes[i] || text::IsValidUtf8(lines[i]));
   }
   if (!any_as_bytes)
     return SplitLines(LegacyToUtf8(bytes));  // the whole file, as it always was
+  bool rest_utf8 = true;
+  for (std::size_t i = 0; i < lines.size() && rest_utf8; ++i)
+    rest_utf8 = as_bytes[i] || text::IsValidUtf8(lines[i]);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (!as_bytes[i] && !rest_utf8)
       lines[i] = LegacyToUtf8(lines[i]);
@@ -225,24 +259,70 @@ std::vector<std::string> DecodeLines(std::string bytes) {
   return lines;
 }
 
+// The folder a file sits in, as text: what comes before its last separator.
+std::string FolderOf(const std::string& file) {
+  const auto cut = file.find_last_of(paths::kDriveLetters ? "\\/" : "/");
+  return cut == std::string::npos ? std::string() : file.substr(0, cut);
+}
+
 }  // namespace
+
+IniDocument IniDocument::FromBytes(std::string bytes, const std::string& folder) {
+  IniDocument doc;
+  doc.lines_ = DecodeLines(std::move(bytes), folder);
+  return doc;
+}
+
+std::optional<IniDocument> IniDocument::Load(const std::string& file) {
+  try {
+    auto bytes = ReadBytes(file);
+    if (!bytes)
+      return std::nullopt;
+    return FromBytes(std::move(*bytes), FolderOf(file));
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+std::optional<std::string> IniDocument::Find(std::string_view section, std::string_view key) const {
+  const std::size_t header = FindSection(lines_, Trim(section));
+  if (header == lines_.size())
+    return std::nullopt;
+  const auto found = FindKey(lines_, header, Trim(key));
+  if (!found)
+    return std::nullopt;
+  const Line l = Parse(lines_[*found]);
+  if (!l.has_value)
+    return std::nullopt;
+  return Unquote(l.value);
+}
+
+bool IniDocument::Set(const std::string& section, const std::string& key,
+                      const std::string& value) {
+  if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
+      HasLineBreak(value)) {
+    return false;
+  }
+  Store(lines_, section, key, value);
+  return true;
+}
+
+std::string IniDocument::Bytes() const {
+  std::size_t size = 0;
+  for (const auto& line : lines_)
+    size += line.size() + 2;
+  std::string out;
+  out.reserve(size);
+  for (const auto& line : lines_)
+    out.append(line).append("\r\n");
+  return out;
+}
 
 std::string ReadIniValue(const std::string& section, const std::string& key,
                          const std::string& default_value, const std::string& file) {
   try {
-    const auto bytes = ReadBytes(file);
-    if (!bytes)
-      return default_value;
-    const auto lines = DecodeLines(std::move(*bytes));
-    const std::string_view wanted_section = Trim(section), wanted_key = Trim(key);
-    const std::size_t header = FindSection(lines, wanted_section);
-    if (header == lines.size())
-      return default_value;
-    const auto found = FindKey(lines, header, wanted_key);
-    if (!found)
-      return default_value;
-    const Line l = Parse(lines[*found]);
-    return l.has_value ? Unquote(l.value) : default_value;
+    const auto doc = IniDocument::Load(file);
+    return doc ? doc->Get(section, key, default_value) : default_value;
   } catch (...) {
     return default_value;
   }
@@ -251,24 +331,18 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
 bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
                    const std::string& file) {
   try {
-    if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
-        HasLineBreak(value)) {
-      return false;  // it could not be read back as written
-    }
-    std::vector<std::string> lines;
+    IniDocument doc;
     if (Exists(file)) {
-      auto bytes = ReadBytes(file);
-      if (!bytes)
+      auto loaded = IniDocument::Load(file);
+      if (!loaded)
         return false;  // never overwrite what could not be read
-      lines = DecodeLines(std::move(*bytes));
+      doc = std::move(*loaded);
     }
-    Store(lines, section, key, value);
-    std::string out;
-    for (const auto& line : lines)
-      out += line + "\r\n";
+    if (!doc.Set(section, key, value))
+      return false;  // it could not be read back as written
     // A failed write leaves the old file whole; a link is replaced, never
     // written through.
-    ReplaceByName(file, out);
+    ReplaceByName(file, doc.Bytes());
     return true;
   } catch (...) {
     return false;

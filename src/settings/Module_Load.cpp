@@ -51,44 +51,51 @@ void SetAside(const std::string& file, const std::string& backup) {
   Name(file, oldest);
 }
 
-// Step 2 of the load: false when there is nothing to read. Anything under the
-// name that is no ordinary file (a FIFO, a device, a folder, a link to
-// nothing) or is far too large for one fails to load like a damaged file,
-// and is set aside so that the next start writes a fresh one. A file the
-// user may not read reads as its defaults, as it always did.
-bool SettingsFileToRead(const std::string& file) {
+// The settings file of the load, opened and decoded once: none when there
+// is nothing under its name. Anything there that is no ordinary file (a
+// FIFO, a device, a folder, a link to nothing) or is far too large for one
+// throws, so it fails to load like a damaged file and is set aside for a
+// fresh one at the next start. A file the user may not read reads as its
+// defaults, as it always did.
+std::optional<IniDocument> OpenSettings(const std::string& file, const std::string& app) {
   if (!Exists(file))
-    return false;
+    return std::nullopt;
   try {
-    ReadOrdinaryFile(file, kMaxSettingsBytes);
+    return IniDocument::FromBytes(ReadOrdinaryFile(file, kMaxSettingsBytes), app);
   } catch (const RuntimeError& e) {
     if (e.Number() != err::kPermissionDenied)
       throw;
   }
-  return true;
+  return IniDocument{};
 }
 
 }  // namespace
 
 std::optional<LoadedSettings> ReadSettings(const std::string& app) {
-  const std::string file = settings::SettingsFile(app);
-  if (!SettingsFileToRead(file))
+  const auto doc = OpenSettings(settings::SettingsFile(app), app);
+  if (!doc)
     return std::nullopt;  // nothing to read, nothing to report
   LoadedSettings loaded;
   LauncherSettings& s = loaded.launcher;
   using settings::kEmulatorSection, settings::kFrontEndSection;
-  s.FileExe = ReadIniValue(kEmulatorSection, "FileExe", settings::kDefaultFileExe, file);
-  s.WinMode = ReadIniValue(kEmulatorSection, "WinMode", settings::kDefaultWinMode, file);
-  s.FullMode = ReadIniValue(kEmulatorSection, "FullMode", settings::kDefaultFullMode, file);
-  s.DirRpx = ReadIniValue(kFrontEndSection, "DirRpx", settings::DefaultDirRpx(app), file);
-  s.DirWudWux = ReadIniValue(kFrontEndSection, "DirWudWux", settings::DefaultDirWudWux(app), file);
-  s.Disc = ParseDiscPattern(ReadIniValue(kFrontEndSection, "DiscPattern", "", file));
-  // Optional, never written at first start (DiscPattern too): a fresh file
-  // stays as it was.
-  loaded.controller =
-      ParseControllerSettings(ReadIniValue("Controller", "CloseCombo", "Back+Start", file),
-                              ReadIniValue("Controller", "HoldMs", "1000", file));
+  s.FileExe = doc->Get(kEmulatorSection, "FileExe", settings::kDefaultFileExe);
+  s.WinMode = doc->Get(kEmulatorSection, "WinMode", settings::kDefaultWinMode);
+  s.FullMode = doc->Get(kEmulatorSection, "FullMode", settings::kDefaultFullMode);
+  s.DirRpx = ReadFolderValue(*doc, "DirRpx", settings::DefaultDirRpx(app), app);
+  s.DirWudWux = ReadFolderValue(*doc, "DirWudWux", settings::DefaultDirWudWux(app), app);
+  s.Flatpak = doc->Get(kEmulatorSection, "Flatpak", "");
+  s.Titles = titles::ParseTitlesKey(doc->Get(kFrontEndSection, "Titles", ""));
+  s.Disc = ParseDiscPattern(doc->Get(kFrontEndSection, "DiscPattern", ""));
+  // Optional, never written at first start (Flatpak, Titles and DiscPattern too): a
+  // fresh file stays as it was.
+  loaded.controller = ParseControllerSettings(doc->Get("Controller", "CloseCombo", "Back+Start"),
+                                              doc->Get("Controller", "HoldMs", "1000"));
   return loaded;
+}
+
+std::string ReadFolderValue(const IniDocument& doc, std::string_view key,
+                            const std::string& default_value, const std::string& app) {
+  return settings::FolderValue(doc.Get(settings::kFrontEndSection, key, default_value), app);
 }
 
 void ResetSettings(Processes& process, Dialogs& dialogs, const std::string& app) {

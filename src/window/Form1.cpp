@@ -6,7 +6,6 @@
 #include "desktop/Module006_Windows_Functions.h"
 #include "donation/Module_Donate.h"
 #include "launch/Module_Emulator_CEMU.h"
-#include "launch/SafeNames.h"
 #include "settings/Module_Load.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
@@ -23,7 +22,7 @@ const ControlDesign& Row(std::string_view id) {
 }
 }  // namespace
 
-Form1::Form1(Services& services)
+Form1::Form1(Services services)
     : Picture2(Row("Picture2")),
       Timer1(Row("Timer1")),
       Text1(Row("Text1")),
@@ -62,17 +61,17 @@ Form1::Form1(Services& services)
 
   // The design-time pictures. Both picture boxes start with the logo; they
   // share one picture object, as the default cover is meant to be shared.
-  picture_ = services_.LoadResourcePicture(Design().picture);
-  icon_ = services_.LoadResourcePicture(Design().icon);
-  const auto logo = services_.LoadResourcePicture(ResourcePicture::kLogo);
+  picture_ = services_.pictures.LoadResourcePicture(Design().picture);
+  icon_ = services_.pictures.LoadResourcePicture(Design().icon);
+  const auto logo = services_.pictures.LoadResourcePicture(ResourcePicture::kLogo);
   Picture2.SetPicture(logo);
   Picture1.SetPicture(logo);
-  Image12.SetPicture(services_.LoadResourcePicture(ResourcePicture::kDonate));
-  Image1.SetPicture(services_.LoadResourcePicture(ResourcePicture::kHand));
+  Image12.SetPicture(services_.pictures.LoadResourcePicture(ResourcePicture::kDonate));
+  Image1.SetPicture(services_.pictures.LoadResourcePicture(ResourcePicture::kHand));
 
   // The drive list opens on the drive that holds the program.
-  Drive1.SetDrives(services_.Drives());
-  Drive1.SelectInitial(DriveOfPath(Drive1.List(), services_.AppFolder()));
+  Drive1.SetDrives(services_.disks.Drives());
+  Drive1.SelectInitial(DriveOfPath(Drive1.List(), services_.processes.AppFolder()));
 
   Command1.MouseMove = [this] { Command1_MouseMove(); };
   Image12.MouseMove = [this] { Image12_MouseMove(); };
@@ -95,15 +94,18 @@ Control* Form1::Find(std::string_view id) const {
 }
 
 void Form1::Form_Load() {
-  RefreshShellIcons(services_);
-  ExitIfAlreadyRunning(services_);
+  RefreshShellIcons(services_.shell_windows);
+  ExitIfAlreadyRunning(services_.processes);
+  const std::string app = services_.processes.AppFolder();
+  // Only the one instance that goes on may clear what an earlier one left.
+  RemoveStaleTemporaryFiles(app);
   ApplyControlColors(*this);
-  PrepareFirstStart(services_.AppFolder(), services_);
+  PrepareFirstStart(app, services_.dialogs);
   LoadSettings();
 }
 
 void Form1::LoadSettings() {
-  const std::string app = services_.AppFolder();
+  const std::string app = services_.processes.AppFolder();
   try {
     if (auto loaded = ReadSettings(app)) {
       settings_ = std::move(loaded->launcher);
@@ -114,11 +116,12 @@ void Form1::LoadSettings() {
         File1.SetPattern(settings_.Disc.pattern);
       }
       Dir1.SetPath(settings_.DirWudWux);
+      ShowTitles();
     }
     return;
   } catch (const std::exception&) {
   }
-  ResetSettings(services_, services_, app);
+  ResetSettings(services_.processes, services_.dialogs, app);
 }
 
 GameChoice Form1::ChosenGame() const {
@@ -126,12 +129,14 @@ GameChoice Form1::ChosenGame() const {
   const DisplayMode mode = Option1[0].Value() == kTrue   ? DisplayMode::kWindowed
                            : Option1[1].Value() == kTrue ? DisplayMode::kFullScreen
                                                          : DisplayMode::kNone;
+  if (const titles::GameRow* row = SelectedRow())
+    return {mode, row->folder, row->file_name};
   return {mode, Dir1.Path(), File1.FileName()};
 }
 
 void Form1::Form_Unload(std::int16_t& /*cancel: never set, the close always goes ahead*/) {
-  SetDesktopVisible(services_, true);
-  SetTaskbarVisible(services_, true);
+  SetDesktopVisible(services_.shell_windows, true);
+  SetTaskbarVisible(services_.shell_windows, true);
 }
 
 void Form1::Command1_MouseMove() {
@@ -155,7 +160,7 @@ void Form1::Drive1_Change() {
   // The fallback drive: a change, so this runs once more for it; should that
   // fail too, selecting the same drive again is no change and ends it.
   if (failed)
-    Drive1.SetDrive(services_.FallbackDrive());
+    Drive1.SetDrive(services_.disks.FallbackDrive());
 }
 
 void Form1::Dir1_Change() {
@@ -173,6 +178,7 @@ void Form1::Dir1_Change() {
   }
   if (failed)
     File1.SetPath(Dir1.Path());
+  ShowTitles();
 }
 
 void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
@@ -186,13 +192,20 @@ void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
     File1.SetPattern("*.rpx");
     Dir1.SetPath(settings_.DirRpx);
   }
+  ShowTitles();
 }
 
 void Form1::File1_Click() {
+  // The cover's name comes from the game's file, never from its title.
+  const titles::GameRow* row = SelectedRow();
   const CoverArt cover =
-      ShowCoverArt(services_.AppFolder(), File1.FileName(), settings_.Disc.extensions);
-  if (cover.show == CoverArt::Show::kKeep)
+      ShowCoverArt(services_.processes.AppFolder(), row ? row->file_name : File1.FileName(),
+                   settings_.Disc.extensions);
+  if (cover.show == CoverArt::Show::kKeep) {
+    if (row)
+      ShowTitleCover(*row);
     return;
+  }
   if (cover.show == CoverArt::Show::kCover) {
     ShowCover(cover.path);
   } else {
@@ -206,7 +219,7 @@ void Form1::ShowCover(const std::string& path) {
   auto load = [this, path, width = TwipsToPixels(box.width, 96),
                height = TwipsToPixels(box.height, 96)]() -> PicturePtr {
     try {
-      return services_.LoadPictureToFit(path, width, height);
+      return services_.pictures.LoadPictureToFit(path, width, height);
     } catch (const std::exception&) {
       return Picture2.Picture();
     }
@@ -220,18 +233,21 @@ void Form1::ShowCover(const std::string& path) {
 
 void Form1::Command1_Click() {
   if (File1.FileName().empty()) {
-    services_.MsgBox("No Game Select!", "Error");
+    services_.dialogs.MsgBox("No Game Select!", "Error");
     return;
   }
   if (Option2[0].Value() == kTrue) {
-    LaunchDiscImage(services_, services_, settings_, ChosenGame());
+    LaunchDiscImage(services_.processes, services_.dialogs, services_.processes.AppFolder(),
+                    settings_, ChosenGame());
   } else if (Option2[1].Value() == kTrue) {
-    LaunchRpxGame(services_, services_, settings_, ChosenGame());
+    LaunchRpxGame(services_.processes, services_.dialogs, services_.processes.AppFolder(),
+                  settings_, ChosenGame());
   }
 }
 
 void Form1::Image12_Click() {
-  OpenDonationPage(services_, services_, Text1.Text());
+  OpenDonationPage(services_.processes, services_.dialogs, services_.processes.AppFolder(),
+                   Text1.Text());
 }
 
 namespace {
@@ -242,7 +258,7 @@ constexpr int kKey8 = 56;
 
 bool Form1::Pressed(int virtual_key) {
   const std::size_t slot = virtual_key == kKeyEsc ? 0 : virtual_key == kKey9 ? 1 : 2;
-  const KeyState state = services_.Key(virtual_key);
+  const KeyState state = services_.keys.Key(virtual_key);
   // At the first look a key already down counts as held from before: a key
   // held while the window opened has not been pressed in its time.
   const bool was_down = key_down_[slot].value_or(state.down);
@@ -254,40 +270,36 @@ bool Form1::Pressed(int virtual_key) {
 }
 
 void Form1::Timer1_Timer() {
+  // The look that notices a started game's end and tells those who watch;
+  // while a game runs the pad drives only the close combination.
+  pad_.SetGameRunning(services_.processes.GameRunning());
   // Esc's failure (no taskkill) is reported once the tick is done: 9 and 8
   // still act on the same tick.
   std::exception_ptr esc_failure;
   if (Pressed(kKeyEsc)) {
     try {
-      EndEmulator();
+      EndEmulator(services_.processes, settings_);
     } catch (...) {
       esc_failure = std::current_exception();
     }
   }
   if (Pressed(kKey9)) {
     const bool show = !Desktop_Visible;
-    SetDesktopVisible(services_, show);
+    SetDesktopVisible(services_.shell_windows, show);
     Desktop_Visible = show;
   }
   if (Pressed(kKey8)) {
     const bool show = !WinBar_Visible;
-    SetTaskbarVisible(services_, show);
+    SetTaskbarVisible(services_.shell_windows, show);
     WinBar_Visible = show;
   }
   // The controller's combination does what Esc does. The one reading of
   // the tick also serves the moves through the window.
-  controller_held_ = services_.ControllerButtons();
+  controller_held_ = services_.keys.ControllerButtons();
   if (close_combo_.Tick(controller_held_, controller_, Timer1.Interval()))
-    EndEmulator();
+    EndEmulator(services_.processes, settings_);
   if (esc_failure)
     std::rethrow_exception(esc_failure);
-}
-
-void Form1::EndEmulator() {
-  // The file name alone, and never one taskkill would take for more than
-  // one image (a quote, a wildcard): then nothing is ended.
-  if (const auto image = ImageNameToEnd(settings_.FileExe))
-    services_.KillByImageName(*image);
 }
 
 std::string DriveOfPath(const std::vector<std::string>& drives, const std::string& path) {

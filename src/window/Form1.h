@@ -21,7 +21,7 @@ namespace tavro {
 
 class Form1 {
  public:
-  explicit Form1(Services& services);
+  explicit Form1(Services services);
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
@@ -66,6 +66,10 @@ class Form1 {
   void ShowCover(const std::string& path);
   void LetCoversWait(bool wait) { covers_wait_ = wait; }
 
+  // With the Titles key set, File1's rows for its folder named by the
+  // games' own titles (Form1Titles.cpp); nothing when it is off.
+  void ShowTitles();
+
   // The desktop and taskbar toggles of the 9 and 8 keys: what the last
   // press asked for. Both start visible, as the desktop and taskbar are, so
   // the first press hides.
@@ -100,9 +104,7 @@ class Form1 {
   Label Label8;
 
  private:
-  // Ends the emulator by its image name, when FileExe gives a safe one.
-  void EndEmulator();
-  Services& services_;
+  Services services_;
   LauncherSettings settings_;
   ControllerSettings controller_;
   CloseComboWatch close_combo_;
@@ -113,6 +115,13 @@ class Form1 {
   std::vector<Control*> controls_;
   // The game the window's controls choose.
   GameChoice ChosenGame() const;
+  // The title view's row of File1's selection; nullptr when the view is off
+  // or nothing is selected.
+  const titles::GameRow* SelectedRow() const;
+  // The title view's pictures for a row without a cover of its file's name:
+  // its title ID's cover, else its own icon. False when it has neither.
+  bool ShowTitleCover(const titles::GameRow& row);
+  std::vector<titles::GameRow> title_rows_;  // File1's row i is title_rows_[i]
   // Whether each polled key was down at the previous tick: a key acts once
   // per press, not on every tick it is held.
   bool Pressed(int virtual_key);

@@ -11,12 +11,12 @@ namespace tavro::view {
 namespace {
 void Run(Form1& form, const std::function<void()>& handler) {
   if (handler)
-    RunEvent(form.Runtime(), handler);
+    RunEvent(form.Runtime().dialogs, handler);
 }
 }  // namespace
 
 void LoadAndShow(Form1& form, const std::function<void()>& show) {
-  RunEvent(form.Runtime(), [&form] { form.Form_Load(); });
+  RunEvent(form.Runtime().dialogs, [&form] { form.Form_Load(); });
   show();
   form.Timer1.Start();
 }
@@ -25,7 +25,7 @@ void Unload(Form1& form) {
   // No tick may run between the unload and the window's end.
   form.Timer1.Stop();
   std::int16_t cancel = 0;
-  RunEvent(form.Runtime(), [&form, &cancel] { form.Form_Unload(cancel); });
+  RunEvent(form.Runtime().dialogs, [&form, &cancel] { form.Form_Unload(cancel); });
 }
 
 namespace {
@@ -50,9 +50,11 @@ void StepList(Form1& form, PadView& pad, int delta) {
     if (to != form.File1.ListIndex())
       PickFile(form, to);
   } else if (focused == &form.Drive1) {
-    const int to = Step(form.Drive1.ListIndex(), delta, form.Drive1.List().size());
-    if (to != form.Drive1.ListIndex())
-      PickDrive(form, to);
+    // Opened as a drop-down from a fresh read, so a drive attached since
+    // shows; the steps after move its highlight only.
+    DriveListOpening(form);
+    pad.OpenDriveList(true);
+    pad.SetDriveHighlight(form.Drive1.ListIndex());
   } else if (focused == &form.Dir1) {
     pad.SetFolderHighlight(Step(pad.FolderHighlight(), delta, form.Dir1.List().size()));
   }
@@ -94,7 +96,7 @@ void MoveFocus(Form1& form, PadView& pad, bool forward) {
 // A: what Enter or Space does on the focused control.
 void Accept(Form1& form, PadView& pad) {
   Control* focused = pad.FocusedControl();
-  if (focused == &form.Command1) {
+  if (focused == &form.Command1 || focused == &form.File1) {
     Click(form, form.Command1);
   } else if (focused == &form.Dir1) {
     if (pad.FolderHighlight() >= 0)
@@ -106,14 +108,60 @@ void Accept(Form1& form, PadView& pad) {
   }
 }
 
-void Act(Form1& form, PadView& pad, PadAction action) {
-  // A message box is modal: the window behind it takes nothing.
+// The drive list opened by the controller: up and down move its highlight,
+// A shows the highlighted drive and leaves the list open (a drive that
+// cannot be shown falls back, and the highlight stays for the next step),
+// B closes it; left, right and the shoulders close it and then move the
+// focus. True when the action was all done here.
+bool DriveListAct(Form1& form, PadView& pad, PadAction action) {
+  switch (action) {
+    case PadAction::kUp:
+    case PadAction::kDown:
+      pad.SetDriveHighlight(
+          Step(pad.DriveHighlight(), action == PadAction::kUp ? -1 : 1, form.Drive1.List().size()));
+      return true;
+    case PadAction::kAccept: {
+      const int row = pad.DriveHighlight();
+      if (row >= 0)
+        PickDrive(form, row);
+      pad.SetDriveHighlight(row);
+      return true;
+    }
+    case PadAction::kUpFolder:
+      pad.OpenDriveList(false);
+      return true;
+    case PadAction::kPrevious:
+    case PadAction::kNext:
+    case PadAction::kPlay:
+      pad.OpenDriveList(false);
+      return false;
+    case PadAction::kOther:
+    case PadAction::kNone:
+      return true;
+  }
+  return true;
+}
+
+}  // namespace
+
+void PadAct(Form1& form, PadView& pad, PadAction action) {
+  // A message box is modal: the window behind it takes nothing. A closes
+  // it as Enter does, B as Esc does (a box of one button).
   if (pad.MessageBoxOpen()) {
-    if (action == PadAction::kAccept)
+    if (action == PadAction::kAccept || action == PadAction::kUpFolder)
       pad.CloseMessageBox();
     return;
   }
   pad.ShowFocus();
+  // The first press only brings the focus to the games, whatever it was.
+  if (form.Pad().Wake()) {
+    if (pad.DriveListOpen())
+      pad.OpenDriveList(false);
+    pad.Focus(form.File1);
+    return;
+  }
+  if (pad.DriveListOpen() && DriveListAct(form, pad, action))
+    return;
   switch (action) {
     case PadAction::kUp:
     case PadAction::kDown:
@@ -136,12 +184,11 @@ void Act(Form1& form, PadView& pad, PadAction action) {
         pad.SetFolderHighlight(form.Dir1.ListIndex());
       }
       break;
+    case PadAction::kOther:
     case PadAction::kNone:
       break;
   }
 }
-
-}  // namespace
 
 void TimerExpired(Form1& form, Timer& timer, PadView* pad) {
   bool ticked = false;
@@ -156,7 +203,7 @@ void TimerExpired(Form1& form, Timer& timer, PadView* pad) {
   // Not inside the tick: an action may open a message box, and the ticks
   // under it must still come (its A, the keys).
   if (action != PadAction::kNone)
-    pad->Later([&form, pad, action] { Act(form, *pad, action); });
+    pad->Later([&form, pad, action] { PadAct(form, *pad, action); });
 }
 
 void PickFile(Form1& form, int index, bool input_waiting) {
@@ -184,7 +231,7 @@ void PickDrive(Form1& form, int index) {
 }
 
 void DriveListOpening(Form1& form) {
-  Run(form, [&form] { form.Drive1.Refresh(form.Runtime().Drives()); });
+  Run(form, [&form] { form.Drive1.Refresh(form.Runtime().disks.Drives()); });
 }
 
 void SelectOption(Form1& form, OptionButton& button) {

@@ -42,6 +42,12 @@ class PadView {
   // opens: the view's own, apart from the folder shown. -1: none.
   virtual int FolderHighlight() = 0;
   virtual void SetFolderHighlight(int row) = 0;
+  // The drive list shown open, as its drop-down, with a highlighted row
+  // apart from the drive shown (-1: none). Closing it changes no drive.
+  virtual bool DriveListOpen() = 0;
+  virtual void OpenDriveList(bool open) = 0;
+  virtual int DriveHighlight() = 0;
+  virtual void SetDriveHighlight(int row) = 0;
   // Runs work once the event being handled has returned (a queued call).
   virtual void Later(std::function<void()> work) = 0;
 
@@ -55,6 +61,10 @@ class PadView {
 // event has returned, so that a message box it opens does not hold up the
 // ticks (a toolkit may not run a timer again inside its own event).
 void TimerExpired(Form1& form, Timer& timer, PadView* pad = nullptr);
+
+// What the controller does with one action, at once (TimerExpired runs it
+// once the timer's event has returned).
+void PadAct(Form1& form, PadView& pad, PadAction action);
 
 // The user's picks, each by index into the model's own list (never by the
 // text a widget shows, which may not survive the trip: a folder name that is

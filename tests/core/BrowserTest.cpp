@@ -334,6 +334,8 @@ TEST(DiscPatternKey, ChoosesTheDiscListItsCaptionAndCoversAndRefusesWhatListsAny
       {"DiscPattern=*.wua;", kDefault},
       {"DiscPattern=*.wua;;*.iso", kDefault},
       {"DiscPattern=../*.wua", kDefault},
+      {"DiscPattern=*.wud;\t*.wua\t", "Games *.wud *.wua|A.wud C.wua|C.jpg"},  // tabs go too
+      {"DiscPattern=*.wu*", "Games *.wu*|A.wud B.wux C.wua D.wuhb E.wud.iso H.wu|logo"},
   };
   for (const auto& [line, want] : table) {
     test::TempDir app;
@@ -343,7 +345,7 @@ TEST(DiscPatternKey, ChoosesTheDiscListItsCaptionAndCoversAndRefusesWhatListsAny
     std::ofstream(app.Path() / "Tavro_FrontEnd.ini", std::ios::app) << line << "\r\n";
     for (const char* name : {"Game/WUD_WUX/A.wud", "Game/WUD_WUX/B.wux", "Game/WUD_WUX/C.wua",
                              "Game/WUD_WUX/D.wuhb", "Game/WUD_WUX/E.wud.iso", "Game/WUD_WUX/F.txt",
-                             "Image/B.jpg", "Image/C.jpg", "Image/E.jpg"})
+                             "Game/WUD_WUX/H.wu", "Image/B.jpg", "Image/C.jpg", "Image/E.jpg"})
       WriteAll(app.Path() / name, kJpeg);
     fs::create_directories(app.Path() / "Game/WUD_WUX/G.wua");  // a folder: never listed
     form.LoadSettings();

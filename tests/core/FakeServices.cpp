@@ -59,6 +59,13 @@ void FakeServices::StartEmulator(const EmulatorCommand& command) {
   started.push_back("emu|" + command.CommandLine());
 }
 
+// Recorded as "flatpak|<id>|<mode text>|<game path>".
+void FakeServices::StartFlatpak(const std::string& app_id, const EmulatorCommand& command) {
+  if (fail_starts)
+    throw RuntimeError(err::kFileNotFound, "File not found");
+  started.push_back("flatpak|" + app_id + "|" + command.mode_text + "|" + command.game_path);
+}
+
 PicturePtr FakeServices::LoadPicture(const std::string& path) {
   std::ifstream in(FsPath(path), std::ios::binary);
   char magic[2] = {};

@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "runtime/Files.h"
+#include "runtime/GameWatchers.h"
 
 namespace tavro::test {
 
@@ -48,7 +50,14 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-class FakeServices : public Services {
+// Every role in one object, so that one record keeps the order of calls
+// across the roles; handed to the form as Services.
+class FakeServices : public Processes,
+                     public Disks,
+                     public Dialogs,
+                     public Keys,
+                     public Pictures,
+                     public ShellWindows {
  public:
   // The drive list holds the drive of the program's folder ("/" or "C:").
   explicit FakeServices(std::string app_folder)
@@ -70,12 +79,28 @@ class FakeServices : public Services {
   [[noreturn]] void End() override;
   void MsgBox(const std::string& prompt, const std::string& title) override;
   void StartEmulator(const EmulatorCommand& command) override;
-  PicturePtr LoadPicture(const std::string& path) override;
+  bool GameRunning() override {
+    ++game_polls;
+    return games_running > 0;
+  }
+  GameSubscription WatchGames(GameListener listener) override {
+    return watchers.Subscribe(std::move(listener));
+  }
+  // The picture the fake decodes from a file (see FakeServices.cpp).
+  PicturePtr LoadPicture(const std::string& path);
   PicturePtr LoadPictureToFit(const std::string& path, int width, int height) override {
     fitted.push_back(path + " " + std::to_string(width) + "x" + std::to_string(height));
     return LoadPicture(path);
   }
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
+  // "rgba:<width>x<height>:<the first pixel's alpha>"
+  PicturePtr PictureFromRgba(int width, int height,
+                             const std::vector<std::uint8_t>& rgba) override {
+    return std::make_shared<FakePicture>("rgba:" + std::to_string(width) + "x" +
+                                             std::to_string(height) + ":" +
+                                             std::to_string(rgba.size() >= 4 ? rgba[3] : -1),
+                                         width, height);
+  }
   std::vector<std::string> Drives() override { return drives; }
   std::string FallbackDrive() const override { return drives.empty() ? "" : drives.front(); }
   KeyState Key(int virtual_key) override;
@@ -84,6 +109,14 @@ class FakeServices : public Services {
   void ShowShellWindow(WindowHandle window, bool visible) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
+  bool RunsFlatpaks() const override { return runs_flatpaks; }
+  bool FlatpakInstalled(const std::string& app_id) override {
+    return flatpaks_installed.count(app_id) > 0;
+  }
+  void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override;
+  void KillFlatpak(const std::string& app_id) override {
+    started.push_back("flatpak kill|" + app_id);
+  }
   void OpenInViewer(const std::string& path) override;
   void RefreshShellIcons() override { calls.push_back("RefreshShellIcons"); }
 
@@ -106,10 +139,20 @@ class FakeServices : public Services {
   std::map<int, int> key_states;
   std::vector<std::uint32_t> controllers;
   bool another_instance_runs = false;
+  // A platform that runs Flatpak applications, and those installed.
+  bool runs_flatpaks = false;
+  std::set<std::string> flatpaks_installed;
   // Lets a test make a message box fail.
   std::function<void(const Message&)> on_message;
 
+  // How often GameRunning was asked, and what it answers.
+  int game_polls = 0;
+  int games_running = 0;
+  GameWatchers watchers;
+
   ShellWin* Window(WindowHandle handle);
+
+  operator Services() { return {*this, *this, *this, *this, *this, *this}; }
 
  private:
   static std::string RootOf(const std::string& folder) {

@@ -2,11 +2,17 @@
 // name on Linux: nothing waits, nothing reads without end, nothing is written
 // through a link, and nothing of the user's is lost.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include "FakeServices.h"
 #include "TestUtil.h"
 #include "window/Layout.h"
+#include "settings/Module_File_ini.h"
 #include "settings/Module_FirstStartApp.h"
 #include "settings/Module_Load.h"
 #include "window/Form1.h"
@@ -91,6 +97,29 @@ TEST(HostileEntries, EveryPlaceThatOpensAFileByName) {
       EXPECT_THROW(ReadPictureFile(Utf8(at("cover.jpg"))), RuntimeError);
     EXPECT_EQ(ReadAll(outside), "outside\r\n");
   }
+}
+
+TEST(HostileEntries, AWriteCutShortLeavesTheOldBytesAndNoLitter) {
+  // A full disk, or here a file-size limit: the write fails midway, in a
+  // child so that the limit stays there.
+  test::TempDir dir;
+  const auto ini = dir.Path() / "Tavro_FrontEnd.ini";
+  const std::string old = "[S]\r\nK=old\r\n";
+  test::WriteAll(ini, old);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(WriteIniValue("S", "K", std::string(100000, 'x'), Utf8(ini)) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);  // reported as failed
+  EXPECT_EQ(ReadAll(ini), old);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }
 
 }  // namespace

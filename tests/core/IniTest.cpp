@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -79,6 +81,10 @@ TEST_F(Ini, ReadsAHandWrittenFileAsThePlatformDoes) {
        std::string("\xFF\xFE[\0S\0]\0\n\0K\0=\0\x3C\xD8\xAE\xDF", 18), "\xF0\x9F\x8E\xAE"},
       {"an old editor's end-of-file mark goes", "[S]\r\nK=v\x1A", "v"},
       {"a second ] belongs to the name", "[S]]\r\nK=no\r\n[S]\r\nK=v\r\n", "v"},
+      {"UTF-16, a lone low surrogate", std::string("\xFF\xFE[\0S\0]\0\n\0K\0=\0\x00\xDCv\0", 18),
+       "\xEF\xBF\xBDv"},
+      {"a NUL ends a value", std::string("[S]\r\nK=D:\\Games\0junk\r\n", 22), "D:\\Games"},
+      {"a NUL inside quotes: no closing one", std::string("[S]\r\nK=\"v \0x\"\r\n", 15), "\"v "},
   };
   for (const auto& c : table) {
     WriteAll(File(), c.bytes);
@@ -138,6 +144,30 @@ TEST_F(Ini, WritesUnicodeAsUtf8InAUnicodeFolder) {
   EXPECT_EQ(ReadAll(folder / "Tavro_FrontEnd.ini"),
             "[TavroFrontEndCnfig]\r\nDirWudWux=" + value + "\r\n");
   EXPECT_EQ(ReadIniValue("TavroFrontEndCnfig", "DirWudWux", "", file), value);
+}
+
+TEST_F(Ini, NoFileCallTakesAPathHoldingANul) {
+  // The system would read such a path up to the NUL: another name.
+  WriteAll(File(), "kept");
+  const std::string cut = Name() + std::string(1, '\0') + "x";
+  const std::vector<std::pair<const char*, std::function<void()>>> calls = {
+      {"Dir", [&] { Dir(cut, kAttrNormal); }},
+      {"LookAt", [&] { LookAt(cut); }},
+      {"ReadOrdinaryFile", [&] { ReadOrdinaryFile(cut, 100); }},
+      {"ReplaceByName", [&] { ReplaceByName(cut, "new"); }},
+      {"Name", [&] { tavro::Name(Name(), cut); }},
+      {"MkDir", [&] { MkDir(cut); }},
+  };
+  for (const auto& [what, call] : calls) {
+    try {
+      call();
+      ADD_FAILURE() << what << " took it";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.Number(), err::kBadFileName) << what;
+    }
+  }
+  EXPECT_EQ(ReadAll(File()), "kept");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(Ini, ReportsAFailedWriteOnlyThroughItsResult) {

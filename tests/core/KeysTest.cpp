@@ -136,6 +136,29 @@ TEST_F(Keys, AnEscThatCannotEndAnythingStillLetsNineAndEightAct) {
   EXPECT_EQ(form.Desktop_Visible, false);
 }
 
+TEST_F(Keys, EscEndsTheFlatpakApplicationWhereThePlatformRunsThem) {
+  struct Case {
+    std::string file_exe, flatpak;
+    bool runs_flatpaks;
+    std::vector<std::string> want;
+  } const table[] = {
+      {"Cemu.exe", "info.cemu.Cemu", true, {"flatpak kill|info.cemu.Cemu"}},
+      {"", "info.cemu.Cemu", true, {"flatpak kill|info.cemu.Cemu"}},
+      {"Cemu.exe", "", true, {"kill|Cemu.exe"}},
+      // A platform without Flatpak (Windows) ignores the setting.
+      {"Cemu.exe", "info.cemu.Cemu", false, {"kill|Cemu.exe"}},
+      {"", "info.cemu.Cemu", false, {}},
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.file_exe + " | " + c.flatpak);
+    form.Settings().FileExe = c.file_exe;
+    form.Settings().Flatpak = c.flatpak;
+    services.runs_flatpaks = c.runs_flatpaks;
+    EXPECT_EQ(Tick({{27, kDown | kPressed}}), c.want);
+    Tick({});
+  }
+}
+
 TEST(ControllerSettingsText, EveryFormReadsAsMeant) {
   const auto back_start = PadBits({PadButton::kBack, PadButton::kStart});
   struct Case {

@@ -10,6 +10,7 @@
 #include "TestUtil.h"
 #include "launch/SafeNames.h"
 #include "runtime/PathLiterals.h"
+#include "runtime/Text.h"
 #include "settings/Module_FirstStartApp.h"
 #include "settings/Module_Load.h"
 #include "window/Form1.h"
@@ -200,6 +201,14 @@ TEST(Launch, RefusesOrReportsWithOneBoxAndStartsNothing) {
            ? "Error in Load Run.bat!\r\n=> the mode text holds a \" a batch file cannot be given"
            : "Error in Load Run.bat!",
        "Error"},
+      {"a long FileExe shows its two ends",
+       [&](Launcher& l) {
+         select_game(l);
+         l.form.Settings().FileExe = "\xC3\xA9" + std::string(300, 'x') + "\xF0\x9F\x8E\xAE";
+       },
+       "File Doesn't Exist\r\n=> \xC3\xA9" + std::string(127, 'x') + "\xE2\x80\xA6" +
+           std::string(127, 'x') + "\xF0\x9F\x8E\xAE",
+       "Alert!"},
       {"no display mode selected",
        [&](Launcher& l) {
          select_game(l);
@@ -221,6 +230,76 @@ TEST(Launch, RefusesOrReportsWithOneBoxAndStartsNothing) {
       ASSERT_EQ(l.services.messages.size(), 1u);
       EXPECT_EQ(l.services.messages[0].prompt, c.prompt);
       EXPECT_EQ(l.services.messages[0].title, c.title);
+    }
+  }
+}
+
+TEST(Launch, ANameIsShortenedInABoxOnlyPastTwoHundredAndSixtyCharacters) {
+  const std::string e = "\xC3\xA9", pad = "\xF0\x9F\x8E\xAE";  // two and four bytes
+  const std::string ellipsis = "\xE2\x80\xA6";
+  auto times = [](const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+      out += s;
+    return out;
+  };
+  const std::pair<std::string, std::string> table[] = {
+      {"", ""},
+      {times(e, 260), times(e, 260)},  // 520 bytes, 260 characters: whole
+      {times(e, 261), times(e, 128) + ellipsis + times(e, 128)},
+      {times(pad, 65536), times(pad, 128) + ellipsis + times(pad, 128)},
+      {std::string(1000, 'a') + "b",
+       std::string(128, 'a') + ellipsis + std::string(127, 'a') + "b"},
+  };
+  for (const auto& [name, shown] : table)
+    EXPECT_EQ(text::NameForBox(name), shown) << name.size();
+}
+
+TEST(Launch, AFlatpakWinsOverTheFileWherePlatformRunsThem) {
+  constexpr char kId[] = "info.cemu.Cemu";
+  struct Case {
+    const char* what;
+    bool runs_flatpaks, installed, file_there, start_fails;
+    std::string flatpak, started, prompt;
+  } const table[] = {
+      {"installed, no file", true, true, false, false, kId, "flatpak|info.cemu.Cemu|-g|", ""},
+      {"not installed, the file there", true, false, true, false, kId, "",
+       "File Doesn't Exist\r\n=> info.cemu.Cemu"},
+      {"the start fails", true, true, true, true, kId, "", "Error in Load info.cemu.Cemu!"},
+      {"no Flatpak set", true, true, true, false, "", "emu|", ""},
+      {"a platform without Flatpak", false, true, true, false, kId, "emu|", ""},
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.what);
+    Launcher l("tavro");
+    l.Put(l.Under({"Game", "WUD_WUX", "G.wud"}));
+    l.form.Dir1.SetPath(l.Under({"Game", "WUD_WUX"}));
+    l.Select("G.wud");
+    if (!c.file_there)
+      fs::remove(FsPath(l.Emulator()));
+    l.form.Settings().Flatpak = c.flatpak;
+    l.services.runs_flatpaks = c.runs_flatpaks;
+    if (c.installed)
+      l.services.flatpaks_installed.insert(kId);
+    l.services.fail_starts = c.start_fails;
+    l.Play();
+    const std::string game = l.Under({"Game", "WUD_WUX", "G.wud"});
+    if (c.started.empty()) {
+      EXPECT_TRUE(l.services.started.empty());
+    } else {
+      ASSERT_EQ(l.services.started.size(), 1u);
+      const std::string want =
+          c.started == "emu|" ? "emu|" + l.services.emulators[0].CommandLine() : c.started + game;
+      EXPECT_EQ(l.services.started[0], want);
+      if (c.started == "emu|") {
+        EXPECT_EQ(l.services.emulators[0].program, l.Emulator());
+      }
+    }
+    if (c.prompt.empty()) {
+      EXPECT_TRUE(l.services.messages.empty());
+    } else {
+      ASSERT_EQ(l.services.messages.size(), 1u);
+      EXPECT_EQ(l.services.messages[0].prompt, c.prompt);
     }
   }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 
 #include "FakeServices.h"
@@ -44,16 +45,18 @@ TEST_F(Load, AfterAFirstStartHoldsTheWrittenValuesAndShowsTheDiscFolder) {
   EXPECT_EQ(s.FullMode, "-f -g");
   EXPECT_EQ(s.DirRpx, Folder({"Game", "RPX"}));
   EXPECT_EQ(s.DirWudWux, Folder({"Game", "WUD_WUX"}));
+  EXPECT_EQ(s.Flatpak, "");  // never written at first start
   EXPECT_EQ(form.Dir1.Path(), Folder({"Game", "WUD_WUX"}));
   EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(Load, MissingEntriesReadAsDefaultsAndEmptyOnesAsEmpty) {
   PrepareFirstStart(services.AppFolder(), services);
-  WriteAll(Ini(), "[EmulatorConfig]\r\nFileExe=\r\nDirRpx=/nowhere\r\n");
+  WriteAll(Ini(), "[EmulatorConfig]\r\nFileExe=\r\nDirRpx=/nowhere\r\nFlatpak=info.cemu.Cemu\r\n");
   form.LoadSettings();
   const auto& s = form.Settings();
   EXPECT_EQ(s.FileExe, "");  // present and empty
+  EXPECT_EQ(s.Flatpak, "info.cemu.Cemu");
   EXPECT_EQ(s.WinMode, "-g");
   EXPECT_EQ(s.DirRpx, Folder({"Game", "RPX"}));  // the key is in another section
   EXPECT_EQ(form.Dir1.Path(), Folder({"Game", "WUD_WUX"}));
@@ -109,6 +112,70 @@ TEST_F(Load, AMissingDiscFolderSetsTheFileAsideEndsAndTheNextStartIsClean) {
   EXPECT_EQ(form2.Settings().FileExe, "Cemu.exe");
 }
 
+TEST_F(Load, AFolderValueReadsTheSameWayForBothKeysWhereverTheProgramWasStarted) {
+  PrepareFirstStart(services.AppFolder(), services);
+  fs::create_directories(app.Path() / "Game" / "x");
+  const std::string x = Folder({"Game", "x"});
+  const std::string nul(1, '\0');
+  struct Row {
+    const char* what;
+    std::string value;
+    std::string want;
+    bool drives_only;
+  };
+  const Row rows[] = {
+      {"relative: from the program's folder, not the working one", "Game/x",
+       app.Utf8() + std::string(paths::kSep) + "Game/x", false},
+      {"relative with backslashes", "Game\\x", app.Utf8() + "\\Game\\x", true},
+      {"absolute, as written", x, x, false},
+      {"a NUL ends it", x + nul + "junk", x, false},
+      {"a NUL inside quotes ends it too", "\"" + x + "\"" + nul + "junk\"", x, false},
+      {"the long-path form reads as its path", "\\\\?\\" + x, x, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.drives_only && !paths::kDriveLetters)
+      continue;
+    WriteAll(Ini(),
+             "[TavroFrontEndCnfig]\r\nDirRpx=" + row.value + "\r\nDirWudWux=" + row.value + "\r\n");
+    test::FakeServices local{app.Utf8()};
+    Form1 f{local};
+    f.LoadSettings();  // a reset would end it
+    EXPECT_TRUE(local.messages.empty());
+    EXPECT_EQ(f.Settings().DirRpx, row.want);
+    EXPECT_EQ(f.Settings().DirWudWux, row.want);
+    EXPECT_EQ(FsPath(f.Dir1.Path()), FsPath(x).lexically_normal());
+  }
+}
+
+TEST_F(Load, AFileOverTheSizeCapIsSetAsideLikeADamagedOne) {
+  PrepareFirstStart(services.AppFolder(), services);
+  const std::string fresh = ReadAll(Ini());
+  struct Row {
+    std::size_t size;
+    bool loads;
+  } const rows[] = {{kMaxSettingsBytes, true}, {kMaxSettingsBytes + 1, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.size);
+    // A comment line fills the file up to the size.
+    WriteAll(Ini(), fresh + ";" + std::string(row.size - fresh.size() - 3, 'x') + "\r\n");
+    fs::remove(Backup());
+    test::FakeServices local{app.Utf8()};
+    Form1 f{local};
+    if (row.loads) {
+      f.LoadSettings();
+      EXPECT_EQ(f.Settings().FileExe, "Cemu.exe");
+      EXPECT_TRUE(local.messages.empty());
+      continue;
+    }
+    EXPECT_THROW(f.LoadSettings(), EndCalled);
+    ASSERT_EQ(local.messages.size(), 1u);
+    EXPECT_EQ(local.messages[0].prompt, kLoadFailed);
+    EXPECT_FALSE(fs::exists(Ini()));
+    EXPECT_EQ(fs::file_size(Backup()), row.size);
+  }
+}
+
 TEST_F(Load, AnEmptyDiscFolderValueIsAFolderItCannotShow) {
   PrepareFirstStart(services.AppFolder(), services);
   WriteAll(Ini(), "[TavroFrontEndCnfig]\r\nDirWudWux=\r\n");
@@ -133,15 +200,20 @@ TEST_F(Load, AFileThatCannotBeSetAsideGivesBothMessagesAndStays) {
 }
 
 TEST_F(Load, AnOldBackupInTheWayNeverBlocksTheReset) {
-  // Under .bak, .bak1, ...: "d" a folder, "f" a file. When all are taken the
-  // oldest file (.bak4 here) makes room; when none is a file the reset fails.
+  // Under .bak, .bak1, ...: "d" a folder, "f" a file, "r" a read-only file,
+  // "l" a link to a file elsewhere. When all are taken the oldest writable
+  // file makes room; .bak4 is the oldest entry of all, and when it is no
+  // such file it is passed over. When none is a file the reset fails.
   struct Row {
     const char* taken;
     int to;
-  } const rows[] = {{"d", 1},         {"dd", 2},         {"df", 2},
-                    {"dffffffff", 9}, {"dfffffffff", 4}, {"dddddddddd", -1}};
+  } const rows[] = {{"d", 1},          {"dd", 2},         {"df", 2},
+                    {"dffffffff", 9},  {"dfffffffff", 4}, {"dddddddddd", -1},
+                    {"dfffdfffff", 9}, {"dfffrfffff", 9}, {"dffflfffff", 9}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.taken);
+    if (!paths::kPathsAreBytes && std::string_view(row.taken).find('l') != std::string_view::npos)
+      continue;  // a link of one's own needs a privilege on Windows
     test::TempDir dir;
     test::FakeServices local{dir.Utf8()};
     Form1 f{local};
@@ -151,21 +223,43 @@ TEST_F(Load, AnOldBackupInTheWayNeverBlocksTheReset) {
     const std::string edited =
         "[TavroFrontEndCnfig]\r\nDirWudWux=" + dir.Utf8() + paths::Lit({"gone"}) + "\r\n";
     WriteAll(ini, edited);
+    const auto outside = dir.Path() / "outside";
+    WriteAll(outside, "elsewhere");
     for (int n = 0; row.taken[n]; ++n) {
-      if (row.taken[n] == 'd') {
-        fs::create_directories(bak(n) / "inside");
-        continue;
+      const auto age = std::chrono::hours(n == 4 ? 99 : n);
+      std::error_code ec;
+      switch (row.taken[n]) {
+        case 'd':
+          fs::create_directories(bak(n) / "inside");
+          fs::last_write_time(bak(n), fs::file_time_type::clock::now() - age, ec);
+          break;
+        case 'l': {
+          fs::create_symlink(outside, bak(n));
+          // The link's own time, not its target's.
+          const std::string touch =
+              "touch -h -d '-" + std::to_string(age.count()) + " hours' '" + Utf8(bak(n)) + "'";
+          ASSERT_EQ(std::system(touch.c_str()), 0);
+          break;
+        }
+        default:
+          WriteAll(bak(n), "older");
+          fs::last_write_time(bak(n), fs::file_time_type::clock::now() - age);
+          if (row.taken[n] == 'r')
+            test::MakeReadOnly(bak(n));
       }
-      WriteAll(bak(n), "older");
-      fs::last_write_time(bak(n),
-                          fs::file_time_type::clock::now() - std::chrono::hours(n == 4 ? 99 : n));
     }
     EXPECT_THROW(f.LoadSettings(), EndCalled);
     ASSERT_EQ(local.messages.size(), row.to < 0 ? 2u : 1u);
     EXPECT_EQ(ReadAll(row.to < 0 ? ini : bak(row.to)), edited);
     EXPECT_EQ(fs::exists(ini), row.to < 0);
-    for (int n = 0; row.taken[n]; ++n)
+    for (int n = 0; row.taken[n]; ++n) {
       EXPECT_EQ(fs::exists(bak(n) / "inside"), row.taken[n] == 'd');
+      if (row.taken[n] == 'r') {
+        EXPECT_EQ(ReadAll(bak(n)), "older");
+      }
+      EXPECT_EQ(fs::is_symlink(bak(n)), row.taken[n] == 'l');
+    }
+    EXPECT_EQ(ReadAll(outside), "elsewhere");
   }
 }
 

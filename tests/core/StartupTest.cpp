@@ -89,7 +89,43 @@ TEST_F(Startup, LoadRunsItsStepsInOrderAndOpensOnTheDiscFolder) {
   EXPECT_EQ(form.Dir1.Path(), app.Utf8() + paths::Lit({"Game", "WUD_WUX"}));
 }
 
+// What a replacing write of the settings file or the page leaves when the
+// program is ended midway, and names that only look like it.
+struct Litter {
+  const char* name;
+  bool folder;
+  bool removed;
+};
+constexpr Litter kLitter[] = {
+    {"Tavro_FrontEnd.ini.tmp-3141592653-7", false, true},
+    {"Tavro_FrontEnd-donate.html.tmp-1-2", false, true},
+    {"Tavro_FrontEnd.ini.tmp-1-2x", false, false},
+    {"Tavro_FrontEnd.ini.tmp-1", false, false},
+    {"Tavro_FrontEnd.ini.tmp--2", false, false},
+    {"My.ini.tmp-1-2", false, false},
+    {"Tavro_FrontEnd.ini.tmp-5-6", true, false},
+};
+
+void PutLitter(const fs::path& app) {
+  for (const Litter& l : kLitter) {
+    if (l.folder)
+      fs::create_directory(app / l.name);
+    else
+      test::WriteAll(app / l.name, "partial");
+  }
+}
+
+TEST_F(Startup, TheRunningInstanceClearsOnlyItsOwnStaleTemporaryFiles) {
+  PutLitter(app.Path());
+  Form1 form{services};
+  form.Form_Load();
+  for (const Litter& l : kLitter)
+    EXPECT_EQ(fs::exists(app.Path() / l.name), !l.removed) << l.name;
+  EXPECT_TRUE(services.messages.empty());
+}
+
 TEST_F(Startup, ASecondInstanceEndsSilentlyBeforeTouchingTheDisk) {
+  PutLitter(app.Path());
   services.another_instance_runs = true;
   Form1 form{services};
   EXPECT_THROW(form.Form_Load(), EndCalled);
@@ -97,7 +133,8 @@ TEST_F(Startup, ASecondInstanceEndsSilentlyBeforeTouchingTheDisk) {
             (std::vector<std::string>{"RefreshShellIcons", "PreviousInstance", "End"}));
   EXPECT_TRUE(services.messages.empty());
   EXPECT_EQ(form.Frame1.BackColor(), color::kButtonFace);
-  EXPECT_TRUE(fs::is_empty(app.Path()));
+  EXPECT_EQ(std::distance(fs::directory_iterator(app.Path()), fs::directory_iterator()),
+            std::ssize(kLitter));  // not even the litter
 }
 
 TEST_F(Startup, AProvisioningFailureIsReportedAndStartUpGoesOn) {

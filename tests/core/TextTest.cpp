@@ -35,7 +35,8 @@ TEST(Patterns, MatchEveryMaskWithoutRegardToCase) {
   EXPECT_FALSE(MatchMask("ac", "a?c"));
   EXPECT_TRUE(MatchMask("a.b.c.wud", "*.*.wud"));
   EXPECT_FALSE(MatchAnyMask("anything", SplitPattern("")));
-  EXPECT_TRUE(MatchAnyMask("*x.wud", SplitPattern("*.wux;*.wud")));  // a star in the name is a letter
+  EXPECT_TRUE(
+      MatchAnyMask("*x.wud", SplitPattern("*.wux;*.wud")));  // a star in the name is a letter
 }
 
 TEST(ReplaceAll, ReplacesNonOverlappingOccurrencesFromTheStart) {

@@ -33,6 +33,7 @@ std::string AsRead(std::string v) {
     v.erase(v.begin());
   while (!v.empty() && blank(v.back()))
     v.pop_back();
+  v = v.substr(0, v.find('\0'));  // a C string, as the platform hands it over
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     v = v.substr(1, v.size() - 2);
   return v;

@@ -3,7 +3,9 @@
 // in-process through the real view of each build by its PadRig (Qt with an SDL
 // virtual pad, Win32 under Wine with the stand-in XInput library), a step per
 // tick. The library: Game/ with Alpha.wud, Beta.wux, Gamma.wud, More/Delta.wud;
-// Image/Beta.jpg; the stand-in emulator. The focus starts on the drive list.
+// Image/Beta.jpg; the stand-in emulator. The focus starts on the drive list;
+// the first press only brings it to the game list, so each row starts with a
+// press of X and two steps back to the drive list, but for a row marked "!".
 
 #include <gtest/gtest.h>
 
@@ -86,6 +88,16 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
        "R - R - D - back+start back+start start - start back+start", "File1|Alpha.wud||logo||"},
       {"another window in front: nothing; still held as the launcher comes back: nothing",
        "~R ~- ~start ~- ~R R - R", "Dir1|||logo||"},
+      {"!the first press, Start, only brings the focus to the games", "start - D",
+       "File1|Alpha.wud||logo||"},
+      {"A on a game plays it", "R - R - D - a", "File1|Alpha.wud||logo|-g|"},
+      {"the drive list opens and closes with B, no drive changed", "D - D - b - R",
+       "Dir1|||logo||"},
+      {"only directions repeat: A held on Play Game starts one game",
+       "R - R - D - R - R - R a a a a a a a a", "Command1|Alpha.wud||logo|-g|"},
+      // Gamma has no cover: Beta's, passed on the way, stays.
+      {"down on the last entry stays there, no box", "R - R - D D D D D D D D D D D",
+       "File1|Gamma.wud||cover||"},
   };
   namespace fs = std::filesystem;
   for (const auto& row : table) {
@@ -105,10 +117,12 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
     const std::string game = Utf8(app) + paths::Lit({"Game"});
     const auto rig = make(Utf8(app));
     Form1& form = *rig->form;
-    form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}};
+    form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}, {}, {}};
     form.Dir1.SetPath(game);
     // First a tick with nothing held: what is held as the window comes up waits.
-    const std::vector<PadStep> steps = Steps(std::string("- ") + row.steps + " - - - -");
+    const bool first = row.what[0] == '!';
+    const std::vector<PadStep> steps =
+        Steps(std::string(first ? "- " : "- x - < - < - ") + row.steps + " - - - -");
     std::size_t at = 0;
     std::string box;  // "box" once one showed, "left open" when A did not close it
     form.Timer1.Tick = [&] {
@@ -143,7 +157,7 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
               row.outcome);
     EXPECT_TRUE(want[0] == "Drive1" || rig->FocusShown());
     if (!got.empty())
-      form.Runtime().KillByImageName(kStandIn);
+      form.Runtime().processes.KillByImageName(kStandIn);
   }
 }
 

@@ -18,7 +18,7 @@
 #include "ProbeServices.h"
 #include "pad/PadSequences.h"
 #include "view/qt/Form1Window.h"
-#include "view/qt/QtServices.h"
+#include "view/qt/QtRoles.h"
 #include "TestSupport.h"
 #include "desktop/Controller.h"
 #include "window/Form1.h"
@@ -190,20 +190,18 @@ TEST(ControllerGate, LoadsSdlOnlyOnceAControllerShowsAmongTheDevices) {
 
 // The pad table through the Qt view (offscreen), the program's own services
 // reading the virtual pad.
-class QtPadRig final : public test::PadRig, private QtServices {
+class QtPadRig final : public test::PadRig {
  public:
-  QtPadRig(const std::string& app, VirtualPad& pad)
-      : QtServices(ControllerService::Options()), app_(app), pad_(pad) {
+  QtPadRig(const std::string& app, VirtualPad& pad) : app_(app), pad_(pad) {
     form = &form_;
     view = &window_;
-    SetMessageOwner(&window_);
+    roles_.dialogs.SetMessageOwner(&window_);
     other_.show();
     window_.show();
     window_.setAttribute(Qt::WA_KeyboardFocusChange, false);  // no focus frame yet
     window_.findChild<QTimer*>("Timer1")->setInterval(20);    // a tick still counts 100 ms
     form_.Timer1.Start();
   }
-  std::string AppFolder() const override { return app_; }
   void Set(const test::PadStep& step) override {
     QWidget* front = step.in_front ? static_cast<QWidget*>(&window_) : &other_;
     (void)QTest::qWaitFor([&] {
@@ -222,10 +220,24 @@ class QtPadRig final : public test::PadRig, private QtServices {
   bool FocusShown() override { return window_.testAttribute(Qt::WA_KeyboardFocusChange); }
 
  private:
+  // The program's own processes, in the library's folder.
+  class LibraryProcesses final : public PosixProcesses {
+   public:
+    LibraryProcesses(std::string instance_name, std::string app)
+        : PosixProcesses(std::move(instance_name)), app_(std::move(app)) {}
+    std::string AppFolder() const override { return app_; }
+
+   private:
+    std::string app_;
+  };
+
   std::string app_;
   VirtualPad& pad_;
-  Form1 form_{*this};
-  Form1Window window_{form_, *this};
+  QtRoles roles_{ControllerService::Options()};
+  LibraryProcesses processes_{ControllerService::Options().instance_name, app_};
+  Form1 form_{Services{processes_, roles_.disks, roles_.dialogs, roles_.keys, roles_.pictures,
+                       roles_.shell_windows}};
+  Form1Window window_{form_, form_.Runtime()};
   QWidget other_;
 };
 

@@ -112,6 +112,7 @@ TEST(InstanceLock, LivesOnlyInAFolderNoOtherUserCanEnter) {
   } const cases[] = {
       {"private", "folder", fs::perms::owner_all, false, true},
       {"open to others", "folder", fs::perms::owner_all | fs::perms::others_exec, false, false},
+      {"open to the group", "folder", fs::perms::owner_all | fs::perms::group_exec, false, false},
       {"another user's", "given", fs::perms::owner_all, false, geteuid() != 0},
       {"a link to a private folder", "link", {}, false, false},
       {"a file", "file", {}, true, false},
@@ -136,9 +137,15 @@ TEST(InstanceLock, LivesOnlyInAFolderNoOtherUserCanEnter) {
     EXPECT_EQ(fs::status(lock.folder()).permissions(), fs::perms::owner_all);
     EXPECT_EQ(InstanceLock(folders, "tavro").state(), InstanceLock::State::kHeldByOther);
   }
-  // Nowhere to put it: the program starts rather than be kept from starting.
-  EXPECT_EQ(InstanceLock({{root.path() / "open to others"}}, "t").state(),
-            InstanceLock::State::kUnavailable);
+  // Nowhere to put it: the program starts rather than be kept from starting,
+  // a second start as well (neither is told another one runs).
+  const std::vector<LockFolder> none_usable{{root.path() / "open to others"},
+                                            {root.path() / "open to the group"},
+                                            {root.path() / "a file"},
+                                            {root.path() / "missing"}};
+  const InstanceLock first(none_usable, "t");
+  EXPECT_EQ(first.state(), InstanceLock::State::kUnavailable);
+  EXPECT_EQ(InstanceLock(none_usable, "t").state(), InstanceLock::State::kUnavailable);
 }
 
 TEST(End, FlushesOutputAndRunsNoDestructor) {

@@ -1,6 +1,8 @@
 #pragma once
-// PosixServices made whole for programs without a toolkit: the tests and
-// their helper processes never show a message box or a picture.
+// The Linux roles made as the program makes them, without a toolkit: the
+// tests and their helper processes never show a message box or a picture.
+// One object answers for every role, each call passed to the real role
+// object, so a test reads as one sequence of calls.
 
 #include <string>
 #include <vector>
@@ -9,19 +11,79 @@
 
 namespace tavro::test {
 
-class ProbeServices final : public PosixServices {
+class ProbeServices final : public Processes,
+                            public Disks,
+                            public Dialogs,
+                            public Keys,
+                            public Pictures,
+                            public ShellWindows {
  public:
-  using PosixServices::PosixServices;
+  explicit ProbeServices(const PosixOptions& options = {})
+      : processes_(options.instance_name),
+        x11_(options.display),
+        keys_(x11_, options.controller_devices),
+        shell_(x11_, options.shell_watcher) {}
+
+  operator Services() { return {*this, *this, *this, *this, *this, *this}; }
+
+  std::string AppFolder() const override { return processes_.AppFolder(); }
+  bool PreviousInstance() override { return processes_.PreviousInstance(); }
+  [[noreturn]] void End() override { processes_.End(); }
+  void Shell(const std::string& command_line, const std::string& program = {}) {
+    processes_.Shell(command_line, program);
+  }
+  void StartEmulator(const EmulatorCommand& command) override { processes_.StartEmulator(command); }
+  bool GameRunning() override { return processes_.GameRunning(); }
+  GameSubscription WatchGames(GameListener listener) override {
+    return processes_.WatchGames(std::move(listener));
+  }
+  void KillByImageName(const std::string& image_name) override {
+    processes_.KillByImageName(image_name);
+  }
+  void OpenInViewer(const std::string& path) override { processes_.OpenInViewer(path); }
+  bool RunsFlatpaks() const override { return processes_.RunsFlatpaks(); }
+  bool FlatpakInstalled(const std::string& app_id) override {
+    return processes_.FlatpakInstalled(app_id);
+  }
+  void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override {
+    processes_.StartFlatpak(app_id, command);
+  }
+  void KillFlatpak(const std::string& app_id) override { processes_.KillFlatpak(app_id); }
+
+  std::vector<std::string> Drives() override { return disks_.Drives(); }
+  std::string FallbackDrive() const override { return disks_.FallbackDrive(); }
+
+  KeyState Key(int virtual_key) override { return keys_.Key(virtual_key); }
+  std::vector<std::uint32_t> ControllerButtons() override { return keys_.ControllerButtons(); }
+  void NotePress(int virtual_key) { keys_.NotePress(virtual_key); }
+
+  std::vector<WindowHandle> FindShellWindows(ShellWindow which) override {
+    return shell_.FindShellWindows(which);
+  }
+  void ShowShellWindow(WindowHandle window, bool visible) override {
+    shell_.ShowShellWindow(window, visible);
+  }
+  void EnableShellWindow(WindowHandle window, bool enable) override {
+    shell_.EnableShellWindow(window, enable);
+  }
+  void RefreshShellIcons() override { shell_.RefreshShellIcons(); }
 
   void MsgBox(const std::string& prompt, const std::string& title) override {
     messages.push_back(title + ": " + prompt);
   }
-  PicturePtr LoadPicture(const std::string&) override {
+  PicturePtr LoadPictureToFit(const std::string&, int, int) override {
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   }
   PicturePtr LoadResourcePicture(ResourcePicture) override { return nullptr; }
 
   std::vector<std::string> messages;
+
+ private:
+  PosixProcesses processes_;
+  PosixDisks disks_;
+  X11Connection x11_;
+  X11Keys keys_;
+  X11ShellWindows shell_;
 };
 
 }  // namespace tavro::test

@@ -1,5 +1,9 @@
-// Ending processes by image name: real processes under made-up names.
+// Ending processes by image name, and the life of the games the launcher
+// starts: real processes under made-up names.
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 #include "TestSupport.h"
 #include "ProbeServices.h"
@@ -54,6 +58,9 @@ TEST_F(KillByImageNameTest, EndsTheNamedProcessesWithoutRegardToCaseAndNoOthers)
   EXPECT_TRUE(emulator->WaitExit());
   EXPECT_TRUE(second->WaitExit());
   EXPECT_TRUE(image->WaitExit());
+  // A process killed by mistake takes a moment to end: looked at only after
+  // a grace wait, a wrong kill cannot slip through.
+  std::this_thread::sleep_for(std::chrono::seconds(1));
   EXPECT_FALSE(backup->Exited());
   EXPECT_FALSE(prefixed->Exited());
   EXPECT_FALSE(other_image->Exited());
@@ -94,6 +101,48 @@ TEST_F(KillByImageNameTest, NeverEndsTheCallerAndAnEmptyNameEndsNothing) {
   auto survivor = Sleeper("survivor");
   services_.KillByImageName("");
   EXPECT_FALSE(survivor->Exited());
+}
+
+// The games the launcher starts, as the tick sees them: each start and each
+// end told once, with the number still running, whichever ends first.
+TEST(GameLife, EachStartAndEachEndIsToldOnceAndTheRunningGamesCounted) {
+  test::TempDir dir;
+  test::ProbeServices services;
+  std::vector<std::string> told;
+  auto subscription = services.WatchGames([&told](GameLife life, int running) {
+    told.push_back((life == GameLife::kStarted ? "started " : "ended ") + std::to_string(running));
+  });
+  const auto name = "tavro-game-" + std::to_string(getpid());
+  const auto long_game = test::CopyExecutable("/bin/sleep", dir.path() / name);
+  EXPECT_FALSE(services.GameRunning());
+
+  services.StartEmulator({long_game.string(), "", "600"});
+  services.StartEmulator({"/bin/sleep", "", "0.2"});
+  EXPECT_EQ(told, (std::vector<std::string>{"started 1", "started 2"}));
+  // Polled as the tick polls, until the short game has ended.
+  const auto poll_until = [&](std::size_t count) {
+    for (int i = 0; i < test::kPatienceMs / 10 && told.size() < count; ++i) {
+      services.GameRunning();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  };
+  poll_until(3);
+  EXPECT_EQ(told.back(), "ended 1");
+  EXPECT_TRUE(services.GameRunning());
+
+  services.KillByImageName(name);
+  poll_until(4);
+  EXPECT_EQ(told, (std::vector<std::string>{"started 1", "started 2", "ended 1", "ended 0"}));
+  EXPECT_FALSE(services.GameRunning());
+
+  // A start that fails is no game; a listener gone hears nothing more.
+  EXPECT_THROW(services.StartEmulator({(dir.path() / "none").string(), "", "x"}), RuntimeError);
+  EXPECT_FALSE(services.GameRunning());
+  subscription = GameSubscription();
+  services.StartEmulator({"/bin/sleep", "", "0"});
+  for (int i = 0; i < 50 && services.GameRunning(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(told.size(), 4u);
 }
 
 }  // namespace

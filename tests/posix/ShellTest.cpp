@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 #include "runtime/posix/CommandLine.h"
+#include "runtime/posix/Flatpak.h"
 #include "ProbeServices.h"
 
 namespace tavro {
@@ -182,6 +183,98 @@ TEST_F(ShellTest, ViewerIsXdgOpenWithThePath) {
   ASSERT_TRUE(test::WaitForFile(out));
   const std::string dump = test::ReadFile(out);
   EXPECT_EQ(dump.substr(dump.find('\n') + 1), std::string("xdg-open") + '\0' + page + '\0');
+}
+
+TEST_F(ShellTest, AFlatpakStartsAndEndsThroughTheFlatpakProgramOnPath) {
+  const fs::path bin = dir_.path() / "bin";
+  test::CopyExecutable(test::HelperPath("argv_dump"), bin / "flatpak");
+  const std::string old_path = getenv("PATH") != nullptr ? getenv("PATH") : "";
+  setenv("PATH", (bin.string() + ":" + old_path).c_str(), 1);
+  const std::string game = "/games/Zelda ü/$HOME \"x\".wud";
+  const Words run = Started([&] {
+    services_.StartFlatpak("info.cemu.Cemu", {"/not/this/Cemu.exe", "-f \"-g\"", game});
+  });
+  const Words kill = Started([&] { services_.KillFlatpak("info.cemu.Cemu"); });
+  setenv("PATH", old_path.c_str(), 1);
+  EXPECT_EQ(run, (Words{"flatpak", "run", "info.cemu.Cemu", "-f", "-g", game}));
+  EXPECT_EQ(kill, (Words{"flatpak", "kill", "info.cemu.Cemu"}));
+}
+
+TEST_F(ShellTest, OnlyAnApplicationIdIsLookedUpOrPassedOn) {
+  // Two installations; every name below has a folder in the user's, so only
+  // the id's own form can refuse it.
+  const fs::path system = dir_.path() / "system";
+  const fs::path user = dir_.path() / "a" / "b" / "user";
+  const std::vector<std::string> installations{system.string(), user.string()};
+  fs::create_directories(system / "app" / "org.example.Emu_2");
+  struct Case {
+    std::string id;
+    bool valid;
+  } const cases[] = {
+      {"info.cemu.Cemu", true},
+      {"org.example.Emu_2", true},
+      {"io.git-hub.Some-Emu", true},
+      {"info.cemu", false},
+      {"Cemu", false},
+      {"", false},
+      {"info..Cemu", false},
+      {"info.cemu.Cemu.", false},
+      {"-info.cemu.Cemu", false},
+      {"info.1cemu.Cemu", false},
+      {"info.cemu.Cemu x", false},
+      {"info.cemu.Cemu;id", false},
+      {"../../x.y.z", false},
+      {"..\\..\\x.y", false},
+      {"info/cemu/Cemu", false},
+      {"info.cemu.Cémü", false},
+      {"a.b." + std::string(252, 'c'), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    std::error_code ec;
+    fs::create_directories(user / "app" / c.id, ec);
+    EXPECT_EQ(IsFlatpakAppId(c.id), c.valid);
+    EXPECT_EQ(FlatpakInstalledIn(installations, c.id), c.valid && !ec);
+    if (!c.valid) {
+      EXPECT_THROW(services_.StartFlatpak(c.id, {"", "-g", "/g/x.wud"}), RuntimeError);
+    }
+  }
+  EXPECT_TRUE(IsFlatpakAppId("a.b." + std::string(251, 'c')));
+  EXPECT_TRUE(FlatpakInstalledIn(installations, "org.example.Emu_2"));  // the system's
+  EXPECT_FALSE(FlatpakInstalledIn(installations, "org.example.Other"));
+  fs::remove_all(user / "app" / "info.cemu.Cemu");
+  std::ofstream(user / "app" / "info.cemu.Cemu") << "a file is no installed application";
+  EXPECT_FALSE(FlatpakInstalledIn(installations, "info.cemu.Cemu"));
+}
+
+TEST(FlatpakInstallations, TheSystemsAndTheUsersAsFlatpakFindsThem) {
+  struct Case {
+    const char *system_dir, *user_dir, *data_home, *home;
+    std::vector<std::string> want;
+  } const cases[] = {
+      {nullptr, nullptr, nullptr, "/home/u", {"/var/lib/flatpak", "/home/u/.local/share/flatpak"}},
+      {nullptr, nullptr, "/data", "/home/u", {"/var/lib/flatpak", "/data/flatpak"}},
+      {"/sys-fp", "/user-fp", "/data", "/home/u", {"/sys-fp", "/user-fp"}},
+      // Relative values are ignored.
+      {"sys-fp",
+       "user-fp",
+       "data",
+       "/home/u",
+       {"/var/lib/flatpak", "/home/u/.local/share/flatpak"}},
+      {nullptr, nullptr, nullptr, nullptr, {"/var/lib/flatpak"}},
+  };
+  const char* names[] = {"FLATPAK_SYSTEM_DIR", "FLATPAK_USER_DIR", "XDG_DATA_HOME", "HOME"};
+  std::vector<std::optional<std::string>> saved;
+  for (const char* name : names)
+    saved.push_back(getenv(name) ? std::optional<std::string>(getenv(name)) : std::nullopt);
+  for (const auto& c : cases) {
+    const char* values[] = {c.system_dir, c.user_dir, c.data_home, c.home};
+    for (int i = 0; i < 4; ++i)
+      values[i] ? setenv(names[i], values[i], 1) : unsetenv(names[i]);
+    EXPECT_EQ(FlatpakInstallations(), c.want) << (c.home ? c.home : "no HOME");
+  }
+  for (int i = 0; i < 4; ++i)
+    saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);
 }
 
 }  // namespace

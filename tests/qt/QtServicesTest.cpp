@@ -1,10 +1,11 @@
-// QtServices on real files and real message boxes.
+// The Qt roles on real files and real message boxes.
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QResource>
 #include <QtTest>
 #include <fstream>
@@ -28,6 +29,28 @@ class QtServicesTest final : public QObject {
     return ~crc;
   }
 
+  // A picture with detail in every row, so that no row of it compresses to
+  // nothing, encoded as format.
+  static QByteArray Encoded(const char* format, bool progressive = false) {
+    QImage image(160, 240, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        image.setPixel(x, y, qRgb(x * 7 % 256, y * 3 % 256, (x * y) % 256));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return bytes;
+  }
+
+  static QByteArray ResourceFile(const char* name) {
+    QFile file(QStringLiteral(TAVRO_RESOURCES_DIR "/") + QString::fromLatin1(name));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+  }
+
   static int ErrorNumber(const std::function<void()>& call) {
     try {
       call();
@@ -46,8 +69,8 @@ class QtServicesTest final : public QObject {
     // A name with a non-ASCII letter, and a PNG saved under a .jpg name.
     const QString cover = temp.filePath(QString::fromUtf8("capa \xC3\xA9.jpg"));
     QVERIFY(image.save(cover, "PNG"));
-    QtServices services(TestOptions());
-    const auto picture = services.LoadPicture(cover.toStdString());
+    QtRoles services(TestOptions());
+    const auto picture = services.pictures.LoadPictureToFit(cover.toStdString(), 0, 0);
     QVERIFY(picture);
     QCOMPARE(picture->Width(), 37);
     QCOMPARE(picture->Height(), 23);
@@ -55,7 +78,7 @@ class QtServicesTest final : public QObject {
 
     const QString gif = temp.filePath(QStringLiteral("large.gif"));
     QVERIFY(QImage(640, 480, QImage::Format_RGB32).save(gif, "JPEG"));
-    QCOMPARE(services.LoadPicture(gif.toStdString())->Width(), 640);
+    QCOMPARE(services.pictures.LoadPictureToFit(gif.toStdString(), 0, 0)->Width(), 640);
   }
 
   void loadPictureThrowsForWhatItCannotRead() {
@@ -65,14 +88,20 @@ class QtServicesTest final : public QObject {
     std::ofstream(garbage) << "this is no picture";
     const std::string empty = temp.filePath(QStringLiteral("empty.jpg")).toStdString();
     std::ofstream(empty).flush();
-    QtServices services(TestOptions());
-    QCOMPARE(ErrorNumber([&] { services.LoadPicture(garbage); }), err::kInvalidPicture);
-    QCOMPARE(ErrorNumber([&] { services.LoadPicture(empty); }), err::kInvalidPicture);
-    QCOMPARE(ErrorNumber([&] { services.LoadPicture(temp.path().toStdString()); }),
+    QtRoles services(TestOptions());
+    QCOMPARE(ErrorNumber([&] { services.pictures.LoadPictureToFit(garbage, 0, 0); }),
+             err::kInvalidPicture);
+    QCOMPARE(ErrorNumber([&] { services.pictures.LoadPictureToFit(empty, 0, 0); }),
+             err::kInvalidPicture);
+    QCOMPARE(
+        ErrorNumber([&] { services.pictures.LoadPictureToFit(temp.path().toStdString(), 0, 0); }),
+        err::kFileNotFound);
+    QCOMPARE(ErrorNumber([&] {
+               services.pictures.LoadPictureToFit(temp.path().toStdString() + "/none.jpg", 0, 0);
+             }),
              err::kFileNotFound);
-    QCOMPARE(ErrorNumber([&] { services.LoadPicture(temp.path().toStdString() + "/none.jpg"); }),
+    QCOMPARE(ErrorNumber([&] { services.pictures.LoadPictureToFit("", 0, 0); }),
              err::kFileNotFound);
-    QCOMPARE(ErrorNumber([&] { services.LoadPicture(""); }), err::kFileNotFound);
   }
 
   void loadPictureRefusesDamagedAndHostileFilesBeforeDecoding() {
@@ -120,7 +149,17 @@ class QtServicesTest final : public QObject {
       seed = seed * 1103515245u + 12345u;
       byte = static_cast<char>(seed >> 24);
     }
+    // Each cut short before its last row: read whole, its missing rows
+    // would show grey or black.
+    const QByteArray jpeg = Encoded("JPEG");
+    const QByteArray progressive = Encoded("JPEG", true);
+    const QByteArray gif = ResourceFile("donate.gif");
+    const QByteArray whole_bmp = Encoded("BMP");
     const std::string cases[] = {
+        write("half.jpg", jpeg.left(jpeg.size() / 2)),
+        write("progressive half.jpg", progressive.left(progressive.size() / 2)),
+        write("half.gif", gif.left(gif.size() / 2)),
+        write("short by a row.bmp", whole_bmp.left(whole_bmp.size() - 160 * 3)),
         write("empty.jpg", {}),
         write("text.jpg", "this is no picture"),
         write("huge.jpg", huge),
@@ -128,17 +167,32 @@ class QtServicesTest final : public QObject {
         write("truncated.png", png.left(png.size() / 2)),
         write("noise.jpg", noise),
     };
-    QtServices services(TestOptions());
+    QtRoles services(TestOptions());
     for (const auto& path : cases) {
-      QVERIFY2(ErrorNumber([&] { services.LoadPicture(path); }) == err::kInvalidPicture,
+      QVERIFY2(ErrorNumber([&] { services.pictures.LoadPictureToFit(path, 0, 0); }) ==
+                   err::kInvalidPicture,
                path.c_str());
     }
-    // The same bytes with their true size read fine.
-    QCOMPARE(services.LoadPicture(write("fine.jpg", png))->Width(), 64);
+    // The same bytes with their true size read fine; so do whole pictures
+    // that end oddly: no end marker, bytes after it, no trailer.
+    QCOMPARE(services.pictures.LoadPictureToFit(write("fine.jpg", png), 0, 0)->Width(), 64);
+    const std::string odd_ends[] = {
+        write("no end marker.jpg", jpeg.left(jpeg.size() - 2)),
+        write("progressive no end marker.jpg", progressive.left(progressive.size() - 2)),
+        write("bytes after the end.jpg", jpeg + QByteArray(100, 'x')),
+        write("no trailer.gif", gif.left(gif.size() - 1)),
+        write("bytes after the end.bmp", whole_bmp + QByteArray(100, 'x')),
+    };
+    for (const auto& path : odd_ends) {
+      int width = 0;
+      QVERIFY2(ErrorNumber([&] { width = services.pictures.LoadPictureToFit(path, 0, 0)->Width(); }) == 0,
+               path.c_str());
+      QVERIFY2(width > 0, path.c_str());
+    }
   }
 
   void builtInPicturesAreThoseOfTheirFiles() {
-    QtServices services(TestOptions());
+    QtRoles services(TestOptions());
     // Built in ready to draw, each pixel as Qt decodes the picture's file;
     // of an icon file the deepest image of each size, the largest as the
     // picture.
@@ -154,7 +208,7 @@ class QtServicesTest final : public QObject {
         {ResourcePicture::kIcon, "Tavro_FrontEnd.ico", {256, 256}},
     };
     for (const auto& c : cases) {
-      const auto picture = services.LoadResourcePicture(c.which);
+      const auto picture = services.pictures.LoadResourcePicture(c.which);
       QVERIFY2(AsQtPicture(picture), c.file);
       const QImage& built_in = AsQtPicture(picture)->image();
       QCOMPARE(built_in.size(), c.size);
@@ -178,18 +232,18 @@ class QtServicesTest final : public QObject {
           start && built_in.constBits() >= start && built_in.constBits() < start + resource.size(),
           c.file);
     }
-    QVERIFY(!services.LoadResourcePicture(ResourcePicture::kNone));
+    QVERIFY(!services.pictures.LoadResourcePicture(ResourcePicture::kNone));
 
-    const auto hand = services.LoadResourcePicture(ResourcePicture::kHand);
+    const auto hand = services.pictures.LoadResourcePicture(ResourcePicture::kHand);
     QCOMPARE(AsQtPicture(hand)->hotspot(), QPoint(10, 1));
-    const auto icon = services.LoadResourcePicture(ResourcePicture::kIcon);
+    const auto icon = services.pictures.LoadResourcePicture(ResourcePicture::kIcon);
     QCOMPARE(AsQtPicture(icon)->icon().availableSizes().size(), 9);
   }
 
   void msgBoxIsModalWithOneOkButtonAndTheTitleGiven() {
-    QtServices services(TestOptions());
+    QtRoles services(TestOptions());
     MessageBoxWatcher watcher;
-    services.MsgBox("The emulator was not found.\nCheck the folder.", "Tavro FrontEnd");
+    services.dialogs.MsgBox("The emulator was not found.\nCheck the folder.", "Tavro FrontEnd");
     QCOMPARE(watcher.seen().size(), size_t{1});
     QCOMPARE(watcher.seen()[0].title, QStringLiteral("Tavro FrontEnd"));
     QCOMPARE(watcher.seen()[0].text,
@@ -200,15 +254,15 @@ class QtServicesTest final : public QObject {
 
     // A path is shown as it is, never read as markup.
     const std::string path = "/home/me/<b>Games</b> & <i>more</i>/x.wud";
-    services.MsgBox(path, "Error");
+    services.dialogs.MsgBox(path, "Error");
     QCOMPARE(watcher.seen().back().text, QString::fromStdString(path));
     QCOMPARE(watcher.seen().back().format, Qt::PlainText);
 
     // Unicode survives, and the box belongs to the window once one is given.
     QWidget owner;
     owner.show();
-    services.SetMessageOwner(&owner);
-    services.MsgBox("Jogo n\xC3\xA3o encontrado", "Erro \xE2\x9C\x93");
+    services.dialogs.SetMessageOwner(&owner);
+    services.dialogs.MsgBox("Jogo n\xC3\xA3o encontrado", "Erro \xE2\x9C\x93");
     QCOMPARE(watcher.seen().size(), size_t{3});
     QCOMPARE(watcher.seen()[2].text, QString::fromUtf8("Jogo n\xC3\xA3o encontrado"));
     QCOMPARE(watcher.seen()[2].title, QString::fromUtf8("Erro \xE2\x9C\x93"));

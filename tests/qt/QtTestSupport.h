@@ -13,7 +13,7 @@
 
 #include "window/Layout.h"
 #include "view/qt/Form1Window.h"
-#include "view/qt/QtServices.h"
+#include "view/qt/QtRoles.h"
 #include "window/Form1.h"
 
 namespace tavro::test {
@@ -29,14 +29,14 @@ inline PosixOptions TestOptions() {
 // The program's objects as main() makes them, without the load event (which
 // touches the program's folder and the desktop).
 struct FormView {
-  QtServices services{TestOptions()};
-  Form1 form{services};
-  Form1Window window{form, services};
+  QtRoles services{TestOptions()};
+  Form1 form{services.All()};
+  Form1Window window{form, form.Runtime()};
 
   FormView() {
     // The hotkey poll would act on the desktop; the tests set their own.
     form.Timer1.Tick = nullptr;
-    services.SetMessageOwner(&window);
+    services.dialogs.SetMessageOwner(&window);
   }
 
   template <typename W = QWidget>

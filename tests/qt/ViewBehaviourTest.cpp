@@ -409,7 +409,7 @@ class ViewBehaviourTest final : public QObject {
     form.Drive1.Refresh({"/"});
     QCOMPARE(combo->count(), static_cast<int>(form.Drive1.List().size()));
     combo->showPopup();
-    QCOMPARE(combo->count(), static_cast<int>(view_->services.Drives().size()));
+    QCOMPARE(combo->count(), static_cast<int>(view_->services.disks.Drives().size()));
     QVERIFY(combo->count() >= 1);
     combo->hidePopup();
 
@@ -484,6 +484,22 @@ class ViewBehaviourTest final : public QObject {
     // Back to the default cover: the picture object of Picture2.
     form.Picture1.SetPicture(form.Picture2.Picture());
     QVERIFY(box->grab().toImage().convertToFormat(QImage::Format_RGB32) != checks);
+  }
+
+  void aGamesIconShowsTheBoxBehindItsTransparentPart() {
+    Show();
+    auto* box = view_->Widget("Picture1");
+    // The box's own background, as the window paints it with nothing on it.
+    view_->form.Picture1.SetPicture(nullptr);
+    const QColor behind = box->grab().toImage().pixelColor(100, 56);
+    // 2 x 1: an opaque red pixel, a see-through one; fitted it fills 201 x 100.
+    const std::vector<std::uint8_t> rgba = {230, 20, 20, 255, 0, 0, 255, 0};
+    view_->form.Picture1.SetPicture(view_->services.pictures.PictureFromRgba(2, 1, rgba));
+    const QImage shot = box->grab().toImage();
+    QVERIFY(Near(shot.pixelColor(40, 56), QColor(230, 20, 20), 8));
+    QVERIFY2(Near(shot.pixelColor(160, 56), behind, 8),
+             qPrintable(shot.pixelColor(160, 56).name() + " " + behind.name()));
+    QVERIFY(!Near(behind, QColor(0, 0, 255), 60));  // the hidden blue never shows
   }
 
   void aLargeCoverIsHeldAtTheBoxSizeAndFillsItAsBefore() {

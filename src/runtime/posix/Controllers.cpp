@@ -102,6 +102,7 @@ struct Api {
   decltype(&SDL_JoystickEventState) JoystickEventState = nullptr;
   decltype(&SDL_GameControllerEventState) GameControllerEventState = nullptr;
   decltype(&SDL_FlushEvents) FlushEvents = nullptr;
+  decltype(&SDL_PeepEvents) PeepEvents = nullptr;
   decltype(&SDL_GameControllerUpdate) GameControllerUpdate = nullptr;
   decltype(&SDL_NumJoysticks) NumJoysticks = nullptr;
   decltype(&SDL_IsGameController) IsGameController = nullptr;
@@ -127,6 +128,7 @@ struct Api {
     find(JoystickEventState, "SDL_JoystickEventState");
     find(GameControllerEventState, "SDL_GameControllerEventState");
     find(FlushEvents, "SDL_FlushEvents");
+    find(PeepEvents, "SDL_PeepEvents");
     find(GameControllerUpdate, "SDL_GameControllerUpdate");
     find(NumJoysticks, "SDL_NumJoysticks");
     find(IsGameController, "SDL_IsGameController");
@@ -146,8 +148,8 @@ class Controllers::Sdl final {
  public:
   // SDL loaded and its game-controller part started; nullptr when either
   // cannot be done.
-  static std::unique_ptr<Sdl> Start() {
-    Library library(dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL));
+  static std::unique_ptr<Sdl> Start(const std::string& name) {
+    Library library(dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL));
     if (!library)
       return nullptr;
     Api api;
@@ -178,7 +180,7 @@ class Controllers::Sdl final {
   std::vector<std::uint32_t> Buttons() {
     // Reads the devices and notices those plugged in or out.
     api_.GameControllerUpdate();
-    api_.FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    const auto pressed = PressedSinceLastRead();
     std::erase_if(pads_, [this](const Pad& pad) {
       return api_.GameControllerGetAttached(pad.controller.get()) != SDL_TRUE;
     });
@@ -198,17 +200,23 @@ class Controllers::Sdl final {
 
     std::vector<std::uint32_t> held;
     held.reserve(pads_.size());
-    for (const Pad& pad : pads_) {
+    for (Pad& pad : pads_) {
       std::uint32_t bits = 0;
       for (const auto& [sdl_button, button] : kButtons) {
         if (api_.GameControllerGetButton(pad.controller.get(), sdl_button) != 0)
           bits |= PadBits({button});
       }
+      // A button pressed and let go again since the last read counts as
+      // held for this read: a tap between two ticks is not lost.
+      for (const auto& [id, bit] : pressed) {
+        if (id == pad.id)
+          bits |= bit;
+      }
       // SDL's y grows downwards.
-      bits |=
-          StickBits(api_.GameControllerGetAxis(pad.controller.get(), SDL_CONTROLLER_AXIS_LEFTX),
-                    -api_.GameControllerGetAxis(pad.controller.get(), SDL_CONTROLLER_AXIS_LEFTY));
-      held.push_back(bits);
+      pad.stick = StickBits(
+          api_.GameControllerGetAxis(pad.controller.get(), SDL_CONTROLLER_AXIS_LEFTX),
+          -api_.GameControllerGetAxis(pad.controller.get(), SDL_CONTROLLER_AXIS_LEFTY), pad.stick);
+      held.push_back(bits | pad.stick);
     }
     return held;
   }
@@ -222,12 +230,37 @@ class Controllers::Sdl final {
   struct Pad {
     SDL_JoystickID id;
     Controller controller;
+    std::uint32_t stick = 0;  // the direction the last read gave
   };
 
+  // The button presses SDL queued since the last read, by controller; the
+  // rest of the queue (releases, axes, devices) is dropped: the state read
+  // after tells those. At most a queue's worth is taken per read.
+  std::vector<std::pair<SDL_JoystickID, std::uint32_t>> PressedSinceLastRead() {
+    std::vector<std::pair<SDL_JoystickID, std::uint32_t>> pressed;
+    SDL_Event events[64];
+    for (int round = 0; round < 16; ++round) {
+      const int got = api_.PeepEvents(events, 64, SDL_GETEVENT, SDL_CONTROLLERBUTTONDOWN,
+                                      SDL_CONTROLLERBUTTONDOWN);
+      for (int i = 0; i < got; ++i) {
+        for (const auto& [sdl_button, button] : kButtons) {
+          if (events[i].cbutton.button == sdl_button)
+            pressed.emplace_back(events[i].cbutton.which, PadBits({button}));
+        }
+      }
+      if (got < 64)
+        break;
+    }
+    api_.FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    return pressed;
+  }
+
   Sdl(Library library, const Api& api) : library_(std::move(library)), api_(api) {
-    // The state is read by asking, so SDL's event queue would only fill up.
-    api_.JoystickEventState(SDL_IGNORE);
-    api_.GameControllerEventState(SDL_IGNORE);
+    // The state is read by asking; the queue keeps the presses made between
+    // two reads. SDL makes a controller's events from its joystick's, so
+    // both are on; what is not a press is dropped at each read.
+    api_.JoystickEventState(SDL_ENABLE);
+    api_.GameControllerEventState(SDL_ENABLE);
   }
 
   Library library_;  // unloaded last
@@ -235,7 +268,9 @@ class Controllers::Sdl final {
   std::vector<Pad> pads_;
 };
 
-Controllers::Controllers(std::string device_folder) : device_folder_(std::move(device_folder)) {}
+Controllers::Controllers(std::string device_folder, std::string library)
+    : device_folder_(std::move(device_folder)),
+      library_(library.empty() ? std::string(kLibrary) : std::move(library)) {}
 Controllers::~Controllers() = default;
 
 bool Controllers::Wanted() {
@@ -256,7 +291,7 @@ std::vector<std::uint32_t> Controllers::Buttons() {
     if (!Wanted())
       return {};
     tried_ = true;
-    sdl_ = Sdl::Start();
+    sdl_ = Sdl::Start(library_);
   }
   return sdl_ ? sdl_->Buttons() : std::vector<std::uint32_t>{};
 }

@@ -21,14 +21,16 @@ class Controllers final {
   // device_folder: the input devices' folder SDL waits on (/dev/input; a
   // controller is a joystick node "js*", or an "event*" node that has
   // joystick or gamepad buttons); empty: SDL is loaded on the first read,
-  // whatever is plugged in.
-  explicit Controllers(std::string device_folder);
+  // whatever is plugged in. library: the SDL library to load (empty: SDL
+  // 2's own name, found as the system finds libraries).
+  explicit Controllers(std::string device_folder, std::string library = {});
   ~Controllers();
   Controllers(const Controllers&) = delete;
   Controllers& operator=(const Controllers&) = delete;
 
-  // The PadButton bits held on each connected game controller. Controllers
-  // plugged in or out since the last call are taken into account.
+  // The PadButton bits held on each connected game controller, and those
+  // pressed since the last call even when let go again. Controllers plugged
+  // in or out since the last call are taken into account.
   std::vector<std::uint32_t> Buttons();
 
  private:
@@ -37,6 +39,7 @@ class Controllers final {
   bool Wanted();
 
   std::string device_folder_;
+  std::string library_;
   std::chrono::steady_clock::time_point next_look_{};
   bool looked_ = false;
   std::unique_ptr<Sdl> sdl_;

@@ -12,6 +12,7 @@
 
 #include "runtime/posix/CommandLine.h"
 #include "runtime/posix/Controllers.h"
+#include "runtime/posix/Flatpak.h"
 #include "runtime/posix/InstanceLock.h"
 #include "runtime/posix/Mounts.h"
 #include "runtime/posix/Processes.h"
@@ -90,73 +91,130 @@ void MakeDataFolder(const fs::path& folder) {
 
 }  // namespace
 
-PosixServices::PosixServices() : PosixServices(PosixOptions{}) {}
+X11Connection::X11Connection(std::optional<std::string> display) : display_(std::move(display)) {}
 
-PosixServices::PosixServices(PosixOptions options) : options_(std::move(options)) {
+X11Connection::~X11Connection() = default;
+
+X11Session* X11Connection::Get() {
+  if (!tried_) {
+    tried_ = true;
+    session_ = X11Session::Open(display_ ? display_->c_str() : nullptr);
+  }
+  return session_.get();
+}
+
+PosixProcesses::PosixProcesses(std::string instance_name)
+    : instance_name_(std::move(instance_name)) {
   app_folder_ = ProgramFolder();
   if (const auto data_folder = PackagedDataFolder(app_folder_)) {
     app_folder_ = Utf8(*data_folder);
     // The instance check comes before anything touches the disk: a second
     // start, which ends at that check, makes no folder either.
-    if (!PosixServices::PreviousInstance())
+    if (!PosixProcesses::PreviousInstance())
       MakeDataFolder(*data_folder);
   }
-  shell_watcher_ = std::make_unique<ShellWatcher>(options_.shell_watcher);
-  controllers_ = std::make_unique<Controllers>(options_.controller_devices);
   ReapChildrenAutomatically();
 }
 
-PosixServices::~PosixServices() = default;
+PosixProcesses::~PosixProcesses() = default;
 
-std::string PosixServices::AppFolder() const {
+std::string PosixProcesses::AppFolder() const {
   return app_folder_;
 }
 
-bool PosixServices::PreviousInstance() {
+bool PosixProcesses::PreviousInstance() {
   if (!instance_lock_)
-    instance_lock_ = std::make_unique<InstanceLock>(DefaultLockFolders(), options_.instance_name);
+    instance_lock_ = std::make_unique<InstanceLock>(DefaultLockFolders(), instance_name_);
   return instance_lock_->state() == InstanceLock::State::kHeldByOther;
 }
 
-void PosixServices::End() {
+void PosixProcesses::End() {
   std::fflush(nullptr);
   std::_Exit(0);
 }
 
 // No window style: on X the started program decides how its window first
 // appears.
-void PosixServices::Shell(const std::string& command_line, const std::string& program) {
+void PosixProcesses::Shell(const std::string& command_line, const std::string& program) {
   SpawnDetached(ArgumentVector(command_line, program), program.empty());
 }
 
-void PosixServices::StartEmulator(const EmulatorCommand& command) {
+namespace {
+// What follows the program: the mode text's words, the game path whole.
+std::vector<std::string> EmulatorArguments(const EmulatorCommand& command) {
+  std::vector<std::string> args = SplitWords(command.mode_text);
+  args.push_back(command.game_path);
+  return args;
+}
+}  // namespace
+
+void PosixProcesses::StartEmulator(const EmulatorCommand& command) {
   std::vector<std::string> argv{command.program};
-  for (auto& word : SplitWords(command.mode_text))
-    argv.push_back(std::move(word));
-  argv.push_back(command.game_path);
-  EmulatorStarted(SpawnDetached(argv, false));
+  for (auto& arg : EmulatorArguments(command))
+    argv.push_back(std::move(arg));
+  KeepGame(SpawnDetached(argv, false));
 }
 
-std::vector<std::string> PosixServices::Drives() {
+// A game started through flatpak: the flatpak process runs as long as the
+// application does, so its life is the game's.
+void PosixProcesses::KeepGame(int pid) {
+  auto watch = std::make_unique<ProcessEndWatch>(pid);
+  // Ended already, or a kernel that cannot tell when (before Linux 5.3):
+  // no game is counted as running.
+  if (watch->Ended())
+    return;
+  games_.push_back(std::move(watch));
+  watchers_.Tell(GameLife::kStarted, static_cast<int>(games_.size()));
+}
+
+bool PosixProcesses::FlatpakInstalled(const std::string& app_id) {
+  return FlatpakInstalledIn(FlatpakInstallations(), app_id);
+}
+
+void PosixProcesses::StartFlatpak(const std::string& app_id, const EmulatorCommand& command) {
+  if (!IsFlatpakAppId(app_id))
+    throw RuntimeError(err::kFileNotFound, "File not found: no application id: " + app_id);
+  KeepGame(SpawnDetached(FlatpakRun(app_id, EmulatorArguments(command)), true));
+}
+
+void PosixProcesses::KillFlatpak(const std::string& app_id) {
+  if (IsFlatpakAppId(app_id))
+    SpawnDetached(FlatpakKill(app_id), true);
+}
+
+bool PosixProcesses::GameRunning() {
+  while (true) {
+    const auto ended =
+        std::find_if(games_.begin(), games_.end(), [](const auto& game) { return game->Ended(); });
+    if (ended == games_.end())
+      break;
+    games_.erase(ended);
+    watchers_.Tell(GameLife::kEnded, static_cast<int>(games_.size()));
+  }
+  return !games_.empty();
+}
+
+GameSubscription PosixProcesses::WatchGames(GameListener listener) {
+  return watchers_.Subscribe(std::move(listener));
+}
+
+std::vector<std::string> PosixDisks::Drives() {
   std::ifstream in("/proc/self/mounts", std::ios::binary);
   return DriveList(
       std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}, getuid());
 }
 
-X11Session* PosixServices::X() {
-  if (!x11_tried_) {
-    x11_tried_ = true;
-    x11_ = X11Session::Open(options_.display ? options_.display->c_str() : nullptr);
-  }
-  return x11_.get();
-}
+X11Keys::X11Keys(X11Connection& x11, std::string controller_devices)
+    : x11_(x11), controllers_(std::make_unique<Controllers>(std::move(controller_devices))) {}
+
+X11Keys::~X11Keys() = default;
 
 // The launcher's timer tick: one press reaching both listeners arrives at
 // each well within it.
 constexpr auto kOneTick = std::chrono::milliseconds(100);
 
-KeyState PosixServices::Key(int virtual_key) {
-  X11Session* x = X();
+KeyState X11Keys::Key(int virtual_key) {
+  X11Session* x = x11_.Get();
   KeyState state = x != nullptr ? x->Key(virtual_key) : KeyState{};
   if (state.down || state.pressed)
     x11_heard_[virtual_key] = std::chrono::steady_clock::now();
@@ -165,19 +223,24 @@ KeyState PosixServices::Key(int virtual_key) {
   return state;
 }
 
-void PosixServices::NotePress(int virtual_key) {
+void X11Keys::NotePress(int virtual_key) {
   const auto heard = x11_heard_.find(virtual_key);
   if (heard != x11_heard_.end() && std::chrono::steady_clock::now() - heard->second < kOneTick)
     return;
   noted_presses_.insert(virtual_key);
 }
 
-std::vector<std::uint32_t> PosixServices::ControllerButtons() {
+std::vector<std::uint32_t> X11Keys::ControllerButtons() {
   return controllers_->Buttons();
 }
 
-std::vector<WindowHandle> PosixServices::FindShellWindows(ShellWindow which) {
-  X11Session* x = X();
+X11ShellWindows::X11ShellWindows(X11Connection& x11, std::vector<std::string> shell_watcher)
+    : x11_(x11), shell_watcher_(std::make_unique<ShellWatcher>(std::move(shell_watcher))) {}
+
+X11ShellWindows::~X11ShellWindows() = default;
+
+std::vector<WindowHandle> X11ShellWindows::FindShellWindows(ShellWindow which) {
+  X11Session* x = x11_.Get();
   if (x == nullptr)
     return {};
   const auto windows = x->WindowsOfType(
@@ -185,8 +248,8 @@ std::vector<WindowHandle> PosixServices::FindShellWindows(ShellWindow which) {
   return std::vector<WindowHandle>(windows.begin(), windows.end());
 }
 
-void PosixServices::ShowShellWindow(WindowHandle window, bool visible) {
-  X11Session* x = X();
+void X11ShellWindows::ShowShellWindow(WindowHandle window, bool visible) {
+  X11Session* x = x11_.Get();
   if (x == nullptr || window == 0)
     return;
   const auto w = static_cast<Window>(window);
@@ -204,14 +267,14 @@ void PosixServices::ShowShellWindow(WindowHandle window, bool visible) {
 
 // X has no flag that makes a window refuse input the way EnableWindow does;
 // an unmapped desktop takes none anyway, so there is nothing to do.
-void PosixServices::EnableShellWindow(WindowHandle /*window*/, bool /*enable*/) {}
+void X11ShellWindows::EnableShellWindow(WindowHandle /*window*/, bool /*enable*/) {}
 
-void PosixServices::KillByImageName(const std::string& image_name) {
+void PosixProcesses::KillByImageName(const std::string& image_name) {
   for (const int pid : ProcessesNamed(image_name))
     kill(pid, SIGKILL);
 }
 
-void PosixServices::OpenInViewer(const std::string& path) {
+void PosixProcesses::OpenInViewer(const std::string& path) {
   SpawnDetached({"xdg-open", path}, true);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The Linux implementation of the OS services. The toolkit's services
-// (message box, pictures) are added by QtServices in view/qt.
+// The Linux roles: this process and the programs it starts, the drives, the
+// keys and controllers, the shell's windows. The toolkit's roles (message
+// box, pictures) are QtDialogs and QtPictures in view/qt.
 
 #include <chrono>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "runtime/Files.h"
+#include "runtime/GameWatchers.h"
 
 namespace tavro {
 
@@ -19,6 +21,7 @@ class X11Session;  // the X connection, opened on first use; none without a disp
 class InstanceLock;
 class ShellWatcher;
 class Controllers;  // SDL, loaded on first use
+class ProcessEndWatch;
 
 // What a test changes so that it neither meets a running launcher nor the
 // user's display; the program itself uses the defaults.
@@ -35,7 +38,25 @@ struct PosixOptions {
   std::string controller_devices = "/dev/input";
 };
 
-class PosixServices : public Services {
+// The X connection the keys and the shell windows share, opened at the
+// first use (a start that never asks opens none); none without a display.
+class X11Connection final {
+ public:
+  explicit X11Connection(std::optional<std::string> display = std::nullopt);
+  ~X11Connection();
+  X11Connection(const X11Connection&) = delete;
+  X11Connection& operator=(const X11Connection&) = delete;
+
+  X11Session* Get();
+
+ private:
+  std::optional<std::string> display_;
+  std::unique_ptr<X11Session> session_;
+  bool tried_ = false;
+};
+
+// Not final: the pad tests give it a library folder of their own.
+class PosixProcesses : public Processes {
  public:
   // Throw RuntimeError when the program's own folder cannot be known
   // (/proc/self/exe unreadable): nothing may be made in a guessed folder.
@@ -44,11 +65,10 @@ class PosixServices : public Services {
   // $XDG_DATA_HOME/tavro-frontend (default ~/.local/share/tavro-frontend),
   // made when missing once the instance lock is ours (a second start makes
   // nothing); a data folder that cannot be made throws too.
-  PosixServices();
-  explicit PosixServices(PosixOptions options);
-  ~PosixServices() override;
-  PosixServices(const PosixServices&) = delete;
-  PosixServices& operator=(const PosixServices&) = delete;
+  explicit PosixProcesses(std::string instance_name = PosixOptions{}.instance_name);
+  ~PosixProcesses() override;
+  PosixProcesses(const PosixProcesses&) = delete;
+  PosixProcesses& operator=(const PosixProcesses&) = delete;
 
   std::string AppFolder() const override;
   bool PreviousInstance() override;
@@ -58,16 +78,43 @@ class PosixServices : public Services {
   // program is given it names the file to run.
   void Shell(const std::string& command_line, const std::string& program = {});
   void StartEmulator(const EmulatorCommand& command) override;
+  bool GameRunning() override;
+  GameSubscription WatchGames(GameListener listener) override;
+  void KillByImageName(const std::string& image_name) override;
+  bool RunsFlatpaks() const override { return true; }
+  bool FlatpakInstalled(const std::string& app_id) override;
+  void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override;
+  void KillFlatpak(const std::string& app_id) override;
+  void OpenInViewer(const std::string& path) override;
+
+ private:
+  void KeepGame(int pid);
+  std::string instance_name_;
+  std::string app_folder_;
+  std::unique_ptr<InstanceLock> instance_lock_;
+  // The games started here that had not ended at the last look, each by
+  // the descriptor that tells its end.
+  std::vector<std::unique_ptr<ProcessEndWatch>> games_;
+  GameWatchers watchers_;
+};
+
+class PosixDisks final : public Disks {
+ public:
   std::vector<std::string> Drives() override;
   std::string FallbackDrive() const override { return "/"; }
+};
+
+// The keyboard through X (XInput2 raw events on the root window) and the
+// game controllers through SDL.
+class X11Keys final : public Keys {
+ public:
+  X11Keys(X11Connection& x11, std::string controller_devices);
+  ~X11Keys() override;
+  X11Keys(const X11Keys&) = delete;
+  X11Keys& operator=(const X11Keys&) = delete;
+
   KeyState Key(int virtual_key) override;
   std::vector<std::uint32_t> ControllerButtons() override;
-  std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
-  void ShowShellWindow(WindowHandle window, bool visible) override;
-  void EnableShellWindow(WindowHandle window, bool enable) override;
-  void KillByImageName(const std::string& image_name) override;
-  void OpenInViewer(const std::string& path) override;
-  void RefreshShellIcons() override {}  // no shell keeps icons to refresh
 
   // A press that another listener than X heard (the desktop portal's
   // shortcut on a Wayland desktop): the next Key of that key reports it
@@ -75,21 +122,29 @@ class PosixServices : public Services {
   // tick before, both heard one press, and it acts once.
   void NotePress(int virtual_key);
 
- protected:
-  // Each emulator started, right after its start, by its process id.
-  virtual void EmulatorStarted(int /*pid*/) {}
-
  private:
-  X11Session* X();
-  PosixOptions options_;
-  std::string app_folder_;
-  std::unique_ptr<InstanceLock> instance_lock_;
-  std::unique_ptr<X11Session> x11_;
-  std::unique_ptr<ShellWatcher> shell_watcher_;
+  X11Connection& x11_;
   std::unique_ptr<Controllers> controllers_;
-  bool x11_tried_ = false;
   std::set<int> noted_presses_;
   std::map<int, std::chrono::steady_clock::time_point> x11_heard_;
+};
+
+// The desktop and dock windows of an EWMH desktop.
+class X11ShellWindows final : public ShellWindows {
+ public:
+  X11ShellWindows(X11Connection& x11, std::vector<std::string> shell_watcher);
+  ~X11ShellWindows() override;
+  X11ShellWindows(const X11ShellWindows&) = delete;
+  X11ShellWindows& operator=(const X11ShellWindows&) = delete;
+
+  std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
+  void ShowShellWindow(WindowHandle window, bool visible) override;
+  void EnableShellWindow(WindowHandle window, bool enable) override;
+  void RefreshShellIcons() override {}  // no shell keeps icons to refresh
+
+ private:
+  X11Connection& x11_;
+  std::unique_ptr<ShellWatcher> shell_watcher_;
 };
 
 }  // namespace tavro

@@ -161,7 +161,8 @@ int SpawnDetached(const std::vector<std::string>& argv, bool search_path, int in
   pointers.push_back(nullptr);
 
   // The started program gets default signal handling and an empty signal
-  // mask, whatever the toolkit set up in this process.
+  // mask, whatever the toolkit set up in this process (the launcher ignores
+  // SIGPIPE: an emulator would otherwise inherit that through exec).
   SpawnAttributes attributes;
   sigset_t defaults;
   sigemptyset(&defaults);
@@ -171,7 +172,11 @@ int SpawnDetached(const std::vector<std::string>& argv, bool search_path, int in
   sigemptyset(&empty);
   posix_spawnattr_setsigdefault(attributes.get(), &defaults);
   posix_spawnattr_setsigmask(attributes.get(), &empty);
-  posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  // A session of its own: the terminal the launcher was started from sends
+  // its Ctrl+C and its hang-up to the launcher's process group and session,
+  // and a running game must outlive both, as it outlives the launcher's end.
+  posix_spawnattr_setflags(attributes.get(),
+                           POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSID);
 
   SpawnActions actions;
   if (input_fd >= 0) {

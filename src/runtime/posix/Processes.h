@@ -12,8 +12,10 @@ namespace tavro {
 // installed is left alone (its owner reaps).
 void ReapChildrenAutomatically();
 
-// Starts argv[0] with the arguments argv and returns its process id at once. search_path:
-// argv[0] is looked up along PATH when it holds no "/". input_fd, when given,
+// Starts argv[0] with the arguments argv and returns its process id at once,
+// in a session of its own (no terminal's signals reach it), with default
+// signal actions and no signal blocked. search_path: argv[0] is looked up
+// along PATH when it holds no "/". input_fd, when given,
 // becomes the program's standard input, and then no other descriptor of this
 // process beyond standard output and error reaches it. Throws RuntimeError
 // when the program cannot be started, with the OS's reason.

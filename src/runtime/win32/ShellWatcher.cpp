@@ -5,28 +5,15 @@
 
 #include "runtime/win32/ProcessGuards.h"
 
+// After windows.h, which UniqueHandle.h brings.
+#include <shellapi.h>
+
 namespace tavro::win32 {
 
 namespace {
 
 // The desktop and the taskbar, and room to spare for a shell with more.
 constexpr int kSlots = 4;
-
-std::wstring OwnProgram() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD len = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (len == 0)
-      return {};
-    if (len < buffer.size()) {
-      buffer.resize(len);
-      return buffer;
-    }
-    if (buffer.size() >= 32768)
-      return {};
-    buffer.resize(buffer.size() * 2);
-  }
-}
 
 // A window handle fits 32 bits in 32- and 64-bit processes alike.
 LONG SlotValue(std::uintptr_t window) {
@@ -45,6 +32,22 @@ bool IsShellWindow(HWND window) {
 }
 
 }  // namespace
+
+std::wstring OwnProgram() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD len = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (len == 0)
+      return {};
+    if (len < buffer.size()) {
+      buffer.resize(len);
+      return buffer;
+    }
+    if (buffer.size() >= 32768)
+      return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
 
 ShellWatcher::~ShellWatcher() {
   Stop();
@@ -85,7 +88,7 @@ void ShellWatcher::Shown(std::uintptr_t window) {
 }
 
 bool ShellWatcher::Start() {
-  const std::wstring program = OwnProgram();
+  const std::wstring& program = program_;
   if (program.empty())
     return false;
   UniqueKernelHandle block(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
@@ -155,6 +158,16 @@ int RunShellWatcher(const wchar_t* process_handle, const wchar_t* block_handle,
   }
   UnmapViewOfFile(const_cast<LONG*>(slots));
   return 0;
+}
+
+int RunAsShellWatcher() {
+  int count = 0;
+  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+  int status = -1;
+  if (args != nullptr && count == 5 && std::wcscmp(args[1], kShellWatcherArgument) == 0)
+    status = RunShellWatcher(args[2], args[3], args[4]);
+  LocalFree(args);
+  return status;
 }
 
 }  // namespace tavro::win32

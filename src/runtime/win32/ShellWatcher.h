@@ -10,6 +10,8 @@
 // end nothing is left in the block, and it ends showing nothing.
 
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "runtime/win32/UniqueHandle.h"
 
@@ -22,7 +24,10 @@ inline constexpr const wchar_t* kShellWatcherArgument = L"--tavro-shell-watcher"
 
 class ShellWatcher final {
  public:
-  ShellWatcher() = default;
+  // program: the watcher's program, started with kShellWatcherArgument and
+  // the handles; it runs RunAsShellWatcher first thing. Empty: no watcher,
+  // nothing is done.
+  explicit ShellWatcher(std::wstring program) : program_(std::move(program)) {}
   ~ShellWatcher();
   ShellWatcher(const ShellWatcher&) = delete;
   ShellWatcher& operator=(const ShellWatcher&) = delete;
@@ -40,6 +45,7 @@ class ShellWatcher final {
  private:
   bool Start();
 
+  std::wstring program_;
   UniqueKernelHandle block_;
   UniqueKernelHandle done_;         // set: the watcher ends
   UniqueKernelHandle watcher_;      // the watcher's process
@@ -51,5 +57,12 @@ class ShellWatcher final {
 // Returns the process's exit status.
 int RunShellWatcher(const wchar_t* process_handle, const wchar_t* block_handle,
                     const wchar_t* done_handle);
+
+// When this process's command line makes it the watcher: runs it and gives
+// its exit status; else -1, and the program goes on as itself.
+int RunAsShellWatcher();
+
+// This process's program, in full (long paths too); empty when unknown.
+std::wstring OwnProgram();
 
 }  // namespace tavro::win32

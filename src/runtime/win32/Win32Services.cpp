@@ -5,10 +5,12 @@
 #include <shlobj.h>
 // clang-format on
 
+#include <algorithm>
 #include <utility>
 
-#include "runtime/win32/InstanceMutex.h"
 #include "launch/SafeNames.h"
+#include "runtime/Text.h"
+#include "runtime/win32/InstanceMutex.h"
 #include "runtime/win32/ProcessGuards.h"
 #include "runtime/win32/SystemPrograms.h"
 #include "runtime/win32/Wide.h"
@@ -19,44 +21,32 @@ using win32::Wide;
 
 namespace {
 
-std::wstring ModuleFileName() {
-  // Paths may be longer than MAX_PATH: grow until the name is not cut off.
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD len = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (len == 0)
-      return {};
-    if (len < buffer.size()) {
-      buffer.resize(len);
-      return buffer;
-    }
-    if (buffer.size() >= 32768)
-      return {};  // beyond the longest path Windows knows
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
 HWND ToHwnd(WindowHandle window) {
   return reinterpret_cast<HWND>(window);
 }
 
 }  // namespace
 
-Win32Services::Win32Services() {
-  const auto file = ModuleFileName();
+Win32Processes::Win32Processes(Win32ShellWindows& shell) : shell_(shell) {
+  const auto file = win32::OwnProgram();
   const auto slash = file.find_last_of(L"\\/");
   app_folder_ = win32::Utf8(slash == std::wstring::npos ? std::wstring() : file.substr(0, slash));
 }
 
-Win32Services::~Win32Services() {
+Win32Processes::~Win32Processes() = default;
+
+Win32ShellWindows::Win32ShellWindows(std::wstring watcher_program)
+    : shell_watcher_(std::move(watcher_program)) {}
+
+Win32ShellWindows::~Win32ShellWindows() {
   FinishStart();
 }
 
-std::string Win32Services::AppFolder() const {
+std::string Win32Processes::AppFolder() const {
   return app_folder_;
 }
 
-bool Win32Services::PreviousInstance() {
+bool Win32Processes::PreviousInstance() {
   if (instance_checked_)
     return previous_instance_;
   instance_checked_ = true;
@@ -64,18 +54,19 @@ bool Win32Services::PreviousInstance() {
   return previous_instance_;
 }
 
-void Win32Services::End() {
-  FinishStart();
-  shell_watcher_.Stop();
+void Win32Processes::End() {
+  shell_.FinishStart();
+  // ExitProcess runs no destructor: the watcher is told to end here.
+  shell_.StopWatcher();
   ExitProcess(0);
 }
 
-void Win32Services::MsgBox(const std::string& prompt, const std::string& title) {
+void Win32Dialogs::MsgBox(const std::string& prompt, const std::string& title) {
   MessageBoxW(ToHwnd(owner_), Wide(prompt).c_str(), Wide(title).c_str(), MB_OK);
 }
 
-void Win32Services::Shell(const std::string& command_line, WindowStyle style,
-                          const std::string& program) {
+win32::UniqueKernelHandle Win32Processes::Start(const std::string& command_line, WindowStyle style,
+                                                const std::string& program) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -93,32 +84,59 @@ void Win32Services::Shell(const std::string& command_line, WindowStyle style,
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
         error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME) {
-      throw RuntimeError(err::kFileNotFound,
-                         program.empty() ? "File not found" : "File not found: " + program);
+      throw RuntimeError(err::kFileNotFound, program.empty()
+                                                 ? "File not found"
+                                                 : "File not found: " + text::NameForBox(program));
     }
     throw RuntimeError(err::kFileNotFound, win32::SystemMessage(error));
   }
-  // Started and left to run: nothing waits for it.
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  return win32::UniqueKernelHandle(process.hProcess);
 }
 
-void Win32Services::StartEmulator(const EmulatorCommand& command) {
-  if (IsBatchFile(command.program)) {
-    // Started by name, a batch file runs in the command interpreter, which
-    // would expand a game's %NAME% or end its quotes: the interpreter of
-    // the system is started with each name escaped for it.
-    const BatchLine batch = BatchCommandLine(command);
-    if (!batch.why.empty())
-      throw RuntimeError(err::kBadFileName, batch.why);
-    Shell("cmd.exe /d /e:ON /v:OFF /c " + batch.line, WindowStyle::kNormalFocus,
-          win32::SystemFolderProgram(L"cmd.exe"));
-    return;
+void Win32Processes::Shell(const std::string& command_line, WindowStyle style,
+                           const std::string& program) {
+  // Started and left to run: nothing waits for it.
+  Start(command_line, style, program);
+}
+
+Win32Processes::EmulatorStart Win32Processes::EmulatorStartOf(const EmulatorCommand& command) {
+  if (!IsBatchFile(command.program))
+    return {command.CommandLine(), command.program};
+  // Started by name, a batch file runs in the command interpreter, which
+  // would expand a game's %NAME% or end its quotes: the interpreter of the
+  // system is started with each name escaped for it, and the game runs as
+  // long as it does.
+  const BatchLine batch = BatchCommandLine(command);
+  if (!batch.why.empty())
+    throw RuntimeError(err::kBadFileName, batch.why);
+  return {"cmd.exe /d /e:ON /v:OFF /c " + batch.line, win32::SystemFolderProgram(L"cmd.exe")};
+}
+
+void Win32Processes::StartEmulator(const EmulatorCommand& command) {
+  const EmulatorStart start = EmulatorStartOf(command);
+  games_.push_back(Start(start.line, WindowStyle::kNormalFocus, start.program));
+  watchers_.Tell(GameLife::kStarted, static_cast<int>(games_.size()));
+}
+
+bool Win32Processes::GameRunning() {
+  while (true) {
+    const auto ended = std::find_if(games_.begin(), games_.end(), [](const auto& game) {
+      return WaitForSingleObject(game.get(), 0) != WAIT_TIMEOUT;
+    });
+    if (ended == games_.end())
+      break;
+    games_.erase(ended);
+    watchers_.Tell(GameLife::kEnded, static_cast<int>(games_.size()));
   }
-  Shell(command.CommandLine(), WindowStyle::kNormalFocus, command.program);
+  return !games_.empty();
 }
 
-std::vector<std::string> Win32Services::Drives() {
+GameSubscription Win32Processes::WatchGames(GameListener listener) {
+  return watchers_.Subscribe(std::move(listener));
+}
+
+std::vector<std::string> Win32Disks::Drives() {
   std::vector<std::string> drives;
   const DWORD mask = GetLogicalDrives();
   for (int i = 0; i < 26; ++i) {
@@ -128,7 +146,7 @@ std::vector<std::string> Win32Services::Drives() {
   return drives;
 }
 
-KeyState Win32Services::Key(int virtual_key) {
+KeyState Win32Keys::Key(int virtual_key) {
   const auto state = static_cast<unsigned short>(GetAsyncKeyState(virtual_key));
   const bool down = (state & 0x8000) != 0;
   // The low bit says the key went down since the last look; while it is
@@ -137,11 +155,11 @@ KeyState Win32Services::Key(int virtual_key) {
   return {down, !down && (state & 0x0001) != 0};
 }
 
-std::vector<std::uint32_t> Win32Services::ControllerButtons() {
+std::vector<std::uint32_t> Win32Keys::ControllerButtons() {
   return pads_.Buttons();
 }
 
-std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
+std::vector<WindowHandle> Win32ShellWindows::FindShellWindows(ShellWindow which) {
   // The taskbar has an empty title; a null title would take any window of
   // that class, whatever its title.
   const HWND window = which == ShellWindow::kDesktop
@@ -152,7 +170,7 @@ std::vector<WindowHandle> Win32Services::FindShellWindows(ShellWindow which) {
   return {reinterpret_cast<WindowHandle>(window)};
 }
 
-void Win32Services::ShowShellWindow(WindowHandle window, bool visible) {
+void Win32ShellWindows::ShowShellWindow(WindowHandle window, bool visible) {
   if (!visible)
     shell_watcher_.Hidden(window);
   ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
@@ -160,13 +178,13 @@ void Win32Services::ShowShellWindow(WindowHandle window, bool visible) {
     shell_watcher_.Shown(window);
 }
 
-void Win32Services::EnableShellWindow(WindowHandle window, bool enable) {
+void Win32ShellWindows::EnableShellWindow(WindowHandle window, bool enable) {
   if (!enable)
     shell_watcher_.Hidden(window);
   EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
 }
 
-void Win32Services::KillByImageName(const std::string& image_name) {
+void Win32Processes::KillByImageName(const std::string& image_name) {
   // No name names no process (taskkill would only complain).
   if (image_name.empty())
     return;
@@ -177,17 +195,17 @@ void Win32Services::KillByImageName(const std::string& image_name) {
         WindowStyle::kMinimizedFocus, win32::SystemFolderProgram(L"taskkill.exe"));
 }
 
-void Win32Services::OpenInViewer(const std::string& path) {
+void Win32Processes::OpenInViewer(const std::string& path) {
   // Quoted, so a path with blanks arrives as one argument.
   Shell("Explorer.exe \"" + path + "\"", WindowStyle::kMinimizedFocus,
         win32::WindowsFolderProgram(L"explorer.exe"));
 }
 
-void Win32Services::RefreshShellIcons() {
+void Win32ShellWindows::RefreshShellIcons() {
   shell_refresh_due_ = true;
 }
 
-void Win32Services::FinishStart() {
+void Win32ShellWindows::FinishStart() {
   if (std::exchange(shell_refresh_due_, false))
     SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
 }

@@ -39,6 +39,10 @@ class Form1Window final : public QWidget, public view::PadView {
   void ShowFocus() override;
   int FolderHighlight() override;
   void SetFolderHighlight(int row) override;
+  bool DriveListOpen() override;
+  void OpenDriveList(bool open) override;
+  int DriveHighlight() override;
+  void SetDriveHighlight(int row) override;
   void Later(std::function<void()> work) override;
 
  protected:
@@ -50,8 +54,10 @@ class Form1Window final : public QWidget, public view::PadView {
  private:
   QObject* Build(Control& control, QWidget* parent);
   QWidget* BuildWidget(Control& control, QWidget* parent);
+  QWidget* BuildList(Control& control, QWidget* parent);
   QTimer* BuildTimer(Timer& timer);
   void Follow(Control& control, Property property);
+  void FollowList(Control& control, QWidget* widget, Property property);
   void FollowAll(Control& control);
   void ApplyColors(const Control& control, QWidget* widget);
   void ApplyPointer(const Control& control, QWidget* widget);

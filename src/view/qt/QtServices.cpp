@@ -1,24 +1,17 @@
 #include "view/qt/QtServices.h"
 
 #include <QBuffer>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
 #include <QtMath>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QResource>
-#include <QSocketNotifier>
-#include <cstdio>
 #include <vector>
 
 #include "runtime/Files.h"
-#include "runtime/posix/Processes.h"
-#include "view/qt/AppScope.h"
 #include "view/qt/BakedPictures.h"
-#include "view/qt/GlobalShortcutsPortal.h"
+#include "view/qt/WholePicture.h"
 #include "window/ViewContract.h"
 
 namespace tavro {
@@ -59,22 +52,11 @@ std::shared_ptr<QtPicture> BuiltInPicture(const QString& name, bool icon_file,
 
 }  // namespace
 
-// A notifier is deleted once its own signal has returned, and hears nothing
-// more until then (the descriptor stays readable).
-void QtServices::LaterDeleter::operator()(QSocketNotifier* notifier) const {
-  notifier->setEnabled(false);
-  notifier->deleteLater();
-}
-
-QtServices::QtServices() = default;
-QtServices::QtServices(PosixOptions options) : PosixServices(std::move(options)) {}
-QtServices::~QtServices() = default;
-
 const QtPicture* AsQtPicture(const PicturePtr& picture) {
   return dynamic_cast<const QtPicture*>(picture.get());
 }
 
-void QtServices::MsgBox(const std::string& prompt, const std::string& title) {
+void QtDialogs::MsgBox(const std::string& prompt, const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
                   owner_.data());
   // Texts carry the user's paths and file names: never read as markup.
@@ -83,22 +65,19 @@ void QtServices::MsgBox(const std::string& prompt, const std::string& title) {
   box.exec();
 }
 
-PicturePtr QtServices::LoadPicture(const std::string& path) {
-  return Load(path, QSize());
-}
-
-PicturePtr QtServices::LoadPictureToFit(const std::string& path, int box_width, int box_height) {
-  const qreal ratio = owner_ ? owner_->devicePixelRatioF() : qApp->devicePixelRatio();
+PicturePtr QtPictures::LoadPictureToFit(const std::string& path, int box_width, int box_height) {
+  const QWidget* owner = window_.MessageOwner();
+  const qreal ratio = owner ? owner->devicePixelRatioF() : qApp->devicePixelRatio();
   return Load(path, QSize(qCeil(box_width * ratio), qCeil(box_height * ratio)));
 }
 
-PicturePtr QtServices::Load(const std::string& path, QSize box) {
+PicturePtr QtPictures::Load(const std::string& path, QSize box) {
   // Through the program's one safe read: a FIFO or a device in a cover's
   // place is never waited for, and what is decoded is what was checked.
   // The file's bytes go when this returns; only the decoded picture stays.
   const std::string bytes = ReadPictureFile(path);
   QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  QBuffer buffer(&data);
+  WatchedBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
   // A cover saved under the wrong extension still shows.
@@ -121,13 +100,31 @@ PicturePtr QtServices::Load(const std::string& path, QSize box) {
       reader.setScaledSize(QSize(fit.width, fit.height));
   }
   QImageReader::setAllocationLimit(kAllocationLimitMb);
+  // Asked before the read: the reader forgets it once it has read.
+  const QByteArray format = reader.format();
+  const JpegEndWatch jpeg;
+  buffer.ForgetReads();
   QImage image = reader.read();
-  if (image.isNull())
+  // A file cut short is read as a whole picture whose missing rows are grey
+  // or black: it counts as one that cannot be read (see WholePicture.h).
+  if (image.isNull() || RanOut(format, buffer, jpeg))
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   return std::make_shared<QtPicture>(std::move(image));
 }
 
-PicturePtr QtServices::LoadResourcePicture(ResourcePicture which) {
+PicturePtr QtPictures::PictureFromRgba(int width, int height,
+                                       const std::vector<std::uint8_t>& rgba) {
+  if (width <= 0 || height <= 0 ||
+      rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4) {
+    throw RuntimeError(err::kInvalidPicture, "Invalid picture");
+  }
+  // A copy in the format the painter blends fastest; the picture box paints
+  // its background first, so the icon's transparent parts show it.
+  const QImage view(rgba.data(), width, height, width * 4, QImage::Format_RGBA8888);
+  return std::make_shared<QtPicture>(view.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+}
+
+PicturePtr QtPictures::LoadResourcePicture(ResourcePicture which) {
   switch (which) {
     case ResourcePicture::kNone:
       return nullptr;
@@ -144,84 +141,6 @@ PicturePtr QtServices::LoadResourcePicture(ResourcePicture which) {
       return BuiltInPicture(QStringLiteral("donate.pixels"), false);
   }
   return nullptr;
-}
-
-void QtServices::ListenOnPortal(const std::string& app_id, const std::string& description) {
-  app_id_ = app_id;
-  description_ = description;
-  const auto none = [this](const QString& why) {
-    portal_state_ = Portal::kNone;
-    std::fprintf(stderr,
-                 "Tavro FrontEnd: this Wayland desktop offers no global shortcuts through its "
-                 "portal (%s); Esc, 9 and 8 act only while an X11 window has the focus.\n",
-                 why.toLocal8Bit().constData());
-    std::fflush(stderr);
-  };
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) {
-    none(QStringLiteral("no session bus"));
-    return;
-  }
-  portal_state_ = Portal::kAsking;
-  QDBusMessage get = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.portal.Desktop"),
-      QStringLiteral("/org/freedesktop/portal/desktop"),
-      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-  get << QStringLiteral("org.freedesktop.portal.GlobalShortcuts") << QStringLiteral("version");
-  auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(get), &context_);
-  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &context_,
-                   [this, none](QDBusPendingCallWatcher* done) {
-                     done->deleteLater();
-                     const QDBusMessage reply = done->reply();
-                     if (reply.type() == QDBusMessage::ErrorMessage) {
-                       none(reply.errorMessage());
-                       return;
-                     }
-                     portal_state_ = Portal::kThere;
-                     JoinAppScope(QString::fromStdString(app_id_));
-                   });
-}
-
-void QtServices::EmulatorStarted(int pid) {
-  if (portal_state_ == Portal::kNone)
-    return;
-  auto watch = std::make_unique<ProcessEndWatch>(pid);
-  // Ended already, or a kernel that cannot tell when: nothing to bind for.
-  if (watch->Ended())
-    return;
-  Running running{std::move(watch), nullptr};
-  running.notifier.reset(new QSocketNotifier(running.watch->fd(), QSocketNotifier::Read));
-  QObject::connect(running.notifier.get(), &QSocketNotifier::activated, &context_,
-                   [this] { EmulatorEnded(); });
-  emulators_.push_back(std::move(running));
-  if (!portal_) {
-    GlobalShortcutsPortal::Hooks hooks;
-    hooks.activated = [this] { NotePress(27); };  // Esc
-    hooks.failed = [](const QString& why) {
-      std::fprintf(stderr, "Tavro FrontEnd: Esc could not be bound through the portal (%s).\n",
-                   why.toLocal8Bit().constData());
-      std::fflush(stderr);
-    };
-    // A Wayland window can be named only through a protocol Qt keeps to
-    // itself; an X11 window by its id.
-    hooks.parent_window = [this] {
-      return owner_ && QGuiApplication::platformName() == QStringLiteral("xcb")
-                 ? QStringLiteral("x11:%1").arg(owner_->winId(), 0, 16)
-                 : QString();
-    };
-    portal_ = std::make_unique<GlobalShortcutsPortal>(
-        QString::fromStdString(app_id_), QStringLiteral("tavro_frontend"),
-        PortalShortcut{QStringLiteral("close-game"), QString::fromStdString(description_),
-                       QStringLiteral("Escape")},
-        std::move(hooks));
-  }
-  portal_->SetBound(true);
-}
-
-void QtServices::EmulatorEnded() {
-  std::erase_if(emulators_, [](const Running& running) { return running.watch->Ended(); });
-  if (emulators_.empty() && portal_)
-    portal_->SetBound(false);
 }
 
 }  // namespace tavro

@@ -1,20 +1,16 @@
 #pragma once
-// The Linux services that need the toolkit: the message box, the pictures,
-// and Esc through the desktop portal on a Wayland desktop. Everything else
-// comes from PosixServices.
+// The Linux roles that need the toolkit: the message box and the pictures.
+// The others are in runtime/posix; QtRoles makes them all.
 
 #include <QIcon>
 #include <QImage>
-#include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
-#include <vector>
+#include <string>
 
-#include "runtime/posix/PosixServices.h"
-
-class QSocketNotifier;
+#include "runtime/Runtime.h"
 
 namespace tavro {
 
@@ -42,57 +38,36 @@ class QtPicture final : public Picture {
 // The QtPicture behind a picture, or nullptr (none, or made by someone else).
 const QtPicture* AsQtPicture(const PicturePtr& picture);
 
-class GlobalShortcutsPortal;
-class ProcessEndWatch;
-
-// Not final: the controller's tests give it a library folder of their own.
-class QtServices : public PosixServices {
+// Not final: the tests that need no real box record them instead.
+class QtDialogs : public Dialogs {
  public:
-  QtServices();
-  explicit QtServices(PosixOptions options);
-  ~QtServices() override;
-
   // Message boxes are owned by this window from now on (centred over it,
   // modal to it); nullptr makes them free-standing again.
   void SetMessageOwner(QWidget* owner) { owner_ = owner; }
+  QWidget* MessageOwner() const { return owner_.data(); }
 
   void MsgBox(const std::string& prompt, const std::string& title) override;
-  PicturePtr LoadPicture(const std::string& path) override;
+
+ private:
+  QPointer<QWidget> owner_;
+};
+
+class QtPictures final : public Pictures {
+ public:
+  // The window the pictures are shown in, for its device pixel ratio: the
+  // one message boxes belong to.
+  explicit QtPictures(const QtDialogs& window) : window_(window) {}
+
   // Decoded at the size the picture takes in the box at the message owner's
   // device pixel ratio: a JPEG decoder scales by 1/2, 1/4 or 1/8 while it
   // decodes, and Qt scales the rest smoothly.
   PicturePtr LoadPictureToFit(const std::string& path, int box_width, int box_height) override;
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
-
-  // On a Wayland desktop the X listener hears no key typed into a Wayland
-  // window, so Esc is also asked of the desktop portal, under the program's
-  // application ID and described as in the window's legend; bound only while
-  // an emulator started here runs (a portal shortcut takes the key from
-  // every other program). A session without the portal is told once on
-  // standard error, without a box.
-  void ListenOnPortal(const std::string& app_id, const std::string& description);
-
- protected:
-  void EmulatorStarted(int pid) override;
+  PicturePtr PictureFromRgba(int width, int height, const std::vector<std::uint8_t>& rgba) override;
 
  private:
   PicturePtr Load(const std::string& path, QSize box);
-  struct LaterDeleter {
-    void operator()(QSocketNotifier* notifier) const;
-  };
-  struct Running {
-    std::unique_ptr<ProcessEndWatch> watch;
-    std::unique_ptr<QSocketNotifier, LaterDeleter> notifier;  // on the watch's descriptor
-  };
-  void EmulatorEnded();
-
-  QPointer<QWidget> owner_;
-  QObject context_;  // what the D-Bus answers and notifiers report to; gone with this object
-  enum class Portal { kNone, kAsking, kThere } portal_state_ = Portal::kNone;
-  std::string app_id_;
-  std::string description_;
-  std::unique_ptr<GlobalShortcutsPortal> portal_;  // made at the first start of a game
-  std::vector<Running> emulators_;                 // started here and still running
+  const QtDialogs& window_;
 };
 
 }  // namespace tavro

@@ -1,5 +1,7 @@
 #include "view/qt/Widgets.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -24,13 +26,20 @@ void FrameBox::paintEvent(QPaintEvent* /*event*/) {
   painter.drawRect(box.adjusted(1, 1, -1, -1));
   painter.setPen(palette().color(QPalette::Mid));
   painter.drawRect(box.adjusted(0, 0, -2, -2));
-  if (title_.isEmpty())
+  const QString shown = ShownTitle();
+  if (shown.isEmpty())
     return;
-  const QRect caption(6, 0, metrics.horizontalAdvance(title_) + 4, metrics.height());
+  const QRect caption(6, 0, metrics.horizontalAdvance(shown) + 4, metrics.height());
   painter.fillRect(caption, palette().color(QPalette::Window));
   painter.setPen(
       palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
-  painter.drawText(caption, Qt::AlignCenter, title_);
+  painter.drawText(caption, Qt::AlignCenter, shown);
+}
+
+QString FrameBox::ShownTitle() const {
+  // A caption wider than the frame ends in an ellipsis inside its line,
+  // rather than being cut off mid-letter at the frame's edge.
+  return QFontMetrics(font()).elidedText(title_, Qt::ElideRight, std::max(0, width() - 14));
 }
 
 void CaptionButton::paintEvent(QPaintEvent* /*event*/) {

@@ -25,6 +25,8 @@ class FrameBox final : public QWidget {
   using QWidget::QWidget;
   void SetTitle(const QString& title);
   const QString& Title() const { return title_; }
+  // The caption as drawn: with an ellipsis when the frame is too narrow.
+  QString ShownTitle() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

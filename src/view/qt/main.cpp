@@ -17,9 +17,11 @@
 
 #include "runtime/posix/DesktopSession.h"
 #include "runtime/posix/ShellWatcher.h"
+#include "runtime/posix/StandardStreams.h"
 #include "runtime/posix/TerminationSignals.h"
 #include "view/qt/Form1Window.h"
-#include "view/qt/QtServices.h"
+#include "view/qt/PortalEsc.h"
+#include "view/qt/QtRoles.h"
 #include "window/ViewContract.h"
 
 namespace {
@@ -70,10 +72,11 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
 
   tavro::PosixOptions options;
   options.shell_watcher = {"/proc/self/exe", tavro::kShellWatcherArgument};
-  tavro::QtServices services(options);
-  tavro::Form1 form(services);
-  tavro::Form1Window window(form, services);
-  services.SetMessageOwner(&window);
+  tavro::QtRoles roles(options);
+  tavro::Form1 form(roles.All());
+  tavro::Form1Window window(form, form.Runtime());
+  roles.dialogs.SetMessageOwner(&window);
+  tavro::PortalEsc portal_esc(roles.processes, roles.keys, roles.dialogs);
 
   // Without the pipe (no descriptor left) no handler was installed and the
   // signals end the program as they always did: nothing to watch.
@@ -96,7 +99,7 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
   // other event's, and the program goes on.
   tavro::view::LoadAndShow(form, [&window] { window.show(); });
   if (tavro::WantsPortalKeys(session))
-    services.ListenOnPortal(kAppId, form.Label5.Caption());
+    portal_esc.Listen(kAppId, form.Label5.Caption());
   // From here the timer ticks and the keys may hide the desktop or the
   // taskbar: a signal goes through the window's close, which shows them.
   termination.WatchedByLoop();
@@ -106,6 +109,13 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Before Qt, X or any pipe takes a descriptor: started with a standard
+  // stream closed, the first descriptor made would take its number.
+  tavro::OpenStandardStreams();
+  // Standard error may be a pipe whose reader has gone (piped into a program
+  // that ended): a warning must not end the launcher.
+  tavro::IgnoreBrokenPipes();
+
   // The same program, started by itself at the first hidden desktop or dock
   // window, watches for its end: one file to copy, and no toolkit loaded.
   if (argc >= 2 && std::string_view(argv[1]) == tavro::kShellWatcherArgument)

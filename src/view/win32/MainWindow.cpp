@@ -16,7 +16,7 @@
 
 namespace tavro::win32ui {
 
-MainWindow::MainWindow(Form1& form, Win32UiServices& services, ViewOptions options)
+MainWindow::MainWindow(Form1& form, Win32Roles& services, ViewOptions options)
     : form_(form), services_(services), options_(options) {}
 
 MainWindow::~MainWindow() {

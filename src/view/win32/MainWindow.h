@@ -23,7 +23,7 @@
 
 namespace tavro::win32ui {
 
-class Win32UiServices;
+struct Win32Roles;
 
 // Each control's window has the control ID kFirstControlId + its row in
 // Form1Controls(): GetDlgItem finds it, GetDlgCtrlID tells its row.
@@ -43,7 +43,7 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   static constexpr DWORD kStyle =
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-  MainWindow(Form1& form, Win32UiServices& services, ViewOptions options = {});
+  MainWindow(Form1& form, Win32Roles& services, ViewOptions options = {});
   ~MainWindow();
 
   static void Register();
@@ -73,6 +73,10 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   void ShowFocus() override;
   int FolderHighlight() override;
   void SetFolderHighlight(int row) override;
+  bool DriveListOpen() override;
+  void OpenDriveList(bool open) override;
+  int DriveHighlight() override;
+  void SetDriveHighlight(int row) override;
   void Later(std::function<void()> work) override;
 
  private:
@@ -140,7 +144,7 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   SIZE FormPictureSize() const;
 
   Form1& form_;
-  Win32UiServices& services_;
+  Win32Roles& services_;
   ViewOptions options_;
   std::vector<NativeControl> controls_;  // by row
   UniqueFont font_;

@@ -65,6 +65,46 @@ void MainWindow::SetFolderHighlight(int row) {
   SendMessageW(ControlWindow(form_.Dir1.Id()), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
 }
 
+namespace {
+
+// The list of a drop-down combo box, where its open list highlights.
+HWND DropList(HWND combo) {
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  return combo != nullptr && GetComboBoxInfo(combo, &info) ? info.hwndList : nullptr;
+}
+
+}  // namespace
+
+bool MainWindow::DriveListOpen() {
+  HWND combo = ControlWindow(form_.Drive1.Id());
+  return combo != nullptr && SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+}
+
+void MainWindow::OpenDriveList(bool open) {
+  HWND combo = ControlWindow(form_.Drive1.Id());
+  if (combo == nullptr || open == DriveListOpen())
+    return;
+  SendMessageW(combo, CB_SHOWDROPDOWN, open ? TRUE : FALSE, 0);
+  // Closed without a choice: the box shows the drive the model has.
+  if (!open) {
+    if (NativeControl* c = Find(combo))
+      SyncList(*c);
+  }
+}
+
+int MainWindow::DriveHighlight() {
+  const auto row = static_cast<int>(
+      SendMessageW(DropList(ControlWindow(form_.Drive1.Id())), LB_GETCURSEL, 0, 0));
+  return row < 0 ? -1 : row;
+}
+
+void MainWindow::SetDriveHighlight(int row) {
+  // The open list's own highlight: no selection change reaches the combo box.
+  SendMessageW(DropList(ControlWindow(form_.Drive1.Id())), LB_SETCURSEL, static_cast<WPARAM>(row),
+               0);
+}
+
 void MainWindow::Later(std::function<void()> work) {
   later_.push_back(std::move(work));
   PostMessageW(Window(), kRunLater, 0, 0);

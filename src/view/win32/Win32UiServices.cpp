@@ -277,11 +277,11 @@ ComApartment::~ComApartment() {
     CoUninitialize();
 }
 
-Win32UiServices::Win32UiServices() = default;
+Win32UiPictures::Win32UiPictures(const Win32Dialogs& window) : window_(window) {}
 
-Win32UiServices::~Win32UiServices() = default;
+Win32UiPictures::~Win32UiPictures() = default;
 
-IWICImagingFactory* Win32UiServices::Factory() {
+IWICImagingFactory* Win32UiPictures::Factory() {
   // Made at the first picture file: a start that opens none never pays for it.
   if (!factory_tried_) {
     factory_tried_ = true;
@@ -290,18 +290,14 @@ IWICImagingFactory* Win32UiServices::Factory() {
   return factory_.Get();
 }
 
-PicturePtr Win32UiServices::LoadPicture(const std::string& path) {
-  return Load(path, SIZE{});
-}
-
-PicturePtr Win32UiServices::LoadPictureToFit(const std::string& path, int box_width,
+PicturePtr Win32UiPictures::LoadPictureToFit(const std::string& path, int box_width,
                                              int box_height) {
-  const auto owner = reinterpret_cast<HWND>(OwnerWindow());
+  const auto owner = reinterpret_cast<HWND>(window_.OwnerWindow());
   const int dpi = static_cast<int>(owner != nullptr ? WindowDpi(owner) : SystemDpi());
   return Load(path, SIZE{MulDiv(box_width, dpi, 96), MulDiv(box_height, dpi, 96)});
 }
 
-PicturePtr Win32UiServices::Load(const std::string& path, SIZE box) {
+PicturePtr Win32UiPictures::Load(const std::string& path, SIZE box) {
   // Through the program's one safe read: a pipe or a device in a cover's
   // place is never read, and what is decoded is what was checked. The bytes
   // outlive the stream and the decoder, and go once the picture is made.
@@ -321,11 +317,11 @@ PicturePtr Win32UiServices::Load(const std::string& path, SIZE box) {
   return ToPicture(DecodeFirstFrame(factory, decoder.Get(), box));
 }
 
-PicturePtr Win32UiServices::LoadResource(int id) {
+PicturePtr Win32UiPictures::LoadResource(int id) {
   return ToPicture(BakedResource(id));
 }
 
-PicturePtr Win32UiServices::LoadIconResource(int id, int size) {
+PicturePtr Win32UiPictures::LoadIconResource(int id, int size) {
   HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size,
                            LR_DEFAULTCOLOR);
   if (icon == nullptr)
@@ -333,7 +329,7 @@ PicturePtr Win32UiServices::LoadIconResource(int id, int size) {
   return std::make_shared<Win32Picture>(UniqueIcon(static_cast<HICON>(icon)), size, size);
 }
 
-PicturePtr Win32UiServices::LoadResourcePicture(ResourcePicture which) {
+PicturePtr Win32UiPictures::LoadResourcePicture(ResourcePicture which) {
   switch (which) {
     case ResourcePicture::kNone:
       return nullptr;

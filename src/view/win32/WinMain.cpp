@@ -4,9 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <shellapi.h>
-
-#include <cwchar>
 #include <exception>
 
 #include "runtime/win32/ProcessGuards.h"
@@ -17,33 +14,17 @@
 #include "window/Form1.h"
 #include "window/ViewContract.h"
 
-namespace {
-
-// The program started as the watcher of a launcher's desktop and taskbar:
-// its argument vector, else none.
-int RunAsWatcher() {
-  int count = 0;
-  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-  int status = -1;
-  if (args != nullptr && count == 5 &&
-      std::wcscmp(args[1], tavro::win32::kShellWatcherArgument) == 0)
-    status = tavro::win32::RunShellWatcher(args[2], args[3], args[4]);
-  LocalFree(args);
-  return status;
-}
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
-  if (const int status = RunAsWatcher(); status >= 0)
+  if (const int status = tavro::win32::RunAsShellWatcher(); status >= 0)
     return status;
   tavro::win32::GuardProcess();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   try {
-    tavro::win32ui::Win32UiServices services;
-    tavro::Form1 form(services);
-    tavro::win32ui::MainWindow window(form, services);
+    // The watcher is this program again, started with its private argument.
+    tavro::win32ui::Win32Roles roles(tavro::win32::OwnProgram());
+    tavro::Form1 form(roles.All());
+    tavro::win32ui::MainWindow window(form, roles);
     window.Create();
     // Form_Load may show message boxes (owned by the hidden window) or end
     // the process; whatever escapes it is reported and the window opens.

@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 RuntimeError PathNotFound(const std::string& path) {
-  return RuntimeError(err::kPathNotFound, "Path not found: " + path);
+  return RuntimeError(err::kPathNotFound, "Path not found: " + text::NameForBox(path));
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
@@ -183,6 +183,7 @@ void FileListBox::SetPath(const std::string& path) {
   auto files = ListFolder(path);
   path_ = Utf8(Normalise(path));
   files_ = std::move(files);
+  shows_rows_ = false;
   index_ = -1;
   Notify(Property::kPath);
   Notify(Property::kList);
@@ -200,6 +201,7 @@ void FileListBox::SetPattern(const std::string& pattern) {
   } catch (const RuntimeError&) {
     files_.clear();
   }
+  shows_rows_ = false;
   index_ = -1;
   Notify(Property::kList);
 }
@@ -212,6 +214,13 @@ void FileListBox::SetListIndex(int index) {
   Notify(Property::kListIndex);
   if (index_ >= 0 && Click)
     Click();
+}
+
+void FileListBox::ShowRows(std::vector<std::string> shown) {
+  files_ = std::move(shown);
+  shows_rows_ = true;
+  index_ = -1;
+  Notify(Property::kList);
 }
 
 std::string FileListBox::FileName() const {

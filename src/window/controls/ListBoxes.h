@@ -100,6 +100,12 @@ class FileListBox final : public Control {
   void SetListIndex(int index);
   // The selected file's name without folder, "" when none is selected.
   std::string FileName() const;
+  // Shows other texts for the rows listed (the title view's names), one
+  // per row in its new order; the selection is cleared. Until the folder
+  // or the pattern is listed again, FileName() gives the shown text.
+  void ShowRows(std::vector<std::string> shown);
+  // Whether the rows shown are such other texts.
+  bool ShowsRows() const { return shows_rows_; }
 
   std::function<void()> Click;
 
@@ -109,6 +115,7 @@ class FileListBox final : public Control {
   std::string pattern_;
   std::vector<std::string> files_;
   int index_ = -1;
+  bool shows_rows_ = false;
 };
 
 }  // namespace tavro

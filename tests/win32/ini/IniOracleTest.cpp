@@ -94,7 +94,7 @@ class Generator {
                                                       "Jeu \xC3\xA9t\xC3\xA9",
                                                       "\xF0\x9F\x8E\xAE Spiel"};
     std::string v = unicode && Chance(30) ? OneOf(kUnicode) : OneOf(kPlain);
-    switch (Pick(0, 9)) {
+    switch (Pick(0, 11)) {
       case 0:
         v = "\"" + v + "\"";
         break;
@@ -112,6 +112,12 @@ class Generator {
         break;
       case 5:
         v = "\" " + v + " \"";  // blanks inside the quotes stay
+        break;
+      case 6:
+        v = v + std::string(1, '\0') + "junk";  // a NUL: the value ends there
+        break;
+      case 7:
+        v = "\"" + v + " " + std::string(1, '\0') + "x\"";  // a NUL inside quotes
         break;
       default:
         break;

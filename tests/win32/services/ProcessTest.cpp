@@ -213,22 +213,23 @@ TEST_F(ShellTest, StartEmulatorGivesTheEmulatorItsExactCommandLineAndArguments) 
 // system's own programs by full path (never one found beside us), as is a
 // batch file's command interpreter.
 TEST(ShellCommands, TheKillAndViewerCommandsQuoteWhatHoldsABlank) {
-  class Recording final : public Win32Services {
+  class Recording final : public Win32Processes {
    public:
-    PicturePtr LoadPicture(const std::string&) override { return nullptr; }
-    PicturePtr LoadResourcePicture(ResourcePicture) override { return nullptr; }
+    Recording() : Win32Processes(shell_) {}
     void Shell(const std::string& line, WindowStyle style, const std::string& program) override {
       started.push_back(line + (style == WindowStyle::kMinimizedFocus ? " [min]" : " [normal]") +
                         (program.empty() ? "" : " [" + program + "]"));
     }
     std::vector<std::string> started;
+
+   private:
+    Win32ShellWindows shell_;
   };
   Recording services;
   services.KillByImageName("Cemu.exe");
   services.KillByImageName("My Cemu ü.exe");
   services.KillByImageName("");
   services.OpenInViewer("C:\\Tavro Front ü\\Tavro_FrontEnd-donate.html");
-  services.StartEmulator({"C:\\E\\Run.bat", "-g", "C:\\G\\Odd 100%PATH%x.wud"});
   wchar_t system[MAX_PATH] = {};
   wchar_t windows[MAX_PATH] = {};
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
@@ -240,10 +241,27 @@ TEST(ShellCommands, TheKillAndViewerCommandsQuoteWhatHoldsABlank) {
                 "taskkill /f /im \"My Cemu ü.exe\"" + taskkill,
                 "Explorer.exe \"C:\\Tavro Front ü\\Tavro_FrontEnd-donate.html\" [min] [" +
                     Utf8(windows) + "\\explorer.exe]",
-                "cmd.exe /d /e:ON /v:OFF /c \"\"C:\\E\\Run.bat\" -g \"C:\\G\\Odd "
-                "100%%cd:~,%PATH%%cd:~,%x.wud\"\" [normal] [" +
-                    Utf8(system) + "\\cmd.exe]",
             }));
+  const struct {
+    EmulatorCommand command;
+    std::string line, program;
+  } starts[] = {
+      {{"C:\\E\\Cemu.exe", "-g", "C:\\G\\Odd 100%PATH%x.wud"},
+       "C:\\E\\Cemu.exe -g \"C:\\G\\Odd 100%PATH%x.wud\"",
+       "C:\\E\\Cemu.exe"},
+      {{"C:\\E\\Run.bat", "-g", "C:\\G\\Odd 100%PATH%x.wud"},
+       "cmd.exe /d /e:ON /v:OFF /c \"\"C:\\E\\Run.bat\" -g \"C:\\G\\Odd "
+       "100%%cd:~,%PATH%%cd:~,%x.wud\"\"",
+       Utf8(system) + "\\cmd.exe"},
+  };
+  for (const auto& s : starts) {
+    SCOPED_TRACE(s.command.program);
+    const auto got = Win32Processes::EmulatorStartOf(s.command);
+    EXPECT_EQ(got.line, s.line);
+    EXPECT_EQ(got.program, s.program);
+  }
+  EXPECT_THROW(Win32Processes::EmulatorStartOf({"C:\\E\\Run.cmd", "-g \"x\"", "C:\\G\\a.wud"}),
+               RuntimeError);
 }
 
 TEST_F(ShellTest, KillByImageNameEndsTheRunningProgramEvenWithABlankInItsName) {
@@ -265,6 +283,47 @@ TEST_F(ShellTest, KillByImageNameEndsTheRunningProgramEvenWithABlankInItsName) {
   if (!ended)
     TerminateProcess(child.get(), 9);
   EXPECT_TRUE(ended) << "taskkill did not end " << name;
+}
+
+// The games the launcher starts, as the tick sees them: each start and each
+// end told once, with the number still running, whichever ends first.
+TEST_F(ShellTest, EachGameStartAndEndIsToldOnceAndTheRunningGamesCounted) {
+  std::vector<std::string> told;
+  auto subscription = services_.WatchGames([&told](GameLife life, int running) {
+    told.push_back((life == GameLife::kStarted ? "started " : "ended ") + std::to_string(running));
+  });
+  const std::string name = "tavro game " + std::to_string(GetCurrentProcessId()) + ".exe";
+  const std::string long_game = root_ / name;
+  CopyFileTo(helper_, long_game);
+  EXPECT_FALSE(services_.GameRunning());
+
+  services_.StartEmulator({long_game, "--stay", game_});
+  ASSERT_TRUE(WaitForFile(root_ / "command_line.txt"));  // it runs
+  services_.StartEmulator({program_, "-g", game_});      // ends once it has written
+  EXPECT_EQ(told, (std::vector<std::string>{"started 1", "started 2"}));
+  const auto poll_until = [&](std::size_t count) {
+    for (int i = 0; i < 6000 && told.size() < count; ++i) {
+      services_.GameRunning();
+      Sleep(10);
+    }
+  };
+  poll_until(3);
+  EXPECT_EQ(told.back(), "ended 1");
+  EXPECT_TRUE(services_.GameRunning());
+
+  services_.KillByImageName(name);
+  poll_until(4);
+  EXPECT_EQ(told, (std::vector<std::string>{"started 1", "started 2", "ended 1", "ended 0"}));
+  EXPECT_FALSE(services_.GameRunning());
+
+  // A start that fails is no game; a listener gone hears nothing more.
+  EXPECT_THROW(services_.StartEmulator({root_ / "none.exe", "", game_}), RuntimeError);
+  EXPECT_FALSE(services_.GameRunning());
+  subscription = GameSubscription();
+  services_.StartEmulator({program_, "-g", game_});
+  for (int i = 0; i < 6000 && services_.GameRunning(); ++i)
+    Sleep(10);
+  EXPECT_EQ(told.size(), 4u);
 }
 
 }  // namespace

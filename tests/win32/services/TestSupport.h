@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/win32/UniqueHandle.h"
@@ -19,15 +20,63 @@ using win32::UniqueKernelHandle;
 using win32::Utf8;
 using win32::Wide;
 
-// Pictures belong to the view; these tests never ask for one.
-class TestServices final : public Win32Services {
+// The Windows roles as the program makes them, but for the pictures, which
+// belong to the view (these tests never ask for one). One object answers for
+// every role, each call passed to the real role object.
+class TestServices final : public Processes,
+                           public Disks,
+                           public Dialogs,
+                           public Keys,
+                           public Pictures,
+                           public ShellWindows {
  public:
-  PicturePtr LoadPicture(const std::string&) override {
+  // watcher: the program started as the shell windows' watcher (none: no
+  // watcher, as most tests want).
+  explicit TestServices(std::wstring watcher = {}) : shell_(std::move(watcher)) {}
+
+  std::string AppFolder() const override { return processes_.AppFolder(); }
+  bool PreviousInstance() override { return processes_.PreviousInstance(); }
+  [[noreturn]] void End() override { processes_.End(); }
+  void StartEmulator(const EmulatorCommand& command) override { processes_.StartEmulator(command); }
+  bool GameRunning() override { return processes_.GameRunning(); }
+  GameSubscription WatchGames(GameListener listener) override {
+    return processes_.WatchGames(std::move(listener));
+  }
+  void Shell(const std::string& line, WindowStyle style, const std::string& program = {}) {
+    processes_.Shell(line, style, program);
+  }
+  void KillByImageName(const std::string& name) override { processes_.KillByImageName(name); }
+  void OpenInViewer(const std::string& path) override { processes_.OpenInViewer(path); }
+  std::vector<std::string> Drives() override { return disks_.Drives(); }
+  std::string FallbackDrive() const override { return disks_.FallbackDrive(); }
+  void MsgBox(const std::string& prompt, const std::string& title) override {
+    dialogs_.MsgBox(prompt, title);
+  }
+  KeyState Key(int virtual_key) override { return keys_.Key(virtual_key); }
+  std::vector<std::uint32_t> ControllerButtons() override { return keys_.ControllerButtons(); }
+  PicturePtr LoadPictureToFit(const std::string&, int, int) override {
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   }
   PicturePtr LoadResourcePicture(ResourcePicture) override {
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   }
+  std::vector<WindowHandle> FindShellWindows(ShellWindow which) override {
+    return shell_.FindShellWindows(which);
+  }
+  void ShowShellWindow(WindowHandle window, bool visible) override {
+    shell_.ShowShellWindow(window, visible);
+  }
+  void EnableShellWindow(WindowHandle window, bool enable) override {
+    shell_.EnableShellWindow(window, enable);
+  }
+  void RefreshShellIcons() override { shell_.RefreshShellIcons(); }
+
+ private:
+  Win32ShellWindows shell_;
+  Win32Processes processes_{shell_};
+  Win32Disks disks_;
+  Win32Dialogs dialogs_;
+  Win32Keys keys_;
 };
 
 // A fresh folder under the temp folder, named with the given (Unicode) text;
@@ -74,6 +123,7 @@ class NamedEvent final {
   const std::string& Name() const { return name_; }
   void Set() const { SetEvent(handle_.get()); }
   bool Wait() const;
+  HANDLE Handle() const { return handle_.get(); }
 
  private:
   std::string name_;

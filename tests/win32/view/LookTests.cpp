@@ -122,7 +122,7 @@ class LookTest : public ViewTest {
     return Utf8(folder / L"Cover \u00e9.jpg");
   }
   PicturePtr PictureFile(const std::string& bytes) {
-    return services.LoadPicture(CoverFile(bytes));
+    return services.LoadPictureToFit(CoverFile(bytes), 0, 0);
   }
   COLORREF BoxBackground() const {
     HDC dc = GetDC(Win("Picture1"));
@@ -186,7 +186,7 @@ TEST_F(LookTest, ALargeCoverIsHeldAtTheBoxSizeAndFillsItAsBefore) {
   for (const auto& [bytes, left, right] : cases) {
     ASSERT_FALSE(bytes.empty());
     const std::string path = CoverFile(bytes);
-    form.Picture1.SetPicture(services.LoadPicture(path));
+    form.Picture1.SetPicture(services.LoadPictureToFit(path, 0, 0));
     std::vector<COLORREF> before;
     for (const POINT p : points)
       before.push_back(PixelAt(box, p.x, p.y));

@@ -9,7 +9,7 @@
 namespace tavro::win32ui::test {
 namespace {
 
-class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
+class Win32PadRig final : public tavro::test::PadRig {
  public:
   Win32PadRig(const std::string& app, const std::string& bin, HWND other)
       : app_(app), library_(Widen(bin + "\\tavro_xinput_standin.dll")), other_(other) {
@@ -29,8 +29,6 @@ class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
     Pump(view_);
     FreeLibrary(module_);
   }
-  std::string AppFolder() const override { return app_; }
-  std::vector<std::uint32_t> ControllerButtons() override { return pads_.Buttons(); }
   void Set(const tavro::test::PadStep& step) override {
     // Brought to the front unless it is there (or its own message box is).
     HWND front = step.in_front ? view_.Window() : other_;
@@ -60,10 +58,35 @@ class Win32PadRig final : public tavro::test::PadRig, private Win32UiServices {
   std::string app_;
   std::wstring library_;
   HWND other_;
-  win32::XInputPads pads_{library_, 0, nullptr};
+  // The program's processes in the library's folder, and its controllers
+  // read through the stand-in library.
+  class LibraryProcesses final : public Win32Processes {
+   public:
+    LibraryProcesses(Win32ShellWindows& shell, std::string app)
+        : Win32Processes(shell), app_(std::move(app)) {}
+    std::string AppFolder() const override { return app_; }
+
+   private:
+    std::string app_;
+  };
+  class StandInKeys final : public Keys {
+   public:
+    StandInKeys(Keys& keys, const std::wstring& library)
+        : keys_(keys), pads_{library, 0, nullptr} {}
+    KeyState Key(int virtual_key) override { return keys_.Key(virtual_key); }
+    std::vector<std::uint32_t> ControllerButtons() override { return pads_.Buttons(); }
+
+   private:
+    Keys& keys_;
+    win32::XInputPads pads_;
+  };
+  Win32Roles roles_;
+  LibraryProcesses processes_{roles_.shell_windows, app_};
+  StandInKeys keys_{roles_.keys, library_};
   HMODULE module_ = LoadLibraryW(library_.c_str());  // the one the services load
-  Form1 form_{*this};
-  MainWindow view_{form_, *this, ViewOptions{false}};
+  Form1 form_{Services{processes_, roles_.disks, roles_.dialogs, keys_, roles_.pictures,
+                       roles_.shell_windows}};
+  MainWindow view_{form_, roles_, ViewOptions{false}};
 };
 
 TEST(Pad, SequencesThroughTheWin32View) {

@@ -33,6 +33,8 @@ std::string SourceBytes(const char* name) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+std::string BmpHeaders(std::uint32_t width, std::uint32_t height);
+
 class PictureTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -50,7 +52,8 @@ class PictureTest : public ::testing::Test {
     return Utf8(folder / name);
   }
 
-  Win32UiServices services;
+  Win32Dialogs window;  // no window yet: the system's DPI
+  Win32UiPictures services{window};
   fs::path folder;
 };
 
@@ -80,7 +83,7 @@ TEST_F(PictureTest, AFileWithAUnicodeNameDecodesToThePixelsBuiltIn) {
   const auto bytes = SourceBytes("logo.jpg");
   ASSERT_FALSE(bytes.empty());
   const std::string path = Write(L"Cover \u00e9\u4e2d.jpg", bytes);
-  const auto loaded = services.LoadPicture(path);
+  const auto loaded = services.LoadPictureToFit(path, 0, 0);
   const auto built_in = services.LoadResourcePicture(ResourcePicture::kLogo);
   ASSERT_EQ(loaded->Width(), 201);
   ASSERT_EQ(loaded->Height(), 113);
@@ -89,14 +92,14 @@ TEST_F(PictureTest, AFileWithAUnicodeNameDecodesToThePixelsBuiltIn) {
               test::PixelOf(AsWin32(built_in), at.x, at.y));
   }
   // A GIF under a .jpg name decodes by its content.
-  const auto gif = services.LoadPicture(Write(L"donate.jpg", SourceBytes("donate.gif")));
+  const auto gif = services.LoadPictureToFit(Write(L"donate.jpg", SourceBytes("donate.gif")), 0, 0);
   EXPECT_EQ(gif->Width(), 266);
 }
 
 TEST_F(PictureTest, WhatCannotBeReadRaisesTheClassicErrors) {
   auto number_of = [this](const std::string& path) {
     try {
-      services.LoadPicture(path);
+      services.LoadPictureToFit(path, 0, 0);
     } catch (const RuntimeError& e) {
       return e.Number();
     }
@@ -106,6 +109,12 @@ TEST_F(PictureTest, WhatCannotBeReadRaisesTheClassicErrors) {
   EXPECT_EQ(number_of(Write(L"empty.jpg", "")), err::kInvalidPicture);
   const auto jpeg = SourceBytes("logo.jpg");
   EXPECT_EQ(number_of(Write(L"cut.jpg", jpeg.substr(0, 40))), err::kInvalidPicture);
+  // Cut short before the last row: shown, the missing rows would be grey.
+  const auto gif = SourceBytes("donate.gif");
+  EXPECT_EQ(number_of(Write(L"half.jpg", jpeg.substr(0, jpeg.size() / 2))), err::kInvalidPicture);
+  EXPECT_EQ(number_of(Write(L"half.gif", gif.substr(0, gif.size() / 2))), err::kInvalidPicture);
+  EXPECT_EQ(number_of(Write(L"half.bmp", BmpHeaders(64, 64) + std::string(64 * 64 * 2, '\x40'))),
+            err::kInvalidPicture);
   EXPECT_EQ(number_of(Utf8(folder / L"missing.jpg")), err::kFileNotFound);
   EXPECT_EQ(number_of(Utf8(folder)), err::kFileNotFound) << "a folder is no picture file";
 }
@@ -168,7 +177,7 @@ std::string RunLengthBmp(std::uint32_t width, std::uint32_t height) {
 TEST_F(PictureTest, AHostileOrOversizedFileIsNoPicture) {
   // The same kind of file at a sane size is a picture: what is refused
   // below is refused for its size.
-  const auto sane = services.LoadPicture(Write(L"sane.jpg", RunLengthBmp(300, 200)));
+  const auto sane = services.LoadPictureToFit(Write(L"sane.jpg", RunLengthBmp(300, 200)), 0, 0);
   ASSERT_EQ(sane->Width(), 300);
   EXPECT_EQ(test::PixelOf(AsWin32(sane), 150, 100), RGB(0x80, 0x80, 0x80));
 
@@ -187,7 +196,7 @@ TEST_F(PictureTest, AHostileOrOversizedFileIsNoPicture) {
   for (const auto& path : files) {
     SCOPED_TRACE(path);
     try {
-      services.LoadPicture(path);
+      services.LoadPictureToFit(path, 0, 0);
       ADD_FAILURE() << "a picture was made";
     } catch (const RuntimeError& e) {
       EXPECT_EQ(e.Number(), err::kInvalidPicture);

@@ -27,8 +27,18 @@ struct MessageBoxCall {
   std::string prompt;
 };
 
-class RecordingServices final : public Win32UiServices {
+// The program's roles, with the message boxes recorded instead of shown, and
+// the shell windows' finding and the drives seen; every other call goes to
+// the real role.
+class RecordingServices final : public Processes,
+                                public Disks,
+                                public Dialogs,
+                                public Keys,
+                                public Pictures,
+                                public ShellWindows {
  public:
+  operator Services() { return {*this, *this, *this, *this, *this, *this}; }
+
   void MsgBox(const std::string& prompt, const std::string& title) override {
     boxes.push_back({title, prompt});
   }
@@ -39,8 +49,39 @@ class RecordingServices final : public Win32UiServices {
   // The system's drives, or those a test sets.
   std::vector<std::string> Drives() override {
     ++drive_reads;
-    return drives.empty() ? Win32UiServices::Drives() : drives;
+    return drives.empty() ? roles.disks.Drives() : drives;
   }
+
+  std::string AppFolder() const override { return roles.processes.AppFolder(); }
+  bool PreviousInstance() override { return roles.processes.PreviousInstance(); }
+  [[noreturn]] void End() override { roles.processes.End(); }
+  void StartEmulator(const EmulatorCommand& command) override {
+    roles.processes.StartEmulator(command);
+  }
+  bool GameRunning() override { return roles.processes.GameRunning(); }
+  GameSubscription WatchGames(GameListener listener) override {
+    return roles.processes.WatchGames(std::move(listener));
+  }
+  void KillByImageName(const std::string& name) override { roles.processes.KillByImageName(name); }
+  void OpenInViewer(const std::string& path) override { roles.processes.OpenInViewer(path); }
+  std::string FallbackDrive() const override { return roles.disks.FallbackDrive(); }
+  KeyState Key(int virtual_key) override { return roles.keys.Key(virtual_key); }
+  std::vector<std::uint32_t> ControllerButtons() override { return roles.keys.ControllerButtons(); }
+  PicturePtr LoadPictureToFit(const std::string& path, int width, int height) override {
+    return roles.pictures.LoadPictureToFit(path, width, height);
+  }
+  PicturePtr LoadResourcePicture(ResourcePicture which) override {
+    return roles.pictures.LoadResourcePicture(which);
+  }
+  void ShowShellWindow(WindowHandle window, bool visible) override {
+    roles.shell_windows.ShowShellWindow(window, visible);
+  }
+  void EnableShellWindow(WindowHandle window, bool enable) override {
+    roles.shell_windows.EnableShellWindow(window, enable);
+  }
+  void RefreshShellIcons() override { roles.shell_windows.RefreshShellIcons(); }
+
+  Win32Roles roles;
   std::vector<MessageBoxCall> boxes;
   std::vector<ShellWindow> shell_requests;
   std::vector<std::string> drives;
@@ -69,7 +110,7 @@ class ViewTest : public ::testing::Test {
 
   RecordingServices services;
   Form1 form{services};
-  MainWindow view{form, services, ViewOptions{false}};
+  MainWindow view{form, services.roles, ViewOptions{false}};
 };
 
 }  // namespace tavro::win32ui::test

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "runtime/Text.h"
 #include "runtime/posix/OwnedFd.h"
 
 namespace tavro {
@@ -22,7 +23,7 @@ RuntimeError ErrnoError(int number, const char* what, int error) {
 }
 
 RuntimeError NotOrdinary(const std::string& path) {
-  return RuntimeError(err::kBadFileMode, "Bad file mode: " + path);
+  return RuntimeError(err::kBadFileMode, "Bad file mode: " + text::NameForBox(path));
 }
 
 RuntimeError OpenError(int error) {
@@ -46,7 +47,7 @@ RuntimeError OpenError(int error) {
 
 Entry LookAt(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) {
+  if (::lstat(RefuseNul(path).c_str(), &st) != 0) {
     const int error = errno;
     if (error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG)
       return {};
@@ -72,7 +73,7 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
   // A device the name already shows as one is not even opened: opening some
   // (a tape, a modem line) does something by itself. What decides is the
   // opened file below.
-  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+  if (::stat(RefuseNul(path).c_str(), &st) == 0 && !S_ISREG(st.st_mode))
     throw NotOrdinary(path);
   // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer.
   const OwnedFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -104,12 +105,12 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
 }
 
 void RenameEntry(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0)
+  if (::rename(RefuseNul(from).c_str(), RefuseNul(to).c_str()) != 0)
     throw ErrnoError(err::kPathFileAccess, "Path/File access error", errno);
 }
 
 void ReplaceByName(const std::string& path, std::string_view bytes) {
-  const std::string temp = TempNameBeside(path);
+  const std::string temp = TempNameBeside(RefuseNul(path));
   // O_EXCL with O_NOFOLLOW: a new file of our own, never anything already
   // there under that name.
   OwnedFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
@@ -144,8 +145,6 @@ namespace fs = std::filesystem;
 std::string Dir(const std::string& path, int attributes) {
   if (path.empty())
     return {};
-  if (path.find('\0') != std::string::npos)
-    throw RuntimeError(err::kBadFileName, "Bad file name");
   std::error_code ec;
   const auto p = FsPath(path);
   const auto st = fs::status(p, ec);
@@ -172,7 +171,7 @@ std::string Dir(const std::string& path, int attributes) {
 void ReadFolder(const std::string& folder, const std::string& shown,
                 const std::function<void(FolderEntry&)>& visit) {
   const auto not_found = [&] {
-    return RuntimeError(err::kPathNotFound, "Path not found: " + shown);
+    return RuntimeError(err::kPathNotFound, "Path not found: " + text::NameForBox(shown));
   };
   const auto p = FsPath(folder);
   std::error_code ec;
@@ -183,7 +182,7 @@ void ReadFolder(const std::string& folder, const std::string& shown,
   fs::directory_iterator it(p, ec);
   if (ec) {
     if (ec == std::errc::permission_denied)
-      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + shown);
+      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + text::NameForBox(shown));
     throw not_found();
   }
   FolderEntry entry;
@@ -203,7 +202,7 @@ void ReadFolder(const std::string& folder, const std::string& shown,
 }
 
 void MakeFolder(const std::string& path, bool taken_ok) {
-  if (::mkdir(path.c_str(), 0777) != 0 && !(taken_ok && errno == EEXIST))
+  if (::mkdir(RefuseNul(path).c_str(), 0777) != 0 && !(taken_ok && errno == EEXIST))
     throw ErrnoError(err::kPathFileAccess, "Path/File access error", errno);
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string_view>
 
+#include "runtime/Text.h"
 #include "runtime/win32/UniqueHandle.h"
 #include "runtime/win32/Wide.h"
 
@@ -25,7 +26,7 @@ RuntimeError SystemError(int number, const char* what, DWORD error) {
 }
 
 RuntimeError NotOrdinary(const std::string& path) {
-  return RuntimeError(err::kBadFileMode, "Bad file mode: " + path);
+  return RuntimeError(err::kBadFileMode, "Bad file mode: " + text::NameForBox(path));
 }
 
 bool NotThere(DWORD error) {
@@ -65,7 +66,7 @@ Entry FromAttributes(DWORD attributes, FILETIME written) {
 // behind the \\?\ prefix, which lifts that limit. The prefix stays here:
 // what the user sees and the emulator is given is the path as it stands.
 std::wstring LongWide(const std::string& path) {
-  std::wstring wide = Wide(path);
+  std::wstring wide = Wide(RefuseNul(path));
   if (wide.size() < MAX_PATH - 12 || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
     return wide;
   const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
@@ -119,7 +120,7 @@ std::string Dir(const std::string& path, int attributes) {
 void ReadFolder(const std::string& folder, const std::string& shown,
                 const std::function<void(FolderEntry&)>& visit) {
   const auto not_found = [&] {
-    return RuntimeError(err::kPathNotFound, "Path not found: " + shown);
+    return RuntimeError(err::kPathNotFound, "Path not found: " + text::NameForBox(shown));
   };
   // An empty or relative text would list the working folder: never that.
   if (folder.empty() || folder.find_first_of("*?") != std::string::npos)
@@ -134,7 +135,7 @@ void ReadFolder(const std::string& folder, const std::string& shown,
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_ACCESS_DENIED)
-      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + shown);
+      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + text::NameForBox(shown));
     throw not_found();
   }
   struct FindCloser {

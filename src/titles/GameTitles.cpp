@@ -1,0 +1,183 @@
+#include "titles/GameTitles.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "runtime/Files.h"
+#include "runtime/PathLiterals.h"
+#include "runtime/Text.h"
+#include "titles/MetaXml.h"
+#include "titles/TitleText.h"
+#include "titles/WuaArchive.h"
+
+namespace tavro::titles {
+
+namespace {
+
+const std::string kSep(paths::kSep);
+
+struct FolderGame {
+  std::string first_rpx;
+  MetaInfo meta;
+  bool meta_read = false;  // false: meta.xml there but refused
+};
+
+// The .rpx files of folder/code in the file list's order.
+std::vector<std::string> RpxFiles(const std::string& code) {
+  std::vector<std::string> rpx;
+  try {
+    ReadFolder(code, code, [&](const FolderEntry& e) {
+      if (e.file && text::MatchMask(e.name, "*.rpx"))
+        rpx.push_back(e.name);
+    });
+  } catch (const std::exception&) {
+    return {};
+  }
+  std::sort(rpx.begin(), rpx.end(), text::LessNoCase);
+  return rpx;
+}
+
+// The game in folder: none unless it has code/*.rpx and meta/meta.xml.
+std::optional<FolderGame> ReadFolderGame(const std::string& folder, const TitleView& view) {
+  const std::string meta = folder + kSep + "meta" + kSep + "meta.xml";
+  try {
+    if (Dir(meta, kAttrNormal).empty())
+      return std::nullopt;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  auto rpx = RpxFiles(folder + kSep + "code");
+  if (rpx.empty())
+    return std::nullopt;
+  FolderGame game{std::move(rpx.front()), {}, false};
+  try {
+    if (auto info = ReadMetaXml(ReadOrdinaryFile(meta, kMaxMetaBytes), view.language)) {
+      game.meta = std::move(*info);
+      game.meta_read = true;
+    }
+  } catch (const std::exception&) {
+  }
+  return game;
+}
+
+// Sorted by the shown name; equal names told apart by what tell gives.
+void SortRows(std::vector<GameRow>& rows, const std::vector<std::string>& tell) {
+  std::vector<std::size_t> order(rows.size());
+  for (std::size_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return text::LessNoCase(rows[a].shown, rows[b].shown);
+  });
+  std::vector<GameRow> sorted;
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    GameRow row = rows[order[k]];
+    const bool same_before =
+        k > 0 && text::EqualsNoCase(rows[order[k - 1]].shown, rows[order[k]].shown);
+    const bool same_after =
+        k + 1 < order.size() && text::EqualsNoCase(rows[order[k + 1]].shown, rows[order[k]].shown);
+    if (same_before || same_after)
+      row.shown += " [" + tell[order[k]] + "]";
+    sorted.push_back(std::move(row));
+  }
+  rows = std::move(sorted);
+}
+
+}  // namespace
+
+TitleView ParseTitlesKey(const std::string& value) {
+  const std::string key = text::ToLowerAscii(text::TrimSpaces(value));
+  if (key.empty() || key == "0" || key == "off" || key == "no" || key == "false")
+    return {};
+  for (std::string_view language : kLanguages) {
+    if (key == language)
+      return {true, key};
+  }
+  return {true, "en"};
+}
+
+std::vector<GameRow> ListRpxRows(const std::string& folder, const std::vector<std::string>& own,
+                                 const TitleView& view) {
+  std::vector<GameRow> rows;
+  std::vector<std::string> tell;
+  const auto self = ReadFolderGame(folder, view);
+  for (const auto& file : own) {
+    GameRow row{file, folder, file, std::nullopt, {}, false};
+    if (self && self->meta_read) {
+      if (!self->meta.name.empty())
+        row.shown = self->meta.name;
+      row.title_id = self->meta.title_id;
+      row.icon = folder + kSep + "meta" + kSep + "iconTex.tga";
+    }
+    rows.push_back(std::move(row));
+    tell.push_back(file);
+  }
+  try {
+    ReadFolder(folder, folder, [&](const FolderEntry& e) {
+      if (!e.folder || (paths::kDotNamesHidden && e.name.starts_with('.')))
+        return;
+      const std::string sub = folder + kSep + e.name;
+      const auto game = ReadFolderGame(sub, view);
+      if (!game || (game->meta.title_id && IsUpdateOrDlc(*game->meta.title_id)))
+        return;
+      GameRow row{e.name, sub, game->first_rpx, game->meta.title_id, {}, false};
+      if (!game->meta.name.empty())
+        row.shown = game->meta.name;
+      if (game->meta_read)
+        row.icon = sub + kSep + "meta" + kSep + "iconTex.tga";
+      rows.push_back(std::move(row));
+      tell.push_back(e.name);
+    });
+  } catch (const std::exception&) {
+  }
+  SortRows(rows, tell);
+  return rows;
+}
+
+std::vector<GameRow> ListDiscRows(const std::string& folder, const std::vector<std::string>& files,
+                                  const TitleView& view, const TitleCache& cache) {
+  std::vector<GameRow> rows;
+  for (const auto& file : files) {
+    GameRow row{file, folder, file, std::nullopt, {}, false};
+    const std::string path = folder + kSep + file;
+    std::optional<WuaGame> wua;
+    if (CanReadWua() && text::MatchMask(file, "*.wua"))
+      wua = ReadWuaGame(path);
+    std::optional<MetaInfo> meta = wua ? ReadMetaXml(wua->meta_xml, view.language) : std::nullopt;
+    if (meta && !(meta->title_id && IsUpdateOrDlc(*meta->title_id))) {
+      if (!meta->name.empty())
+        row.shown = meta->name;
+      row.title_id = meta->title_id;
+      row.icon = path;
+      row.icon_in_wua = true;
+    } else if (const CachedTitle* cached = cache.Find(path)) {
+      row.shown = cached->name;
+      row.title_id = cached->title_id;
+    }
+    rows.push_back(std::move(row));
+  }
+  SortRows(rows, files);
+  return rows;
+}
+
+std::optional<RgbaImage> ReadRowIcon(const GameRow& row) {
+  if (row.icon.empty())
+    return std::nullopt;
+  try {
+    if (row.icon_in_wua) {
+      const auto bytes = ReadWuaIcon(row.icon);
+      return bytes ? DecodeIconTga(*bytes) : std::nullopt;
+    }
+    return DecodeIconTga(ReadOrdinaryFile(row.icon, kMaxIconBytes));
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+std::vector<std::string> TitleIdCoverNames(const GameRow& row) {
+  if (!row.title_id)
+    return {};
+  const std::string upper = TitleIdText(*row.title_id);
+  return {upper + ".jpg", text::ToLowerAscii(upper) + ".jpg"};
+}
+
+}  // namespace tavro::titles

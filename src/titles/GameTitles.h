@@ -1,0 +1,51 @@
+#pragma once
+// The title view's rows: what the file list shows for a folder when the
+// settings file's Titles key is set, and which file each row plays.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "titles/IconTga.h"
+#include "titles/TitleCache.h"
+
+namespace tavro::titles {
+
+// The Titles key: off (absent, empty, 0, off, no, false) or a language.
+struct TitleView {
+  bool on = false;
+  std::string language = "en";
+};
+TitleView ParseTitlesKey(const std::string& value);
+
+struct GameRow {
+  std::string shown;      // the list's text
+  std::string folder;     // what Play joins the file to, as for today's rows
+  std::string file_name;  // the game's file: Play's and the cover name's
+  std::optional<std::uint64_t> title_id;
+  std::string icon;  // meta/iconTex.tga's path, or the .wua holding it
+  bool icon_in_wua = false;
+};
+
+// The .rpx list of the folder opened (folder), File1's own rows for it
+// (file names) and the direct subfolders that are games (code/*.rpx and
+// meta/meta.xml; updates and DLC left out), one row each playing the first
+// .rpx of its code/. Sorted by the shown name without regard to case; two
+// rows of the same name get the folder's (or the file's) name in brackets.
+std::vector<GameRow> ListRpxRows(const std::string& folder, const std::vector<std::string>& own,
+                                 const TitleView& view);
+
+// The disc-image list: each file named by its .wua's title or the
+// emulator's list, else its file name; sorted by the shown name.
+std::vector<GameRow> ListDiscRows(const std::string& folder, const std::vector<std::string>& files,
+                                  const TitleView& view, const TitleCache& cache);
+
+// The icon of a row, decoded; none when it has none that can be shown.
+std::optional<RgbaImage> ReadRowIcon(const GameRow& row);
+
+// The cover names tried after today's: the title ID in upper, then lower
+// case, each with ".jpg".
+std::vector<std::string> TitleIdCoverNames(const GameRow& row);
+
+}  // namespace tavro::titles

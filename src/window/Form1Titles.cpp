@@ -1,0 +1,85 @@
+// The title view in the window: File1's rows named by the games' titles,
+// and the pictures a game brings along.
+#include <exception>
+
+#include "runtime/Files.h"
+#include "runtime/PathLiterals.h"
+#include "runtime/UserFolders.h"
+#include "titles/TitleFolders.h"
+#include "window/Form1.h"
+
+namespace tavro {
+
+namespace {
+
+// The emulator's title list, read afresh for each listing (it changes while
+// the emulator runs); an empty list when it cannot be read.
+titles::TitleCache ReadEmulatorTitles(const LauncherSettings& settings, const std::string& app) {
+  const std::string program = app + paths::Lit({"Emulator"}, true) + settings.FileExe;
+  titles::EmulatorPlace place;
+  place.folder = program.substr(0, program.find_last_of(paths::kSep));
+  place.flatpak = settings.Flatpak;
+  place.data_home = UserDataHome();
+  place.home = UserHome();
+  place.windows = paths::kDriveLetters;
+  const std::string path = titles::TitleCachePath(place);
+  if (path.empty())
+    return {};
+  try {
+    return titles::TitleCache(ReadOrdinaryFile(path, titles::kMaxTitleCacheBytes),
+                              paths::kDriveLetters);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+}  // namespace
+
+void Form1::ShowTitles() {
+  // Once per listing: a nested change has named these rows already.
+  if (File1.ShowsRows())
+    return;
+  title_rows_.clear();
+  if (!settings_.Titles.on || File1.Path().empty())
+    return;
+  if (Option2[1].Value() == kTrue) {
+    // Play joins "\code\" to the folder shown, whichever folder File1 lists.
+    title_rows_ = titles::ListRpxRows(Dir1.Path(), File1.List(), settings_.Titles);
+  } else {
+    title_rows_ = titles::ListDiscRows(File1.Path(), File1.List(), settings_.Titles,
+                                       ReadEmulatorTitles(settings_, services_.processes.AppFolder()));
+  }
+  std::vector<std::string> shown;
+  shown.reserve(title_rows_.size());
+  for (const auto& row : title_rows_)
+    shown.push_back(row.shown);
+  File1.ShowRows(std::move(shown));
+}
+
+const titles::GameRow* Form1::SelectedRow() const {
+  const int index = File1.ListIndex();
+  if (index < 0 || static_cast<std::size_t>(index) >= title_rows_.size())
+    return nullptr;
+  return &title_rows_[static_cast<std::size_t>(index)];
+}
+
+bool Form1::ShowTitleCover(const titles::GameRow& row) {
+  try {
+    const std::string folder = services_.processes.AppFolder() + paths::Lit({"Image"}, true);
+    for (const auto& name : titles::TitleIdCoverNames(row)) {
+      if (!Dir(folder + name, kAttrNormal).empty()) {
+        ShowCover(folder + name);
+        return true;
+      }
+    }
+    const auto icon = titles::ReadRowIcon(row);
+    if (!icon)
+      return false;
+    Picture1.SetPicture(services_.pictures.PictureFromRgba(icon->width, icon->height, icon->pixels));
+  } catch (const std::exception&) {
+    Picture1.SetPicture(Picture2.Picture());
+  }
+  return true;
+}
+
+}  // namespace tavro
