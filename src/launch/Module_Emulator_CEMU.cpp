@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "launch/SafeNames.h"
 #include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
@@ -60,10 +61,20 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app,
     if (!there) {
       dialogs.MsgBox("File Doesn't Exist\r\n=> " + exe, "Alert!");
     } else if (const auto command = CommandFor(std::move(program), settings, game, separator)) {
-      if (flatpak.empty())
-        processes.StartEmulator(*command);
-      else
+      if (!flatpak.empty()) {
         processes.StartFlatpak(flatpak, *command);
+        return;
+      }
+      // A name the command interpreter would rewrite, or break out of its
+      // quotes with, is never handed to a batch file: the box says why.
+      if (paths::kBatchFiles && IsBatchFile(command->program)) {
+        const BatchLine batch = BatchCommandLine(*command);
+        if (!batch.why.empty()) {
+          dialogs.MsgBox("Error in Load " + exe + "!\r\n=> " + batch.why, "Error");
+          return;
+        }
+      }
+      processes.StartEmulator(*command);
     }
   } catch (const std::exception&) {
     failed = true;
@@ -77,8 +88,10 @@ void EndEmulator(Processes& processes, const LauncherSettings& settings) {
   const std::string flatpak = FlatpakApp(processes, settings);
   if (!flatpak.empty())
     processes.KillFlatpak(flatpak);
-  else if (!settings.FileExe.empty())
-    processes.KillByImageName(settings.FileExe);
+  // The file name alone, and never one taskkill would take for more than
+  // one image (a quote, a wildcard): then nothing is ended.
+  else if (const auto image = ImageNameToEnd(settings.FileExe))
+    processes.KillByImageName(*image);
 }
 
 void LaunchDiscImage(Processes& processes, Dialogs& dialogs, const std::string& app,

@@ -29,32 +29,6 @@ RuntimeError FileError(int number, const std::string& what, const std::error_cod
   return RuntimeError(number, what + (ec ? ": " + ec.message() : std::string()));
 }
 
-std::string Dir(const std::string& path, int attributes) {
-  if (path.empty())
-    return {};
-  std::error_code ec;
-  const auto p = FsPath(path);
-  const auto st = fs::status(p, ec);
-  if (ec) {
-    // Not there (or a parent is no folder): an empty result, as a listing of
-    // nothing gives. Anything else (no access) is an error of the listing.
-    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory ||
-        ec == std::errc::filename_too_long || ec == std::errc::invalid_argument) {
-      return {};
-    }
-    throw FileError(err::kPathFileAccess, "Path/File access error", ec);
-  }
-  const bool is_dir = fs::is_directory(st);
-  if (!is_dir && !fs::is_regular_file(st))
-    return {};
-  if (is_dir && (attributes & kAttrDirectory) == 0)
-    return {};
-  auto name = p.filename();
-  if (name.empty())
-    name = p.parent_path().filename();  // a trailing separator
-  return Utf8(name);
-}
-
 std::optional<FileStamp> StampOf(const std::string& path) {
   if (path.find('\0') != std::string::npos)
     return std::nullopt;
@@ -76,44 +50,8 @@ bool Exists(const std::string& path) {
   return LookAt(path).type != Entry::Type::kNone;
 }
 
-void ReadFolder(const std::string& folder, const std::string& shown,
-                const std::function<void(FolderEntry&)>& visit) {
-  const auto not_found = [&] {
-    return RuntimeError(err::kPathNotFound, "Path not found: " + text::NameForBox(shown));
-  };
-  const auto p = FsPath(folder);
-  std::error_code ec;
-  if (!fs::is_directory(p, ec))
-    throw not_found();
-  // A folder that cannot be read is an error, not an empty folder: callers
-  // fall back from it (RpxMode's "code", the settings reset).
-  fs::directory_iterator it(p, ec);
-  if (ec) {
-    if (ec == std::errc::permission_denied)
-      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + text::NameForBox(shown));
-    throw not_found();
-  }
-  FolderEntry entry;
-  for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (ec)
-      throw not_found();
-    // The type comes with the listing on most file systems: no look at the
-    // entry itself unless it is a link.
-    std::error_code type_ec;
-    entry.name = Utf8(it->path().filename());
-    entry.folder = it->is_directory(type_ec);
-    entry.file = !entry.folder && it->is_regular_file(type_ec);
-    visit(entry);
-  }
-  if (ec)
-    throw not_found();
-}
-
 void MkDir(const std::string& path) {
-  std::error_code ec;
-  if (!fs::create_directory(FsPath(path), ec)) {
-    throw FileError(err::kPathFileAccess, "Path/File access error", ec);
-  }
+  MakeFolder(path, false);
 }
 
 void MkDirUnlessTaken(const std::string& path) {
@@ -121,9 +59,7 @@ void MkDirUnlessTaken(const std::string& path) {
     return;
   // The system refuses a name that is taken even where it shows nothing
   // under it: that is as good as present.
-  std::error_code ec;
-  if (!fs::create_directory(FsPath(path), ec) && ec != std::errc::file_exists)
-    throw FileError(err::kPathFileAccess, "Path/File access error", ec);
+  MakeFolder(path, true);
 }
 
 // A file without write permission counts as read-only, as the read-only
@@ -142,9 +78,7 @@ static Entry RefuseReadOnly(const std::string& path) {
 void Kill(const std::string& path) {
   if (RefuseReadOnly(path).type == Entry::Type::kFolder)
     throw RuntimeError(err::kPathFileAccess, "Path/File access error");
-  std::error_code ec;
-  if (!fs::remove(FsPath(path), ec))
-    throw FileError(err::kPermissionDenied, "Permission denied", ec);
+  DeleteEntry(path);
 }
 
 void Name(const std::string& from, const std::string& to) {

@@ -92,11 +92,15 @@ void MkDir(const std::string& path);
 // does not show (Wine shows no link to nothing). Throws RuntimeError when a
 // free name cannot take the folder.
 void MkDirUnlessTaken(const std::string& path);
+// The make under MkDir: with taken_ok, a name already taken is no failure.
+void MakeFolder(const std::string& path, bool taken_ok);
 // Deletes a file or a link (never a folder); a read-only file is refused.
 void Kill(const std::string& path);
 // Renames whatever is under from (a link itself, never what it points to),
 // replacing a file under to; a read-only file is refused.
 void Name(const std::string& from, const std::string& to);
+// The delete under Kill, without its check.
+void DeleteEntry(const std::string& path);
 // The rename under Name, without its check: the entry itself, whatever it is.
 void RenameEntry(const std::string& from, const std::string& to);
 // Writes text plus CR LF as the whole file, replacing it by name (see

@@ -15,6 +15,8 @@ inline constexpr bool kDriveLetters = true;
 inline constexpr bool kCaseInsensitive = true;
 inline constexpr bool kDotNamesHidden = false;
 inline constexpr bool kPathsAreBytes = false;
+// A .bat or .cmd program runs through the command interpreter.
+inline constexpr bool kBatchFiles = true;
 #else
 inline constexpr std::string_view kSep = "/";
 inline constexpr bool kDriveLetters = false;
@@ -23,6 +25,7 @@ inline constexpr bool kDotNamesHidden = true;
 // A Linux path is bytes, which need not be UTF-8 (an old disk, a home folder
 // in Latin-1); a Windows path is always Unicode.
 inline constexpr bool kPathsAreBytes = true;
+inline constexpr bool kBatchFiles = false;
 #endif
 
 // Builds a literal such as "\Game\RPX" from its parts: Lit({"Game", "RPX"}).

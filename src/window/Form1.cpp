@@ -198,8 +198,9 @@ void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
 void Form1::File1_Click() {
   // The cover's name comes from the game's file, never from its title.
   const titles::GameRow* row = SelectedRow();
-  const CoverArt cover = ShowCoverArt(
-      services_.processes.AppFolder(), row ? row->file_name : File1.FileName(), settings_.Disc.extensions);
+  const CoverArt cover =
+      ShowCoverArt(services_.processes.AppFolder(), row ? row->file_name : File1.FileName(),
+                   settings_.Disc.extensions);
   if (cover.show == CoverArt::Show::kKeep) {
     if (row)
       ShowTitleCover(*row);
@@ -236,14 +237,17 @@ void Form1::Command1_Click() {
     return;
   }
   if (Option2[0].Value() == kTrue) {
-    LaunchDiscImage(services_.processes, services_.dialogs, services_.processes.AppFolder(), settings_, ChosenGame());
+    LaunchDiscImage(services_.processes, services_.dialogs, services_.processes.AppFolder(),
+                    settings_, ChosenGame());
   } else if (Option2[1].Value() == kTrue) {
-    LaunchRpxGame(services_.processes, services_.dialogs, services_.processes.AppFolder(), settings_, ChosenGame());
+    LaunchRpxGame(services_.processes, services_.dialogs, services_.processes.AppFolder(),
+                  settings_, ChosenGame());
   }
 }
 
 void Form1::Image12_Click() {
-  OpenDonationPage(services_.processes, services_.dialogs, services_.processes.AppFolder(), Text1.Text());
+  OpenDonationPage(services_.processes, services_.dialogs, services_.processes.AppFolder(),
+                   Text1.Text());
 }
 
 namespace {
@@ -269,8 +273,16 @@ void Form1::Timer1_Timer() {
   // The look that notices a started game's end and tells those who watch;
   // while a game runs the pad drives only the close combination.
   pad_.SetGameRunning(services_.processes.GameRunning());
-  if (Pressed(kKeyEsc))
-    EndEmulator(services_.processes, settings_);
+  // Esc's failure (no taskkill) is reported once the tick is done: 9 and 8
+  // still act on the same tick.
+  std::exception_ptr esc_failure;
+  if (Pressed(kKeyEsc)) {
+    try {
+      EndEmulator(services_.processes, settings_);
+    } catch (...) {
+      esc_failure = std::current_exception();
+    }
+  }
   if (Pressed(kKey9)) {
     const bool show = !Desktop_Visible;
     SetDesktopVisible(services_.shell_windows, show);
@@ -286,6 +298,8 @@ void Form1::Timer1_Timer() {
   controller_held_ = services_.keys.ControllerButtons();
   if (close_combo_.Tick(controller_held_, controller_, Timer1.Interval()))
     EndEmulator(services_.processes, settings_);
+  if (esc_failure)
+    std::rethrow_exception(esc_failure);
 }
 
 std::string DriveOfPath(const std::vector<std::string>& drives, const std::string& path) {

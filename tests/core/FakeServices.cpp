@@ -130,6 +130,8 @@ void FakeServices::EnableShellWindow(WindowHandle window, bool enable) {
 }
 
 void FakeServices::KillByImageName(const std::string& image_name) {
+  if (fail_starts)
+    throw RuntimeError(err::kFileNotFound, "File not found: taskkill.exe");
   started.push_back("kill|" + image_name);
 }
 

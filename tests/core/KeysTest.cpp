@@ -97,6 +97,45 @@ TEST_F(Keys, EscWithoutAnEmulatorNameDoesNothing) {
   EXPECT_EQ(Tick({{27, kDown | kPressed}}), std::vector<std::string>{});
 }
 
+TEST_F(Keys, EscEndsTheEmulatorsFileNameAloneAndNeverMoreThanOneImage) {
+  const struct {
+    const char* file_exe;
+    std::vector<std::string> ended;
+  } table[] = {
+      {"Cemu.exe", {"kill|Cemu.exe"}},
+      {"My Cemu.exe", {"kill|My Cemu.exe"}},
+      {"cemu_2.0\\MyCemu2.exe", {"kill|MyCemu2.exe"}},
+      {"cemu_2.0/MyCemu2.exe", {"kill|MyCemu2.exe"}},
+      {"Cemu.exe\" /im \"explorer.exe", {}},
+      {"*", {}},
+      {"Cem?.exe", {}},
+      {"a<b.exe", {}},
+      {"a>b.exe", {}},
+      {"a|b.exe", {}},
+      {"cemu_2.0\\", {}},
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.file_exe);
+    form.Settings().FileExe = c.file_exe;
+    EXPECT_EQ(Tick({{27, kDown | kPressed}}), c.ended);
+    EXPECT_TRUE(services.messages.empty());
+  }
+}
+
+TEST_F(Keys, AnEscThatCannotEndAnythingStillLetsNineAndEightAct) {
+  services.fail_starts = true;  // no taskkill
+  services.key_states = {{27, kPressed}, {57, kPressed}, {56, kPressed}};
+  try {
+    form.Timer1_Timer();
+    ADD_FAILURE() << "the failure of Esc was not reported";
+  } catch (const RuntimeError& e) {
+    EXPECT_STREQ(e.what(), "File not found: taskkill.exe");
+  }
+  EXPECT_FALSE(services.shell_windows[0].visible);
+  EXPECT_FALSE(services.shell_windows[1].visible);
+  EXPECT_EQ(form.Desktop_Visible, false);
+}
+
 TEST_F(Keys, EscEndsTheFlatpakApplicationWhereThePlatformRunsThem) {
   struct Case {
     std::string file_exe, flatpak;

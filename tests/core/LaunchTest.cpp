@@ -8,6 +8,7 @@
 
 #include "FakeServices.h"
 #include "TestUtil.h"
+#include "launch/SafeNames.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
 #include "settings/Module_FirstStartApp.h"
@@ -188,6 +189,18 @@ TEST(Launch, RefusesOrReportsWithOneBoxAndStartsNothing) {
          l.services.fail_starts = true;
        },
        "Error in Load Cemu.exe!", "Error"},
+      {"a batch file given a quote it cannot pass on",
+       [&](Launcher& l) {
+         select_game(l);
+         l.form.Settings().FileExe = "Run.bat";
+         l.Put(l.Under({"Emulator", "Run.bat"}));
+         l.form.Settings().WinMode = "-g \"x\"";
+         l.services.fail_starts = !paths::kBatchFiles;  // no batch files: a failed start
+       },
+       paths::kBatchFiles
+           ? "Error in Load Run.bat!\r\n=> the mode text holds a \" a batch file cannot be given"
+           : "Error in Load Run.bat!",
+       "Error"},
       {"a long FileExe shows its two ends",
        [&](Launcher& l) {
          select_game(l);
@@ -305,6 +318,51 @@ TEST(Launch, EveryClickStartsAgainInTheModeOfTheMoment) {
   EXPECT_EQ(l.services.emulators[0].mode_text, "-g");
   EXPECT_EQ(l.services.emulators[1].mode_text, "-f -g");
   EXPECT_EQ(l.services.emulators[2].mode_text, "-g");
+}
+
+}  // namespace
+}  // namespace tavro
+
+namespace tavro {
+namespace {
+
+TEST(Launch, ABatchFileGetsEveryNameEscapedForTheCommandInterpreter) {
+  const std::string prog = "C:\\Tavro\\Emulator\\Run.bat";
+  const std::string qprog = "\"" + prog + "\"";
+  const struct {
+    const char* what;
+    std::string mode, game;
+    std::string line;  // after "/c "; "" when refused
+    std::string why;
+  } table[] = {
+      {"plain words stay as they are", "-f -g", "D:\\G\\P.wud",
+       "\"" + qprog + " -f -g \"D:\\G\\P.wud\"\"", ""},
+      {"no mode words at all", "", "D:\\P.wud", "\"" + qprog + " \"D:\\P.wud\"\"", ""},
+      {"blanks around the words are no words", "  -g\t ", "P.wud", "\"" + qprog + " -g \"P.wud\"\"",
+       ""},
+      {"a % is never expanded", "-g", "D:\\Odd 100%PATH%x.wud",
+       "\"" + qprog + " -g \"D:\\Odd 100%%cd:~,%PATH%%cd:~,%x.wud\"\"", ""},
+      {"a word the interpreter splits or reads is quoted", "a&b c=d %x e^f", "P.wud",
+       "\"" + qprog + " \"a&b\" \"c=d\" \"%%cd:~,%x\" \"e^f\" \"P.wud\"\"", ""},
+      {"letters beyond ASCII are plain", "-t=\xc3\xbc \xc3\xbc", "P.wud",
+       "\"" + qprog + " \"-t=\xc3\xbc\" \xc3\xbc \"P.wud\"\"", ""},
+      {"a quote in the game's path", "-g", "D:\\a\"b.wud", "",
+       "the game's path holds a \" a batch file cannot be given"},
+      {"a line break in the mode text", "-g\r\n-f", "P.wud", "",
+       "the mode text holds a line break a batch file cannot be given"},
+      {"a line break in the game's path", "-g", "a\nb.wud", "",
+       "the game's path holds a line break a batch file cannot be given"},
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.what);
+    const BatchLine got = BatchCommandLine({prog, c.mode, c.game});
+    EXPECT_EQ(got.line, c.line);
+    EXPECT_EQ(got.why, c.why);
+  }
+  EXPECT_TRUE(IsBatchFile("C:\\E\\RUN.BAT"));
+  EXPECT_TRUE(IsBatchFile("go.Cmd"));
+  EXPECT_FALSE(IsBatchFile("Cemu.exe"));
+  EXPECT_FALSE(IsBatchFile("bat"));
 }
 
 }  // namespace

@@ -271,9 +271,16 @@ TEST(Titles, CoverRuleWithTitles) {
     const auto before = std::make_shared<test::FakePicture>("before", 1, 1);
     t.form.Picture1.SetPicture(before);
     view::PickFile(t.form, t.Row("Title"));
-    const std::string expected = c.shown == "keep"           ? "before"
-                                 : c.shown.ends_with(".jpg") ? image + c.shown
-                                                             : c.shown;
+    std::string shown = c.shown;
+#ifdef _WIN32
+    // Names know no case here: the upper-case name, looked for first, finds
+    // the lower-case file.
+    if (c.name == "then in lower case")
+      shown = "0005000010101A00.jpg";
+#endif
+    const std::string expected = shown == "keep"           ? "before"
+                                 : shown.ends_with(".jpg") ? image + shown
+                                                           : shown;
     EXPECT_EQ(t.Shown(), expected);
   }
 }

@@ -98,16 +98,16 @@ class Target:
         shutil.copy2(self.program, dest)
         return dest
 
-    def start(self, exe, env=None, wrap=()):
-        """Starts the program; wrap is a command that runs it (one that
-        enters a mount namespace, say)."""
+    def start(self, exe, env=None, wrap=(), cwd="/"):
+        """Starts the program in the working folder cwd; wrap is a command
+        that runs it (one that enters a mount namespace, say)."""
         env = dict(env or os.environ)
         if self.wine_prefix:
             env.update(wine_env(self.wine_prefix))
             cmd = ["wine", exe]
         else:
             cmd = [exe]
-        return subprocess.Popen(list(wrap) + cmd, env=env, cwd="/", stdin=subprocess.DEVNULL,
+        return subprocess.Popen(list(wrap) + cmd, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def native(self, path):
@@ -132,8 +132,8 @@ class Session:
         self.exe = target.install(self.folder)
         self.proc = None
 
-    def start(self, env=None, wrap=()):
-        self.proc = self.target.start(self.exe, env, wrap)
+    def start(self, env=None, wrap=(), cwd="/"):
+        self.proc = self.target.start(self.exe, env, wrap, cwd)
         return self
 
     def at(self, *parts):

@@ -18,6 +18,7 @@ import traceback
 import fault_cases
 import harness
 import library_cases
+import windows_cases
 import start_cases
 import xwin
 from harness import Failure, Session, Target, check, dismiss_message, read_bytes, wait_for
@@ -192,7 +193,8 @@ def main():
             print("FAIL %s: no program or stand-in emulator in %s" % (target.name, target.bin))
             failed += 1
             continue
-        for test in TESTS:
+        # The Windows builds' own cases: what Linux has no counterpart of.
+        for test in TESTS + (windows_cases.TESTS if target.wine_prefix else []):
             name = "%s.%s" % (target.name, test.__name__[len("test_"):])
             # A case that can happen on some builds only names them.
             if args.k not in name or target.name not in getattr(test, "targets", (target.name,)):

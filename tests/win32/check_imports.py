@@ -1,15 +1,24 @@
 #!/usr/bin/env python3
-"""Fails when a Windows program would not load on Windows 7.
+"""Fails when a Windows program would not load on Windows 7, or would load
+a library planted beside it.
 
-    check_imports.py PROGRAM.exe [PROGRAM.exe ...]
+    check_imports.py [--sources DIR] PROGRAM.exe [PROGRAM.exe ...]
 
 Reads each program's import table (x86_64-w64-mingw32-objdump -p reads
 32- and 64-bit programs alike) and fails on any function Windows 7 lacks,
-and on any DLL not known to be on Windows 7 (a new one is to be checked and
-added here). Windows refuses to start a program whose imports it cannot
-resolve, so one such import keeps the whole program from starting; newer
-functions are to be looked up at run time with GetProcAddress instead.
+and on any DLL that is not one the system always takes from its own folder
+(its known libraries, and comctl32 bound through the manifest): any other
+one is looked for beside the program first, where a copy dropped into the
+program's folder would be loaded in its place. Windows refuses to start a
+program whose imports it cannot resolve, so one such import keeps the whole
+program from starting; newer functions are to be looked up at run time with
+GetProcAddress instead.
+
+With --sources, every LoadLibrary call in the C++ sources under DIR must
+load by full path: LoadLibraryExW with LOAD_WITH_ALTERED_SEARCH_PATH (a full
+path, its own libraries looked for beside it) or LOAD_LIBRARY_SEARCH_SYSTEM32.
 """
+import os
 import re
 import shutil
 import subprocess
@@ -17,13 +26,14 @@ import sys
 
 OBJDUMP = "x86_64-w64-mingw32-objdump"
 
-# DLLs of Windows 7 a program of ours may import.
-WINDOWS_7_DLLS = {
-    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "dwmapi.dll", "gdi32.dll",
-    "imm32.dll", "kernel32.dll", "msimg32.dll", "msvcrt.dll", "ole32.dll",
-    "oleaut32.dll", "psapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
-    "uxtheme.dll", "version.dll", "windowscodecs.dll", "winmm.dll", "ws2_32.dll",
+# DLLs a program of ours may import: Windows 7 has them all, and the system
+# loads each from its own folder whatever lies beside the program.
+SYSTEM_DLLS = {
+    "advapi32.dll", "comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
+    "ole32.dll", "shell32.dll", "user32.dll",
 }
+LOADER_CALL = re.compile(r"\bLoadLibrary(Ex)?[AW]?\s*\(")
+SAFE_FLAGS = ("LOAD_WITH_ALTERED_SEARCH_PATH", "LOAD_LIBRARY_SEARCH_SYSTEM32")
 
 # Functions of those DLLs that came after Windows 7 (8, 8.1 or 10), which a
 # Win32 program, the C++ runtime or the threads library may reach for.
@@ -78,7 +88,29 @@ def imports(program):
     return found
 
 
-def main(programs):
+def unsafe_loads(folder):
+    """The LoadLibrary calls under folder that may search for their library."""
+    bad = []
+    for root, _, files in os.walk(folder):
+        for name in sorted(files):
+            if not name.endswith((".cpp", ".h")):
+                continue
+            path = os.path.join(root, name)
+            with open(path, encoding="utf-8") as f:
+                text = f.read()
+            for m in LOADER_CALL.finditer(text):
+                call = text[m.start():text.find(";", m.start())]
+                if not (m.group(1) and any(flag in call for flag in SAFE_FLAGS)):
+                    line = text.count("\n", 0, m.start()) + 1
+                    bad.append(f"{path}:{line}: {call.splitlines()[0]}")
+    return bad
+
+
+def main(args):
+    sources = None
+    if len(args) >= 2 and args[0] == "--sources":
+        sources, args = args[1], args[2:]
+    programs = args
     if not programs:
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2
@@ -94,8 +126,8 @@ def main(programs):
             failed += 1
             continue
         bad = sorted({f"{d}: {f}" for d, f in pairs if f in AFTER_WINDOWS_7} |
-                     {f"{d} (not a DLL of Windows 7 known here)" for d, _ in pairs
-                      if d not in WINDOWS_7_DLLS})
+                     {f"{d} (a library that may be taken from beside the program)"
+                      for d, _ in pairs if d not in SYSTEM_DLLS})
         if bad:
             failed += 1
             print(f"FAIL {program}: imports what Windows 7 lacks:")
@@ -103,7 +135,15 @@ def main(programs):
                 print(f"  {item}")
         else:
             dlls = len({d for d, _ in pairs})
-            print(f"ok   {program}: {len(pairs)} imports from {dlls} DLLs, all on Windows 7")
+            print(f"ok   {program}: {len(pairs)} imports from {dlls} system DLLs, all on Windows 7")
+    if sources is not None:
+        bad = unsafe_loads(sources)
+        for item in bad:
+            print(f"FAIL a library loaded by name, not by full path: {item}")
+        failed += 1 if bad else 0
+        programs = programs + ["sources"]
+        if not bad:
+            print(f"ok   every LoadLibrary call under {sources} loads by full path")
     print(f"{len(programs) - failed} passed, {failed} failed")
     return 1 if failed else 0
 

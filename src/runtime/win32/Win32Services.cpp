@@ -8,8 +8,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "launch/SafeNames.h"
+#include "runtime/Text.h"
 #include "runtime/win32/InstanceMutex.h"
 #include "runtime/win32/ProcessGuards.h"
+#include "runtime/win32/SystemPrograms.h"
 #include "runtime/win32/Wide.h"
 
 namespace tavro {
@@ -18,23 +21,6 @@ using win32::Wide;
 
 namespace {
 
-std::wstring ModuleFileName() {
-  // Paths may be longer than MAX_PATH: grow until the name is not cut off.
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD len = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (len == 0)
-      return {};
-    if (len < buffer.size()) {
-      buffer.resize(len);
-      return buffer;
-    }
-    if (buffer.size() >= 32768)
-      return {};  // beyond the longest path Windows knows
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
 HWND ToHwnd(WindowHandle window) {
   return reinterpret_cast<HWND>(window);
 }
@@ -42,12 +28,15 @@ HWND ToHwnd(WindowHandle window) {
 }  // namespace
 
 Win32Processes::Win32Processes(Win32ShellWindows& shell) : shell_(shell) {
-  const auto file = ModuleFileName();
+  const auto file = win32::OwnProgram();
   const auto slash = file.find_last_of(L"\\/");
   app_folder_ = win32::Utf8(slash == std::wstring::npos ? std::wstring() : file.substr(0, slash));
 }
 
 Win32Processes::~Win32Processes() = default;
+
+Win32ShellWindows::Win32ShellWindows(std::wstring watcher_program)
+    : shell_watcher_(std::move(watcher_program)) {}
 
 Win32ShellWindows::~Win32ShellWindows() {
   FinishStart();
@@ -67,6 +56,8 @@ bool Win32Processes::PreviousInstance() {
 
 void Win32Processes::End() {
   shell_.FinishStart();
+  // ExitProcess runs no destructor: the watcher is told to end here.
+  shell_.StopWatcher();
   ExitProcess(0);
 }
 
@@ -84,12 +75,18 @@ win32::UniqueKernelHandle Win32Processes::Start(const std::string& command_line,
   const std::wstring application = Wide(program);
   // CreateProcessW may write into the command line: a copy of our own.
   std::wstring line = Wide(command_line);
+  // Windows refuses a longer line, and Wine cuts it short (the game's path
+  // lost at the end): never started.
+  if (line.size() >= 32767)
+    throw RuntimeError(err::kBadFileName, "The command line is too long");
   if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr,
                       nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
         error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME) {
-      throw RuntimeError(err::kFileNotFound, "File not found");
+      throw RuntimeError(err::kFileNotFound, program.empty()
+                                                 ? "File not found"
+                                                 : "File not found: " + text::NameForBox(program));
     }
     throw RuntimeError(err::kFileNotFound, win32::SystemMessage(error));
   }
@@ -103,8 +100,22 @@ void Win32Processes::Shell(const std::string& command_line, WindowStyle style,
   Start(command_line, style, program);
 }
 
+Win32Processes::EmulatorStart Win32Processes::EmulatorStartOf(const EmulatorCommand& command) {
+  if (!IsBatchFile(command.program))
+    return {command.CommandLine(), command.program};
+  // Started by name, a batch file runs in the command interpreter, which
+  // would expand a game's %NAME% or end its quotes: the interpreter of the
+  // system is started with each name escaped for it, and the game runs as
+  // long as it does.
+  const BatchLine batch = BatchCommandLine(command);
+  if (!batch.why.empty())
+    throw RuntimeError(err::kBadFileName, batch.why);
+  return {"cmd.exe /d /e:ON /v:OFF /c " + batch.line, win32::SystemFolderProgram(L"cmd.exe")};
+}
+
 void Win32Processes::StartEmulator(const EmulatorCommand& command) {
-  games_.push_back(Start(command.CommandLine(), WindowStyle::kNormalFocus, command.program));
+  const EmulatorStart start = EmulatorStartOf(command);
+  games_.push_back(Start(start.line, WindowStyle::kNormalFocus, start.program));
   watchers_.Tell(GameLife::kStarted, static_cast<int>(games_.size()));
 }
 
@@ -160,10 +171,16 @@ std::vector<WindowHandle> Win32ShellWindows::FindShellWindows(ShellWindow which)
 }
 
 void Win32ShellWindows::ShowShellWindow(WindowHandle window, bool visible) {
+  if (!visible)
+    shell_watcher_.Hidden(window);
   ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
+  if (visible)
+    shell_watcher_.Shown(window);
 }
 
 void Win32ShellWindows::EnableShellWindow(WindowHandle window, bool enable) {
+  if (!enable)
+    shell_watcher_.Hidden(window);
   EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
 }
 
@@ -173,13 +190,15 @@ void Win32Processes::KillByImageName(const std::string& image_name) {
     return;
   // A name with a blank is quoted, or taskkill takes its first word alone.
   const bool blank = image_name.find_first_of(" \t") != std::string::npos;
+  // The system's own taskkill, never one found beside us first.
   Shell("taskkill /f /im " + (blank ? "\"" + image_name + "\"" : image_name),
-        WindowStyle::kMinimizedFocus);
+        WindowStyle::kMinimizedFocus, win32::SystemFolderProgram(L"taskkill.exe"));
 }
 
 void Win32Processes::OpenInViewer(const std::string& path) {
   // Quoted, so a path with blanks arrives as one argument.
-  Shell("Explorer.exe \"" + path + "\"", WindowStyle::kMinimizedFocus);
+  Shell("Explorer.exe \"" + path + "\"", WindowStyle::kMinimizedFocus,
+        win32::WindowsFolderProgram(L"explorer.exe"));
 }
 
 void Win32ShellWindows::RefreshShellIcons() {

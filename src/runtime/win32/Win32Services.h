@@ -10,6 +10,7 @@
 
 #include "runtime/Files.h"
 #include "runtime/GameWatchers.h"
+#include "runtime/win32/ShellWatcher.h"
 #include "runtime/win32/UniqueHandle.h"
 #include "runtime/win32/XInputPads.h"
 
@@ -21,7 +22,10 @@ enum class WindowStyle : int { kNormalFocus = 1, kMinimizedFocus = 2 };
 // The desktop and the taskbar by their window classes.
 class Win32ShellWindows final : public ShellWindows {
  public:
-  Win32ShellWindows() = default;
+  // watcher_program: the program started as the watcher that shows what was
+  // hidden should this process be ended by force (the launcher names its own
+  // .exe); empty: no watcher is started.
+  explicit Win32ShellWindows(std::wstring watcher_program = {});
   ~Win32ShellWindows() override;
   Win32ShellWindows(const Win32ShellWindows&) = delete;
   Win32ShellWindows& operator=(const Win32ShellWindows&) = delete;
@@ -36,9 +40,14 @@ class Win32ShellWindows final : public ShellWindows {
   // starts a program of its own (10 to 20 ms), and a thread to make it
   // beside the start would cost a megabyte.
   void FinishStart();
+  // Tells the watcher to end and waits a moment for it: ExitProcess runs no
+  // destructor.
+  void StopWatcher() { shell_watcher_.Stop(); }
 
  private:
   bool shell_refresh_due_ = false;
+  // Shows what the desktop keys hid should this process be ended by force.
+  win32::ShellWatcher shell_watcher_;
 };
 
 // Not final: the tests see the lines Shell is given, and give the program a
@@ -55,6 +64,14 @@ class Win32Processes : public Processes {
   bool PreviousInstance() override;
   [[noreturn]] void End() override;
   void StartEmulator(const EmulatorCommand& command) override;
+  // The line and the program StartEmulator starts: a batch file runs in the
+  // system's command interpreter with its names escaped for it. Throws
+  // RuntimeError when a batch file's names cannot be escaped.
+  struct EmulatorStart {
+    std::string line;
+    std::string program;
+  };
+  static EmulatorStart EmulatorStartOf(const EmulatorCommand& command);
   bool GameRunning() override;
   GameSubscription WatchGames(GameListener listener) override;
   // Starts a process from a command line and returns at once; throws

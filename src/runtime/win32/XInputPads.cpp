@@ -174,7 +174,11 @@ std::vector<std::uint32_t> XInputPads::Buttons() {
     // A library that cannot be loaded shows no box of the system's.
     const UINT old_mode = GetErrorMode();
     SetErrorMode(old_mode | SEM_FAILCRITICALERRORS);
-    Module module(path.empty() ? nullptr : LoadLibraryW(path.c_str()));
+    // A full path, and the libraries it needs looked for in its own folder
+    // (the system's) before the program's.
+    Module module(path.empty()
+                      ? nullptr
+                      : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     SetErrorMode(old_mode);
     if (module) {
       get_state_ = reinterpret_cast<GetStateFunction>(reinterpret_cast<void*>(

@@ -31,7 +31,8 @@ void AlphaDraw(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {
   UniqueMemoryDc memory(CreateCompatibleDC(dc));
   SelectObjectScope select(memory.get(), bitmap);
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  // gdi32's own entry: the program imports no msimg32.
+  // gdi32's own entry point: msimg32 is no known library of the system, so a
+  // copy beside the program would be loaded in its place.
   GdiAlphaBlend(dc, x, y, width, height, memory.get(), 0, 0, width, height, blend);
 }
 

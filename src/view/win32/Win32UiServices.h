@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/win32/Win32Services.h"
@@ -58,7 +60,10 @@ class Win32UiPictures final : public Pictures {
 // Every Windows role. The shell windows come first and go last: their icon
 // refresh, when still due, is made at the very end.
 struct Win32Roles {
-  Win32Roles() : processes(shell_windows), pictures(dialogs) {}
+  // shell_watcher: the program the shell windows start as their watcher
+  // (none: no watcher).
+  explicit Win32Roles(std::wstring shell_watcher = {})
+      : shell_windows(std::move(shell_watcher)), processes(shell_windows), pictures(dialogs) {}
   Win32Roles(const Win32Roles&) = delete;
   Win32Roles& operator=(const Win32Roles&) = delete;
 

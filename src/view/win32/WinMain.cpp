@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "runtime/win32/ProcessGuards.h"
+#include "runtime/win32/ShellWatcher.h"
 #include "view/win32/MainWindow.h"
 #include "view/win32/Wide.h"
 #include "view/win32/Win32UiServices.h"
@@ -14,11 +15,14 @@
 #include "window/ViewContract.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+  if (const int status = tavro::win32::RunAsShellWatcher(); status >= 0)
+    return status;
   tavro::win32::GuardProcess();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   try {
-    tavro::win32ui::Win32Roles roles;
+    // The watcher is this program again, started with its private argument.
+    tavro::win32ui::Win32Roles roles(tavro::win32::OwnProgram());
     tavro::Form1 form(roles.All());
     tavro::win32ui::MainWindow window(form, roles);
     window.Create();

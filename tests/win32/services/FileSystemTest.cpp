@@ -186,3 +186,63 @@ TEST(ThroughWine, EachKindOfEntryTakesItsFailurePathOrIsReplacedByName) {
 
 }  // namespace
 }  // namespace tavro::test
+
+namespace tavro::test {
+namespace {
+
+// A game folder whose path passes 260 characters: listed, looked at and read
+// as any other, and a folder that cannot be listed is never the working one.
+TEST(LongPaths, AFolderOfThreeHundredCharactersListsAndReads) {
+  TempFolder root{"Tavro long"};
+  std::string deep = root.Path();
+  std::vector<std::wstring> made;
+  while (deep.size() < 300) {
+    deep += "\\" + std::string(60, 'g');
+    made.push_back(L"\\\\?\\" + Wide(deep));
+    ASSERT_TRUE(CreateDirectoryW(made.back().c_str(), nullptr)) << deep.size();
+  }
+  const std::string game = deep + "\\Long Game.wud";
+  const std::wstring wide_game = L"\\\\?\\" + Wide(game);
+  {
+    const UniqueKernelHandle file(CreateFileW(wide_game.c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.get(), "disc", 4, &written, nullptr));
+  }
+  std::vector<std::string> names;
+  ReadFolder(deep, deep, [&](FolderEntry& e) {
+    if (e.file)
+      names.push_back(e.name);
+  });
+  EXPECT_EQ(names, std::vector<std::string>{"Long Game.wud"});
+  EXPECT_EQ(Dir(game, kAttrNormal), "Long Game.wud");
+  EXPECT_EQ(ReadOrdinaryFile(game, 100), "disc");
+  PrintToFile(deep + "\\page.html", "p");
+  EXPECT_EQ(ReadOrdinaryFile(deep + "\\page.html", 100), "p\r\n");
+  Kill(deep + "\\page.html");
+  EXPECT_EQ(Dir(deep + "\\page.html", kAttrNormal), "");
+
+  for (const std::string& nowhere : {std::string(), deep + "\\missing", std::string("*")}) {
+    SCOPED_TRACE(nowhere);
+    try {
+      ReadFolder(nowhere, "shown", [](FolderEntry&) { ADD_FAILURE() << "an entry was listed"; });
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.Number(), err::kPathNotFound);
+    }
+  }
+  // The first start makes its folders there too; a taken name is refused
+  // by MkDir alone.
+  MkDir(deep + "\\Game");
+  EXPECT_EQ(Dir(deep + "\\Game", kAttrDirectory), "Game");
+  EXPECT_NO_THROW(MkDirUnlessTaken(deep + "\\Game"));
+  EXPECT_THROW(MkDir(deep + "\\Game"), RuntimeError);
+  RemoveDirectoryW((L"\\\\?\\" + Wide(deep + "\\Game")).c_str());
+  DeleteFileW(wide_game.c_str());
+  for (auto it = made.rbegin(); it != made.rend(); ++it)
+    RemoveDirectoryW(it->c_str());
+}
+
+}  // namespace
+}  // namespace tavro::test

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "desktop/Module006_Windows_Functions.h"
 #include "runtime/win32/ProcessGuards.h"
+#include "runtime/win32/ShellWatcher.h"
 
 // After windows.h, which TestSupport.h brings.
 #include <shellapi.h>
@@ -18,7 +20,8 @@ namespace {
 UniqueKernelHandle OpenNamedEvent(const std::string& name) {
   if (name == "-")
     return {};
-  return UniqueKernelHandle(OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, Wide(name).c_str()));
+  return UniqueKernelHandle(
+      OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, Wide(name).c_str()));
 }
 
 // The arguments in full Unicode (main's argv went through the ANSI code page).
@@ -79,6 +82,19 @@ int CrashChild(const std::string& how) {
   return 0;
 }
 
+// --hide READY: the desktop and the taskbar hidden through roles whose
+// watcher is this program, then READY is set and the process waits to be
+// ended by force.
+int HideChild(const std::string& ready) {
+  TestServices services(Wide(SelfPath()));
+  SetDesktopVisible(services, false);
+  SetTaskbarVisible(services, false);
+  if (const UniqueKernelHandle event = OpenNamedEvent(ready))
+    SetEvent(event.get());
+  Sleep(INFINITE);
+  return 0;
+}
+
 // --app-folder FILE: writes AppFolder to FILE (UTF-8).
 int AppFolderChild(const std::string& file) {
   TestServices services;
@@ -92,6 +108,9 @@ int AppFolderChild(const std::string& file) {
 
 int main(int argc, char** argv) {
   using namespace tavro::test;
+  // The watcher the shell windows' tests start, as the program starts its own.
+  if (const int status = tavro::win32::RunAsShellWatcher(); status >= 0)
+    return status;
   const auto args = Arguments();
   if (args.size() == 5 && args[1] == "--instance")
     return InstanceChild(args);
@@ -99,6 +118,8 @@ int main(int argc, char** argv) {
     return EndChild();
   if (args.size() == 3 && args[1] == "--crash")
     return CrashChild(args[2]);
+  if (args.size() == 3 && args[1] == "--hide")
+    return HideChild(args[2]);
   if (args.size() == 3 && args[1] == "--app-folder")
     return AppFolderChild(args[2]);
   testing::InitGoogleTest(&argc, argv);

@@ -209,7 +209,9 @@ TEST_F(ShellTest, StartEmulatorGivesTheEmulatorItsExactCommandLineAndArguments) 
   RemoveDirectoryW(Wide(plain.substr(0, plain.rfind('\\'))).c_str());
 }
 
-// What the key and the donate image start, as their command lines.
+// What the key and the donate image start, as their command lines, and the
+// system's own programs by full path (never one found beside us), as is a
+// batch file's command interpreter.
 TEST(ShellCommands, TheKillAndViewerCommandsQuoteWhatHoldsABlank) {
   class Recording final : public Win32Processes {
    public:
@@ -228,12 +230,38 @@ TEST(ShellCommands, TheKillAndViewerCommandsQuoteWhatHoldsABlank) {
   services.KillByImageName("My Cemu ü.exe");
   services.KillByImageName("");
   services.OpenInViewer("C:\\Tavro Front ü\\Tavro_FrontEnd-donate.html");
+  wchar_t system[MAX_PATH] = {};
+  wchar_t windows[MAX_PATH] = {};
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+  const std::string taskkill = " [min] [" + Utf8(system) + "\\taskkill.exe]";
   EXPECT_EQ(services.started,
             (std::vector<std::string>{
-                "taskkill /f /im Cemu.exe [min]",
-                "taskkill /f /im \"My Cemu ü.exe\" [min]",
-                "Explorer.exe \"C:\\Tavro Front ü\\Tavro_FrontEnd-donate.html\" [min]",
+                "taskkill /f /im Cemu.exe" + taskkill,
+                "taskkill /f /im \"My Cemu ü.exe\"" + taskkill,
+                "Explorer.exe \"C:\\Tavro Front ü\\Tavro_FrontEnd-donate.html\" [min] [" +
+                    Utf8(windows) + "\\explorer.exe]",
             }));
+  const struct {
+    EmulatorCommand command;
+    std::string line, program;
+  } starts[] = {
+      {{"C:\\E\\Cemu.exe", "-g", "C:\\G\\Odd 100%PATH%x.wud"},
+       "C:\\E\\Cemu.exe -g \"C:\\G\\Odd 100%PATH%x.wud\"",
+       "C:\\E\\Cemu.exe"},
+      {{"C:\\E\\Run.bat", "-g", "C:\\G\\Odd 100%PATH%x.wud"},
+       "cmd.exe /d /e:ON /v:OFF /c \"\"C:\\E\\Run.bat\" -g \"C:\\G\\Odd "
+       "100%%cd:~,%PATH%%cd:~,%x.wud\"\"",
+       Utf8(system) + "\\cmd.exe"},
+  };
+  for (const auto& s : starts) {
+    SCOPED_TRACE(s.command.program);
+    const auto got = Win32Processes::EmulatorStartOf(s.command);
+    EXPECT_EQ(got.line, s.line);
+    EXPECT_EQ(got.program, s.program);
+  }
+  EXPECT_THROW(Win32Processes::EmulatorStartOf({"C:\\E\\Run.cmd", "-g \"x\"", "C:\\G\\a.wud"}),
+               RuntimeError);
 }
 
 TEST_F(ShellTest, KillByImageNameEndsTheRunningProgramEvenWithABlankInItsName) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "TestSupport.h"
@@ -83,8 +84,22 @@ class ShellWindows : public testing::Test {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
       DispatchMessageW(&msg);
   }
+  // Waits for handle (none: only the time) or until done holds, up to
+  // tenths of a second, answering what other processes ask of the
+  // stand-ins meanwhile.
+  bool WaitAnswering(HANDLE handle, const std::function<bool()>& done = {}, int tenths = 600) {
+    const DWORD count = handle == nullptr ? 0 : 1;
+    for (int i = 0; i < tenths; ++i) {
+      const DWORD got = MsgWaitForMultipleObjects(count, &handle, FALSE, 100, QS_ALLINPUT);
+      PumpMessages();
+      if (done ? done() : (count == 1 && got == WAIT_OBJECT_0))
+        return true;
+    }
+    return false;
+  }
 
-  TestServices services_;
+  // The roles as the program makes them, with this program as the watcher.
+  TestServices services_{Wide(SelfPath())};
   WindowClass progman_class_{L"Progman"};
   WindowClass tray_class_{L"Shell_TrayWnd"};
 };
@@ -189,6 +204,54 @@ TEST_F(ShellWindows, ACrashShowsTheDesktopAndTheTaskbarAgain) {
     if (taskbar != tray.Get())
       ShowWindow(taskbar, SW_HIDE);  // Wine's own, hidden as it was
   }
+}
+
+// No handler of the launcher runs when it is ended by force: its watcher
+// shows and enables what it hid, then ends.
+TEST_F(ShellWindows, AForcedEndShowsTheDesktopAndTheTaskbarAgain) {
+  const StandIn desktop(L"Progman", L"Program Manager");
+  const StandIn tray(L"Shell_TrayWnd", L"");
+  ASSERT_TRUE(desktop.Get());
+  ASSERT_TRUE(tray.Get());
+  const auto found = services_.FindShellWindows(ShellWindow::kTaskbar);
+  ASSERT_EQ(found.size(), 1u);
+  const HWND taskbar = AsHwnd(found[0]);
+  ShowWindow(taskbar, SW_SHOWNOACTIVATE);
+
+  const NamedEvent ready("hidden");
+  auto child = StartSelf("--hide " + ready.Name());
+  const bool hidden = WaitAnswering(ready.Handle());
+  if (!hidden)
+    TerminateProcess(child.get(), 9);
+  ASSERT_TRUE(hidden) << "the child never hid the windows";
+  EXPECT_FALSE(IsWindowVisible(desktop.Get()));
+  EXPECT_FALSE(IsWindowEnabled(desktop.Get()));
+  EXPECT_FALSE(IsWindowVisible(taskbar));
+
+  ASSERT_TRUE(TerminateProcess(child.get(), 9));
+  EXPECT_TRUE(WaitAnswering(child.get()));
+  EXPECT_TRUE(WaitAnswering(nullptr, [&] {
+    return IsWindowVisible(desktop.Get()) && IsWindowEnabled(desktop.Get()) &&
+           IsWindowVisible(taskbar);
+  })) << "the watcher did not show the windows again";
+  if (taskbar != tray.Get())
+    ShowWindow(taskbar, SW_HIDE);  // Wine's own, hidden as it was
+}
+
+// Hidden and shown again before a normal end: the watcher shows nothing
+// after it, whatever happens to the windows since.
+TEST_F(ShellWindows, ANormalEndLeavesWhatWasShownAgainAlone) {
+  const StandIn desktop(L"Progman", L"Program Manager");
+  ASSERT_TRUE(desktop.Get());
+  {
+    TestServices services(Wide(SelfPath()));
+    SetDesktopVisible(services, false);
+    SetDesktopVisible(services, true);
+    // Hidden by someone else now; the watcher must not undo that.
+    ShowWindow(desktop.Get(), SW_HIDE);
+  }
+  WaitAnswering(nullptr, {}, 20);  // a moment for a stray watcher
+  EXPECT_FALSE(IsWindowVisible(desktop.Get()));
 }
 
 TEST(Drives, AreLowerCaseLettersWithAColonIncludingCAndZ) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/win32/UniqueHandle.h"
@@ -29,6 +30,10 @@ class TestServices final : public Processes,
                            public Pictures,
                            public ShellWindows {
  public:
+  // watcher: the program started as the shell windows' watcher (none: no
+  // watcher, as most tests want).
+  explicit TestServices(std::wstring watcher = {}) : shell_(std::move(watcher)) {}
+
   std::string AppFolder() const override { return processes_.AppFolder(); }
   bool PreviousInstance() override { return processes_.PreviousInstance(); }
   [[noreturn]] void End() override { processes_.End(); }
@@ -118,6 +123,7 @@ class NamedEvent final {
   const std::string& Name() const { return name_; }
   void Set() const { SetEvent(handle_.get()); }
   bool Wait() const;
+  HANDLE Handle() const { return handle_.get(); }
 
  private:
   std::string name_;

@@ -140,4 +140,76 @@ void ReplaceByName(const std::string& path, std::string_view bytes) {
   }
 }
 
+namespace fs = std::filesystem;
+
+std::string Dir(const std::string& path, int attributes) {
+  if (path.empty())
+    return {};
+  std::error_code ec;
+  const auto p = FsPath(path);
+  const auto st = fs::status(p, ec);
+  if (ec) {
+    // Not there (or a parent is no folder): an empty result, as a listing of
+    // nothing gives. Anything else (no access) is an error of the listing.
+    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory ||
+        ec == std::errc::filename_too_long || ec == std::errc::invalid_argument) {
+      return {};
+    }
+    throw FileError(err::kPathFileAccess, "Path/File access error", ec);
+  }
+  const bool is_dir = fs::is_directory(st);
+  if (!is_dir && !fs::is_regular_file(st))
+    return {};
+  if (is_dir && (attributes & kAttrDirectory) == 0)
+    return {};
+  auto name = p.filename();
+  if (name.empty())
+    name = p.parent_path().filename();  // a trailing separator
+  return Utf8(name);
+}
+
+void ReadFolder(const std::string& folder, const std::string& shown,
+                const std::function<void(FolderEntry&)>& visit) {
+  const auto not_found = [&] {
+    return RuntimeError(err::kPathNotFound, "Path not found: " + text::NameForBox(shown));
+  };
+  const auto p = FsPath(folder);
+  std::error_code ec;
+  if (!fs::is_directory(p, ec))
+    throw not_found();
+  // A folder that cannot be read is an error, not an empty folder: callers
+  // fall back from it (RpxMode's "code", the settings reset).
+  fs::directory_iterator it(p, ec);
+  if (ec) {
+    if (ec == std::errc::permission_denied)
+      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + text::NameForBox(shown));
+    throw not_found();
+  }
+  FolderEntry entry;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec)
+      throw not_found();
+    // The type comes with the listing on most file systems: no look at the
+    // entry itself unless it is a link.
+    std::error_code type_ec;
+    entry.name = Utf8(it->path().filename());
+    entry.folder = it->is_directory(type_ec);
+    entry.file = !entry.folder && it->is_regular_file(type_ec);
+    visit(entry);
+  }
+  if (ec)
+    throw not_found();
+}
+
+void MakeFolder(const std::string& path, bool taken_ok) {
+  if (::mkdir(RefuseNul(path).c_str(), 0777) != 0 && !(taken_ok && errno == EEXIST))
+    throw ErrnoError(err::kPathFileAccess, "Path/File access error", errno);
+}
+
+void DeleteEntry(const std::string& path) {
+  std::error_code ec;
+  if (!fs::remove(FsPath(path), ec))
+    throw FileError(err::kPermissionDenied, "Permission denied", ec);
+}
+
 }  // namespace tavro

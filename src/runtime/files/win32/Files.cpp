@@ -5,6 +5,8 @@
 #include "runtime/Files.h"
 
 #include <algorithm>
+#include <functional>
+#include <string_view>
 
 #include "runtime/Text.h"
 #include "runtime/win32/UniqueHandle.h"
@@ -59,10 +61,131 @@ Entry FromAttributes(DWORD attributes, FILETIME written) {
   return entry;
 }
 
+// The wide path the calls are given: beyond the length the plain calls take
+// (MAX_PATH, less room for a file name where a folder is made), the full path
+// behind the \\?\ prefix, which lifts that limit. The prefix stays here:
+// what the user sees and the emulator is given is the path as it stands.
+std::wstring LongWide(const std::string& path) {
+  std::wstring wide = Wide(RefuseNul(path));
+  if (wide.size() < MAX_PATH - 12 || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
+    return wide;
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0)
+    return wide;
+  std::wstring full(size, L'\0');
+  const DWORD len = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (len == 0 || len >= size)
+    return wide;
+  full.resize(len);
+  if (full.starts_with(LR"(\\)"))
+    return LR"(\\?\UNC\)" + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\')
+    return LR"(\\?\)" + full;
+  return wide;
+}
+
 }  // namespace
 
+std::string Dir(const std::string& path, int attributes) {
+  if (path.empty())
+    return {};
+  if (path.find('\0') != std::string::npos)
+    throw RuntimeError(err::kBadFileName, "Bad file name");
+  // Wildcards name no one entry here.
+  if (path.find_first_of("*?") != std::string::npos)
+    return {};
+  const Entry entry = LookAt(path);
+  Entry::Type type = entry.type;
+  if (type == Entry::Type::kLink) {
+    // A link counts as what it points to.
+    const DWORD followed = GetFileAttributesW(LongWide(path).c_str());
+    const UniqueKernelHandle target(CreateFileW(LongWide(path).c_str(), FILE_READ_ATTRIBUTES,
+                                                kShareAll, nullptr, OPEN_EXISTING,
+                                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!target || followed == INVALID_FILE_ATTRIBUTES)
+      return {};
+    type = (followed & FILE_ATTRIBUTE_DIRECTORY) ? Entry::Type::kFolder : Entry::Type::kFile;
+  }
+  if (type == Entry::Type::kNone || type == Entry::Type::kOther)
+    return {};
+  if (type == Entry::Type::kFolder && (attributes & kAttrDirectory) == 0)
+    return {};
+  std::string name = path;
+  while (name.size() > 1 && (name.back() == '\\' || name.back() == '/'))
+    name.pop_back();
+  const auto slash = name.find_last_of("\\/:");
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+void ReadFolder(const std::string& folder, const std::string& shown,
+                const std::function<void(FolderEntry&)>& visit) {
+  const auto not_found = [&] {
+    return RuntimeError(err::kPathNotFound, "Path not found: " + text::NameForBox(shown));
+  };
+  // An empty or relative text would list the working folder: never that.
+  if (folder.empty() || folder.find_first_of("*?") != std::string::npos)
+    throw not_found();
+  std::wstring pattern = LongWide(folder);
+  if (pattern.back() != L'\\' && pattern.back() != L'/')
+    pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW found{};
+  const HANDLE find =
+      FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED)
+      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + text::NameForBox(shown));
+    throw not_found();
+  }
+  struct FindCloser {
+    HANDLE handle;
+    ~FindCloser() { FindClose(handle); }
+  } closer{find};
+  FolderEntry entry;
+  do {
+    const std::wstring_view name(found.cFileName);
+    if (name == L"." || name == L"..")
+      continue;
+    entry.name = win32::Utf8(name);
+    DWORD attributes = found.dwFileAttributes;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      // A link counts as what it leads to; one to nothing is neither.
+      std::wstring full = pattern.substr(0, pattern.size() - 1);
+      attributes = GetFileAttributesW((full + std::wstring(name)).c_str());
+    }
+    const bool there = attributes != INVALID_FILE_ATTRIBUTES;
+    entry.folder = there && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.file = there && !entry.folder && (attributes & FILE_ATTRIBUTE_DEVICE) == 0;
+    visit(entry);
+  } while (FindNextFileW(find, &found));
+  if (GetLastError() != ERROR_NO_MORE_FILES)
+    throw not_found();
+}
+
+void MakeFolder(const std::string& path, bool taken_ok) {
+  // Behind the prefix when long: a program folder deep in the tree still
+  // gets its folders at the first start.
+  if (CreateDirectoryW(LongWide(path).c_str(), nullptr))
+    return;
+  const DWORD error = GetLastError();
+  if (!(taken_ok && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)))
+    throw SystemError(err::kPathFileAccess, "Path/File access error", error);
+}
+
+void DeleteEntry(const std::string& path) {
+  const std::wstring wide = LongWide(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  // A link to a folder is removed as a folder entry, never what it holds.
+  const bool folder_link = attributes != INVALID_FILE_ATTRIBUTES &&
+                           (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (!(folder_link ? RemoveDirectoryW(wide.c_str()) : DeleteFileW(wide.c_str())))
+    throw SystemError(err::kPermissionDenied, "Permission denied", GetLastError());
+}
+
 Entry LookAt(const std::string& path) {
-  const std::wstring wide = Wide(RefuseNul(path));
+  const std::wstring wide = LongWide(path);
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
     return FromAttributes(data.dwFileAttributes, data.ftLastWriteTime);
@@ -88,7 +211,7 @@ Entry LookAt(const std::string& path) {
 }
 
 std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
-  const std::wstring wide = Wide(RefuseNul(path));
+  const std::wstring wide = LongWide(path);
   // Follows a link to the file; opening never waits, not even for a pipe.
   const UniqueKernelHandle handle(CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -136,13 +259,12 @@ std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
 void RenameEntry(const std::string& from, const std::string& to) {
   // Not std::filesystem::rename: it first asks for what is under from, which
   // Wine cannot tell for a FIFO or a device.
-  if (!MoveFileExW(Wide(RefuseNul(from)).c_str(), Wide(RefuseNul(to)).c_str(),
-                   MOVEFILE_REPLACE_EXISTING))
+  if (!MoveFileExW(LongWide(from).c_str(), LongWide(to).c_str(), MOVEFILE_REPLACE_EXISTING))
     throw SystemError(err::kPathFileAccess, "Path/File access error", GetLastError());
 }
 
 void ReplaceByName(const std::string& path, std::string_view bytes) {
-  const std::wstring temp = Wide(TempNameBeside(RefuseNul(path)));
+  const std::wstring temp = LongWide(TempNameBeside(path));
   DWORD error = 0;
   {
     // CREATE_NEW: a new file of our own, never anything already there.
@@ -162,7 +284,7 @@ void ReplaceByName(const std::string& path, std::string_view bytes) {
   }
   // The move replaces the name itself: a link there is replaced, and what it
   // pointed to stays as it was.
-  if (error == 0 && !MoveFileExW(temp.c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING))
+  if (error == 0 && !MoveFileExW(temp.c_str(), LongWide(path).c_str(), MOVEFILE_REPLACE_EXISTING))
     error = GetLastError();
   if (error != 0) {
     DeleteFileW(temp.c_str());

@@ -1,0 +1,154 @@
+"""End-to-end cases of the Windows builds alone, under Wine: the system's own
+programs run where planted ones of the same name wait beside the launcher
+and in its working folder, a batch file as the emulator receives its names
+exactly, and the desktop and taskbar come back when the launcher is ended by
+force after 9 and 8, with nothing left running after a normal end."""
+
+import os
+import shutil
+
+from harness import Session, check, kill_all, processes, read_bytes, wait_for
+from library_cases import DONATE, FILE1, PLAY, emulator_path, emulator_pids, play
+
+WATCHER = "--tavro-shell-watcher"
+
+
+def lay_out(s, games, file_exe="Cemu.exe"):
+    """The folders a first start makes, the games, and a settings file naming
+    file_exe as the emulator."""
+    for folder in (("Game", "WUD_WUX"), ("Game", "RPX"), ("Emulator",), ("Image",)):
+        os.makedirs(s.at(*folder))
+    for name in games:
+        open(s.at("Game", "WUD_WUX", name), "wb").close()
+    ini = s.fresh_ini_bytes().replace(b"FileExe=Cemu.exe", b"FileExe=" + file_exe.encode())
+    with open(s.ini(), "wb") as f:
+        f.write(ini)
+
+
+def watcher_pids(s):
+    native = s.target.native(s.exe).lower()
+    return {pid for pid, argv in processes()
+            if argv[0].lower() == native and WATCHER in argv[1:]}
+
+
+def launcher_ended(s):
+    """The launcher's own process is gone, whatever its watcher does."""
+    return not (s.pids() - watcher_pids(s))
+
+
+def explorer_starts(page):
+    """The Explorer processes shown the page so far, by the name they run
+    under; ended once seen, as the viewer is of no use here."""
+    found = []
+    for pid, argv in processes():
+        if argv[0].lower().endswith("explorer.exe") and any(page in a for a in argv[1:]):
+            found.append(argv[0])
+            kill_all([pid])
+    return found
+
+
+def test_planted_taskkill_and_explorer_never_run(target, x):
+    """A taskkill.exe and an Explorer.exe of ours beside the program and in
+    the folder it was started from: Esc ends the emulator through the
+    system's taskkill and Donate opens the page in the system's Explorer;
+    neither planted one runs."""
+    s = Session(target, x, label="Tavro e2e planted")
+    work = os.path.join(s.base, "working folder")
+    recorder = os.path.join(target.bin, "run_recorder.exe")
+    planted = [os.path.join(folder, name) for folder in (s.folder, work)
+               for name in ("taskkill.exe", "Explorer.exe")]
+    try:
+        lay_out(s, ["Game.wud"])
+        os.mkdir(work)
+        for path in planted:
+            shutil.copy2(recorder, path)
+        shutil.copy2(target.emulator, emulator_path(s))
+        win = s.start(cwd=work).main_window()
+        x.click(win, *FILE1.row(0))
+        play(x, s, win, 1)
+        emulator = wait_for("the stand-in emulator's window",
+                            lambda: x.find_window("Stand-in emulator", emulator_pids(s)))
+        x.keys(emulator, "Escape")
+        wait_for("Esc to end the emulator", lambda: not emulator_pids(s), 20)
+
+        page = s.app_folder() + "\\Tavro_FrontEnd-donate.html"
+        x.click(win, *DONATE.centre())
+        # Wine names its own Explorer as the command line did; a planted one
+        # would run under its path in our folders, and leave its record.
+        seen = wait_for("an Explorer shown the page", lambda: explorer_starts(page))
+        check(not any(target.native(s.base).lower() in p.lower() for p in seen),
+              "Explorer started as %s" % seen)
+        ran = [p for p in planted if os.path.exists(p + ".ran")]
+        check(not ran, "planted programs ran: %s" % ran)
+        check(s.window("Error") is None, "an error box showed")
+        check(s.close() == 0, "exit code not 0")
+    finally:
+        kill_all(emulator_pids(s))
+        s.cleanup()
+
+
+def test_batch_file_receives_the_game_exactly(target, x):
+    """FileExe names a batch file that writes down what it receives: the
+    command interpreter expands nothing in the game's name."""
+    game = "Odd 100%PATH%x.wud"
+    s = Session(target, x, label="Tavro e2e batch")
+    record = s.at("Emulator", "received.txt")
+    try:
+        lay_out(s, [game], "Run.bat")
+        with open(s.at("Emulator", "Run.bat"), "wb") as f:
+            f.write(b'@echo off\r\necho %*>>"%~dp0received.txt"\r\n')
+        win = s.start().main_window()
+        x.click(win, *FILE1.row(0))
+        x.click(win, *PLAY.centre())
+        wait_for("the batch file to write what it received", lambda: os.path.exists(record)
+                 and read_bytes(record).endswith(b"\r\n"))
+        path = target.native(s.at("Game", "WUD_WUX", game))
+        got = read_bytes(record).decode("utf-8", "replace")
+        check(got == '-g "%s"\r\n' % path, "the batch file received %r" % got)
+        check(s.window("Error") is None, "an error box showed")
+        check(s.close() == 0, "exit code not 0")
+    finally:
+        s.cleanup()
+
+
+def test_forced_end_after_9_and_8_shows_desktop_and_taskbar(target, x):
+    """9 and 8 hide the desktop and the taskbar; the launcher ended by force
+    (no handler of its own runs) leaves them shown and enabled again, and its
+    watcher gone. A normal close after them leaves nothing running at all."""
+    stand_ins = target.shell_stand_ins(x, shown=True)
+    s = Session(target, x)
+    try:
+        for forced in (True, False):
+            win = s.start().main_window()
+            check(not watcher_pids(s), "a watcher runs with nothing hidden")
+            x.keys(win, "9")
+            wait_for("9 to hide the desktop", stand_ins.desktop_hidden, 10)
+            x.keys(win, "8")
+            wait_for("8 to hide the taskbar", stand_ins.taskbar_hidden, 10)
+            check(len(watcher_pids(s)) == 1, "watchers: %s" % watcher_pids(s))
+            if forced:
+                kill_all(s.pids() - watcher_pids(s))
+            else:
+                x.close_window(win)
+            wait_for("the launcher to end", lambda: launcher_ended(s))
+            if not forced:
+                check(not watcher_pids(s), "the watcher outlived a normal close")
+            wait_for("the desktop and the taskbar to show again",
+                     lambda: stand_ins.desktop_shown() and stand_ins.taskbar_shown(), 10)
+            wait_for("the watcher to end", lambda: not watcher_pids(s), 10)
+            s.proc.wait()
+    finally:
+        s.cleanup()
+        stand_ins.destroy()
+
+
+TESTS = [
+    test_planted_taskkill_and_explorer_never_run,
+    test_forced_end_after_9_and_8_shows_desktop_and_taskbar,
+]
+# Not run yet: Wine 8's cmd expands a batch parameter's value a second time
+# when the script uses it (%1, %*), so %PATH% in a name arrives expanded
+# whatever the line handed to the interpreter; Windows' cmd expands the
+# line once, which the escaping undoes. Run it with -k batch where the
+# interpreter is Windows' own or a Wine whose cmd expands once.
+NOT_YET_RUN = [test_batch_file_receives_the_game_exactly]
