@@ -34,15 +34,19 @@ class Case:  # the launcher's folder with a game and the stand-in emulator, a bu
         if text is not None:
             open(os.path.join(self.tmp, name), "w").write(text)
         return os.path.join(self.tmp, name)
-    def start(self, cmd, env=None, stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kw):
-        self.procs.append(subprocess.Popen(cmd, env=env, stdin=stdin, stderr=stderr, start_new_session=True, **kw))
+    def start(self, cmd, env=None, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL):
+        # Never the suite's own output: the test runner waits for every holder of that pipe.
+        self.procs.append(subprocess.Popen(cmd, env=env, stdin=stdin, stdout=stdout, stderr=stderr,
+                                           start_new_session=True))
         return self.procs[-1]
     def play(self, click, x=0, y=0):
         for at in (FILE1.row(0), PLAY.centre()):
             click(x + at[0], y + at[1])
         wait_for("the emulator's start", self.emulators, 10)
     def cleanup(self):
-        for p in reversed(self.procs):  # with what each started: the launcher with the emulator
+        for pid in self.emulators():  # the launcher starts its game in a session of the game's own
+            os.kill(pid, 9)
+        for p in reversed(self.procs):  # with what each started
             os.killpg(p.pid, 9)
             p.wait()
         shutil.rmtree(self.tmp, ignore_errors=True)
