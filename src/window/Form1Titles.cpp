@@ -42,12 +42,13 @@ void Form1::ShowTitles() {
   title_rows_.clear();
   if (!settings_.Titles.on || File1.Path().empty())
     return;
-  if (Option2[1].Value() == kTrue) {
+  if (Option2[1].Value()) {
     // Play joins "\code\" to the folder shown, whichever folder File1 lists.
     title_rows_ = titles::ListRpxRows(Dir1.Path(), File1.List(), settings_.Titles);
   } else {
-    title_rows_ = titles::ListDiscRows(File1.Path(), File1.List(), settings_.Titles,
-                                       ReadEmulatorTitles(settings_, services_.processes.AppFolder()));
+    title_rows_ =
+        titles::ListDiscRows(File1.Path(), File1.List(), settings_.Titles,
+                             ReadEmulatorTitles(settings_, services_.processes.AppFolder()));
   }
   std::vector<std::string> shown;
   shown.reserve(title_rows_.size());
@@ -75,7 +76,8 @@ bool Form1::ShowTitleCover(const titles::GameRow& row) {
     const auto icon = titles::ReadRowIcon(row);
     if (!icon)
       return false;
-    Picture1.SetPicture(services_.pictures.PictureFromRgba(icon->width, icon->height, icon->pixels));
+    Picture1.SetPicture(
+        services_.pictures.PictureFromRgba(icon->width, icon->height, icon->pixels));
   } catch (const std::exception&) {
     Picture1.SetPicture(Picture2.Picture());
   }

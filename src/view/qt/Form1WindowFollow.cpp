@@ -172,7 +172,7 @@ void Form1Window::Follow(Control& control, Property property) {
       if (property == Property::kValue) {
         auto* button = static_cast<QRadioButton*>(widget);
         const QSignalBlocker block(button);
-        button->setChecked(static_cast<OptionButton&>(control).Selected());
+        button->setChecked(static_cast<OptionButton&>(control).Value());
       }
       break;
     case ControlKind::kPictureBox:

@@ -86,7 +86,7 @@ void MainWindow::Sync(NativeControl& control, Property property) {
     case Property::kValue:
       if (model.Kind() == ControlKind::kOptionButton) {
         SendMessageW(control.window, BM_SETCHECK,
-                     static_cast<OptionButton&>(model).Selected() ? BST_CHECKED : BST_UNCHECKED, 0);
+                     static_cast<OptionButton&>(model).Value() ? BST_CHECKED : BST_UNCHECKED, 0);
       }
       break;
     case Property::kBackColor:

@@ -15,11 +15,6 @@
 
 namespace tavro {
 
-// The 16-bit booleans an option button's value is read as.
-using Boolean = std::int16_t;
-constexpr Boolean kTrue = -1;
-constexpr Boolean kFalse = 0;
-
 enum class Property {
   kCaption,
   kText,
@@ -125,9 +120,7 @@ class OptionButton final : public CaptionControl {
   explicit OptionButton(const ControlDesign& design)
       : CaptionControl(design), value_(design.value) {}
 
-  // Value as the classic runtime reports it: True (-1) or False (0).
-  Boolean Value() const { return value_ ? kTrue : kFalse; }
-  bool Selected() const { return value_; }
+  bool Value() const { return value_; }
   // Selecting clears the other buttons of the group and raises Click;
   // selecting the selected button again changes nothing and raises nothing.
   void Select();

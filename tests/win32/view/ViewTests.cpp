@@ -137,8 +137,8 @@ TEST_F(ViewTest, OptionButtonsAreExclusiveWithinTheirGroupThroughTheUser) {
   EXPECT_TRUE(Checked(Win("Option1(1)")));
   EXPECT_FALSE(Checked(Win("Option1(0)")));
   EXPECT_TRUE(Checked(Win("Option2(0)")));
-  EXPECT_TRUE(form.Option1[1].Selected());
-  EXPECT_FALSE(form.Option1[0].Selected());
+  EXPECT_TRUE(form.Option1[1].Value());
+  EXPECT_FALSE(form.Option1[0].Value());
 
   int clicks = 0;
   form.Option2[1].Click = [&clicks] { ++clicks; };
