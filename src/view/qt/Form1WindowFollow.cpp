@@ -138,7 +138,6 @@ void Form1Window::Follow(Control& control, Property property) {
   auto* widget = static_cast<QWidget*>(object);
   switch (property) {
     case Property::kBackColor:
-    case Property::kForeColor:
       ApplyColors(control, widget);
       return;
     case Property::kMousePointer:

@@ -90,7 +90,6 @@ void MainWindow::Sync(NativeControl& control, Property property) {
       }
       break;
     case Property::kBackColor:
-    case Property::kForeColor:
       // A frame's colour shows behind the labels it holds: repaint them all.
       RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       break;

@@ -20,7 +20,6 @@ enum class Property {
   kText,
   kValue,
   kBackColor,
-  kForeColor,
   kPicture,
   kMousePointer,
   kMouseIcon,
@@ -38,8 +37,7 @@ constexpr int kPointerCustom = 99;
 
 class Control {
  public:
-  explicit Control(const ControlDesign& design)
-      : design_(design), back_color_(design.back_color), fore_color_(design.fore_color) {}
+  explicit Control(const ControlDesign& design) : design_(design), back_color_(design.back_color) {}
   virtual ~Control() = default;
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
@@ -52,8 +50,8 @@ class Control {
 
   std::uint32_t BackColor() const { return back_color_; }
   void SetBackColor(std::uint32_t color) { Set(back_color_, color, Property::kBackColor); }
-  std::uint32_t ForeColor() const { return fore_color_; }
-  void SetForeColor(std::uint32_t color) { Set(fore_color_, color, Property::kForeColor); }
+  // Nothing changes a text colour at run time: the design's stays.
+  std::uint32_t ForeColor() const { return design_.fore_color; }
 
   int MousePointer() const { return mouse_pointer_; }
   void SetMousePointer(int pointer) { Set(mouse_pointer_, pointer, Property::kMousePointer); }
@@ -80,7 +78,6 @@ class Control {
  private:
   const ControlDesign& design_;
   std::uint32_t back_color_;
-  std::uint32_t fore_color_;
   int mouse_pointer_ = kPointerDefault;
   PicturePtr mouse_icon_;
 };
