@@ -13,6 +13,7 @@
 #include "desktop/PadNavigation.h"
 #include "runtime/Runtime.h"
 #include "window/controls/Control.h"
+#include "window/Layout.h"
 #include "window/controls/ListBoxes.h"
 #include "launch/Module_Emulator_CEMU.h"
 #include "settings/Module_Load.h"

@@ -8,6 +8,7 @@
 #include "TestUtil.h"
 #include "runtime/EventDispatch.h"
 #include "runtime/PathLiterals.h"
+#include "window/Layout.h"
 #include "window/controls/ListBoxes.h"
 
 namespace tavro {

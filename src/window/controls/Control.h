@@ -10,8 +10,8 @@
 #include <string>
 #include <utility>
 
-#include "window/Layout.h"
 #include "runtime/Runtime.h"
+#include "window/controls/ControlDesign.h"
 
 namespace tavro {
 
