@@ -126,15 +126,15 @@ void Form1::LoadSettings() {
 
 GameChoice Form1::ChosenGame() const {
   // Windowed is asked first, so it wins should both read selected.
-  const DisplayMode mode = Option1[0].Value() == kTrue   ? DisplayMode::kWindowed
-                           : Option1[1].Value() == kTrue ? DisplayMode::kFullScreen
-                                                         : DisplayMode::kNone;
+  const DisplayMode mode = Option1[0].Value()   ? DisplayMode::kWindowed
+                           : Option1[1].Value() ? DisplayMode::kFullScreen
+                                                : DisplayMode::kNone;
   if (const titles::GameRow* row = SelectedRow())
     return {mode, row->folder, row->file_name};
   return {mode, Dir1.Path(), File1.FileName()};
 }
 
-void Form1::Form_Unload(std::int16_t& /*cancel: never set, the close always goes ahead*/) {
+void Form1::Form_Unload(bool& /*cancel: never set, the close always goes ahead*/) {
   SetDesktopVisible(services_.shell_windows, true);
   SetTaskbarVisible(services_.shell_windows, true);
 }
@@ -167,9 +167,9 @@ void Form1::Dir1_Change() {
   Picture1.SetPicture(Picture2.Picture());
   bool failed = false;
   try {
-    if (Option2[0].Value() == kTrue) {
+    if (Option2[0].Value()) {
       File1.SetPath(Dir1.Path());
-    } else if (Option2[1].Value() == kTrue) {
+    } else if (Option2[1].Value()) {
       // Joined as text, even after a root's own separator.
       File1.SetPath(Dir1.Path() + paths::Lit({"code"}, true));
     }
@@ -181,13 +181,13 @@ void Form1::Dir1_Change() {
   ShowTitles();
 }
 
-void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
+void Form1::Option2_Click(int /*index: the buttons' states decide*/) {
   Picture1.SetPicture(Picture2.Picture());
-  if (Option2[0].Value() == kTrue) {
+  if (Option2[0].Value()) {
     Frame1.SetCaption(settings_.Disc.caption);
     File1.SetPattern(settings_.Disc.pattern);
     Dir1.SetPath(settings_.DirWudWux);
-  } else if (Option2[1].Value() == kTrue) {
+  } else if (Option2[1].Value()) {
     Frame1.SetCaption("Games *.rpx");
     File1.SetPattern("*.rpx");
     Dir1.SetPath(settings_.DirRpx);
@@ -236,10 +236,10 @@ void Form1::Command1_Click() {
     services_.dialogs.MsgBox("No Game Select!", "Error");
     return;
   }
-  if (Option2[0].Value() == kTrue) {
+  if (Option2[0].Value()) {
     LaunchDiscImage(services_.processes, services_.dialogs, services_.processes.AppFolder(),
                     settings_, ChosenGame());
-  } else if (Option2[1].Value() == kTrue) {
+  } else if (Option2[1].Value()) {
     LaunchRpxGame(services_.processes, services_.dialogs, services_.processes.AppFolder(),
                   settings_, ChosenGame());
   }

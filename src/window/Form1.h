@@ -13,6 +13,7 @@
 #include "desktop/PadNavigation.h"
 #include "runtime/Runtime.h"
 #include "window/controls/Control.h"
+#include "window/Layout.h"
 #include "window/controls/ListBoxes.h"
 #include "launch/Module_Emulator_CEMU.h"
 #include "settings/Module_Load.h"
@@ -47,12 +48,12 @@ class Form1 {
 
   // Events of the window.
   void Form_Load();
-  void Form_Unload(std::int16_t& cancel);
+  void Form_Unload(bool& cancel);
   void Command1_MouseMove();
   void Image12_MouseMove();
   void Drive1_Change();
   void Dir1_Change();
-  void Option2_Click(std::int16_t index);
+  void Option2_Click(int index);
   void File1_Click();
   void Command1_Click();
   void Image12_Click();

@@ -42,7 +42,7 @@ void Form1::ShowTitles() {
   title_rows_.clear();
   if (!settings_.Titles.on || File1.Path().empty())
     return;
-  if (Option2[1].Value() == kTrue) {
+  if (Option2[1].Value()) {
     // Play joins "\code\" to the folder shown, whichever folder File1 lists.
     title_rows_ = titles::ListRpxRows(Dir1.Path(), File1.List(), settings_.Titles, title_memo_);
   } else {

@@ -55,18 +55,6 @@ std::array<ControlDesign, 27> MakeTable() {
 
 }  // namespace
 
-std::string ControlDesign::Id() const {
-  std::string id = name;
-  // Appended piece by piece: "(" + to_string(...) trips GCC 12's -Wrestrict
-  // false positive in the mingw build.
-  if (index != kNoIndex) {
-    id += '(';
-    id += std::to_string(index);
-    id += ')';
-  }
-  return id;
-}
-
 const FormDesign& Form1Design() {
   static const FormDesign form{kFormName, "Tavro FrontEnd", 12030, 5790, P::kBackground, P::kIcon};
   return form;

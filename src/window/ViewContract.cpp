@@ -1,7 +1,6 @@
 #include "window/ViewContract.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <vector>
 
 #include "runtime/EventDispatch.h"
@@ -24,7 +23,7 @@ void LoadAndShow(Form1& form, const std::function<void()>& show) {
 void Unload(Form1& form) {
   // No tick may run between the unload and the window's end.
   form.Timer1.Stop();
-  std::int16_t cancel = 0;
+  bool cancel = false;
   RunEvent(form.Runtime().dialogs, [&form, &cancel] { form.Form_Unload(cancel); });
 }
 

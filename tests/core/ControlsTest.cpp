@@ -8,6 +8,7 @@
 #include "TestUtil.h"
 #include "runtime/EventDispatch.h"
 #include "runtime/PathLiterals.h"
+#include "window/Layout.h"
 #include "window/controls/ListBoxes.h"
 
 namespace tavro {
@@ -158,14 +159,14 @@ TEST(OptionGroup, SelectingClearsTheOthersAndTellsTheView) {
   b.PropertyChanged = [&](Property) { seen.push_back("b" + std::to_string(b.Value())); };
   int clicks = 0;
   b.Click = [&] { ++clicks; };
-  EXPECT_EQ(a.Value(), kTrue);
-  EXPECT_EQ(b.Value(), kFalse);
+  EXPECT_TRUE(a.Value());
+  EXPECT_FALSE(b.Value());
   b.Select();
   b.Select();  // already selected: nothing
-  EXPECT_EQ(a.Value(), kFalse);
-  EXPECT_EQ(b.Value(), kTrue);
+  EXPECT_FALSE(a.Value());
+  EXPECT_TRUE(b.Value());
   EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(seen, (std::vector<std::string>{"a0", "b-1"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"a0", "b1"}));
 }
 
 TEST(EventDispatch, ShowsWhatEscapesAHandlerAndGoesOn) {

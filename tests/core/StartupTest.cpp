@@ -27,10 +27,10 @@ TEST_F(Startup, TheWindowOpensInItsDesignTimeState) {
   EXPECT_EQ(form.Controls().size(), 27u);
   EXPECT_EQ(form.Find("Option2(1)"), &form.Option2[1]);
   EXPECT_EQ(form.Find("Nothing"), nullptr);
-  EXPECT_EQ(form.Option1[0].Value(), kTrue);
-  EXPECT_EQ(form.Option1[1].Value(), kFalse);
-  EXPECT_EQ(form.Option2[0].Value(), kTrue);
-  EXPECT_EQ(form.Option2[1].Value(), kFalse);
+  EXPECT_TRUE(form.Option1[0].Value());
+  EXPECT_FALSE(form.Option1[1].Value());
+  EXPECT_TRUE(form.Option2[0].Value());
+  EXPECT_FALSE(form.Option2[1].Value());
   EXPECT_EQ(form.Frame1.Caption(), "Games *.wud *.wux");
   EXPECT_EQ(form.File1.Pattern(), "*.wux;*.wud");
   EXPECT_EQ(form.Command1.Caption(), "Play Game");
@@ -49,11 +49,11 @@ TEST_F(Startup, SelectingAButtonNeverTouchesTheOtherGroup) {
   Form1 form{services};
   form.Settings().DirRpx = app.Utf8();
   form.Option1[1].Select();
-  EXPECT_EQ(form.Option1[0].Value(), kFalse);
-  EXPECT_EQ(form.Option2[0].Value(), kTrue);
+  EXPECT_FALSE(form.Option1[0].Value());
+  EXPECT_TRUE(form.Option2[0].Value());
   form.Option2[1].Select();
-  EXPECT_EQ(form.Option2[0].Value(), kFalse);
-  EXPECT_EQ(form.Option1[1].Value(), kTrue);
+  EXPECT_FALSE(form.Option2[0].Value());
+  EXPECT_TRUE(form.Option1[1].Value());
 }
 
 TEST_F(Startup, ColoursTurnExactlyTheFramesAndOptionButtonsWhite) {
@@ -150,9 +150,9 @@ TEST_F(Startup, UnloadShowsDesktopAndTaskbarEveryTimeAndNeverCancels) {
   services.shell_windows = {{11, ShellWindow::kDesktop, false, false},
                             {22, ShellWindow::kTaskbar, false, true}};
   Form1 form{services};
-  std::int16_t cancel = 0;
+  bool cancel = false;
   form.Form_Unload(cancel);
-  EXPECT_EQ(cancel, 0);
+  EXPECT_FALSE(cancel);
   EXPECT_EQ(services.calls, (std::vector<std::string>{"Show:11:5", "Enable:11:1", "Show:22:5"}));
   EXPECT_TRUE(services.Window(11)->visible && services.Window(11)->enabled);
   EXPECT_TRUE(services.Window(22)->visible);
@@ -163,10 +163,10 @@ TEST_F(Startup, UnloadShowsDesktopAndTaskbarEveryTimeAndNeverCancels) {
 
 TEST_F(Startup, UnloadWithoutDesktopOrTaskbarDoesNothing) {
   Form1 form{services};
-  std::int16_t cancel = 0;
+  bool cancel = false;
   form.Form_Unload(cancel);
   EXPECT_TRUE(services.calls.empty());
-  EXPECT_EQ(cancel, 0);
+  EXPECT_FALSE(cancel);
 }
 
 TEST_F(Startup, ThePointerTurnsIntoTheHandOnTheFirstMove) {

@@ -89,7 +89,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   FUZZ_CHECK(line.size() == command.program.size() + command.mode_text.size() +
                                 command.game_path.size() + 4 +
                                 (command.program.find(' ') != std::string::npos ? 2 : 0));
-  (void)tavro::SplitWords(command.mode_text);  // any text: words, never a failure
+  // Any mode text splits into words without failing; the game path follows
+  // them whole, whatever it holds.
+  const auto args = tavro::EmulatorArguments(command);
+  FUZZ_CHECK(args.size() == tavro::SplitWords(command.mode_text).size() + 1);
+  FUZZ_CHECK(args.back() == command.game_path);
 
   // Windows names hold no control characters and no quotes, and a game's
   // path ends in its file's name, never in a backslash.

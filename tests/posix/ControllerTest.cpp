@@ -237,7 +237,7 @@ class QtPadRig final : public test::PadRig {
   LibraryProcesses processes_{ControllerService::Options().instance_name, app_};
   Form1 form_{Services{processes_, roles_.disks, roles_.dialogs, roles_.keys, roles_.pictures,
                        roles_.shell_windows}};
-  Form1Window window_{form_, form_.Runtime()};
+  Form1Window window_{form_};
   QWidget other_;
 };
 

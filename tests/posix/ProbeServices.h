@@ -29,9 +29,6 @@ class ProbeServices final : public Processes,
   std::string AppFolder() const override { return processes_.AppFolder(); }
   bool PreviousInstance() override { return processes_.PreviousInstance(); }
   [[noreturn]] void End() override { processes_.End(); }
-  void Shell(const std::string& command_line, const std::string& program = {}) {
-    processes_.Shell(command_line, program);
-  }
   void StartEmulator(const EmulatorCommand& command) override { processes_.StartEmulator(command); }
   bool GameRunning() override { return processes_.GameRunning(); }
   GameSubscription WatchGames(GameListener listener) override {

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "runtime/posix/CommandLine.h"
 #include "runtime/posix/Flatpak.h"
+#include "runtime/posix/Processes.h"
 #include "ProbeServices.h"
 
 namespace tavro {
@@ -29,22 +30,28 @@ TEST(SplitWords, SplitsLikeAShellWithoutExpanding) {
   EXPECT_EQ(SplitWords("a \"open to the end"), (Words{"a", "open to the end"}));
 }
 
-TEST(SplitWords, ProgramGivenApartStaysWhole) {
+TEST(SplitWords, EmulatorArgumentsAreTheModeWordsThenTheGameWhole) {
   const std::string program = "/opt/My Emu/Cemu.exe";
-  EXPECT_EQ(ArgumentVector(program + " -f -g \"/g/a b.rpx\"", program),
-            (Words{program, "-f", "-g", "/g/a b.rpx"}));
-  EXPECT_EQ(ArgumentVector(program + "  \"/g/a b.rpx\"", program), (Words{program, "/g/a b.rpx"}));
-  EXPECT_EQ(ArgumentVector(program, program), Words{program});
-  // A line that does not start with the program keeps only its arguments.
-  EXPECT_EQ(ArgumentVector("other -x", program), (Words{program, "-x"}));
+  struct Case {
+    std::string mode, game;
+    Words args;
+  } const cases[] = {
+      {"-f -g", "/g/a b.rpx", {"-f", "-g", "/g/a b.rpx"}},
+      {"", "/g/a b.rpx", {"/g/a b.rpx"}},
+      {" \t ", "/g/\"q\" 'x'.rpx", {"/g/\"q\" 'x'.rpx"}},
+      {"", "", {""}},
+      // The mode text is never taken to hold the program: a word like the
+      // program's name stays an argument.
+      {program + " -x", "/g/x.wud", {"/opt/My", "Emu/Cemu.exe", "-x", "/g/x.wud"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode + " | " + c.game);
+    EXPECT_EQ(EmulatorArguments({program, c.mode, c.game}), c.args);
+  }
 }
 
 class ShellTest : public ::testing::Test {
  protected:
-  // Runs Shell and returns what the started argv_dump received.
-  Words Run(const std::string& command_line, const std::string& program = {}) {
-    return Started([&] { services_.Shell(command_line, program); });
-  }
   // What the argv_dump that start starts received.
   Words Started(const std::function<void()>& start) {
     const fs::path out = dir_.path() / ("argv" + std::to_string(++runs_));
@@ -76,16 +83,15 @@ TEST_F(ShellTest, StartsTheProgramWithTheIntendedArguments) {
                                                 dir_.path() / "My Emulator ü" / "Cemu Emu.exe");
   const std::string game = "/games/Zelda – Breath ü/code/U King.rpx";
 
-  // The emulator's command line: program, a blank, the mode text, a blank,
-  // the game in double quotes.
-  EXPECT_EQ(Run(program.string() + " -f -g \"" + game + "\"", program.string()),
-            (Words{program.string(), "-f", "-g", game}));
-  // An empty mode text leaves two blanks in a row: no empty argument.
-  EXPECT_EQ(Run(program.string() + "  \"" + game + "\"", program.string()),
-            (Words{program.string(), game}));
-  // Nothing is expanded: no shell reads the line.
-  EXPECT_EQ(Run(program.string() + " $HOME '*' ;id", program.string()),
-            (Words{program.string(), "$HOME", "*", ";id"}));
+  const auto run = [&](const std::string& mode, const std::string& game_path) {
+    return Started([&] { services_.StartEmulator({program.string(), mode, game_path}); });
+  };
+  // The program with its blanks, the mode text's words, the game whole.
+  EXPECT_EQ(run("-f -g", game), (Words{program.string(), "-f", "-g", game}));
+  // An empty mode text gives no empty argument.
+  EXPECT_EQ(run("", game), (Words{program.string(), game}));
+  // Nothing is expanded: no shell reads the words.
+  EXPECT_EQ(run("$HOME '*'", ";id"), (Words{program.string(), "$HOME", "*", ";id"}));
 }
 
 TEST_F(ShellTest, EmulatorGetsProgramModeWordsAndTheGameAsOneArgument) {
@@ -125,35 +131,48 @@ TEST_F(ShellTest, WithoutProgramTheFirstWordIsSearchedOnPath) {
   const std::string old_path = getenv("PATH") != nullptr ? getenv("PATH") : "";
   setenv("PATH", (test::HelperPath("argv_dump").parent_path().string() + ":" + old_path).c_str(),
          1);
-  const Words got = Run("argv_dump /f /im \"Cemu.exe\"");
+  const Words got = Started([] { SpawnDetached({"argv_dump", "/f", "/im", "Cemu.exe"}, true); });
   setenv("PATH", old_path.c_str(), 1);
   EXPECT_EQ(got, (Words{"argv_dump", "/f", "/im", "Cemu.exe"}));
 }
 
 TEST_F(ShellTest, ReportsWhatCannotBeStarted) {
-  const auto number = [&](const std::string& line, const std::string& program) {
+  const auto number = [&](const std::function<void()>& start) {
     try {
-      services_.Shell(line, program);
+      start();
     } catch (const RuntimeError& e) {
       return e.Number();
     }
     return 0;
   };
+  const auto emulator = [&](const std::string& program) {
+    return number([&] { services_.StartEmulator({program, "-g", "x"}); });
+  };
+  const auto on_path = [&](const Words& argv) {
+    return number([&] { SpawnDetached(argv, true); });
+  };
   const std::string missing = (dir_.path() / "no such emu" / "Cemu.exe").string();
-  EXPECT_EQ(number(missing + " -g \"x\"", missing), err::kFileNotFound);
-  EXPECT_EQ(number("tavro-no-such-program-anywhere -x", {}), err::kFileNotFound);
-  EXPECT_EQ(number("", {}), err::kFileNotFound);
-  EXPECT_EQ(number("  ", {}), err::kFileNotFound);
+  EXPECT_EQ(emulator(missing), err::kFileNotFound);
+  EXPECT_EQ(emulator(""), err::kFileNotFound);
+  EXPECT_EQ(on_path({"tavro-no-such-program-anywhere", "-x"}), err::kFileNotFound);
+  EXPECT_EQ(on_path(SplitWords("")), err::kFileNotFound);
+  EXPECT_EQ(on_path(SplitWords("  ")), err::kFileNotFound);
+  EXPECT_EQ(on_path({"", "-x"}), err::kFileNotFound);
 
   const fs::path not_executable = dir_.path() / "plain.exe";
   std::ofstream(not_executable) << "#!/bin/sh\n";
   fs::permissions(not_executable, fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_NE(number(not_executable.string(), not_executable.string()), 0);
+  EXPECT_NE(emulator(not_executable.string()), 0);
 }
 
 TEST_F(ShellTest, LeavesNoZombie) {
   const fs::path program = test::CopyExecutable(test::HelperPath("argv_dump"), dir_.path() / "emu");
-  ASSERT_EQ(Run(program.string(), program.string()).size(), 1u);
+  // Started as a game, so the launcher also keeps a descriptor watching for
+  // its end: the end is still reaped.
+  ASSERT_EQ(Started([&] {
+              services_.StartEmulator({program.string(), "", "/g/x.wud"});
+            }).size(),
+            2u);
   // Wait for the child's end through a pidfd; a zombie would still be
   // waitable then, a child the kernel reaped is not.
   const int pidfd = test::PidFdOpen(last_pid_);

@@ -31,7 +31,7 @@ inline PosixOptions TestOptions() {
 struct FormView {
   QtRoles services{TestOptions()};
   Form1 form{services.All()};
-  Form1Window window{form, form.Runtime()};
+  Form1Window window{form};
 
   FormView() {
     // The hotkey poll would act on the desktop; the tests set their own.

@@ -114,23 +114,23 @@ class ViewBehaviourTest final : public QObject {
     form.Option1[1].Click = [&clicks] { ++clicks; };
 
     QTest::mouseClick(full, Qt::LeftButton, {}, full->rect().center());
-    QVERIFY(form.Option1[1].Selected());
-    QVERIFY(!form.Option1[0].Selected());
-    QVERIFY(form.Option2[0].Selected());
+    QVERIFY(form.Option1[1].Value());
+    QVERIFY(!form.Option1[0].Value());
+    QVERIFY(form.Option2[0].Value());
     QVERIFY(full->isChecked() && !windowed->isChecked());
     QVERIFY(disc->isChecked() && !rpx->isChecked());
     QCOMPARE(clicks, 1);
 
     // Clicking the selected button again leaves it selected and raises nothing.
     QTest::mouseClick(full, Qt::LeftButton, {}, full->rect().center());
-    QVERIFY(form.Option1[1].Selected());
+    QVERIFY(form.Option1[1].Value());
     QVERIFY(full->isChecked());
     QCOMPARE(clicks, 1);
 
     // The space key selects too.
     windowed->setFocus();
     QTest::keyClick(windowed, Qt::Key_Space);
-    QVERIFY(form.Option1[0].Selected());
+    QVERIFY(form.Option1[0].Value());
     QVERIFY(windowed->isChecked() && !full->isChecked());
 
     // The widgets follow the model.

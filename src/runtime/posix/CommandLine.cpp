@@ -38,20 +38,9 @@ std::vector<std::string> SplitWords(std::string_view line) {
   return words;
 }
 
-std::vector<std::string> ArgumentVector(std::string_view command_line, const std::string& program) {
-  if (program.empty())
-    return SplitWords(command_line);
-  std::vector<std::string> args{program};
-  std::vector<std::string> rest;
-  if (command_line.starts_with(program) &&
-      (command_line.size() == program.size() || IsBlank(command_line[program.size()]))) {
-    rest = SplitWords(command_line.substr(program.size()));
-  } else {
-    rest = SplitWords(command_line);
-    if (!rest.empty())
-      rest.erase(rest.begin());
-  }
-  args.insert(args.end(), rest.begin(), rest.end());
+std::vector<std::string> EmulatorArguments(const EmulatorCommand& command) {
+  std::vector<std::string> args = SplitWords(command.mode_text);
+  args.push_back(command.game_path);
   return args;
 }
 

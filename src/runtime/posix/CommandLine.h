@@ -1,10 +1,12 @@
 #pragma once
-// Turns the command lines the modules build into argument vectors, so no
-// shell ever reads them.
+// The emulator's arguments as an argument vector, so no shell ever reads
+// them.
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "runtime/Runtime.h"
 
 namespace tavro {
 
@@ -16,11 +18,9 @@ namespace tavro {
 // quote left open runs to the end of the line.
 std::vector<std::string> SplitWords(std::string_view line);
 
-// The argument vector of a command line. When program is given, the line
-// starts with it and it becomes the first argument whole, blanks and all; the
-// rest of the line gives the others. A line that does not start with program
-// followed by a blank keeps its words after its first one. Without program,
-// all the words of the line.
-std::vector<std::string> ArgumentVector(std::string_view command_line, const std::string& program);
+// What follows the program on the emulator's command: the words of the mode
+// text, then the game's path whole, blanks, quotes and all. The program is
+// not among them: the caller puts it first, or a starter (flatpak) before it.
+std::vector<std::string> EmulatorArguments(const EmulatorCommand& command);
 
 }  // namespace tavro

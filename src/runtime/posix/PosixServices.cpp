@@ -135,19 +135,6 @@ void PosixProcesses::End() {
 
 // No window style: on X the started program decides how its window first
 // appears.
-void PosixProcesses::Shell(const std::string& command_line, const std::string& program) {
-  SpawnDetached(ArgumentVector(command_line, program), program.empty());
-}
-
-namespace {
-// What follows the program: the mode text's words, the game path whole.
-std::vector<std::string> EmulatorArguments(const EmulatorCommand& command) {
-  std::vector<std::string> args = SplitWords(command.mode_text);
-  args.push_back(command.game_path);
-  return args;
-}
-}  // namespace
-
 void PosixProcesses::StartEmulator(const EmulatorCommand& command) {
   std::vector<std::string> argv{command.program};
   for (auto& arg : EmulatorArguments(command))

@@ -73,10 +73,6 @@ class PosixProcesses : public Processes {
   std::string AppFolder() const override;
   bool PreviousInstance() override;
   [[noreturn]] void End() override;
-  // Starts a program from a command line split into words as a shell would
-  // (nothing expanded, never through a shell) and returns at once; when
-  // program is given it names the file to run.
-  void Shell(const std::string& command_line, const std::string& program = {});
   void StartEmulator(const EmulatorCommand& command) override;
   bool GameRunning() override;
   GameSubscription WatchGames(GameListener listener) override;

@@ -51,8 +51,7 @@ QIcon BuiltInIcon(const QWidget* widget, const char* name, QStyle::StandardPixma
 
 }  // namespace
 
-Form1Window::Form1Window(Form1& form, Services& /*services: reached through the form*/)
-    : QWidget(nullptr), form_(form) {
+Form1Window::Form1Window(Form1& form) : QWidget(nullptr), form_(form) {
   folder_open_ = BuiltInIcon(this, "diropen", QStyle::SP_DirOpenIcon);
   folder_closed_ = BuiltInIcon(this, "dirclosed", QStyle::SP_DirClosedIcon);
   drive_icon_ = BuiltInIcon(this, "harddrive", QStyle::SP_DriveHDIcon);

@@ -21,7 +21,7 @@ namespace tavro {
 
 class Form1Window final : public QWidget, public view::PadView {
  public:
-  Form1Window(Form1& form, Services& services);
+  explicit Form1Window(Form1& form);
   ~Form1Window() override;
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;

@@ -63,7 +63,7 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
       connect(button, &QRadioButton::clicked, this, [this, &model, button] {
         view::SelectOption(form_, model);
         const QSignalBlocker block(button);
-        button->setChecked(model.Selected());
+        button->setChecked(model.Value());
       });
       return button;
     }

@@ -138,7 +138,6 @@ void Form1Window::Follow(Control& control, Property property) {
   auto* widget = static_cast<QWidget*>(object);
   switch (property) {
     case Property::kBackColor:
-    case Property::kForeColor:
       ApplyColors(control, widget);
       return;
     case Property::kMousePointer:
@@ -172,7 +171,7 @@ void Form1Window::Follow(Control& control, Property property) {
       if (property == Property::kValue) {
         auto* button = static_cast<QRadioButton*>(widget);
         const QSignalBlocker block(button);
-        button->setChecked(static_cast<OptionButton&>(control).Selected());
+        button->setChecked(static_cast<OptionButton&>(control).Value());
       }
       break;
     case ControlKind::kPictureBox:

@@ -74,7 +74,7 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
   options.shell_watcher = {"/proc/self/exe", tavro::kShellWatcherArgument};
   tavro::QtRoles roles(options);
   tavro::Form1 form(roles.All());
-  tavro::Form1Window window(form, form.Runtime());
+  tavro::Form1Window window(form);
   roles.dialogs.SetMessageOwner(&window);
   tavro::PortalEsc portal_esc(roles.processes, roles.keys, roles.dialogs);
 

@@ -86,11 +86,10 @@ void MainWindow::Sync(NativeControl& control, Property property) {
     case Property::kValue:
       if (model.Kind() == ControlKind::kOptionButton) {
         SendMessageW(control.window, BM_SETCHECK,
-                     static_cast<OptionButton&>(model).Selected() ? BST_CHECKED : BST_UNCHECKED, 0);
+                     static_cast<OptionButton&>(model).Value() ? BST_CHECKED : BST_UNCHECKED, 0);
       }
       break;
     case Property::kBackColor:
-    case Property::kForeColor:
       // A frame's colour shows behind the labels it holds: repaint them all.
       RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       break;

@@ -1,6 +1,6 @@
 #pragma once
-// UTF-8 inside, UTF-16 at the Win32 calls: the view's names for the
-// conversions of runtime/win32, and a window's text.
+// UTF-8 inside, UTF-16 at the Win32 calls: the view's name for the
+// conversion of runtime/win32 it makes, and a window's text.
 
 #include <windows.h>
 
@@ -13,9 +13,6 @@ namespace tavro::win32ui {
 
 inline std::wstring Widen(std::string_view utf8) {
   return win32::Wide(utf8);
-}
-inline std::string Narrow(std::wstring_view wide) {
-  return win32::Utf8(wide);
 }
 
 inline std::wstring WindowText(HWND window) {

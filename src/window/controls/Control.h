@@ -10,22 +10,16 @@
 #include <string>
 #include <utility>
 
-#include "window/Layout.h"
 #include "runtime/Runtime.h"
+#include "window/controls/ControlDesign.h"
 
 namespace tavro {
-
-// The 16-bit booleans an option button's value is read as.
-using Boolean = std::int16_t;
-constexpr Boolean kTrue = -1;
-constexpr Boolean kFalse = 0;
 
 enum class Property {
   kCaption,
   kText,
   kValue,
   kBackColor,
-  kForeColor,
   kPicture,
   kMousePointer,
   kMouseIcon,
@@ -43,8 +37,7 @@ constexpr int kPointerCustom = 99;
 
 class Control {
  public:
-  explicit Control(const ControlDesign& design)
-      : design_(design), back_color_(design.back_color), fore_color_(design.fore_color) {}
+  explicit Control(const ControlDesign& design) : design_(design), back_color_(design.back_color) {}
   virtual ~Control() = default;
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
@@ -57,8 +50,8 @@ class Control {
 
   std::uint32_t BackColor() const { return back_color_; }
   void SetBackColor(std::uint32_t color) { Set(back_color_, color, Property::kBackColor); }
-  std::uint32_t ForeColor() const { return fore_color_; }
-  void SetForeColor(std::uint32_t color) { Set(fore_color_, color, Property::kForeColor); }
+  // Nothing changes a text colour at run time: the design's stays.
+  std::uint32_t ForeColor() const { return design_.fore_color; }
 
   int MousePointer() const { return mouse_pointer_; }
   void SetMousePointer(int pointer) { Set(mouse_pointer_, pointer, Property::kMousePointer); }
@@ -85,7 +78,6 @@ class Control {
  private:
   const ControlDesign& design_;
   std::uint32_t back_color_;
-  std::uint32_t fore_color_;
   int mouse_pointer_ = kPointerDefault;
   PicturePtr mouse_icon_;
 };
@@ -125,9 +117,7 @@ class OptionButton final : public CaptionControl {
   explicit OptionButton(const ControlDesign& design)
       : CaptionControl(design), value_(design.value) {}
 
-  // Value as the classic runtime reports it: True (-1) or False (0).
-  Boolean Value() const { return value_ ? kTrue : kFalse; }
-  bool Selected() const { return value_; }
+  bool Value() const { return value_; }
   // Selecting clears the other buttons of the group and raises Click;
   // selecting the selected button again changes nothing and raises nothing.
   void Select();

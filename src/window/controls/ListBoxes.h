@@ -1,8 +1,9 @@
 #pragma once
-// The drive, folder and file lists. They read the file system themselves
-// (std::filesystem, UTF-8 paths), raise their events nested inside the
-// assignment that caused them, and throw RuntimeError for what they cannot
-// show.
+// The drive, folder and file lists. The folder and file lists read their
+// folder through the runtime's ReadFolder (UTF-8 paths, the platform's own
+// listing underneath); the drive list is handed its drives by the form. They
+// raise their events nested inside the assignment that caused them, and
+// throw RuntimeError for what they cannot show.
 
 #include <functional>
 #include <string>

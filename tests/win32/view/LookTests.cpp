@@ -292,7 +292,7 @@ TEST_F(LookTest, EveryCaptionShowsWholeInMsSansSerifAt96And144Dpi) {
       SCOPED_TRACE(row.Id());
       HWND window = Win(row.Id().c_str());
       const std::wstring face = FaceOf(window);
-      EXPECT_TRUE(face == L"MS Sans Serif" || face == L"Microsoft Sans Serif") << Narrow(face);
+      EXPECT_TRUE(face == L"MS Sans Serif" || face == L"Microsoft Sans Serif") << win32::Utf8(face);
       // The part of the control its frame leaves visible.
       RECT shown{};
       GetClientRect(window, &shown);

@@ -110,10 +110,10 @@ TEST_F(ViewTest, CaptionsAndAccessibleNamesAreTheDesignedTexts) {
       case ControlKind::kFrame:
       case ControlKind::kLabel:
       case ControlKind::kCommandButton:
-        EXPECT_EQ(Narrow(WindowText(Win(row.Id().c_str()))), row.caption);
+        EXPECT_EQ(win32::Utf8(WindowText(Win(row.Id().c_str()))), row.caption);
         break;
       case ControlKind::kOptionButton:
-        EXPECT_EQ(Narrow(WindowText(Win(row.Id().c_str()))), AccessibleName(row));
+        EXPECT_EQ(win32::Utf8(WindowText(Win(row.Id().c_str()))), AccessibleName(row));
         break;
       default:
         break;
@@ -121,7 +121,7 @@ TEST_F(ViewTest, CaptionsAndAccessibleNamesAreTheDesignedTexts) {
   }
   EXPECT_EQ(WindowText(Win("Option1(0)")), L"Windowed");
   EXPECT_EQ(WindowText(Win("Option2(1)")), L"*.rpx");
-  EXPECT_EQ(Narrow(WindowText(Win("Text1"))), DonationPageText());
+  EXPECT_EQ(win32::Utf8(WindowText(Win("Text1"))), DonationPageText());
 
   form.Frame1.SetCaption("Games *.rpx");
   EXPECT_EQ(WindowText(Win("Frame1")), L"Games *.rpx");
@@ -137,8 +137,8 @@ TEST_F(ViewTest, OptionButtonsAreExclusiveWithinTheirGroupThroughTheUser) {
   EXPECT_TRUE(Checked(Win("Option1(1)")));
   EXPECT_FALSE(Checked(Win("Option1(0)")));
   EXPECT_TRUE(Checked(Win("Option2(0)")));
-  EXPECT_TRUE(form.Option1[1].Selected());
-  EXPECT_FALSE(form.Option1[0].Selected());
+  EXPECT_TRUE(form.Option1[1].Value());
+  EXPECT_FALSE(form.Option1[0].Value());
 
   int clicks = 0;
   form.Option2[1].Click = [&clicks] { ++clicks; };
