@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "launch/SafeNames.h"
+#include "runtime/SafeNames.h"
 #include "runtime/Files.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"

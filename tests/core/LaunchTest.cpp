@@ -8,7 +8,7 @@
 
 #include "FakeServices.h"
 #include "TestUtil.h"
-#include "launch/SafeNames.h"
+#include "runtime/SafeNames.h"
 #include "runtime/PathLiterals.h"
 #include "runtime/Text.h"
 #include "settings/Module_FirstStartApp.h"

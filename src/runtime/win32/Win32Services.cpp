@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "launch/SafeNames.h"
+#include "runtime/SafeNames.h"
 #include "runtime/Text.h"
 #include "runtime/win32/InstanceMutex.h"
 #include "runtime/win32/ProcessGuards.h"

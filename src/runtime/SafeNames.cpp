@@ -1,4 +1,4 @@
-#include "launch/SafeNames.h"
+#include "runtime/SafeNames.h"
 
 #include <algorithm>
 #include <cctype>
