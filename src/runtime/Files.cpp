@@ -50,10 +50,6 @@ bool Exists(const std::string& path) {
   return LookAt(path).type != Entry::Type::kNone;
 }
 
-void MkDir(const std::string& path) {
-  MakeFolder(path, false);
-}
-
 void MkDirUnlessTaken(const std::string& path) {
   if (Exists(path))
     return;

@@ -85,14 +85,13 @@ struct FolderEntry {
 void ReadFolder(const std::string& folder, const std::string& shown,
                 const std::function<void(FolderEntry&)>& visit);
 
-// Makes one folder; throws RuntimeError when it cannot (already there too).
-void MkDir(const std::string& path);
 // Makes the folder unless something is under its name already, whatever it
 // is: a file, a link to a disk that is not mounted, or an entry the system
 // does not show (Wine shows no link to nothing). Throws RuntimeError when a
 // free name cannot take the folder.
 void MkDirUnlessTaken(const std::string& path);
-// The make under MkDir: with taken_ok, a name already taken is no failure.
+// Makes one folder; throws RuntimeError when it cannot, a name already taken
+// too unless taken_ok.
 void MakeFolder(const std::string& path, bool taken_ok);
 // Deletes a file or a link (never a folder); a read-only file is refused.
 void Kill(const std::string& path);

@@ -156,7 +156,7 @@ TEST_F(Ini, NoFileCallTakesAPathHoldingANul) {
       {"ReadOrdinaryFile", [&] { ReadOrdinaryFile(cut, 100); }},
       {"ReplaceByName", [&] { ReplaceByName(cut, "new"); }},
       {"Name", [&] { tavro::Name(Name(), cut); }},
-      {"MkDir", [&] { MkDir(cut); }},
+      {"MakeFolder", [&] { MakeFolder(cut, false); }},
   };
   for (const auto& [what, call] : calls) {
     try {

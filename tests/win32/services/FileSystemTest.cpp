@@ -23,15 +23,15 @@ class UnicodePaths : public testing::Test {
 
 TEST_F(UnicodePaths, MkDirAndDirKeepEveryCharacter) {
   const std::string sub = root_ / "Jeux ゲーム ñ";
-  MkDir(sub);
+  MakeFolder(sub, false);
   EXPECT_TRUE(Contains(ListFolder(root_.Path()), "Jeux ゲーム ñ"));
   EXPECT_EQ(Dir(sub, kAttrDirectory), "Jeux ゲーム ñ");
   EXPECT_EQ(Dir(sub, kAttrNormal), "");  // a folder is no ordinary file
   EXPECT_EQ(Dir(sub + "\\", kAttrDirectory), "Jeux ゲーム ñ");
   EXPECT_EQ(Dir(root_ / "Jeux ゲーム n", kAttrDirectory), "");
 
-  EXPECT_THROW(MkDir(sub), RuntimeError);  // already there
-  EXPECT_THROW(MkDir(root_ / "missing é\\child"), RuntimeError);
+  EXPECT_THROW(MakeFolder(sub, false), RuntimeError);  // already there
+  EXPECT_THROW(MakeFolder(root_ / "missing é\\child", false), RuntimeError);
 }
 
 TEST_F(UnicodePaths, PrintToFileWritesUtf8TextAndCrLfAndEmptiesTheFile) {
@@ -233,11 +233,11 @@ TEST(LongPaths, AFolderOfThreeHundredCharactersListsAndReads) {
     }
   }
   // The first start makes its folders there too; a taken name is refused
-  // by MkDir alone.
-  MkDir(deep + "\\Game");
+  // by MakeFolder alone.
+  MakeFolder(deep + "\\Game", false);
   EXPECT_EQ(Dir(deep + "\\Game", kAttrDirectory), "Game");
   EXPECT_NO_THROW(MkDirUnlessTaken(deep + "\\Game"));
-  EXPECT_THROW(MkDir(deep + "\\Game"), RuntimeError);
+  EXPECT_THROW(MakeFolder(deep + "\\Game", false), RuntimeError);
   RemoveDirectoryW((L"\\\\?\\" + Wide(deep + "\\Game")).c_str());
   DeleteFileW(wide_game.c_str());
   for (auto it = made.rbegin(); it != made.rend(); ++it)
