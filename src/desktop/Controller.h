@@ -35,7 +35,7 @@ class CloseComboWatch {
             int tick_ms);
 
  private:
-  bool holding_ = false;      // held at the last tick
+  bool holding_ = false;       // held at the last tick
   std::uint32_t held_ms_ = 0;  // since when, up to the hold time
   bool fired_ = false;
 };

@@ -185,7 +185,8 @@ class QtServicesTest final : public QObject {
     };
     for (const auto& path : odd_ends) {
       int width = 0;
-      QVERIFY2(ErrorNumber([&] { width = services.pictures.LoadPictureToFit(path, 0, 0)->Width(); }) == 0,
+      QVERIFY2(ErrorNumber(
+                   [&] { width = services.pictures.LoadPictureToFit(path, 0, 0)->Width(); }) == 0,
                path.c_str());
       QVERIFY2(width > 0, path.c_str());
     }

@@ -51,7 +51,7 @@ class X11Session final {
   void DrainKeyEvents();
 
   Display* display_;
-  int xi_opcode_ = -1;       // -1: no XInput2, so no key is ever seen
+  int xi_opcode_ = -1;              // -1: no XInput2, so no key is ever seen
   std::map<int, WatchedKey> keys_;  // by virtual-key code
 };
 
