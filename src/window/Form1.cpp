@@ -83,6 +83,13 @@ Form1::Form1(Services services)
   Command1.Click = [this] { Command1_Click(); };
   Image12.Click = [this] { Image12_Click(); };
   Timer1.Tick = [this] { Timer1_Timer(); };
+  games_ = services_.processes.WatchGames([this](GameLife life, int games_running) {
+    if (life == GameLife::kStarted) {
+      pad_.GameStarted();
+    } else {
+      pad_.GameEnded(games_running);
+    }
+  });
 }
 
 Control* Form1::Find(std::string_view id) const {
@@ -198,8 +205,9 @@ void Form1::Option2_Click(std::int16_t /*index: the buttons' states decide*/) {
 void Form1::File1_Click() {
   // The cover's name comes from the game's file, never from its title.
   const titles::GameRow* row = SelectedRow();
-  const CoverArt cover = ShowCoverArt(
-      services_.processes.AppFolder(), row ? row->file_name : File1.FileName(), settings_.Disc.extensions);
+  const CoverArt cover =
+      ShowCoverArt(services_.processes.AppFolder(), row ? row->file_name : File1.FileName(),
+                   settings_.Disc.extensions);
   if (cover.show == CoverArt::Show::kKeep) {
     if (row)
       ShowTitleCover(*row);
@@ -236,14 +244,17 @@ void Form1::Command1_Click() {
     return;
   }
   if (Option2[0].Value() == kTrue) {
-    LaunchDiscImage(services_.processes, services_.dialogs, services_.processes.AppFolder(), settings_, ChosenGame());
+    LaunchDiscImage(services_.processes, services_.dialogs, services_.processes.AppFolder(),
+                    settings_, ChosenGame());
   } else if (Option2[1].Value() == kTrue) {
-    LaunchRpxGame(services_.processes, services_.dialogs, services_.processes.AppFolder(), settings_, ChosenGame());
+    LaunchRpxGame(services_.processes, services_.dialogs, services_.processes.AppFolder(),
+                  settings_, ChosenGame());
   }
 }
 
 void Form1::Image12_Click() {
-  OpenDonationPage(services_.processes, services_.dialogs, services_.processes.AppFolder(), Text1.Text());
+  OpenDonationPage(services_.processes, services_.dialogs, services_.processes.AppFolder(),
+                   Text1.Text());
 }
 
 namespace {

@@ -50,6 +50,13 @@ class PadView {
   virtual void SetDriveHighlight(int row) = 0;
   // Runs work once the event being handled has returned (a queued call).
   virtual void Later(std::function<void()> work) = 0;
+  // A game the pad started has ended: the launcher's window comes back to
+  // the front with the focus where it was, so the pad works at once. Asked
+  // once per game, never repeated: where the desktop refuses or has no such
+  // request, nothing more happens; and a window the player chose meanwhile
+  // (one that is neither the launcher's nor an ended program's) keeps the
+  // front.
+  virtual void ComeBack() = 0;
 
  protected:
   ~PadView() = default;

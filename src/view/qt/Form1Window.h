@@ -44,6 +44,7 @@ class Form1Window final : public QWidget, public view::PadView {
   int DriveHighlight() override;
   void SetDriveHighlight(int row) override;
   void Later(std::function<void()> work) override;
+  void ComeBack() override;  // Form1WindowFront.cpp
 
  protected:
   void paintEvent(QPaintEvent* event) override;

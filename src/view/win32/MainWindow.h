@@ -78,6 +78,7 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   int DriveHighlight() override;
   void SetDriveHighlight(int row) override;
   void Later(std::function<void()> work) override;
+  void ComeBack() override;
 
  private:
   struct NativeControl {
