@@ -215,6 +215,14 @@ void TimerExpired(Form1& form, Timer& timer, PadView* pad) {
     pad->Later([&form, pad, action] { PadAct(form, *pad, action); });
 }
 
+void StartUpPad(Form1& form, PadView& pad) {
+  const PadAction action =
+      form.Pad().Tick(form.Runtime().keys.ControllerButtons(), pad.LauncherActive(),
+                      form.Controller().combo, form.Timer1.Interval());
+  if ((action == PadAction::kAccept || action == PadAction::kUpFolder) && pad.MessageBoxOpen())
+    pad.CloseMessageBox();
+}
+
 void PickFile(Form1& form, int index, bool input_waiting) {
   form.LetCoversWait(input_waiting);
   Run(form, [&form, index] { form.File1.SetListIndex(index); });

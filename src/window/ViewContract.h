@@ -69,6 +69,13 @@ class PadView {
 // ticks (a toolkit may not run a timer again inside its own event).
 void TimerExpired(Form1& form, Timer& timer, PadView* pad = nullptr);
 
+// While Form_Load runs (its message boxes: the reset, an error), a view
+// reads the controller on a timer of its own and calls this at each expiry:
+// A or B closes a box of the launcher's, and nothing else happens. The
+// timer's work (Esc, the 9 and 8 keys, the close combination) waits for the
+// timer itself, which starts once the window shows.
+void StartUpPad(Form1& form, PadView& pad);
+
 // What the controller does with one action, at once (TimerExpired runs it
 // once the timer's event has returned).
 void PadAct(Form1& form, PadView& pad, PadAction action);

@@ -215,3 +215,36 @@ TEST_F(PadActions, OnlyTheEndOfTheLastGameThePadStartedBringsTheLauncherBack) {
 
 }  // namespace
 }  // namespace tavro
+
+namespace tavro {
+namespace {
+
+TEST_F(PadActions, BeforeTheWindowShowsTheControllerOnlyClosesTheStartUpBoxes) {
+  // Esc and 9 held down all along: their work waits for the window's timer.
+  services.key_states[27] = services.key_states[57] =
+      test::FakeServices::kKeyDown | test::FakeServices::kKeyPressed;
+  const struct {
+    const char* buttons;  // a tick each
+    bool closed;
+  } table[] = {
+      {"- a -", true},      {"- b -", true},           {"- x - dpdown -", false},
+      {"- start -", false}, {"- back+start -", false}, {"- a+x -", false},
+  };
+  for (const auto& row : table) {
+    view.box = true;
+    for (const auto& name : text::Split(row.buttons, ' ')) {
+      services.controllers = {name == "-" ? 0u : ParseControllerSettings(name, "").combo};
+      view::StartUpPad(form, view);
+    }
+    EXPECT_EQ(!view.box, row.closed) << row.buttons;
+    services.controllers = {0};
+    view::StartUpPad(form, view);
+  }
+  EXPECT_EQ(view.focused, nullptr);
+  EXPECT_TRUE(form.Desktop_Visible);
+  EXPECT_TRUE(services.started.empty());
+  EXPECT_TRUE(form.Pad().Wake());  // the first press in the window is still to come
+}
+
+}  // namespace
+}  // namespace tavro
