@@ -63,19 +63,24 @@ class Desk final {
   Desk& operator=(const Desk&) = delete;
   bool Open() const { return x_ != nullptr; }
 
-  Window Active() {
-    Atom type = None;
+  // A property's first 32-bit value; 0 when none.
+  unsigned long Value(Window window, const char* name, Atom type) {
+    Atom got = None;
     int format = 0;
-    unsigned long count = 0, after = 0;
+    unsigned long count = 0, after = 0, value = 0;
     unsigned char* data = nullptr;
-    Window active = None;
-    if (XGetWindowProperty(x_, DefaultRootWindow(x_), XInternAtom(x_, "_NET_ACTIVE_WINDOW", False),
-                           0, 1, False, XA_WINDOW, &type, &format, &count, &after,
-                           &data) == Success &&
+    if (window != None &&
+        XGetWindowProperty(x_, window, XInternAtom(x_, name, False), 0, 1, False, type, &got,
+                           &format, &count, &after, &data) == Success &&
         data != nullptr && count == 1)
-      active = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
+      value = *reinterpret_cast<unsigned long*>(data);
     XFree(data);
-    return active;
+    return value;
+  }
+  Window Active() { return Value(DefaultRootWindow(x_), "_NET_ACTIVE_WINDOW", XA_WINDOW); }
+  pid_t PidOf(Window w) { return static_cast<pid_t>(Value(w, "_NET_WM_PID", XA_CARDINAL)); }
+  bool WindowManagerUp() {
+    return Value(DefaultRootWindow(x_), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW) != 0;
   }
   void Activate(Window window) {
     XEvent event{};
@@ -101,31 +106,6 @@ class Desk final {
   void Destroy(Window w) {
     XDestroyWindow(x_, w);
     XSync(x_, False);
-  }
-  pid_t PidOf(Window window) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    pid_t pid = 0;
-    if (window != None &&
-        XGetWindowProperty(x_, window, XInternAtom(x_, "_NET_WM_PID", False), 0, 1, False,
-                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-        data != nullptr && count == 1)
-      pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
-    XFree(data);
-    return pid;
-  }
-  bool WindowManagerUp() {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    XGetWindowProperty(x_, DefaultRootWindow(x_),
-                       XInternAtom(x_, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False, XA_WINDOW,
-                       &type, &format, &count, &after, &data);
-    XFree(data);
-    return count == 1;
   }
 
  private:
