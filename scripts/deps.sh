@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libx11-dev libxi-dev libxtst-dev libsdl2-dev
+  qt6-base-dev libx11-dev libxcb1-dev libxi-dev libxtst-dev libsdl2-dev
   libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   mingw-w64 wine wine64 wine32:i386 fonts-wine
   xvfb xdotool x11-utils imagemagick strace dpkg-dev desktop-file-utils

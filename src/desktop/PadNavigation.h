@@ -58,6 +58,21 @@ class PadNavigation {
   // the game list, whatever had it at start.
   bool Wake() { return !std::exchange(woken_, true); }
 
+  // The return to the launcher after a game the pad started. Acting: an
+  // action of the pad is being carried out, so a game started now was
+  // started with the pad. Told of each start and end, with how many games
+  // run after it; once the last has ended and the pad had started one,
+  // ComeBackDue is true once: the launcher should come back to the front for
+  // the pad to work at once. A game started with the mouse or the keyboard
+  // leaves the window where the player put it.
+  void SetActing(bool acting) { acting_ = acting; }
+  void GameStarted() { played_by_pad_ = played_by_pad_ || acting_; }
+  void GameEnded(int games_running) {
+    if (games_running == 0 && std::exchange(played_by_pad_, false))
+      come_back_ = true;
+  }
+  bool ComeBackDue() { return std::exchange(come_back_, false); }
+
  private:
   std::uint32_t held_ = 0;       // at the last tick, stick folded into the D-pad
   std::uint32_t pending_ = 0;    // a combination's button, waiting for its release
@@ -66,6 +81,9 @@ class PadNavigation {
   bool was_active_ = false;      // at the last tick
   bool game_running_ = false;
   bool woken_ = false;
+  bool acting_ = false;
+  bool played_by_pad_ = false;  // a game runs that the pad started
+  bool come_back_ = false;
 };
 
 }  // namespace tavro

@@ -83,6 +83,13 @@ Form1::Form1(Services services)
   Command1.Click = [this] { Command1_Click(); };
   Image12.Click = [this] { Image12_Click(); };
   Timer1.Tick = [this] { Timer1_Timer(); };
+  games_ = services_.processes.WatchGames([this](GameLife life, int games_running) {
+    if (life == GameLife::kStarted) {
+      pad_.GameStarted();
+    } else {
+      pad_.GameEnded(games_running);
+    }
+  });
 }
 
 Control* Form1::Find(std::string_view id) const {

@@ -111,6 +111,8 @@ class Form1 {
   CloseComboWatch close_combo_;
   std::vector<std::uint32_t> controller_held_;
   PadNavigation pad_;
+  // Tells the pad of each game's start and end (see PadNavigation).
+  GameSubscription games_;
   PicturePtr picture_;
   PicturePtr icon_;
   std::vector<Control*> controls_;

@@ -144,6 +144,12 @@ bool DriveListAct(Form1& form, PadView& pad, PadAction action) {
 }  // namespace
 
 void PadAct(Form1& form, PadView& pad, PadAction action) {
+  // A game started from here on was started with the pad.
+  struct Acting {
+    PadNavigation& pad;
+    explicit Acting(PadNavigation& p) : pad(p) { pad.SetActing(true); }
+    ~Acting() { pad.SetActing(false); }
+  } acting(form.Pad());
   // A message box is modal: the window behind it takes nothing. A closes
   // it as Enter does, B as Esc does (a box of one button).
   if (pad.MessageBoxOpen()) {
@@ -197,12 +203,23 @@ void TimerExpired(Form1& form, Timer& timer, PadView* pad) {
   });
   if (!ticked || pad == nullptr || &timer != &form.Timer1)
     return;
+  // The tick noticed the end of the last game, and the pad had started one.
+  if (form.Pad().ComeBackDue())
+    pad->ComeBack();
   const PadAction action = form.Pad().Tick(form.ControllerHeld(), pad->LauncherActive(),
                                            form.Controller().combo, form.Timer1.Interval());
   // Not inside the tick: an action may open a message box, and the ticks
   // under it must still come (its A, the keys).
   if (action != PadAction::kNone)
     pad->Later([&form, pad, action] { PadAct(form, *pad, action); });
+}
+
+void StartUpPad(Form1& form, PadView& pad) {
+  const PadAction action =
+      form.Pad().Tick(form.Runtime().keys.ControllerButtons(), pad.LauncherActive(),
+                      form.Controller().combo, form.Timer1.Interval());
+  if ((action == PadAction::kAccept || action == PadAction::kUpFolder) && pad.MessageBoxOpen())
+    pad.CloseMessageBox();
 }
 
 void PickFile(Form1& form, int index, bool input_waiting) {

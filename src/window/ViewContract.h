@@ -50,6 +50,13 @@ class PadView {
   virtual void SetDriveHighlight(int row) = 0;
   // Runs work once the event being handled has returned (a queued call).
   virtual void Later(std::function<void()> work) = 0;
+  // A game the pad started has ended: the launcher's window comes back to
+  // the front with the focus where it was, so the pad works at once. Asked
+  // once per game, never repeated: where the desktop refuses or has no such
+  // request, nothing more happens; and a window the player chose meanwhile
+  // (one that is neither the launcher's nor an ended program's) keeps the
+  // front.
+  virtual void ComeBack() = 0;
 
  protected:
   ~PadView() = default;
@@ -61,6 +68,13 @@ class PadView {
 // event has returned, so that a message box it opens does not hold up the
 // ticks (a toolkit may not run a timer again inside its own event).
 void TimerExpired(Form1& form, Timer& timer, PadView* pad = nullptr);
+
+// While Form_Load runs (its message boxes: the reset, an error), a view
+// reads the controller on a timer of its own and calls this at each expiry:
+// A or B closes a box of the launcher's, and nothing else happens. The
+// timer's work (Esc, the 9 and 8 keys, the close combination) waits for the
+// timer itself, which starts once the window shows.
+void StartUpPad(Form1& form, PadView& pad);
 
 // What the controller does with one action, at once (TimerExpired runs it
 // once the timer's event has returned).

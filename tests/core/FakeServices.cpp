@@ -57,6 +57,7 @@ void FakeServices::StartEmulator(const EmulatorCommand& command) {
     throw RuntimeError(err::kFileNotFound, "File not found");
   emulators.push_back(command);
   started.push_back("emu|" + command.CommandLine());
+  watchers.Tell(GameLife::kStarted, ++games_running);
 }
 
 // Recorded as "flatpak|<id>|<mode text>|<game path>".

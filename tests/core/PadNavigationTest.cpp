@@ -93,7 +93,9 @@ class FakePadView final : public view::PadView {
   int DriveHighlight() override { return open ? drive : -1; }
   void SetDriveHighlight(int row) override { drive = row; }
   void Later(std::function<void()> work) override { work(); }
+  void ComeBack() override { ++come_backs; }
 
+  int come_backs = 0;
   bool box = false, open = false;
   Control* focused = nullptr;
   int folder = -1, drive = -1;
@@ -167,6 +169,81 @@ TEST_F(PadActions, AOnAGamePlaysItAndBClosesABox) {
   EXPECT_TRUE(view.box);  // nothing reaches the window behind a box
   Act("B");
   EXPECT_FALSE(view.box);
+}
+
+TEST_F(PadActions, OnlyTheEndOfTheLastGameThePadStartedBringsTheLauncherBack) {
+  Act("o");
+  form.Settings().FileExe = "Emulator.exe";
+  std::filesystem::create_directories(app.Path() / "Emulator");
+  test::WriteAll(app.Path() / "Emulator" / "Emulator.exe", "");
+  form.Dir1.SetPath(Drive("e"));
+  form.File1.SetListIndex(0);
+  view.focused = &form.File1;
+  form.Timer1.Start();
+  // Letters: A or P the pad plays, m the mouse plays (Play Game clicked),
+  // e a game ends, t a tick; the calls to come back after each.
+  const struct {
+    const char* steps;
+    const char* come_backs;
+  } table[] = {
+      {"Atett", "00011"},      // once, at the tick after the end
+      {"mtet", "0000"},        // started with the mouse: left where it is
+      {"Pmtetet", "0000001"},  // the pad's game ends first: back after the last
+      {"mAtetet", "0000001"},  // the mouse's first: the pad started one all the same
+      {"AtetAtet", "00011112"},
+  };
+  for (const auto& row : table) {
+    view.come_backs = 0;
+    std::string got;
+    for (const char step : std::string(row.steps)) {
+      if (step == 'm') {
+        view::Click(form, form.Command1);
+      } else if (step == 'e') {
+        services.watchers.Tell(GameLife::kEnded, --services.games_running);
+      } else if (step == 't') {
+        view::TimerExpired(form, form.Timer1, &view);
+      } else {
+        view::PadAct(form, view, step == 'A' ? PadAction::kAccept : PadAction::kPlay);
+      }
+      got += std::to_string(view.come_backs);
+    }
+    EXPECT_EQ(got, row.come_backs) << row.steps;
+    EXPECT_EQ(services.games_running, 0) << row.steps;
+  }
+  EXPECT_EQ(services.emulators.size(), 8u);
+}
+
+}  // namespace
+}  // namespace tavro
+
+namespace tavro {
+namespace {
+
+TEST_F(PadActions, BeforeTheWindowShowsTheControllerOnlyClosesTheStartUpBoxes) {
+  // Esc and 9 held down all along: their work waits for the window's timer.
+  services.key_states[27] = services.key_states[57] =
+      test::FakeServices::kKeyDown | test::FakeServices::kKeyPressed;
+  const struct {
+    const char* buttons;  // a tick each
+    bool closed;
+  } table[] = {
+      {"- a -", true},      {"- b -", true},           {"- x - dpdown -", false},
+      {"- start -", false}, {"- back+start -", false}, {"- a+x -", false},
+  };
+  for (const auto& row : table) {
+    view.box = true;
+    for (const auto& name : text::Split(row.buttons, ' ')) {
+      services.controllers = {name == "-" ? 0u : ParseControllerSettings(name, "").combo};
+      view::StartUpPad(form, view);
+    }
+    EXPECT_EQ(!view.box, row.closed) << row.buttons;
+    services.controllers = {0};
+    view::StartUpPad(form, view);
+  }
+  EXPECT_EQ(view.focused, nullptr);
+  EXPECT_TRUE(form.Desktop_Visible);
+  EXPECT_TRUE(services.started.empty());
+  EXPECT_TRUE(form.Pad().Wake());  // the first press in the window is still to come
 }
 
 }  // namespace

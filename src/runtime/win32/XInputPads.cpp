@@ -38,14 +38,34 @@ constexpr std::array<std::pair<WORD, PadButton>, 14> kButtons = {{
     {XINPUT_GAMEPAD_DPAD_RIGHT, PadButton::kDpadRight},
 }};
 
-// The version present from Windows 7 on (and on Vista); the later ones are
-// not on every Windows 7.
-std::wstring SystemXInput() {
+// The keys XInputGetKeystroke reports for the buttons; the stick's are left
+// to the state read, which holds them long enough to be seen.
+constexpr std::array<std::pair<WORD, PadButton>, 14> kKeys = {{
+    {VK_PAD_A, PadButton::kA},
+    {VK_PAD_B, PadButton::kB},
+    {VK_PAD_X, PadButton::kX},
+    {VK_PAD_Y, PadButton::kY},
+    {VK_PAD_BACK, PadButton::kBack},
+    {VK_PAD_START, PadButton::kStart},
+    {VK_PAD_LTHUMB_PRESS, PadButton::kLeftStick},
+    {VK_PAD_RTHUMB_PRESS, PadButton::kRightStick},
+    {VK_PAD_LSHOULDER, PadButton::kLeftShoulder},
+    {VK_PAD_RSHOULDER, PadButton::kRightShoulder},
+    {VK_PAD_DPAD_UP, PadButton::kDpadUp},
+    {VK_PAD_DPAD_DOWN, PadButton::kDpadDown},
+    {VK_PAD_DPAD_LEFT, PadButton::kDpadLeft},
+    {VK_PAD_DPAD_RIGHT, PadButton::kDpadRight},
+}};
+
+// A library of the system folder by its full path, so that a file of the
+// same name beside the program or in the working folder is never loaded.
+HMODULE LoadSystemLibrary(const wchar_t* name) {
   wchar_t folder[MAX_PATH] = {};
   const UINT len = GetSystemDirectoryW(folder, MAX_PATH);
   if (len == 0 || len >= MAX_PATH)
-    return {};
-  return std::wstring(folder, len) + L"\\xinput9_1_0.dll";
+    return nullptr;
+  const std::wstring path = std::wstring(folder, len) + L"\\" + name;
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 struct KeyCloser {
@@ -170,19 +190,22 @@ std::vector<std::uint32_t> XInputPads::Buttons() {
   // One attempt: a library that is missing stays missing.
   if (!tried_) {
     tried_ = true;
-    const std::wstring path = library_.empty() ? SystemXInput() : library_;
     // A library that cannot be loaded shows no box of the system's.
     const UINT old_mode = GetErrorMode();
     SetErrorMode(old_mode | SEM_FAILCRITICALERRORS);
-    // A full path, and the libraries it needs looked for in its own folder
-    // (the system's) before the program's.
-    Module module(path.empty()
-                      ? nullptr
-                      : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    // xinput1_4 (Windows 8 on) queues each press; Windows 7 has only
+    // xinput9_1_0 of those on every machine, read as a state.
+    Module module(!library_.empty()
+                      ? LoadLibraryExW(library_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
+                      : LoadSystemLibrary(L"xinput1_4.dll"));
+    if (!module && library_.empty())
+      module.reset(LoadSystemLibrary(L"xinput9_1_0.dll"));
     SetErrorMode(old_mode);
     if (module) {
       get_state_ = reinterpret_cast<GetStateFunction>(reinterpret_cast<void*>(
           GetProcAddress(static_cast<HMODULE>(module.get()), "XInputGetState")));
+      get_keystroke_ = reinterpret_cast<GetKeystrokeFunction>(reinterpret_cast<void*>(
+          GetProcAddress(static_cast<HMODULE>(module.get()), "XInputGetKeystroke")));
       // A library in use stays loaded for the life of the process: XInput
       // keeps threads of its own (Wine's reads the HID devices on one), and
       // unloading it under them ends the process with a page fault.
@@ -193,15 +216,18 @@ std::vector<std::uint32_t> XInputPads::Buttons() {
   if (get_state_ == nullptr)
     return {};
 
+  const std::array<std::uint32_t, kSlots> tapped = Presses();
   std::vector<std::uint32_t> held;
   const ULONGLONG now = GetTickCount64();
   for (DWORD slot = 0; slot < kSlots; ++slot) {
-    if (now < next_try_[slot])
+    if (now < next_try_[slot] && tapped[slot] == 0)
       continue;
     XINPUT_STATE state{};
     if (get_state_(slot, &state) == ERROR_SUCCESS) {
-      held.push_back(
-          ToPadButtons(state.Gamepad.wButtons, state.Gamepad.sThumbLX, state.Gamepad.sThumbLY));
+      // A press since the last read counts as held for this one, so a tap
+      // between two reads is seen once.
+      held.push_back(tapped[slot] | ToPadButtons(state.Gamepad.wButtons, state.Gamepad.sThumbLX,
+                                                 state.Gamepad.sThumbLY));
     } else {
       // Not connected, or any other failure: nothing held there, asked
       // again later.
@@ -209,6 +235,25 @@ std::vector<std::uint32_t> XInputPads::Buttons() {
     }
   }
   return held;
+}
+
+std::array<std::uint32_t, XInputPads::kSlots> XInputPads::Presses() {
+  std::array<std::uint32_t, kSlots> pressed{};
+  if (get_keystroke_ == nullptr)
+    return pressed;
+  // The queue of every slot, emptied at each read; bounded, should a driver
+  // never say it is empty.
+  XINPUT_KEYSTROKE key{};
+  for (int i = 0; i < 256 && get_keystroke_(XUSER_INDEX_ANY, 0, &key) == ERROR_SUCCESS; ++i) {
+    if (!(key.Flags & XINPUT_KEYSTROKE_KEYDOWN) || (key.Flags & XINPUT_KEYSTROKE_REPEAT) ||
+        key.UserIndex >= kSlots)
+      continue;
+    for (const auto& [vk, button] : kKeys) {
+      if (key.VirtualKey == vk)
+        pressed[key.UserIndex] |= PadBits({button});
+    }
+  }
+  return pressed;
 }
 
 }  // namespace tavro::win32

@@ -10,6 +10,7 @@
 // slots would be polled for nothing. A look at the raw input devices, no
 // more often than an empty slot is asked, tells when one comes.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -43,8 +44,11 @@ class XInputPads final {
                                         const std::wstring& user_key = {});
 
   // library: the full path of the DLL to load; empty means the system's
-  // xinput9_1_0.dll, by its path in the system folder, so a file of the same
-  // name beside the program or in the working folder is never loaded.
+  // xinput1_4.dll, else (Windows 7) its xinput9_1_0.dll, by their paths in
+  // the system folder, so a file of the same name beside the program or in
+  // the working folder is never loaded. Where the library has
+  // XInputGetKeystroke, a button pressed and let go between two reads
+  // counts as held for the next read.
   // pad_plugged: asked at most once per empty_slot_rest_ms until it says
   // yes, and the library is loaded then; empty loads it at the first
   // question.
@@ -69,6 +73,10 @@ class XInputPads final {
   };
   using Module = std::unique_ptr<void, ModuleCloser>;
   using GetStateFunction = unsigned long(__stdcall*)(unsigned long, void*);
+  using GetKeystrokeFunction = unsigned long(__stdcall*)(unsigned long, unsigned long, void*);
+  // The buttons pressed on each slot since the last read, from the
+  // library's queue of presses; none without one (Windows 7).
+  std::array<std::uint32_t, kSlots> Presses();
 
   std::wstring library_;
   std::uint64_t empty_slot_rest_ms_;
@@ -76,6 +84,7 @@ class XInputPads final {
   std::uint64_t next_look_ = 0;  // when pad_plugged_ may next be asked
   bool tried_ = false;
   GetStateFunction get_state_ = nullptr;
+  GetKeystrokeFunction get_keystroke_ = nullptr;
   // When each slot may next be asked (0: at once).
   std::uint64_t next_try_[kSlots] = {};
 };

@@ -44,6 +44,10 @@ class Form1Window final : public QWidget, public view::PadView {
   int DriveHighlight() override;
   void SetDriveHighlight(int row) override;
   void Later(std::function<void()> work) override;
+  void ComeBack() override;  // Form1WindowFront.cpp
+  // While Form_Load runs: the controller read on a timer of its own, to
+  // close the message boxes it shows (see view::StartUpPad).
+  void WatchPadWhileLoading(bool on);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -78,6 +82,7 @@ class Form1Window final : public QWidget, public view::PadView {
   QWidget* first_focus_ = nullptr;
   // The list pictures, made once.
   QIcon folder_open_;
+  QTimer* start_up_pad_ = nullptr;
   QIcon folder_closed_;
   QIcon drive_icon_;
   bool shown_once_ = false;

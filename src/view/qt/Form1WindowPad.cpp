@@ -98,6 +98,19 @@ void Form1Window::SetDriveHighlight(int row) {
   }
 }
 
+void Form1Window::WatchPadWhileLoading(bool on) {
+  if (start_up_pad_ == nullptr) {
+    start_up_pad_ = new QTimer(this);
+    start_up_pad_->setInterval(form_.Timer1.Interval());
+    connect(start_up_pad_, &QTimer::timeout, this, [this] { view::StartUpPad(form_, *this); });
+  }
+  if (on) {
+    start_up_pad_->start();
+  } else {
+    start_up_pad_->stop();
+  }
+}
+
 void Form1Window::Later(std::function<void()> work) {
   QTimer::singleShot(0, this, std::move(work));
 }

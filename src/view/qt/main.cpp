@@ -97,7 +97,11 @@ int Run(tavro::TerminationSignals& termination, const tavro::DesktopSession& ses
   // The load event may show message boxes or end the process; the window is
   // shown only after it returns. An error it lets pass is shown like any
   // other event's, and the program goes on.
-  tavro::view::LoadAndShow(form, [&window] { window.show(); });
+  window.WatchPadWhileLoading(true);
+  tavro::view::LoadAndShow(form, [&window] {
+    window.WatchPadWhileLoading(false);
+    window.show();
+  });
   if (tavro::WantsPortalKeys(session))
     portal_esc.Listen(kAppId, form.Label5.Caption());
   // From here the timer ticks and the keys may hide the desktop or the

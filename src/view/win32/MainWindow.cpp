@@ -452,7 +452,21 @@ BOOL MainWindow::OnSetCursor(HWND target, int hit_test) {
   return FALSE;  // the child's own cursor
 }
 
+void MainWindow::WatchPadWhileLoading(bool on) {
+  if (!on) {
+    start_up_pad_.reset();
+  } else if (!start_up_pad_ && Window() != nullptr) {
+    start_up_pad_ =
+        UniqueTimer(Window(), kStartUpPadTimer, static_cast<UINT>(form_.Timer1.Interval()));
+  }
+}
+
 void MainWindow::OnTimer(UINT_PTR id) {
+  if (id == kStartUpPadTimer) {
+    if (start_up_pad_)
+      view::StartUpPad(form_, *this);
+    return;
+  }
   const auto row = static_cast<int>(id) - kFirstControlId;
   if (row < 0 || row >= static_cast<int>(controls_.size()))
     return;

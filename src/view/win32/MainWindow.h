@@ -53,6 +53,9 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   void Create();
   // Shows the window and starts the timers.
   void Show(int command);
+  // While Form_Load runs: the controller read on a timer of its own, to
+  // close the message boxes it shows (see view::StartUpPad).
+  void WatchPadWhileLoading(bool on);
   // Dialog keys (Tab, arrows, Enter on a list); true when msg was handled.
   bool PreTranslate(MSG& msg);
   int RunMessageLoop();
@@ -78,6 +81,8 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   int DriveHighlight() override;
   void SetDriveHighlight(int row) override;
   void Later(std::function<void()> work) override;
+  void ComeBack() override;
+  static constexpr UINT_PTR kStartUpPadTimer = 1;  // below the controls' ids
 
  private:
   struct NativeControl {
@@ -167,6 +172,7 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   // session ends.
   bool unloaded_ = false;
   UINT dpi_ = 96;
+  UniqueTimer start_up_pad_;
 };
 
 }  // namespace tavro::win32ui

@@ -13,7 +13,36 @@ bool IsDialog(HWND window) {
   return GetClassNameW(window, name, 16) > 0 && std::wstring_view(name) == L"#32770";
 }
 
+// A window whose program has ended, or is ending: no choice of the player's.
+bool OfEndedProgram(HWND window) {
+  DWORD pid = 0;
+  if (!IsWindow(window) || GetWindowThreadProcessId(window, &pid) == 0)
+    return true;
+  const win32::UniqueKernelHandle process(
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  DWORD code = 0;
+  return process && GetExitCodeProcess(process.get(), &code) && code != STILL_ACTIVE;
+}
+
 }  // namespace
+
+void MainWindow::ComeBack() {
+  HWND self = Window();
+  HWND front = GetForegroundWindow();
+  if (self == nullptr || LauncherActive())
+    return;
+  // A window the player chose since keeps the front: only an empty front,
+  // or one left by an ended program, is taken.
+  if (front != nullptr && !OfEndedProgram(front))
+    return;
+  // The focus comes back with the window (it keeps its control).
+  if (!SetForegroundWindow(self)) {
+    // Refused by the rules of the foreground: the taskbar button flashes
+    // until the window is brought to the front.
+    FLASHWINFO flash{sizeof flash, self, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+  }
+}
 
 bool MainWindow::LauncherActive() {
   // The window itself, or a window it owns (its message boxes).

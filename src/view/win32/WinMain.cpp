@@ -28,7 +28,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     window.Create();
     // Form_Load may show message boxes (owned by the hidden window) or end
     // the process; whatever escapes it is reported and the window opens.
-    tavro::view::LoadAndShow(form, [&window, show] { window.Show(show); });
+    window.WatchPadWhileLoading(true);
+    tavro::view::LoadAndShow(form, [&window, show] {
+      window.WatchPadWhileLoading(false);
+      window.Show(show);
+    });
     return window.RunMessageLoop();
   } catch (const std::exception& e) {
     // Only the start can fail this way: the window or its pictures could not

@@ -39,6 +39,7 @@ class StandIn final {
         reinterpret_cast<SetPad>(reinterpret_cast<void*>(GetProcAddress(module_, "StandInSetPad")));
     calls_ = reinterpret_cast<CallCount>(
         reinterpret_cast<void*>(GetProcAddress(module_, "StandInCalls")));
+    tap_ = reinterpret_cast<TapKey>(reinterpret_cast<void*>(GetProcAddress(module_, "StandInTap")));
     for (DWORD slot = 0; slot < XUSER_MAX_COUNT && Loaded(); ++slot)
       Set(slot, false, 0);
   }
@@ -55,14 +56,17 @@ class StandIn final {
     set_pad_(slot, connected ? TRUE : FALSE, buttons);
   }
   DWORD Calls(DWORD slot) const { return calls_(slot); }
+  void Tap(DWORD slot, WORD virtual_key) const { tap_(slot, virtual_key); }
 
  private:
   using SetPad = void (*)(DWORD, BOOL, WORD);
   using CallCount = DWORD (*)(DWORD);
+  using TapKey = void (*)(DWORD, WORD);
   std::wstring path_;
   HMODULE module_;
   SetPad set_pad_ = nullptr;
   CallCount calls_ = nullptr;
+  TapKey tap_ = nullptr;
 };
 
 }  // namespace
@@ -138,6 +142,33 @@ TEST(Controllers, EachXInputButtonIsItsPadButton) {
   for (const auto& c : cases) {
     stand_in.Set(2, true, c.xinput);
     EXPECT_EQ(pads.Buttons(), Held{c.held}) << std::hex << "XInput buttons 0x" << c.xinput;
+  }
+}
+
+TEST(Controllers, ATapBetweenTwoReadsIsHeldForTheNextReadOnly) {
+  const StandIn stand_in;
+  ASSERT_TRUE(stand_in.Loaded());
+  XInputPads pads(stand_in.Path(), XInputPads::kEmptySlotRestMs, nullptr);
+  stand_in.Set(1, true, XINPUT_GAMEPAD_B);  // B held all along
+  const auto bits = [](std::initializer_list<PadButton> b) { return PadBits(b); };
+  const struct {
+    DWORD slot;
+    WORD key;
+    Held first, second;  // the read after the tap, and the one after that
+  } table[] = {
+      {1, VK_PAD_A, Held{bits({PadButton::kA, PadButton::kB})}, Held{bits({PadButton::kB})}},
+      {1, VK_PAD_DPAD_DOWN, Held{bits({PadButton::kDpadDown, PadButton::kB})},
+       Held{bits({PadButton::kB})}},
+      {1, VK_PAD_START, Held{bits({PadButton::kStart, PadButton::kB})},
+       Held{bits({PadButton::kB})}},
+      // The stick's keys and the triggers are no button here.
+      {1, VK_PAD_LTHUMB_UP, Held{bits({PadButton::kB})}, Held{bits({PadButton::kB})}},
+      {1, VK_PAD_LTRIGGER, Held{bits({PadButton::kB})}, Held{bits({PadButton::kB})}},
+  };
+  for (const auto& row : table) {
+    stand_in.Tap(row.slot, row.key);
+    EXPECT_EQ(pads.Buttons(), row.first) << std::hex << row.key;
+    EXPECT_EQ(pads.Buttons(), row.second) << std::hex << row.key;
   }
 }
 

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <xinput.h>
 
+#include <initializer_list>
+
 namespace {
 
 struct Slot {
@@ -16,6 +18,10 @@ struct Slot {
   SHORT x = 0, y = 0;  // the left thumbstick
 };
 Slot slots[XUSER_MAX_COUNT];
+
+// The presses queued for XInputGetKeystroke, oldest first.
+XINPUT_KEYSTROKE queue[64];
+int queued = 0;
 
 }  // namespace
 
@@ -34,6 +40,31 @@ __declspec(dllexport) DWORD WINAPI XInputGetState(DWORD index, XINPUT_STATE* sta
   state->Gamepad.sThumbLX = slot.x;
   state->Gamepad.sThumbLY = slot.y;
   return ERROR_SUCCESS;
+}
+
+// The next press or release of any slot (index XUSER_INDEX_ANY) or of one.
+__declspec(dllexport) DWORD WINAPI XInputGetKeystroke(DWORD index, DWORD, XINPUT_KEYSTROKE* key) {
+  if (key == nullptr || (index >= XUSER_MAX_COUNT && index != XUSER_INDEX_ANY))
+    return ERROR_BAD_ARGUMENTS;
+  for (int i = 0; i < queued; ++i) {
+    if (index != XUSER_INDEX_ANY && queue[i].UserIndex != index)
+      continue;
+    *key = queue[i];
+    for (int j = i + 1; j < queued; ++j)
+      queue[j - 1] = queue[j];
+    --queued;
+    return ERROR_SUCCESS;
+  }
+  return ERROR_EMPTY;
+}
+
+// A tap of a button (its VK_PAD_ key) between two reads: its press and its
+// release queued, the state left as it was.
+__declspec(dllexport) void StandInTap(DWORD index, WORD virtual_key) {
+  for (const WORD flags : {WORD{XINPUT_KEYSTROKE_KEYDOWN}, WORD{XINPUT_KEYSTROKE_KEYUP}}) {
+    if (queued < 64)
+      queue[queued++] = XINPUT_KEYSTROKE{virtual_key, 0, flags, static_cast<BYTE>(index), 0};
+  }
 }
 
 // Plugs a pad into a slot (or takes it out) with these buttons held; the
