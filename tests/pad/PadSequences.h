@@ -62,7 +62,32 @@ inline std::vector<PadStep> Steps(const std::string& words) {
   return steps;
 }
 
+// The library above in a fresh temporary folder named for key; its path.
 // bin: the test program's folder, where the stand-in emulator is built.
+inline std::string MakePadLibrary(const std::string& bin, const std::string& key) {
+  namespace fs = std::filesystem;
+  const fs::path app = fs::temp_directory_path() / ("tavro-pad-" + key);
+  fs::remove_all(app);
+  for (const char* f : {"Game/Alpha.wud", "Game/Beta.wux", "Game/Gamma.wud", "Game/More/Delta.wud",
+                        "Image/Beta.jpg", "Emulator/x"}) {
+    fs::create_directories((app / f).parent_path());
+    // A bitmap of one pixel: both picture loaders know it by its bytes.
+    std::ofstream(app / f, std::ios::binary)
+        << std::string("BM:\0\0\0\0\0\0\0006\0\0\0(\0\0\0\1\0\0\0\1\0\0\0\1\0\30\0\0\0\0\0\4", 35)
+        << std::string(22, '\0') << "\377";
+  }
+  fs::copy_file(FsPath(bin) / "stand-in" / "Cemu.exe", app / "Emulator" / kStandIn,
+                fs::copy_options::overwrite_existing);
+  return Utf8(app);
+}
+
+// The form's settings for that library, its game folder shown.
+inline void SetUpPadLibrary(Form1& form, const std::string& app) {
+  const std::string game = app + paths::Lit({"Game"});
+  form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}, {}, {}};
+  form.Dir1.SetPath(game);
+}
+
 inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
   const struct {
     const char* what;
@@ -102,23 +127,11 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
   namespace fs = std::filesystem;
   for (const auto& row : table) {
     SCOPED_TRACE(row.what);
-    const fs::path app = fs::temp_directory_path() / ("tavro-pad-" + std::to_string(&row - table));
-    fs::remove_all(app);
-    for (const char* f : {"Game/Alpha.wud", "Game/Beta.wux", "Game/Gamma.wud",
-                          "Game/More/Delta.wud", "Image/Beta.jpg", "Emulator/x"}) {
-      fs::create_directories((app / f).parent_path());
-      // A bitmap of one pixel: both picture loaders know it by its bytes.
-      std::ofstream(app / f, std::ios::binary)
-          << std::string("BM:\0\0\0\0\0\0\0006\0\0\0(\0\0\0\1\0\0\0\1\0\0\0\1\0\30\0\0\0\0\0\4", 35)
-          << std::string(22, '\0') << "\377";
-    }
-    fs::copy_file(FsPath(bin) / "stand-in" / "Cemu.exe", app / "Emulator" / kStandIn,
-                  fs::copy_options::overwrite_existing);
+    const fs::path app = FsPath(MakePadLibrary(bin, std::to_string(&row - table)));
     const std::string game = Utf8(app) + paths::Lit({"Game"});
     const auto rig = make(Utf8(app));
     Form1& form = *rig->form;
-    form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}, {}, {}};
-    form.Dir1.SetPath(game);
+    SetUpPadLibrary(form, Utf8(app));
     // First a tick with nothing held: what is held as the window comes up waits.
     const bool first = row.what[0] == '!';
     const std::vector<PadStep> steps =

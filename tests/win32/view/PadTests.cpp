@@ -3,6 +3,7 @@
 
 #include "ViewFixture.h"
 #include "pad/PadSequences.h"
+#include "runtime/win32/UniqueHandle.h"
 #include "view/win32/ControlRows.h"
 #include "view/win32/Wide.h"
 
@@ -34,7 +35,7 @@ class Win32PadRig final : public tavro::test::PadRig {
     HWND front = step.in_front ? view_.Window() : other_;
     PumpUntil(view_, [&] {
       const bool there = GetAncestor(GetForegroundWindow(), GA_ROOTOWNER) == front;
-      return there || (SetForegroundWindow(front) && false);
+      return leave_front || there || (SetForegroundWindow(front) && false);
     });
     WORD buttons = 0;
     for (int bit = 0; bit < 16; ++bit) {
@@ -46,6 +47,8 @@ class Win32PadRig final : public tavro::test::PadRig {
                                                              static_cast<SHORT>(step.y));
   }
   void Loop(const std::function<bool()>& done) override { PumpUntil(view_, done); }
+  HWND Launcher() const { return view_.Window(); }
+  bool leave_front = false;  // true: the steps move no window to the front
   bool FocusShown() override {
     return !(SendMessageW(view_.Window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
   }
@@ -98,6 +101,79 @@ TEST(Pad, SequencesThroughTheWin32View) {
                                900, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
   tavro::test::RunPadSequences(
       bin, [&](const std::string& app) { return std::make_unique<Win32PadRig>(app, bin, other); });
+}
+
+// The launcher back in front after a game the pad started, with the focus
+// where it was; never over a window the player chose during the game, nor
+// after a game started with the mouse. The stand-in emulator's own window
+// takes the front while it runs.
+TEST(Pad, BackInFrontAfterAGameThePadStarted) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::string bin = Utf8(std::filesystem::path(path).parent_path());
+  HWND other = CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               900, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  const struct {
+    const char* what;
+    bool by_pad;
+    bool chose_other;
+    bool back;
+  } table[] = {
+      {"the pad's game ends: back, the focus where it was", true, false, true},
+      {"the player chose another window: it keeps the front", true, true, false},
+      {"a game started with the mouse: nothing moves", false, false, false},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.what);
+    const std::string app = tavro::test::MakePadLibrary(bin, "front");
+    Win32PadRig rig(app, bin, other);
+    Form1& form = *rig.form;
+    tavro::test::SetUpPadLibrary(form, app);
+    // X brings the focus to the games, Down chooses Alpha, A plays it.
+    std::vector<tavro::test::PadStep> steps = tavro::test::Steps("- x - D -");
+    if (row.by_pad)
+      steps.push_back(tavro::test::Steps("a")[0]);
+    std::size_t at = 0;
+    form.Timer1.Tick = [&] {
+      rig.Set(at < steps.size() ? steps[at] : tavro::test::PadStep{});
+      ++at;
+      form.Timer1_Timer();
+    };
+    rig.Loop([&] { return at > steps.size(); });
+    ASSERT_EQ(form.File1.FileName(), "Alpha.wud");
+    rig.leave_front = true;
+    if (!row.by_pad)
+      view::Click(form, form.Command1);
+    // In front by itself, or by the test as a window manager would put it.
+    const auto bring = [&](HWND window) {
+      return window != nullptr &&
+             (GetForegroundWindow() == window || (SetForegroundWindow(window) && false));
+    };
+    HWND game = nullptr;
+    rig.Loop([&] { return bring(game = FindWindowW(nullptr, L"Stand-in emulator")); });
+    ASSERT_TRUE(game != nullptr && GetForegroundWindow() == game);
+    if (row.chose_other) {
+      rig.Loop([&] { return bring(other); });
+      ASSERT_EQ(GetForegroundWindow(), other);
+    }
+    // Ended as Esc ends it: its window goes with the process, and no window
+    // of the system's choice takes the front.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(game, &pid);
+    const win32::UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+    ASSERT_TRUE(process && TerminateProcess(process.get(), 1));
+    rig.Loop([&] { return !form.Runtime().processes.GameRunning(); });
+    // A second and a half of ticks after the game's end.
+    const ULONGLONG until = GetTickCount64() + 1500;
+    rig.Loop([&] { return GetTickCount64() > until; });
+    EXPECT_EQ(GetForegroundWindow() == rig.Launcher(), row.back);
+    // Only the window in front has a focus to read.
+    const Control* focused = rig.view->FocusedControl();
+    if (row.back) {
+      EXPECT_EQ(focused != nullptr ? focused->Id() : "", "File1");
+    }
+  }
+  DestroyWindow(other);
 }
 
 }  // namespace
