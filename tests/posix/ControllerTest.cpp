@@ -218,6 +218,7 @@ class QtPadRig final : public test::PadRig {
   }
   void Loop(const std::function<bool()>& done) override { (void)QTest::qWaitFor(done, 30000); }
   bool FocusShown() override { return window_.testAttribute(Qt::WA_KeyboardFocusChange); }
+  void WatchPadWhileLoading(bool on) { window_.WatchPadWhileLoading(on); }
 
  private:
   // The program's own processes, in the library's folder.
@@ -241,16 +242,66 @@ class QtPadRig final : public test::PadRig {
   QWidget other_;
 };
 
-TEST_F(ControllerService, PadSequencesThroughTheQtView) {
+// One application for the rest of the process, offscreen.
+void MakeApplication() {
   static int argc = 1;
   static char name[] = "tavro_posix_tests";
   static char* argv[] = {name, nullptr};
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);  // for the rest of the process
+  if (QApplication::instance() == nullptr)
+    new QApplication(argc, argv);
+}
+
+std::string TestFolder() {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+TEST_F(ControllerService, PadSequencesThroughTheQtView) {
+  MakeApplication();
   VirtualPad pad;
-  test::RunPadSequences(
-      std::filesystem::read_symlink("/proc/self/exe").parent_path(),
-      [&pad](const std::string& app) { return std::make_unique<QtPadRig>(app, pad); });
+  test::RunPadSequences(TestFolder(), [&pad](const std::string& app) {
+    return std::make_unique<QtPadRig>(app, pad);
+  });
+}
+
+// While Form_Load runs, the pad closes the launcher's message boxes with A or
+// B, and does nothing else: the window's timer is not running yet.
+TEST_F(ControllerService, StartUpBoxesCloseWithAOrBThroughTheQtView) {
+  MakeApplication();
+  VirtualPad pad;
+  const struct {
+    const char* steps;
+    bool closed;
+  } table[] = {{"- a -", true}, {"- b -", true}, {"- x - D - start -", false}};
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.steps);
+    const std::string app = test::MakePadLibrary(TestFolder(), "start-up");
+    QtPadRig rig(app, pad);
+    Form1& form = *rig.form;
+    test::SetUpPadLibrary(form, app);
+    form.Timer1.Stop();
+    rig.Set({});  // the launcher in front
+    rig.WatchPadWhileLoading(true);
+    const std::vector<test::PadStep> steps = test::Steps(row.steps);
+    std::size_t at = 0;
+    bool left_open = false;
+    QTimer ticker;  // runs in the message box's loop
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+      rig.Set(at < steps.size() ? steps[at] : test::PadStep{});
+      // Half a second after the last step a box still open is closed here.
+      if (++at == steps.size() + 5 && QApplication::activeModalWidget() != nullptr) {
+        left_open = true;
+        QApplication::activeModalWidget()->close();
+      }
+    });
+    ticker.start(100);
+    form.Runtime().dialogs.MsgBox("The settings file was set aside.", "Error");
+    ticker.stop();
+    rig.WatchPadWhileLoading(false);
+    EXPECT_EQ(!left_open, row.closed);
+    EXPECT_EQ(form.File1.FileName(), "");
+    EXPECT_FALSE(form.Runtime().processes.GameRunning());
+  }
 }
 
 }  // namespace
