@@ -100,6 +100,16 @@ class ViewLayoutTest final : public QObject {
     view_->form.Frame1.SetCaption("Games *.rpx");
     QCOMPARE(title("Frame1"), QStringLiteral("Games *.rpx"));
     QCOMPARE(view_->Widget("Frame1")->accessibleName(), QStringLiteral("Games *.rpx"));
+    const auto* frame1 = dynamic_cast<const FrameBox*>(view_->Widget("Frame1"));
+    QCOMPARE(frame1->ShownTitle(), QStringLiteral("Games *.rpx"));
+    // Too long for the frame: drawn cut with an ellipsis, still named whole.
+    const QString masks = QStringLiteral("Games") + QStringLiteral(" *.wud *.wux").repeated(20);
+    view_->form.Frame1.SetCaption(masks.toStdString());
+    const QString shown = frame1->ShownTitle();
+    QVERIFY2(shown.endsWith(QChar(0x2026)) && shown.startsWith("Games *."), qPrintable(shown));
+    QVERIFY(QFontMetrics(frame1->font()).horizontalAdvance(shown) <= frame1->width() - 14);
+    QCOMPARE(frame1->Title(), masks);
+    QCOMPARE(view_->Widget("Frame1")->accessibleName(), masks);
   }
 
   void optionButtonsCarryTheNamesOfTheirLabels() {

@@ -330,5 +330,60 @@ TEST_F(LookTest, EveryCaptionShowsWholeInMsSansSerifAt96And144Dpi) {
   }
 }
 
+// A frame's caption too long for it ends in an ellipsis: the last inked
+// columns of the caption are the three dots on the baseline, not a letter
+// cut in half.
+TEST_F(LookTest, AFrameCaptionTooLongEndsInAnEllipsis) {
+  form.Frame1.SetCaption("Games " + std::string(80, 'W'));
+  HWND frame = Win("Frame1");
+  const COLORREF paper = PixelAt(frame, 1, 1);  // redrawn; above the frame's line
+  RECT client{};
+  GetClientRect(frame, &client);
+  TEXTMETRICW metrics{};
+  SIZE dots{};
+  HDC dc = GetDC(frame);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(frame, WM_GETFONT, 0, 0)));
+  GetTextMetricsW(dc, &metrics);
+  GetTextExtentPoint32W(dc, L"...", 3, &dots);
+  SelectObject(dc, old);
+  // The caption's strip, copied once: a pixel read at a time is slow under Wine.
+  const int width = client.right, height = metrics.tmHeight;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP strip = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC copy = CreateCompatibleDC(dc);
+  HGDIOBJ was = SelectObject(copy, strip);
+  BitBlt(copy, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+  GdiFlush();
+  const auto* pixel = static_cast<const std::uint32_t*>(bits);
+  const std::uint32_t blank = (GetRValue(paper) << 16) | (GetGValue(paper) << 8) | GetBValue(paper);
+  const auto inked = [&](int x, int y) { return (pixel[y * width + x] & 0xFFFFFF) != blank; };
+  // Rightmost inked column of the text, a character in from the right.
+  int last = client.right - metrics.tmAveCharWidth - 1;
+  const auto column_inked = [&](int x) {
+    for (int y = 0; y < height; ++y) {
+      if (inked(x, y))
+        return true;
+    }
+    return false;
+  };
+  while (last > 0 && !column_inked(last))
+    --last;
+  int top = height;  // the highest inked row of the caption's last dots' width
+  for (int x = std::max(0, last - static_cast<int>(dots.cx) + 2); x <= last; ++x) {
+    for (int y = 0; y < height; ++y) {
+      if (inked(x, y))
+        top = std::min(top, y);
+    }
+  }
+  SelectObject(copy, was);
+  DeleteDC(copy);
+  DeleteObject(strip);
+  ReleaseDC(frame, dc);
+  ASSERT_GT(last, client.right / 2);
+  EXPECT_GE(top, metrics.tmAscent * 2 / 3) << "a letter where the dots belong";
+}
+
 }  // namespace
 }  // namespace tavro::win32ui::test
