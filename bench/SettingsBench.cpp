@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "MedianTime.h"
 #include "runtime/Files.h"
 #include "settings/DiscPattern.h"
 #include "settings/Module_Load.h"
@@ -22,19 +23,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-template <typename F>
-double MedianMs(int runs, F&& f) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = Clock::now();
-    f();
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
+using tavro::bench::MedianMs;
 
 // A program folder whose settings file holds body after the usual entries.
 fs::path Folder(const char* name, const std::string& body) {

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "MedianTime.h"
 #include "runtime/Files.h"
 #include "runtime/Text.h"
 #include "titles/GameTitles.h"
@@ -28,20 +29,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using tavro::bench::MedianMs;
 constexpr int kGames = 1000;
-
-template <typename F>
-double MedianMs(int runs, F&& f) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = Clock::now();
-    f();
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
 
 // A meta.xml of a real one's shape and size: every language's names and
 // publisher, and the other fields a console menu reads.
