@@ -35,6 +35,12 @@ struct PadRig {  // a build's view and services, its pad and event loop
   virtual void Set(const PadStep& step) = 0;
   virtual void Loop(const std::function<bool()>& done) = 0;  // the event loop, until done
   virtual bool FocusShown() = 0;
+  // The view's watch of the pad while Form_Load runs.
+  virtual void WatchPadWhileLoading(bool on) = 0;
+  // Shows a message box as Form_Load does, tick running every 100 ms in the
+  // box's own loop; a box still open after 30 ticks past the last step is
+  // closed by force, with a failure (a test that hangs tells nothing).
+  virtual void MsgBoxTicking(const std::function<void()>& tick) = 0;
   Form1* form = nullptr;
   view::PadView* view = nullptr;
 };
@@ -171,6 +177,40 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
     EXPECT_TRUE(want[0] == "Drive1" || rig->FocusShown());
     if (!got.empty())
       form.Runtime().processes.KillByImageName(kStandIn);
+  }
+}
+
+// While Form_Load runs, the pad closes the launcher's message boxes with A or
+// B, and does nothing else: the window's timer is not running yet.
+inline void RunStartUpBoxes(const std::string& bin, const MakePadRig& make) {
+  const struct {
+    const char* steps;
+    bool closed;
+  } table[] = {{"- a -", true}, {"- b -", true}, {"- x - D - start -", false}};
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.steps);
+    const std::string app = MakePadLibrary(bin, "start-up");
+    const auto rig = make(app);
+    Form1& form = *rig->form;
+    SetUpPadLibrary(form, app);
+    form.Timer1.Stop();
+    rig->Set({});  // the launcher in front
+    rig->WatchPadWhileLoading(true);
+    const std::vector<PadStep> steps = Steps(row.steps);
+    std::size_t at = 0;
+    bool left_open = false;
+    rig->MsgBoxTicking([&] {
+      rig->Set(at < steps.size() ? steps[at] : PadStep{});
+      // Half a second after the last step a box still open is closed here.
+      if (++at == steps.size() + 5 && rig->view->MessageBoxOpen()) {
+        left_open = true;
+        rig->view->CloseMessageBox();
+      }
+    });
+    rig->WatchPadWhileLoading(false);
+    EXPECT_EQ(!left_open, row.closed);
+    EXPECT_EQ(form.File1.FileName(), "");
+    EXPECT_FALSE(form.Runtime().processes.GameRunning());
   }
 }
 

@@ -218,7 +218,20 @@ class QtPadRig final : public test::PadRig {
   }
   void Loop(const std::function<bool()>& done) override { (void)QTest::qWaitFor(done, 30000); }
   bool FocusShown() override { return window_.testAttribute(Qt::WA_KeyboardFocusChange); }
-  void WatchPadWhileLoading(bool on) { window_.WatchPadWhileLoading(on); }
+  void WatchPadWhileLoading(bool on) override { window_.WatchPadWhileLoading(on); }
+  void MsgBoxTicking(const std::function<void()>& tick) override {
+    int ticks = 0;
+    QTimer ticker;  // runs in the message box's loop
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+      tick();
+      if (QWidget* box = QApplication::activeModalWidget(); box != nullptr && ++ticks == 60) {
+        ADD_FAILURE() << "a box left open";
+        box->close();
+      }
+    });
+    ticker.start(100);
+    form_.Runtime().dialogs.MsgBox("The settings file was set aside.", "Error");
+  }
 
  private:
   // The program's own processes, in the library's folder.
@@ -264,44 +277,12 @@ TEST_F(ControllerService, PadSequencesThroughTheQtView) {
   });
 }
 
-// While Form_Load runs, the pad closes the launcher's message boxes with A or
-// B, and does nothing else: the window's timer is not running yet.
 TEST_F(ControllerService, StartUpBoxesCloseWithAOrBThroughTheQtView) {
   MakeApplication();
   VirtualPad pad;
-  const struct {
-    const char* steps;
-    bool closed;
-  } table[] = {{"- a -", true}, {"- b -", true}, {"- x - D - start -", false}};
-  for (const auto& row : table) {
-    SCOPED_TRACE(row.steps);
-    const std::string app = test::MakePadLibrary(TestFolder(), "start-up");
-    QtPadRig rig(app, pad);
-    Form1& form = *rig.form;
-    test::SetUpPadLibrary(form, app);
-    form.Timer1.Stop();
-    rig.Set({});  // the launcher in front
-    rig.WatchPadWhileLoading(true);
-    const std::vector<test::PadStep> steps = test::Steps(row.steps);
-    std::size_t at = 0;
-    bool left_open = false;
-    QTimer ticker;  // runs in the message box's loop
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-      rig.Set(at < steps.size() ? steps[at] : test::PadStep{});
-      // Half a second after the last step a box still open is closed here.
-      if (++at == steps.size() + 5 && QApplication::activeModalWidget() != nullptr) {
-        left_open = true;
-        QApplication::activeModalWidget()->close();
-      }
-    });
-    ticker.start(100);
-    form.Runtime().dialogs.MsgBox("The settings file was set aside.", "Error");
-    ticker.stop();
-    rig.WatchPadWhileLoading(false);
-    EXPECT_EQ(!left_open, row.closed);
-    EXPECT_EQ(form.File1.FileName(), "");
-    EXPECT_FALSE(form.Runtime().processes.GameRunning());
-  }
+  test::RunStartUpBoxes(TestFolder(), [&pad](const std::string& app) {
+    return std::make_unique<QtPadRig>(app, pad);
+  });
 }
 
 }  // namespace

@@ -48,7 +48,21 @@ class Win32PadRig final : public tavro::test::PadRig {
   }
   void Loop(const std::function<bool()>& done) override { PumpUntil(view_, done); }
   HWND Launcher() const { return view_.Window(); }
-  void WatchPadWhileLoading(bool on) { view_.WatchPadWhileLoading(on); }
+  void WatchPadWhileLoading(bool on) override { view_.WatchPadWhileLoading(on); }
+  void MsgBoxTicking(const std::function<void()>& tick) override {
+    int ticks = 0;
+    std::function<void()> each = [&] {
+      tick();
+      if (HWND box = FindWindowW(L"#32770", L"Error"); box != nullptr && ++ticks == 60) {
+        ADD_FAILURE() << "a box left open";
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      }
+    };
+    ticking_ = &each;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, Ticking);
+    form_.Runtime().dialogs.MsgBox("The settings file was set aside.", "Error");
+    KillTimer(nullptr, timer);
+  }
   bool leave_front = false;  // true: the steps move no window to the front
   bool FocusShown() override {
     return !(SendMessageW(view_.Window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
@@ -62,6 +76,9 @@ class Win32PadRig final : public tavro::test::PadRig {
   std::string app_;
   std::wstring library_;
   HWND other_;
+  // A thread timer's callback has no context of its own.
+  static inline std::function<void()>* ticking_ = nullptr;
+  static void CALLBACK Ticking(HWND, UINT, UINT_PTR, DWORD) { (*ticking_)(); }
   // The program's processes in the library's folder, and its controllers
   // read through the stand-in library.
   class LibraryProcesses final : public Win32Processes {
@@ -93,13 +110,22 @@ class Win32PadRig final : public tavro::test::PadRig {
   MainWindow view_{form_, roles_, ViewOptions{false}};
 };
 
-TEST(Pad, SequencesThroughTheWin32View) {
+// The test program's folder, where the stand-in emulator is built.
+std::string TestFolder() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const std::string bin = Utf8(std::filesystem::path(path).parent_path());
-  // Another program's window, for every row.
-  HWND other = CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               900, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  return Utf8(std::filesystem::path(path).parent_path());
+}
+
+// Another program's window, for every row.
+HWND MakeOther() {
+  return CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 900, 0,
+                         200, 100, nullptr, nullptr, nullptr, nullptr);
+}
+
+TEST(Pad, SequencesThroughTheWin32View) {
+  const std::string bin = TestFolder();
+  HWND other = MakeOther();
   tavro::test::RunPadSequences(
       bin, [&](const std::string& app) { return std::make_unique<Win32PadRig>(app, bin, other); });
 }
@@ -109,11 +135,8 @@ TEST(Pad, SequencesThroughTheWin32View) {
 // after a game started with the mouse. The stand-in emulator's own window
 // takes the front while it runs.
 TEST(Pad, BackInFrontAfterAGameThePadStarted) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const std::string bin = Utf8(std::filesystem::path(path).parent_path());
-  HWND other = CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               900, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  const std::string bin = TestFolder();
+  HWND other = MakeOther();
   const struct {
     const char* what;
     bool by_pad;
@@ -177,59 +200,11 @@ TEST(Pad, BackInFrontAfterAGameThePadStarted) {
   DestroyWindow(other);
 }
 
-// The test's own ticks, run by any message loop (the message box's too).
-std::function<void()>* g_test_tick = nullptr;
-void CALLBACK TestTick(HWND, UINT, UINT_PTR, DWORD) {
-  (*g_test_tick)();
-}
-
-// While Form_Load runs, the pad closes the launcher's message boxes with A or
-// B, and does nothing else: the window's timer is not running yet.
 TEST(Pad, StartUpBoxesCloseWithAOrB) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const std::string bin = Utf8(std::filesystem::path(path).parent_path());
-  HWND other = CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               900, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
-  const struct {
-    const char* steps;
-    bool closed;
-  } table[] = {{"- a -", true}, {"- b -", true}, {"- x - D - start -", false}};
-  for (const auto& row : table) {
-    SCOPED_TRACE(row.steps);
-    const std::string app = tavro::test::MakePadLibrary(bin, "start-up");
-    Win32PadRig rig(app, bin, other);
-    Form1& form = *rig.form;
-    tavro::test::SetUpPadLibrary(form, app);
-    form.Timer1.Stop();
-    rig.Set({});  // the launcher in front
-    rig.leave_front = true;
-    rig.WatchPadWhileLoading(true);
-    const std::vector<tavro::test::PadStep> steps = tavro::test::Steps(row.steps);
-    std::size_t at = 0;
-    bool left_open = false;
-    std::function<void()> tick = [&] {
-      rig.Set(at < steps.size() ? steps[at] : tavro::test::PadStep{});
-      // Half a second after the last step a box still open is closed here.
-      if (++at == steps.size() + 5 && rig.view->MessageBoxOpen()) {
-        left_open = true;
-        rig.view->CloseMessageBox();
-      }
-      // Never a test that hangs: a box that never came to the front.
-      if (HWND box = FindWindowW(L"#32770", L"Error"); box != nullptr && at > steps.size() + 30) {
-        ADD_FAILURE() << "the box was never in front";
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-      }
-    };
-    g_test_tick = &tick;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, TestTick);
-    form.Runtime().dialogs.MsgBox("The settings file was set aside.", "Error");
-    KillTimer(nullptr, timer);
-    rig.WatchPadWhileLoading(false);
-    EXPECT_EQ(!left_open, row.closed);
-    EXPECT_EQ(form.File1.FileName(), "");
-    EXPECT_FALSE(form.Runtime().processes.GameRunning());
-  }
+  const std::string bin = TestFolder();
+  HWND other = MakeOther();
+  tavro::test::RunStartUpBoxes(
+      bin, [&](const std::string& app) { return std::make_unique<Win32PadRig>(app, bin, other); });
   DestroyWindow(other);
 }
 
