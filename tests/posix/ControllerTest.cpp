@@ -234,21 +234,10 @@ class QtPadRig final : public test::PadRig {
   }
 
  private:
-  // The program's own processes, in the library's folder.
-  class LibraryProcesses final : public PosixProcesses {
-   public:
-    LibraryProcesses(std::string instance_name, std::string app)
-        : PosixProcesses(std::move(instance_name)), app_(std::move(app)) {}
-    std::string AppFolder() const override { return app_; }
-
-   private:
-    std::string app_;
-  };
-
   std::string app_;
   VirtualPad& pad_;
   QtRoles roles_{ControllerService::Options()};
-  LibraryProcesses processes_{ControllerService::Options().instance_name, app_};
+  test::LibraryProcesses processes_{ControllerService::Options().instance_name, app_};
   Form1 form_{Services{processes_, roles_.disks, roles_.dialogs, roles_.keys, roles_.pictures,
                        roles_.shell_windows}};
   Form1Window window_{form_};

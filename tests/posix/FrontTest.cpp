@@ -17,6 +17,7 @@
 #include <fstream>
 #include <thread>
 
+#include "ProbeServices.h"
 #include "TestSupport.h"
 #include "view/qt/Form1Window.h"
 #include "view/qt/QtRoles.h"
@@ -41,16 +42,6 @@ class ScriptedPad final : public Keys {
 
  private:
   Keys& keys_;
-};
-
-class LibraryProcesses final : public PosixProcesses {
- public:
-  LibraryProcesses(std::string instance_name, std::string app)
-      : PosixProcesses(std::move(instance_name)), app_(std::move(app)) {}
-  std::string AppFolder() const override { return app_; }
-
- private:
-  std::string app_;
 };
 
 // The test's own connection: it reads the front and asks for it as a
@@ -156,7 +147,7 @@ TEST(BackToFront, AfterAGameThePadStartedUnlessThePlayerChoseAnotherWindow) {
   options.instance_name = test::UniqueLockName();
   options.controller_devices.clear();
   QtRoles roles{options};
-  LibraryProcesses processes{options.instance_name, library.string()};
+  test::LibraryProcesses processes{options.instance_name, library.string()};
   ScriptedPad pad{roles.keys};
   Form1 form{
       Services{processes, roles.disks, roles.dialogs, pad, roles.pictures, roles.shell_windows}};

@@ -5,6 +5,7 @@
 // object, so a test reads as one sequence of calls.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/posix/PosixServices.h"
@@ -81,6 +82,17 @@ class ProbeServices final : public Processes,
   X11Connection x11_;
   X11Keys keys_;
   X11ShellWindows shell_;
+};
+
+// The program's own processes, its folder the test's library.
+class LibraryProcesses final : public PosixProcesses {
+ public:
+  LibraryProcesses(std::string instance_name, std::string app)
+      : PosixProcesses(std::move(instance_name)), app_(std::move(app)) {}
+  std::string AppFolder() const override { return app_; }
+
+ private:
+  std::string app_;
 };
 
 }  // namespace tavro::test
