@@ -2,6 +2,7 @@
 // The listeners to the launcher's games, kept once for every platform: each
 // platform's Processes keeps one and tells it of each start and end.
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -22,6 +23,18 @@ class GameWatchers final {
   // another's) while it is told: one cancelled before its turn is not told,
   // one added is told from the next time on.
   void Tell(GameLife life, int games_running);
+  // Drops every game of games for which ended(game) holds, telling the
+  // listeners once for each; true while a game still runs. The list is
+  // searched afresh after each telling, which may have started another.
+  template <typename Games, typename Ended>
+  bool DropEnded(Games& games, Ended ended) {
+    for (auto it = std::find_if(games.begin(), games.end(), ended); it != games.end();
+         it = std::find_if(games.begin(), games.end(), ended)) {
+      games.erase(it);
+      Tell(GameLife::kEnded, static_cast<int>(games.size()));
+    }
+    return !games.empty();
+  }
 
  private:
   using Listeners = std::map<int, GameListener>;

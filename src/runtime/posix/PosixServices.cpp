@@ -170,15 +170,7 @@ void PosixProcesses::KillFlatpak(const std::string& app_id) {
 }
 
 bool PosixProcesses::GameRunning() {
-  while (true) {
-    const auto ended =
-        std::find_if(games_.begin(), games_.end(), [](const auto& game) { return game->Ended(); });
-    if (ended == games_.end())
-      break;
-    games_.erase(ended);
-    watchers_.Tell(GameLife::kEnded, static_cast<int>(games_.size()));
-  }
-  return !games_.empty();
+  return watchers_.DropEnded(games_, [](const auto& game) { return game->Ended(); });
 }
 
 GameSubscription PosixProcesses::WatchGames(GameListener listener) {

@@ -120,16 +120,8 @@ void Win32Processes::StartEmulator(const EmulatorCommand& command) {
 }
 
 bool Win32Processes::GameRunning() {
-  while (true) {
-    const auto ended = std::find_if(games_.begin(), games_.end(), [](const auto& game) {
-      return WaitForSingleObject(game.get(), 0) != WAIT_TIMEOUT;
-    });
-    if (ended == games_.end())
-      break;
-    games_.erase(ended);
-    watchers_.Tell(GameLife::kEnded, static_cast<int>(games_.size()));
-  }
-  return !games_.empty();
+  return watchers_.DropEnded(
+      games_, [](const auto& game) { return WaitForSingleObject(game.get(), 0) != WAIT_TIMEOUT; });
 }
 
 GameSubscription Win32Processes::WatchGames(GameListener listener) {
