@@ -30,6 +30,7 @@ from Xlib.ext import xtest  # noqa: E402
 # row of the file list and Play Game, in the window's own pixels.
 FILE1_ROW = (6120 + 120) // 15 + 30, (120 + 2520) // 15 + 8
 PLAY = (6120 + 1560 + 735 // 2) // 15, (120 + 4560 + 855 // 2) // 15
+OPTION2_RPX = (6120 + 5040 + 255 // 2) // 15, (120 + 360 + 255 // 2) // 15  # the .rpx list
 GAME = "Bench Game.wud"
 # Apart by more than a double-click's time, so no click is taken for a second.
 BETWEEN_CLICKS = 0.6

@@ -13,6 +13,12 @@ controls, covers decoded at the shown size on each selection):
   (under 10 % of a core over 20 ms);
 - peak memory (VmHWM).
 
+A third walk goes through 60 unpacked games with the title view on
+(Titles=en), named by their meta/meta.xml and shown by their own
+meta/iconTex.tga (128 x 128, with transparency), none with a cover: the
+launcher in its .rpx list, the floor showing the same icons as the covers
+of 60 disc images.
+
 The covers are made once per build folder with ImageMagick (plasma
 fractals, seeded), never fetched. Nothing asserts a speed.
 
@@ -30,7 +36,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import benchlib  # noqa: E402
 from idle import counters  # noqa: E402
-from launch import FILE1_ROW, press, release  # noqa: E402
+from launch import FILE1_ROW, OPTION2_RPX, press, release  # noqa: E402
 from Xlib import X, XK  # noqa: E402
 from Xlib.ext import xtest  # noqa: E402
 
@@ -59,6 +65,48 @@ def covers(build, size):
             os.rename(path + ".tmp.jpg", path)
         paths.append(path)
     return paths
+
+
+def icons(build):
+    """The game icons, made once: [(tga path, png path)] of DISTINCT pictures,
+    each a disc of plasma on a transparent square, as a game's icon is."""
+    folder = os.path.join(build, "bench-covers", "icons")
+    os.makedirs(folder, exist_ok=True)
+    paths = []
+    for seed in range(1, DISTINCT + 1):
+        tga, png = (os.path.join(folder, "icon%d.%s" % (seed, kind)) for kind in ("tga", "png"))
+        for path in (tga, png):
+            if not os.path.isfile(path):
+                subprocess.run(["convert", "-seed", str(seed), "-size", "128x128", "plasma:fractal",
+                                "(", "-size", "128x128", "xc:black", "-fill", "white", "-draw",
+                                "circle 64,64 64,6", ")", "-alpha", "off", "-compose",
+                                "CopyOpacity", "-composite", "-depth", "8", path + ".tmp" + path[-4:]], check=True)
+                os.rename(path + ".tmp" + path[-4:], path)
+        paths.append((tga, png))
+    return paths
+
+
+def titled_library(folder, program, pictures):
+    """For the launcher: unpacked games in its .rpx folder, each with its
+    meta.xml and icon, and the title view on in its settings."""
+    os.makedirs(folder.at("Game", "WUD_WUX"))
+    for i in range(GAMES):
+        game = folder.at("Game", "RPX", "game%02d" % (i + 1))
+        os.makedirs(os.path.join(game, "code"))
+        os.makedirs(os.path.join(game, "meta"))
+        open(os.path.join(game, "code", "game%02d.rpx" % (i + 1)), "wb").close()
+        with open(os.path.join(game, "meta", "meta.xml"), "w", encoding="utf-8") as f:
+            f.write('<?xml version="1.0" encoding="utf-8"?>\n<menu type="complex" access="777">'
+                    '<title_id type="hexBinary" length="8">00050000101%05X</title_id>'
+                    '<longname_en type="string" length="512">Game %02d</longname_en></menu>\n'
+                    % (i + 1, i + 1))
+        shutil.copy2(pictures[i % len(pictures)][0], os.path.join(game, "meta", "iconTex.tga"))
+    sep = "\\" if program.wine_prefix else "/"
+    with open(folder.at("Tavro_FrontEnd.ini"), "wb") as f:
+        f.write(("[EmulatorConfig]\r\nFileExe=Cemu.exe\r\nWinMode=-g\r\nFullMode=-f -g\r\n"
+                 "[TavroFrontEndCnfig]\r\nDirRpx=%s%sGame%sRPX\r\nDirWudWux=%s%sGame%sWUD_WUX\r\n"
+                 "Titles=en\r\n" % (program.native(folder.base), sep, sep,
+                                      program.native(folder.base), sep, sep)).encode("utf-8"))
 
 
 def library(folder, pictures):
@@ -101,10 +149,15 @@ def until_quiet(pids, keys=()):
             return samples[0], busy_at
 
 
-def walk(x, watch, program, pictures):
-    """(CPU ms per step, ms from the first key to idle, peak MiB)."""
+def walk(x, watch, program, pictures, titled=False):
+    """(CPU ms per step, ms from the first key to idle, peak MiB). titled: the
+    launcher walks its title view; the floor, the same icons as covers."""
     folder = benchlib.Folder(program)
-    library(folder, pictures)
+    rpx = titled and program.title == benchlib.LAUNCHER_TITLE
+    if rpx:
+        titled_library(folder, program, pictures)
+    else:
+        library(folder, [png for _, png in pictures] if titled else pictures)
     watch.drain()
     proc = subprocess.Popen(program.command(folder.exe), env=program.env(), cwd="/",
                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -115,6 +168,10 @@ def walk(x, watch, program, pictures):
         time.sleep(0.5)
         # Without a window manager nothing gives the window the keyboard.
         window.set_input_focus(X.RevertToParent, X.CurrentTime)
+        if rpx:  # the .rpx list
+            press(x, window, OPTION2_RPX)
+            release(x)
+            until_quiet(pids)
         press(x, window, FILE1_ROW)  # the first game
         release(x)
         until_quiet(pids)
@@ -147,14 +204,16 @@ def main():
         launcher, floor = (benchlib.programs(build, prefix)[name][i] for i in (0, 3))
         if not benchlib.built(name, [launcher.path, floor.path]):
             continue
-        for size in SIZES:
-            pictures = covers(build, size)
+        for size in list(SIZES) + ["titled"]:
+            titled = size == "titled"
+            pictures = icons(build) if titled else covers(build, size)
             results = benchlib.alternated(
                 [launcher, floor], args.runs,
-                lambda program: walk(x, watch, program, pictures))
+                lambda program: walk(x, watch, program, pictures, titled))
             med = [[benchlib.median([r[k] for r in runs]) for k in range(3)] for runs in results]
             for program, figures in zip((launcher, floor), med):
-                rows.append(["%s, %s covers" % (program.label, size)] + [
+                what = "title view, game icons" if titled else "%s covers" % size
+                rows.append(["%s, %s" % (program.label, what)] + [
                     "%.1f (%.2fx)" % (value, benchlib.ratio(value, base))
                     for value, base in zip(figures, med[1])])
     kib = os.path.getsize(covers(build, "4K")[0]) // 1024
