@@ -42,7 +42,7 @@ if [ $do_build -eq 1 ]; then
   bash scripts/deps.sh || exit 1
   for preset in linux win32; do
     case $preset in
-      linux) targets="Tavro_FrontEnd stand_in_emulator tavro_reference_qt tavro_reference_qt_picture tavro_reference_qt_form tavro_file_list_bench" ;;
+      linux) targets="Tavro_FrontEnd stand_in_emulator tavro_reference_qt tavro_reference_qt_picture tavro_reference_qt_form tavro_file_list_bench tavro_settings_bench tavro_titles_bench" ;;
       win32) targets="Tavro_FrontEnd stand_in_emulator tavro_reference_win32 tavro_reference_win32_picture tavro_reference_win32_form" ;;
     esac
     echo "== build $preset"
@@ -85,6 +85,12 @@ if [ ${#only[@]} -eq 0 ] || [ "${only[1]}" = linux ]; then
   fi
 fi
 if [ ${#only[@]} -eq 0 ] || [ "${only[1]}" = linux ]; then
+  if [ -x "$build/linux/bin/tavro_settings_bench" ]; then
+    echo
+    echo "The settings file of 650,000 folder lines, and DiscPattern's masks"
+    echo "($build/linux/bin/tavro_settings_bench)"
+    "$build/linux/bin/tavro_settings_bench" "$runs" || status=1
+  fi
   if [ -x "$build/linux/bin/tavro_titles_bench" ]; then
     echo
     echo "The title view's .rpx list of 1,000 games, against a bare read of their names"
