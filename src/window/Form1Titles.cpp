@@ -58,6 +58,10 @@ void Form1::ShowTitles() {
 }
 
 const titles::GameRow* Form1::SelectedRow() const {
+  // Rows named before File1 listed again belong to another list: File1's
+  // own rows are what shows, and what Play starts.
+  if (!File1.ShowsRows())
+    return nullptr;
   const int index = File1.ListIndex();
   if (index < 0 || static_cast<std::size_t>(index) >= title_rows_.size())
     return nullptr;

@@ -195,6 +195,15 @@ TEST(Titles, DiscRowsFromTheEmulatorsListAndArchives) {
   EXPECT_EQ(t.Play("Archived"), folder + sep + "c.wua");
   EXPECT_EQ(t.Shown(), "rgba:2x1:255");  // its own icon from the archive
 #endif
+  // The .rpx folder is gone: the switch fails after the new pattern listed
+  // this folder, and Play starts the row shown, by the .rpx rule.
+  t.form.Settings().DirRpx = t.Under({"gone"});
+  t.Put(folder + sep + "z.rpx", "rpx");
+  view::SelectOption(t.form, t.form.Option2[1]);
+  ASSERT_FALSE(t.services.messages.empty());
+  EXPECT_EQ(t.services.messages.back().title, "Error");
+  EXPECT_EQ(t.form.File1.List(), std::vector<std::string>{"z.rpx"});
+  EXPECT_EQ(t.Play("z.rpx"), folder + paths::Lit({"code"}, true) + "z.rpx");
 }
 
 TEST(Titles, AMetaXmlIsReadAgainOnlyWhenItChanged) {
