@@ -78,20 +78,75 @@ bool IsAsciiLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-std::string NameForBox(std::string_view name) {
-  constexpr std::size_t kLongest = 260, kKept = 128;
-  // A character starts at every byte that is no continuation byte; a stray
-  // one stays with the character before it, so nothing is ever split.
+namespace {
+// Where each character starts: at every byte that is no continuation byte;
+// a stray one stays with the character before it, so nothing is ever split.
+std::vector<std::size_t> CharStarts(std::string_view s) {
   std::vector<std::size_t> starts;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80 || i == 0)
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 || i == 0)
       starts.push_back(i);
   }
+  return starts;
+}
+}  // namespace
+
+std::string NameForBox(std::string_view name) {
+  constexpr std::size_t kLongest = 260, kKept = 128;
+  const std::vector<std::size_t> starts = CharStarts(name);
   if (starts.size() <= kLongest)
     return std::string(name);
   const std::size_t head_end = starts[kKept], tail_start = starts[starts.size() - kKept];
   return std::string(name.substr(0, head_end)) + "\xE2\x80\xA6" +
          std::string(name.substr(tail_start));
+}
+
+namespace {
+bool BreaksRun(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The run kept to its first and last characters, kept in all, around an
+// ellipsis; starts holds where each of its characters begins.
+std::string Middled(std::string_view run, const std::vector<std::size_t>& starts,
+                    std::size_t kept) {
+  const std::size_t head = (kept + 1) / 2, tail = kept / 2;
+  return std::string(run.substr(0, starts[head])) + "\xE2\x80\xA6" +
+         std::string(run.substr(tail == 0 ? run.size() : starts[starts.size() - tail]));
+}
+
+std::string FitRun(std::string_view run, const std::function<bool(std::string_view)>& fits) {
+  if (fits(run))
+    return std::string(run);
+  const std::vector<std::size_t> starts = CharStarts(run);
+  // The most characters kept that still fit: the run itself did not.
+  std::size_t low = 0, high = starts.size() - 1;
+  while (low < high) {
+    const std::size_t mid = (low + high + 1) / 2;
+    if (fits(Middled(run, starts, mid)))
+      low = mid;
+    else
+      high = mid - 1;
+  }
+  return Middled(run, starts, low);
+}
+}  // namespace
+
+std::string FitRunsForBox(std::string_view text,
+                          const std::function<bool(std::string_view run)>& fits) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t end = i;
+    while (end < text.size() && !BreaksRun(text[end]))
+      ++end;
+    if (end > i)
+      out += FitRun(text.substr(i, end - i), fits);
+    while (end < text.size() && BreaksRun(text[end]))
+      out += text[end++];
+    i = end;
+  }
+  return out;
 }
 
 std::string ToLowerAscii(std::string_view s) {

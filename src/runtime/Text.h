@@ -3,6 +3,7 @@
 // "without regard to case" folds ASCII letters only, which is what file masks
 // and drive names need.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,14 @@ bool MatchAnyMask(std::string_view name, const std::vector<std::string>& masks);
 // box stays on the screen; a shorter one whole. Characters are counted, not
 // bytes, and a UTF-8 sequence is never cut.
 std::string NameForBox(std::string_view name);
+
+// A message box's text with every unbroken run (no blank, tab or line break
+// in it) that fits says is too wide shortened in its middle with an
+// ellipsis, keeping as much of both ends as fits, so that the box stays
+// within the screen: a box wraps its lines only between runs. fits measures
+// a run as the box would show it.
+std::string FitRunsForBox(std::string_view text,
+                          const std::function<bool(std::string_view run)>& fits);
 
 std::vector<std::string> Split(std::string_view s, char separator);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "runtime/Text.h"
 
 namespace tavro::text {
@@ -43,6 +45,21 @@ TEST(ReplaceAll, ReplacesNonOverlappingOccurrencesFromTheStart) {
   EXPECT_EQ(ReplaceAll("Disc.wud.Copy.wud", ".wud", ""), "Disc.Copy");
   EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
   EXPECT_EQ(ReplaceAll("Game.WUD", ".wud", ""), "Game.WUD");
+}
+
+TEST(FitRunsForBox, ShortensOnlyTooWideRunsInTheirMiddle) {
+  // A run fits in 10 characters, counted as characters, not bytes.
+  const auto fits = [](std::string_view run) {
+    return std::count_if(run.begin(), run.end(), [](char c) { return (c & 0xC0) != 0x80; }) <= 10;
+  };
+  EXPECT_EQ(FitRunsForBox("short words\nstay whole", fits), "short words\nstay whole");
+  EXPECT_EQ(FitRunsForBox("Alert! abcdefghijklmnopqrstuvwxyz end", fits),
+            "Alert! abcde\xE2\x80\xA6wxyz end");
+  EXPECT_EQ(FitRunsForBox("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9xxxxxx", fits),
+            "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xE2\x80\xA6xxxx");
+  // Nothing fits: the ellipsis alone.
+  EXPECT_EQ(FitRunsForBox("abc", [](std::string_view run) { return run.size() <= 1; }),
+            "\xE2\x80\xA6");
 }
 
 TEST(NoCaseOrder, SortsLettersTogether) {

@@ -268,6 +268,15 @@ class QtServicesTest final : public QObject {
     QCOMPARE(watcher.seen()[2].text, QString::fromUtf8("Jogo n\xC3\xA3o encontrado"));
     QCOMPARE(watcher.seen()[2].title, QString::fromUtf8("Erro \xE2\x9C\x93"));
     QCOMPARE(watcher.seen()[2].owner, &owner);
+
+    // An unbroken run too wide for the screen loses its middle, not its end.
+    services.dialogs.MsgBox("Flatpak " + std::string(1000, 'x') + "y is bad", "Alert!");
+    const auto& wide = watcher.seen().back();
+    QVERIFY(wide.text.startsWith(QStringLiteral("Flatpak xxx")));
+    QVERIFY(wide.text.endsWith(QStringLiteral("xy is bad")));
+    QVERIFY(wide.text.contains(QChar(0x2026)));
+    for (const QString& run : wide.text.split(QLatin1Char(' ')))
+      QVERIFY(QFontMetrics(wide.font).horizontalAdvance(run) <= wide.width);
   }
 };
 

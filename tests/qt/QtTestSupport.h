@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -68,6 +69,8 @@ class MessageBoxWatcher {
     int buttons;
     QWidget* owner;
     Qt::TextFormat format;
+    int width;
+    QFont font;
   };
 
   MessageBoxWatcher() {
@@ -77,12 +80,17 @@ class MessageBoxWatcher {
   const std::vector<Seen>& seen() const { return seen_; }
 
  private:
+  // The width the box's text is shown in: its label's.
+  static int TextWidth(const QMessageBox& box) {
+    const auto* label = box.findChild<const QLabel*>(QStringLiteral("qt_msgbox_label"));
+    return label != nullptr ? label->width() : box.width();
+  }
   void Answer() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->isVisible())
       return;
     seen_.push_back({box->windowTitle(), box->text(), static_cast<int>(box->buttons().size()),
-                     box->parentWidget(), box->textFormat()});
+                     box->parentWidget(), box->textFormat(), TextWidth(*box), box->font()});
     if (auto* ok = box->button(QMessageBox::Ok)) {
       ok->click();
     } else {

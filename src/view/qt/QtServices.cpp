@@ -6,10 +6,13 @@
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
 #include <QResource>
+#include <algorithm>
 #include <vector>
 
 #include "runtime/Files.h"
+#include "runtime/Text.h"
 #include "view/qt/BakedPictures.h"
 #include "view/qt/WholePicture.h"
 #include "window/ViewContract.h"
@@ -50,6 +53,15 @@ std::shared_ptr<QtPicture> BuiltInPicture(const QString& name, bool icon_file,
   return std::make_shared<QtPicture>(*largest, std::move(icon), hotspot);
 }
 
+// The widest word a message box shows whole: a box whose text is wider
+// than QMessageBox's soft limit (half the screen, at most 500 pixels) wraps
+// it at that width, only between words, and cuts a longer word at its edge.
+// Less the box's margins.
+int BoxTextWidth(const QScreen* screen) {
+  const int available = screen != nullptr ? screen->availableGeometry().width() : 800;
+  return std::max(std::min(available / 2, 500) - 60, 100);
+}
+
 }  // namespace
 
 const QtPicture* AsQtPicture(const PicturePtr& picture) {
@@ -57,8 +69,14 @@ const QtPicture* AsQtPicture(const PicturePtr& picture) {
 }
 
 void QtDialogs::MsgBox(const std::string& prompt, const std::string& title) {
-  QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
+  QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), QString(), QMessageBox::Ok,
                   owner_.data());
+  const QFontMetrics metrics(box.font());
+  const int width =
+      BoxTextWidth(owner_ ? owner_->screen() : QGuiApplication::primaryScreen());
+  box.setText(FromUtf8(text::FitRunsForBox(prompt, [&](std::string_view run) {
+    return metrics.horizontalAdvance(QString::fromUtf8(run.data(), static_cast<qsizetype>(run.size()))) <= width;
+  })));
   // Texts carry the user's paths and file names: never read as markup.
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(owner_ ? Qt::WindowModal : Qt::ApplicationModal);

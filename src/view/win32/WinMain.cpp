@@ -6,6 +6,7 @@
 
 #include <exception>
 
+#include "runtime/win32/BoxText.h"
 #include "runtime/win32/ProcessGuards.h"
 #include "runtime/win32/ShellWatcher.h"
 #include "view/win32/MainWindow.h"
@@ -37,7 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   } catch (const std::exception& e) {
     // Only the start can fail this way: the window or its pictures could not
     // be made.
-    MessageBoxW(nullptr, tavro::win32ui::Widen(e.what()).c_str(), L"Tavro FrontEnd",
+    MessageBoxW(nullptr, tavro::win32ui::Widen(tavro::win32::FitTextForBox(e.what(), nullptr)).c_str(), L"Tavro FrontEnd",
                 MB_OK | MB_ICONERROR);
     return 1;
   }

@@ -269,9 +269,9 @@ TEST(Drives, AreLowerCaseLettersWithAColonIncludingCAndZ) {
 
 TEST(KeyState, AKeyNotPressedIsZero) {
   TestServices services;
-  for (const int vk : {VK_F24, VK_F23}) {
-    const KeyState state = services.Key(vk);
-    EXPECT_FALSE(state.down || state.pressed) << vk;
+  for (const HotKey key : {HotKey::kEscape, HotKey::kNine, HotKey::kEight}) {
+    const KeyState state = services.Key(key);
+    EXPECT_FALSE(state.down || state.pressed) << static_cast<int>(key);
   }
 }
 
@@ -311,6 +311,36 @@ TEST(MsgBox, ShowsTitleAndPromptAndReturnsOnOk) {
   closer.join();
   EXPECT_EQ(seen_title, L"Tavro é");
   EXPECT_EQ(seen_prompt, L"Le dossier « Jeux ゲーム » est introuvable.");
+}
+
+// An unbroken run too wide for the screen loses its middle, and the box
+// stays within the work area.
+TEST(MsgBox, ShortensAnUnbrokenRunToFitTheScreen) {
+  TestServices services;
+  const DWORD thread = GetCurrentThreadId();
+  std::wstring prompt;
+  RECT box_rect{}, work{};
+  std::thread closer([&] {
+    for (int i = 0; i < 600; ++i) {
+      HWND box = nullptr;
+      EnumThreadWindows(thread, FindDialog, reinterpret_cast<LPARAM>(&box));
+      if (box) {
+        prompt = TitleOf(GetDlgItem(box, 0xFFFF));
+        GetWindowRect(box, &box_rect);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(100);
+    }
+  });
+  services.MsgBox("Flatpak " + std::string(1000, 'x') + "y is bad", "Alert!");
+  closer.join();
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_TRUE(prompt.starts_with(L"Flatpak xxx")) << prompt.size();
+  EXPECT_TRUE(prompt.ends_with(L"xy is bad"));
+  EXPECT_NE(prompt.find(L'\u2026'), std::wstring::npos);
+  EXPECT_GE(box_rect.left, work.left);
+  EXPECT_LE(box_rect.right, work.right);
 }
 
 }  // namespace
