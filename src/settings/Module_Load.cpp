@@ -16,13 +16,14 @@ using Type = Entry::Type;
 
 // Moves whatever is under the settings file's name out of the way (a rename:
 // nothing is lost): to backup when that name is free or holds an older
-// backup file, else to the first free name of backup + "1" ... "9". When
+// backup file that is not read-only, else (also when that rename fails: a
+// backup held open) to the first free name of backup + "1" ... "9". When
 // those are all taken, the oldest ordinary file among them makes room, so
 // the newest backups are kept; a folder or anything else under a backup
 // name is never dropped. Throws when nothing can take it.
 void SetAside(const std::string& file, const std::string& backup) {
-  const Type first = LookAt(backup).type;
-  if (first == Type::kNone || first == Type::kFile) {
+  const Entry first = LookAt(backup);
+  if (first.type == Type::kNone || (first.type == Type::kFile && !first.read_only)) {
     try {
       Name(file, backup);
       return;

@@ -2,7 +2,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "FakeServices.h"
 #include "TestUtil.h"
@@ -201,19 +204,24 @@ TEST_F(Load, AFileThatCannotBeSetAsideGivesBothMessagesAndStays) {
 
 TEST_F(Load, AnOldBackupInTheWayNeverBlocksTheReset) {
   // Under .bak, .bak1, ...: "d" a folder, "f" a file, "r" a read-only file,
-  // "l" a link to a file elsewhere. When all are taken the oldest writable
-  // file makes room; .bak4 is the oldest entry of all, and when it is no
-  // such file it is passed over. When none is a file the reset fails.
+  // "l" a link to a file elsewhere, "k" a file held open (Windows: it cannot
+  // be replaced). When all are taken the oldest writable file makes room;
+  // .bak4 is the oldest entry of all, and when it is no such file it is
+  // passed over. When none is a file the reset fails.
   struct Row {
     const char* taken;
     int to;
   } const rows[] = {{"d", 1},          {"dd", 2},         {"df", 2},
                     {"dffffffff", 9},  {"dfffffffff", 4}, {"dddddddddd", -1},
-                    {"dfffdfffff", 9}, {"dfffrfffff", 9}, {"dffflfffff", 9}};
+                    {"dfffdfffff", 9}, {"dfffrfffff", 9}, {"dffflfffff", 9},
+                    {"r", 1},          {"k", 1},          {"rf", 2}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.taken);
-    if (!paths::kPathsAreBytes && std::string_view(row.taken).find('l') != std::string_view::npos)
+    const std::string_view taken = row.taken;
+    if (!paths::kPathsAreBytes && taken.find('l') != std::string_view::npos)
       continue;  // a link of one's own needs a privilege on Windows
+    if (paths::kPathsAreBytes && taken.find('k') != std::string_view::npos)
+      continue;  // an open file is no obstacle to a rename here
     test::TempDir dir;
     test::FakeServices local{dir.Utf8()};
     Form1 f{local};
@@ -248,13 +256,19 @@ TEST_F(Load, AnOldBackupInTheWayNeverBlocksTheReset) {
             test::MakeReadOnly(bak(n));
       }
     }
+    std::vector<std::unique_ptr<std::ifstream>> held;
+    for (int n = 0; row.taken[n]; ++n) {
+      if (row.taken[n] == 'k')
+        held.push_back(std::make_unique<std::ifstream>(bak(n)));
+    }
     EXPECT_THROW(f.LoadSettings(), EndCalled);
+    held.clear();
     ASSERT_EQ(local.messages.size(), row.to < 0 ? 2u : 1u);
     EXPECT_EQ(ReadAll(row.to < 0 ? ini : bak(row.to)), edited);
     EXPECT_EQ(fs::exists(ini), row.to < 0);
     for (int n = 0; row.taken[n]; ++n) {
       EXPECT_EQ(fs::exists(bak(n) / "inside"), row.taken[n] == 'd');
-      if (row.taken[n] == 'r') {
+      if (row.taken[n] == 'r' || row.taken[n] == 'k') {
         EXPECT_EQ(ReadAll(bak(n)), "older");
       }
       EXPECT_EQ(fs::is_symlink(bak(n)), row.taken[n] == 'l');
