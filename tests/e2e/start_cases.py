@@ -88,6 +88,9 @@ def start_streams(s, how):
     return None
 
 
+# The standard stream each redirection closes.
+CLOSES = {"<&-": 0, ">&-": 1, "2>&-": 2}
+
 # (what the row is, how the launcher is started, how it is ended, exit code)
 STARTS = [
     ("descriptors 0 to 2 closed", "<&- >&- 2>&-", "close", 0),
@@ -107,6 +110,11 @@ def test_started_from_anywhere_the_game_outlives_the_launcher(target, x):
             shutil.copy2(target.emulator, emulator_path(s))
             terminal = start_streams(s, how)
             win = wait_for("the window (%s)" % what, lambda: s.window("Tavro FrontEnd"), 30)
+            # Each stream closed at the start is the null device now, none
+            # left for the first file the launcher opens.
+            for fd in [CLOSES[r] for r in how.split() if r in CLOSES]:
+                target_of = os.readlink("/proc/%d/fd/%d" % (s.proc.pid, fd))
+                check(target_of == "/dev/null", "%s: descriptor %d is %s" % (what, fd, target_of))
             x.click(win, *FILE1.row(0))
             play(x, s, win, 1)
             check(s.proc.poll() is None, "%s: the launcher ended after Play" % what)

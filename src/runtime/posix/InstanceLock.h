@@ -42,6 +42,9 @@ class InstanceLock final {
   InstanceLock& operator=(const InstanceLock&) = delete;
 
   State state() const { return state_; }
+  // Whether another start of this user's holds the lock: the one answer
+  // that ends this start. Unavailable is no such answer: it starts unlocked.
+  bool HeldByAnother() const { return state_ == State::kHeldByOther; }
   // The folder the lock file is in; empty when none would do.
   const std::string& folder() const { return folder_; }
 
