@@ -36,13 +36,6 @@ std::string EmulatorProgram(const std::string& app_folder, const LauncherSetting
   return app_folder + paths::Lit({"Emulator"}, true) + settings.FileExe;
 }
 
-std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& settings,
-                                                    const std::string& app_folder,
-                                                    const GameChoice& game,
-                                                    std::string_view separator) {
-  return CommandFor(EmulatorProgram(app_folder, settings), settings, game, separator);
-}
-
 std::string FlatpakApp(const Processes& processes, const LauncherSettings& settings) {
   return processes.RunsFlatpaks() ? settings.Flatpak : std::string();
 }

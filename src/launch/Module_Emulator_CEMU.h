@@ -25,14 +25,6 @@ struct GameChoice {
 // The emulator's path: AppFolder + "\Emulator\" + FileExe.
 std::string EmulatorProgram(const std::string& app_folder, const LauncherSettings& settings);
 
-// The emulator's command: its path, the mode text of the display mode, and
-// the folder + separator + the file name. None when no display mode is
-// chosen.
-std::optional<EmulatorCommand> BuildEmulatorCommand(const LauncherSettings& settings,
-                                                    const std::string& app_folder,
-                                                    const GameChoice& game,
-                                                    std::string_view separator);
-
 // The Flatpak application the emulator runs as: the Flatpak setting where
 // the platform starts Flatpak applications; otherwise "" (the file FileExe
 // names, as always).

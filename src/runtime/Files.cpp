@@ -26,7 +26,19 @@ std::string Utf8(const fs::path& path) {
 }
 
 RuntimeError FileError(int number, const std::string& what, const std::error_code& ec) {
-  return RuntimeError(number, what + (ec ? ": " + ec.message() : std::string()));
+  return ec ? FileError(number, what, ec.message()) : RuntimeError(number, what);
+}
+
+RuntimeError FileError(int number, const std::string& what, const std::string& reason) {
+  return RuntimeError(number, what + ": " + reason);
+}
+
+RuntimeError NamedError(int number, const char* what, const std::string& shown) {
+  return RuntimeError(number, std::string(what) + ": " + text::NameForBox(shown));
+}
+
+RuntimeError NotOrdinary(const std::string& path) {
+  return NamedError(err::kBadFileMode, "Bad file mode", path);
 }
 
 std::optional<FileStamp> StampOf(const std::string& path) {

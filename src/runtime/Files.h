@@ -40,6 +40,14 @@ std::string Utf8(const std::filesystem::path& path);
 
 // A RuntimeError for a failed file-system call, keeping the OS's reason.
 RuntimeError FileError(int number, const std::string& what, const std::error_code& ec);
+// The same with the system's reason given as text (each platform's half
+// turns its own error codes into it).
+RuntimeError FileError(int number, const std::string& what, const std::string& reason);
+// A RuntimeError naming the file or folder it is about, as a box shows it.
+RuntimeError NamedError(int number, const char* what, const std::string& shown);
+// A name that holds no ordinary file (or one over the size asked for) where
+// a file was to be read.
+RuntimeError NotOrdinary(const std::string& path);
 
 // Attribute masks of the directory listing.
 constexpr int kAttrNormal = 0;

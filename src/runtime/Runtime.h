@@ -200,6 +200,10 @@ class Dialogs {
   virtual void MsgBox(const std::string& prompt, const std::string& title) = 0;
 };
 
+// The keys that act whatever has the focus: Esc, and the 9 and 8 keys of
+// the main keyboard. Each platform finds them by its own codes.
+enum class HotKey { kEscape, kNine, kEight };
+
 // A global key: down now, and pressed (down at any moment) since the last
 // query, so a tap between two queries is not lost.
 struct KeyState {
@@ -211,8 +215,7 @@ struct KeyState {
 class Keys {
  public:
   virtual ~Keys() = default;
-  // The state of a virtual-key code (27 Esc, 57 the 9 key, 56 the 8 key).
-  virtual KeyState Key(int virtual_key) = 0;
+  virtual KeyState Key(HotKey key) = 0;
   // The buttons held on each connected game controller (PadButton bits),
   // one entry per controller. No controller, no controller support or no
   // permission to read one: none, and nothing is shown.

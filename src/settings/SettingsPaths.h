@@ -13,12 +13,6 @@ namespace tavro::settings {
 inline constexpr const char* kEmulatorSection = "EmulatorConfig";
 inline constexpr const char* kFrontEndSection = "TavroFrontEndCnfig";
 
-// The entries whose values are folders.
-inline bool IsPathKey(std::string_view section, std::string_view key) {
-  return text::EqualsNoCase(section, kFrontEndSection) &&
-         (text::EqualsNoCase(key, "DirRpx") || text::EqualsNoCase(key, "DirWudWux"));
-}
-
 // A folder value (DirRpx, DirWudWux) as the program uses it: every path
 // value of the settings file goes through here. One with neither a root nor
 // a drive ("Game\x", "Game/x") is taken from the program's folder, so the

@@ -190,14 +190,21 @@ void Form1::Dir1_Change() {
 
 void Form1::Option2_Click(int /*index: the buttons' states decide*/) {
   Picture1.SetPicture(Picture2.Picture());
-  if (Option2[0].Value()) {
-    Frame1.SetCaption(settings_.Disc.caption);
-    File1.SetPattern(settings_.Disc.pattern);
-    Dir1.SetPath(settings_.DirWudWux);
-  } else if (Option2[1].Value()) {
-    Frame1.SetCaption("Games *.rpx");
-    File1.SetPattern("*.rpx");
-    Dir1.SetPath(settings_.DirRpx);
+  try {
+    if (Option2[0].Value()) {
+      Frame1.SetCaption(settings_.Disc.caption);
+      File1.SetPattern(settings_.Disc.pattern);
+      Dir1.SetPath(settings_.DirWudWux);
+    } else if (Option2[1].Value()) {
+      Frame1.SetCaption("Games *.rpx");
+      File1.SetPattern("*.rpx");
+      Dir1.SetPath(settings_.DirRpx);
+    }
+  } catch (...) {
+    // The new pattern listed the old folder before the folder failed: its
+    // rows are named for what the list now shows, then the error is told.
+    ShowTitles();
+    throw;
   }
   ShowTitles();
 }
@@ -257,15 +264,9 @@ void Form1::Image12_Click() {
                    Text1.Text());
 }
 
-namespace {
-constexpr int kKeyEsc = 27;
-constexpr int kKey9 = 57;
-constexpr int kKey8 = 56;
-}  // namespace
-
-bool Form1::Pressed(int virtual_key) {
-  const std::size_t slot = virtual_key == kKeyEsc ? 0 : virtual_key == kKey9 ? 1 : 2;
-  const KeyState state = services_.keys.Key(virtual_key);
+bool Form1::Pressed(HotKey key) {
+  const auto slot = static_cast<std::size_t>(key);
+  const KeyState state = services_.keys.Key(key);
   // At the first look a key already down counts as held from before: a key
   // held while the window opened has not been pressed in its time.
   const bool was_down = key_down_[slot].value_or(state.down);
@@ -283,19 +284,19 @@ void Form1::Timer1_Timer() {
   // Esc's failure (no taskkill) is reported once the tick is done: 9 and 8
   // still act on the same tick.
   std::exception_ptr esc_failure;
-  if (Pressed(kKeyEsc)) {
+  if (Pressed(HotKey::kEscape)) {
     try {
       EndEmulator(services_.processes, settings_);
     } catch (...) {
       esc_failure = std::current_exception();
     }
   }
-  if (Pressed(kKey9)) {
+  if (Pressed(HotKey::kNine)) {
     const bool show = !Desktop_Visible;
     SetDesktopVisible(services_.shell_windows, show);
     Desktop_Visible = show;
   }
-  if (Pressed(kKey8)) {
+  if (Pressed(HotKey::kEight)) {
     const bool show = !WinBar_Visible;
     SetTaskbarVisible(services_.shell_windows, show);
     WinBar_Visible = show;

@@ -128,7 +128,7 @@ class Form1 {
   titles::TitleMemo title_memo_;             // the meta.xml files read this session
   // Whether each polled key was down at the previous tick: a key acts once
   // per press, not on every tick it is held.
-  bool Pressed(int virtual_key);
+  bool Pressed(HotKey key);
   std::array<std::optional<bool>, 3> key_down_{};  // none: not looked at yet
   bool covers_wait_ = false;
 };

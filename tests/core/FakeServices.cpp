@@ -94,8 +94,8 @@ PicturePtr FakeServices::LoadResourcePicture(ResourcePicture which) {
   return nullptr;
 }
 
-KeyState FakeServices::Key(int virtual_key) {
-  const auto it = key_states.find(virtual_key);
+KeyState FakeServices::Key(HotKey key) {
+  const auto it = key_states.find(key);
   const int bits = it == key_states.end() ? 0 : it->second;
   return {(bits & kKeyDown) != 0, (bits & kKeyPressed) != 0};
 }

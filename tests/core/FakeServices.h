@@ -103,7 +103,7 @@ class FakeServices : public Processes,
   }
   std::vector<std::string> Drives() override { return drives; }
   std::string FallbackDrive() const override { return drives.empty() ? "" : drives.front(); }
-  KeyState Key(int virtual_key) override;
+  KeyState Key(HotKey key) override;
   std::vector<std::uint32_t> ControllerButtons() override { return controllers; }
   std::vector<WindowHandle> FindShellWindows(ShellWindow which) override;
   void ShowShellWindow(WindowHandle window, bool visible) override;
@@ -136,7 +136,7 @@ class FakeServices : public Processes,
   // the last look).
   static constexpr int kKeyDown = 0x8000;
   static constexpr int kKeyPressed = 0x0001;
-  std::map<int, int> key_states;
+  std::map<HotKey, int> key_states;
   std::vector<std::uint32_t> controllers;
   bool another_instance_runs = false;
   // A platform that runs Flatpak applications, and those installed.

@@ -221,7 +221,7 @@ namespace {
 
 TEST_F(PadActions, BeforeTheWindowShowsTheControllerOnlyClosesTheStartUpBoxes) {
   // Esc and 9 held down all along: their work waits for the window's timer.
-  services.key_states[27] = services.key_states[57] =
+  services.key_states[HotKey::kEscape] = services.key_states[HotKey::kNine] =
       test::FakeServices::kKeyDown | test::FakeServices::kKeyPressed;
   const struct {
     const char* buttons;  // a tick each

@@ -36,7 +36,7 @@ namespace fs = std::filesystem;
 class ScriptedPad final : public Keys {
  public:
   explicit ScriptedPad(Keys& keys) : keys_(keys) {}
-  KeyState Key(int virtual_key) override { return keys_.Key(virtual_key); }
+  KeyState Key(HotKey key) override { return keys_.Key(key); }
   std::vector<std::uint32_t> ControllerButtons() override { return {held}; }
   std::uint32_t held = 0;
 

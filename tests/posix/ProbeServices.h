@@ -51,9 +51,9 @@ class ProbeServices final : public Processes,
   std::vector<std::string> Drives() override { return disks_.Drives(); }
   std::string FallbackDrive() const override { return disks_.FallbackDrive(); }
 
-  KeyState Key(int virtual_key) override { return keys_.Key(virtual_key); }
+  KeyState Key(HotKey key) override { return keys_.Key(key); }
   std::vector<std::uint32_t> ControllerButtons() override { return keys_.ControllerButtons(); }
-  void NotePress(int virtual_key) { keys_.NotePress(virtual_key); }
+  void NotePress(HotKey key) { keys_.NotePress(key); }
 
   std::vector<WindowHandle> FindShellWindows(ShellWindow which) override {
     return shell_.FindShellWindows(which);

@@ -116,7 +116,7 @@ TEST(NoDisplay, FindsNothingAndSeesNoKeys) {
   options.display = ":65000";
   test::ProbeServices unreachable(options);
   EXPECT_TRUE(unreachable.FindShellWindows(ShellWindow::kTaskbar).empty());
-  EXPECT_FALSE(unreachable.Key(27).down || unreachable.Key(27).pressed);
+  EXPECT_FALSE(unreachable.Key(HotKey::kEscape).down || unreachable.Key(HotKey::kEscape).pressed);
   unreachable.ShowShellWindow(1, false);
   SetDesktopVisible(unreachable, false);
 
@@ -125,7 +125,7 @@ TEST(NoDisplay, FindsNothingAndSeesNoKeys) {
   unsetenv("DISPLAY");
   test::ProbeServices unset;
   EXPECT_TRUE(unset.FindShellWindows(ShellWindow::kDesktop).empty());
-  EXPECT_FALSE(unset.Key(57).down || unset.Key(57).pressed);
+  EXPECT_FALSE(unset.Key(HotKey::kNine).down || unset.Key(HotKey::kNine).pressed);
   if (display != nullptr)
     setenv("DISPLAY", saved.c_str(), 1);
 }

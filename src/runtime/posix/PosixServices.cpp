@@ -125,7 +125,7 @@ std::string PosixProcesses::AppFolder() const {
 bool PosixProcesses::PreviousInstance() {
   if (!instance_lock_)
     instance_lock_ = std::make_unique<InstanceLock>(DefaultLockFolders(), instance_name_);
-  return instance_lock_->state() == InstanceLock::State::kHeldByOther;
+  return instance_lock_->HeldByAnother();
 }
 
 void PosixProcesses::End() {
@@ -192,21 +192,21 @@ X11Keys::~X11Keys() = default;
 // each well within it.
 constexpr auto kOneTick = std::chrono::milliseconds(100);
 
-KeyState X11Keys::Key(int virtual_key) {
+KeyState X11Keys::Key(HotKey key) {
   X11Session* x = x11_.Get();
-  KeyState state = x != nullptr ? x->Key(virtual_key) : KeyState{};
+  KeyState state = x != nullptr ? x->Key(key) : KeyState{};
   if (state.down || state.pressed)
-    x11_heard_[virtual_key] = std::chrono::steady_clock::now();
-  if (noted_presses_.erase(virtual_key) > 0)
+    x11_heard_[key] = std::chrono::steady_clock::now();
+  if (noted_presses_.erase(key) > 0)
     state.pressed = true;
   return state;
 }
 
-void X11Keys::NotePress(int virtual_key) {
-  const auto heard = x11_heard_.find(virtual_key);
+void X11Keys::NotePress(HotKey key) {
+  const auto heard = x11_heard_.find(key);
   if (heard != x11_heard_.end() && std::chrono::steady_clock::now() - heard->second < kOneTick)
     return;
-  noted_presses_.insert(virtual_key);
+  noted_presses_.insert(key);
 }
 
 std::vector<std::uint32_t> X11Keys::ControllerButtons() {

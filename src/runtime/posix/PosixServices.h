@@ -109,20 +109,20 @@ class X11Keys final : public Keys {
   X11Keys(const X11Keys&) = delete;
   X11Keys& operator=(const X11Keys&) = delete;
 
-  KeyState Key(int virtual_key) override;
+  KeyState Key(HotKey key) override;
   std::vector<std::uint32_t> ControllerButtons() override;
 
   // A press that another listener than X heard (the desktop portal's
   // shortcut on a Wayland desktop): the next Key of that key reports it
   // pressed, as the X listener would. When X reported the key less than a
   // tick before, both heard one press, and it acts once.
-  void NotePress(int virtual_key);
+  void NotePress(HotKey key);
 
  private:
   X11Connection& x11_;
   std::unique_ptr<Controllers> controllers_;
-  std::set<int> noted_presses_;
-  std::map<int, std::chrono::steady_clock::time_point> x11_heard_;
+  std::set<HotKey> noted_presses_;
+  std::map<HotKey, std::chrono::steady_clock::time_point> x11_heard_;
 };
 
 // The desktop and dock windows of an EWMH desktop.

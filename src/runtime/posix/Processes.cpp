@@ -24,30 +24,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// posix_spawn's attributes, freed on every path out.
-class SpawnAttributes final {
+// One of posix_spawn's objects (its attributes, its file actions), freed on
+// every path out.
+template <typename T, int (*Init)(T*), int (*Destroy)(T*)>
+class SpawnObject final {
  public:
-  SpawnAttributes() { posix_spawnattr_init(&attributes_); }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-  posix_spawnattr_t* get() { return &attributes_; }
+  SpawnObject() { Init(&object_); }
+  ~SpawnObject() { Destroy(&object_); }
+  SpawnObject(const SpawnObject&) = delete;
+  SpawnObject& operator=(const SpawnObject&) = delete;
+  T* get() { return &object_; }
 
  private:
-  posix_spawnattr_t attributes_;
+  T object_;
 };
-
-class SpawnActions final {
- public:
-  SpawnActions() { posix_spawn_file_actions_init(&actions_); }
-  ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
-  SpawnActions(const SpawnActions&) = delete;
-  SpawnActions& operator=(const SpawnActions&) = delete;
-  posix_spawn_file_actions_t* get() { return &actions_; }
-
- private:
-  posix_spawn_file_actions_t actions_;
-};
+using SpawnAttributes =
+    SpawnObject<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
+using SpawnActions = SpawnObject<posix_spawn_file_actions_t, posix_spawn_file_actions_init,
+                                 posix_spawn_file_actions_destroy>;
 
 RuntimeError SpawnError(int error, const std::string& file) {
   switch (error) {

@@ -42,14 +42,16 @@ class ErrorTrap final {
   XErrorHandler previous_ = nullptr;
 };
 
-// The keysym a virtual-key code stands for; NoSymbol for keys we do not map.
-KeySym KeySymOf(int virtual_key) {
-  if (virtual_key == 27)
-    return XK_Escape;
-  if (virtual_key >= '0' && virtual_key <= '9')
-    return XK_0 + (virtual_key - '0');
-  if (virtual_key >= 'A' && virtual_key <= 'Z')
-    return XK_a + (virtual_key - 'A');
+// The keysym of each key listened for, on the main keyboard.
+KeySym KeySymOf(HotKey key) {
+  switch (key) {
+    case HotKey::kEscape:
+      return XK_Escape;
+    case HotKey::kNine:
+      return XK_9;
+    case HotKey::kEight:
+      return XK_8;
+  }
   return NoSymbol;
 }
 
@@ -134,14 +136,11 @@ void X11Session::WatchKeys() {
   // A key already held when watching starts counts as down, not as pressed.
   char keymap[32] = {};
   XQueryKeymap(display_, keymap);
-  for (int vk = 0; vk < 256; ++vk) {
-    const KeySym sym = KeySymOf(vk);
-    if (sym == NoSymbol)
-      continue;
+  for (const HotKey hot : {HotKey::kEscape, HotKey::kNine, HotKey::kEight}) {
     WatchedKey key;
-    key.code = XKeysymToKeycode(display_, sym);
+    key.code = XKeysymToKeycode(display_, KeySymOf(hot));
     key.down = key.code != 0 && (keymap[key.code / 8] & (1 << (key.code % 8))) != 0;
-    keys_[vk] = key;
+    keys_[hot] = key;
   }
 }
 
@@ -160,7 +159,7 @@ void X11Session::DrainKeyEvents() {
     if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
       const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
       const bool press = cookie->evtype == XI_RawKeyPress;
-      for (auto& [vk, key] : keys_) {
+      for (auto& [hot, key] : keys_) {
         if (key.code == 0 || key.code != raw->detail)
           continue;
         if (press && !key.down)
@@ -172,10 +171,10 @@ void X11Session::DrainKeyEvents() {
   }
 }
 
-KeyState X11Session::Key(int virtual_key) {
+KeyState X11Session::Key(HotKey hot) {
   if (xi_opcode_ < 0)
     return {};
-  const auto found = keys_.find(virtual_key);
+  const auto found = keys_.find(hot);
   if (found == keys_.end())
     return {};
   DrainKeyEvents();

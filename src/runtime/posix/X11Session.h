@@ -24,10 +24,9 @@ class X11Session final {
   X11Session& operator=(const X11Session&) = delete;
 
   // Down now, and pressed since the last query of this key: it went down
-  // from up (a key's auto-repeat is no new press). Known keys: Escape (27),
-  // 0-9 and A-Z of the main keyboard; any other code is never down, as no
-  // key is on a server without XInput2.
-  KeyState Key(int virtual_key);
+  // from up (a key's auto-repeat is no new press). No key is ever down on a
+  // server without XInput2.
+  KeyState Key(HotKey key);
 
   // The windows whose _NET_WM_WINDOW_TYPE holds the atom type_name: the
   // root's children and their children (where a window manager has put
@@ -52,7 +51,7 @@ class X11Session final {
 
   Display* display_;
   int xi_opcode_ = -1;              // -1: no XInput2, so no key is ever seen
-  std::map<int, WatchedKey> keys_;  // by virtual-key code
+  std::map<HotKey, WatchedKey> keys_;
 };
 
 }  // namespace tavro

@@ -10,6 +10,7 @@
 
 #include "runtime/SafeNames.h"
 #include "runtime/Text.h"
+#include "runtime/win32/BoxText.h"
 #include "runtime/win32/InstanceMutex.h"
 #include "runtime/win32/ProcessGuards.h"
 #include "runtime/win32/SystemPrograms.h"
@@ -62,7 +63,8 @@ void Win32Processes::End() {
 }
 
 void Win32Dialogs::MsgBox(const std::string& prompt, const std::string& title) {
-  MessageBoxW(ToHwnd(owner_), Wide(prompt).c_str(), Wide(title).c_str(), MB_OK);
+  MessageBoxW(ToHwnd(owner_), Wide(win32::FitTextForBox(prompt, ToHwnd(owner_))).c_str(),
+              Wide(title).c_str(), MB_OK);
 }
 
 win32::UniqueKernelHandle Win32Processes::Start(const std::string& command_line, WindowStyle style,
@@ -138,7 +140,8 @@ std::vector<std::string> Win32Disks::Drives() {
   return drives;
 }
 
-KeyState Win32Keys::Key(int virtual_key) {
+KeyState Win32Keys::Key(HotKey key) {
+  const int virtual_key = key == HotKey::kEscape ? VK_ESCAPE : key == HotKey::kNine ? '9' : '8';
   const auto state = static_cast<unsigned short>(GetAsyncKeyState(virtual_key));
   const bool down = (state & 0x8000) != 0;
   // The low bit says the key went down since the last look; while it is

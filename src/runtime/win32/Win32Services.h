@@ -122,7 +122,7 @@ class Win32Dialogs : public Dialogs {
 // The keyboard through GetAsyncKeyState, the controllers through XInput.
 class Win32Keys final : public Keys {
  public:
-  KeyState Key(int virtual_key) override;
+  KeyState Key(HotKey key) override;
   std::vector<std::uint32_t> ControllerButtons() override;
 
  private:

@@ -66,7 +66,7 @@ void PortalEsc::GamesChanged(GameLife life, int games_running) {
   }
   if (!portal_) {
     GlobalShortcutsPortal::Hooks hooks;
-    hooks.activated = [this] { keys_.NotePress(27); };  // Esc
+    hooks.activated = [this] { keys_.NotePress(HotKey::kEscape); };
     hooks.failed = [](const QString& why) {
       std::fprintf(stderr, "Tavro FrontEnd: Esc could not be bound through the portal (%s).\n",
                    why.toLocal8Bit().constData());

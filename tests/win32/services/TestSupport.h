@@ -52,7 +52,7 @@ class TestServices final : public Processes,
   void MsgBox(const std::string& prompt, const std::string& title) override {
     dialogs_.MsgBox(prompt, title);
   }
-  KeyState Key(int virtual_key) override { return keys_.Key(virtual_key); }
+  KeyState Key(HotKey key) override { return keys_.Key(key); }
   std::vector<std::uint32_t> ControllerButtons() override { return keys_.ControllerButtons(); }
   PicturePtr LoadPictureToFit(const std::string&, int, int) override {
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");

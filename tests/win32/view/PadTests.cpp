@@ -94,7 +94,7 @@ class Win32PadRig final : public tavro::test::PadRig {
    public:
     StandInKeys(Keys& keys, const std::wstring& library)
         : keys_(keys), pads_{library, 0, nullptr} {}
-    KeyState Key(int virtual_key) override { return keys_.Key(virtual_key); }
+    KeyState Key(HotKey key) override { return keys_.Key(key); }
     std::vector<std::uint32_t> ControllerButtons() override { return pads_.Buttons(); }
 
    private:

@@ -65,7 +65,7 @@ class RecordingServices final : public Processes,
   void KillByImageName(const std::string& name) override { roles.processes.KillByImageName(name); }
   void OpenInViewer(const std::string& path) override { roles.processes.OpenInViewer(path); }
   std::string FallbackDrive() const override { return roles.disks.FallbackDrive(); }
-  KeyState Key(int virtual_key) override { return roles.keys.Key(virtual_key); }
+  KeyState Key(HotKey key) override { return roles.keys.Key(key); }
   std::vector<std::uint32_t> ControllerButtons() override { return roles.keys.ControllerButtons(); }
   PicturePtr LoadPictureToFit(const std::string& path, int width, int height) override {
     return roles.pictures.LoadPictureToFit(path, width, height);

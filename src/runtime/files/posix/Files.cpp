@@ -19,11 +19,7 @@ namespace tavro {
 namespace {
 
 RuntimeError ErrnoError(int number, const char* what, int error) {
-  return RuntimeError(number, std::string(what) + ": " + std::strerror(error));
-}
-
-RuntimeError NotOrdinary(const std::string& path) {
-  return RuntimeError(err::kBadFileMode, "Bad file mode: " + text::NameForBox(path));
+  return FileError(number, what, std::string(std::strerror(error)));
 }
 
 RuntimeError OpenError(int error) {
@@ -171,7 +167,7 @@ std::string Dir(const std::string& path, int attributes) {
 void ReadFolder(const std::string& folder, const std::string& shown,
                 const std::function<void(FolderEntry&)>& visit) {
   const auto not_found = [&] {
-    return RuntimeError(err::kPathNotFound, "Path not found: " + text::NameForBox(shown));
+    return NamedError(err::kPathNotFound, "Path not found", shown);
   };
   const auto p = FsPath(folder);
   std::error_code ec;
@@ -182,7 +178,7 @@ void ReadFolder(const std::string& folder, const std::string& shown,
   fs::directory_iterator it(p, ec);
   if (ec) {
     if (ec == std::errc::permission_denied)
-      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + text::NameForBox(shown));
+      throw NamedError(err::kPermissionDenied, "Permission denied", shown);
     throw not_found();
   }
   FolderEntry entry;

@@ -22,11 +22,7 @@ using win32::Wide;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 RuntimeError SystemError(int number, const char* what, DWORD error) {
-  return RuntimeError(number, std::string(what) + ": " + win32::SystemMessage(error));
-}
-
-RuntimeError NotOrdinary(const std::string& path) {
-  return RuntimeError(err::kBadFileMode, "Bad file mode: " + text::NameForBox(path));
+  return FileError(number, what, win32::SystemMessage(error));
 }
 
 bool NotThere(DWORD error) {
@@ -120,7 +116,7 @@ std::string Dir(const std::string& path, int attributes) {
 void ReadFolder(const std::string& folder, const std::string& shown,
                 const std::function<void(FolderEntry&)>& visit) {
   const auto not_found = [&] {
-    return RuntimeError(err::kPathNotFound, "Path not found: " + text::NameForBox(shown));
+    return NamedError(err::kPathNotFound, "Path not found", shown);
   };
   // An empty or relative text would list the working folder: never that.
   if (folder.empty() || folder.find_first_of("*?") != std::string::npos)
@@ -135,7 +131,7 @@ void ReadFolder(const std::string& folder, const std::string& shown,
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_ACCESS_DENIED)
-      throw RuntimeError(err::kPermissionDenied, "Permission denied: " + text::NameForBox(shown));
+      throw NamedError(err::kPermissionDenied, "Permission denied", shown);
     throw not_found();
   }
   struct FindCloser {
