@@ -41,23 +41,6 @@ RuntimeError NotOrdinary(const std::string& path) {
   return NamedError(err::kBadFileMode, "Bad file mode", path);
 }
 
-std::optional<FileStamp> StampOf(const std::string& path) {
-  if (path.find('\0') != std::string::npos)
-    return std::nullopt;
-  std::error_code ec;
-  const fs::path name = FsPath(path);
-  if (!fs::is_regular_file(fs::status(name, ec)) || ec)
-    return std::nullopt;
-  const auto size = fs::file_size(name, ec);
-  if (ec)
-    return std::nullopt;
-  const auto time = fs::last_write_time(name, ec);
-  if (ec)
-    return std::nullopt;
-  return FileStamp{static_cast<std::uint64_t>(size),
-                   static_cast<std::int64_t>(time.time_since_epoch().count())};
-}
-
 bool Exists(const std::string& path) {
   return LookAt(path).type != Entry::Type::kNone;
 }

@@ -72,7 +72,8 @@ Entry LookAt(const std::string& path);
 bool Exists(const std::string& path);
 // The size and last write of the ordinary file a name leads to (a link
 // followed): what a memo of the file's contents is kept by. None for
-// anything else and for what cannot be looked at.
+// anything else and for what cannot be looked at. One look at the file
+// system, as a listing of many games asks it for each.
 struct FileStamp {
   std::uint64_t size = 0;
   std::int64_t modified = 0;

@@ -37,21 +37,19 @@ std::vector<std::string> RpxFiles(const std::string& code) {
   return rpx;
 }
 
-// The game in folder: none unless it has code/*.rpx and meta/meta.xml.
+// The game in folder: none unless it has code/*.rpx and meta/meta.xml. One
+// look at meta.xml and one listing of code/ for a game the memo holds.
 std::optional<FolderGame> ReadFolderGame(const std::string& folder, const TitleView& view,
                                          TitleMemo& memo) {
   const std::string meta = folder + kSep + "meta" + kSep + "meta.xml";
-  try {
-    if (Dir(meta, kAttrNormal).empty())
-      return std::nullopt;
-  } catch (const std::exception&) {
+  const auto stamp = StampOf(meta);
+  if (!stamp)
     return std::nullopt;
-  }
   auto rpx = RpxFiles(folder + kSep + "code");
   if (rpx.empty())
     return std::nullopt;
   FolderGame game{std::move(rpx.front()), {}, false};
-  if (auto info = memo.Meta(meta, view.language)) {
+  if (auto info = memo.Meta(meta, *stamp, view.language)) {
     game.meta = std::move(*info);
     game.meta_read = true;
   }

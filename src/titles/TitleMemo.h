@@ -3,8 +3,9 @@
 // the file's size and last write: a folder listed again (the same library
 // opened twice, a Refresh, the folder list going back) reads no meta.xml
 // that has not changed, so only a library's first listing waits on the disk.
+// It holds every game of the library (a name and a title ID each), for as
+// long as the program runs.
 
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -16,20 +17,19 @@ namespace tavro::titles {
 
 class TitleMemo {
  public:
-  // Read at most this many files' results; beyond it the memo starts over.
-  static constexpr std::size_t kMaxHeld = 8192;
-
-  // The meta.xml at path in language, as ReadMetaXml gives it (none when it
-  // is refused, cannot be read or is no ordinary file); read again only
-  // when its size or time changed or another language is asked for.
-  std::optional<MetaInfo> Meta(const std::string& path, const std::string& language);
+  // The meta.xml at path, whose stamp the caller has just looked at, in
+  // language, as ReadMetaXml gives it (none when it is refused or cannot be
+  // read); read again only when its stamp changed. Another language than
+  // the last one asked for starts the memo over.
+  std::optional<MetaInfo> Meta(const std::string& path, const FileStamp& stamp,
+                               const std::string& language);
 
  private:
   struct Held {
     FileStamp stamp;
-    std::string language;
     std::optional<MetaInfo> meta;
   };
+  std::string language_;
   std::unordered_map<std::string, Held> held_;
 };
 

@@ -64,6 +64,16 @@ Entry LookAt(const std::string& path) {
   return entry;
 }
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+  struct stat st {};
+  if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0 ||
+      !S_ISREG(st.st_mode))
+    return std::nullopt;
+  return FileStamp{static_cast<std::uint64_t>(st.st_size),
+                   static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 +
+                       st.st_mtim.tv_nsec};
+}
+
 std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
   struct stat st {};
   // A device the name already shows as one is not even opened: opening some
@@ -171,10 +181,9 @@ void ReadFolder(const std::string& folder, const std::string& shown,
   };
   const auto p = FsPath(folder);
   std::error_code ec;
-  if (!fs::is_directory(p, ec))
-    throw not_found();
   // A folder that cannot be read is an error, not an empty folder: callers
-  // fall back from it (RpxMode's "code", the settings reset).
+  // fall back from it (RpxMode's "code", the settings reset). No look
+  // before: opening it says whether it is one (a library lists one per game).
   fs::directory_iterator it(p, ec);
   if (ec) {
     if (ec == std::errc::permission_denied)

@@ -180,6 +180,34 @@ void DeleteEntry(const std::string& path) {
     throw SystemError(err::kPermissionDenied, "Permission denied", GetLastError());
 }
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+  if (path.find('\0') != std::string::npos)
+    return std::nullopt;
+  const std::wstring wide = LongWide(path);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
+    return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    // A link: what it leads to, through a handle that follows it.
+    const UniqueKernelHandle target(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll,
+                                                nullptr, OPEN_EXISTING,
+                                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!target || !GetFileInformationByHandle(target.get(), &info))
+      return std::nullopt;
+    data.dwFileAttributes = info.dwFileAttributes;
+    data.nFileSizeHigh = info.nFileSizeHigh;
+    data.nFileSizeLow = info.nFileSizeLow;
+    data.ftLastWriteTime = info.ftLastWriteTime;
+  }
+  if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
+    return std::nullopt;
+  return FileStamp{(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                   static_cast<std::int64_t>(
+                       (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                       data.ftLastWriteTime.dwLowDateTime)};
+}
+
 Entry LookAt(const std::string& path) {
   const std::wstring wide = LongWide(path);
   WIN32_FILE_ATTRIBUTE_DATA data{};
