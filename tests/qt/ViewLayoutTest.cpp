@@ -1,6 +1,7 @@
 // The window as built: every control at its place, its captions, pictures,
 // tab order and timer.
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -135,6 +136,13 @@ class ViewLayoutTest final : public QObject {
         case ControlKind::kCommandButton:
           expected.emplace_back(row.tab_index, view_->Widget(row.Id().c_str()));
           break;
+        case ControlKind::kImage:
+          // Donate, which has no TabIndex, after every control that has one.
+          if (row.visible) {
+            expected.emplace_back(1000, view_->Widget(row.Id().c_str()));
+            break;
+          }
+          [[fallthrough]];
         default:
           QCOMPARE(view_->Widget(row.Id().c_str()) ? view_->Widget(row.Id().c_str())->focusPolicy()
                                                    : Qt::NoFocus,
@@ -143,8 +151,9 @@ class ViewLayoutTest final : public QObject {
     }
     std::sort(expected.begin(), expected.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    QCOMPARE(expected.size(), size_t{8});
+    QCOMPARE(expected.size(), size_t{9});
     QCOMPARE(expected.front().second->objectName(), QStringLiteral("Drive1"));
+    QCOMPARE(expected.back().second->objectName(), QStringLiteral("Image12"));
 
     QApplication::setActiveWindow(&view_->window);
     QVERIFY(QTest::qWaitForWindowActive(&view_->window));
@@ -159,6 +168,46 @@ class ViewLayoutTest final : public QObject {
                               .arg(i)
                               .arg(QApplication::focusWidget()->objectName(), want->objectName())));
     }
+  }
+
+  void screenReadersHearEachControlByItsNameAndRole() {
+    view_->window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view_->window));
+    QCoreApplication::processEvents();  // the names are given once it shows
+    const struct {
+      const char* id;
+      QAccessible::Role role;
+      const char* name;
+    } rows[] = {
+        {"Drive1", QAccessible::ComboBox, "Drive"},
+        {"Dir1", QAccessible::List, "Folders"},
+        {"File1", QAccessible::List, "Games"},
+        {"Option2(0)", QAccessible::RadioButton, "*.wud *.wux"},
+        {"Option2(1)", QAccessible::RadioButton, "*.rpx"},
+        {"Option1(0)", QAccessible::RadioButton, "Windowed"},
+        {"Option1(1)", QAccessible::RadioButton, "FullScreen"},
+        {"Command1", QAccessible::Button, "Play Game"},
+        {"Image12", QAccessible::Button, "Donate"},
+    };
+    for (const auto& row : rows) {
+      QAccessibleInterface* control = QAccessible::queryAccessibleInterface(view_->Widget(row.id));
+      QVERIFY2(control != nullptr, row.id);
+      QVERIFY2(control->role() == row.role, row.id);
+      QCOMPARE(control->text(QAccessible::Name), QString::fromUtf8(row.name));
+      QVERIFY2(control->state().focusable, row.id);
+    }
+    // A radio button's state is the model's; the drive list's value, never
+    // its name, is the drive shown.
+    QAccessibleInterface* full = QAccessible::queryAccessibleInterface(view_->Widget("Option1(1)"));
+    QVERIFY(full->state().checkable && !full->state().checked);
+    view_->form.Option1[1].Select();
+    QVERIFY(full->state().checked);
+    QAccessibleInterface* drive = QAccessible::queryAccessibleInterface(view_->Widget("Drive1"));
+    const QString shown = QString::fromStdString(view_->form.Drive1.Drive());
+    QCOMPARE(drive->text(QAccessible::Value), shown);
+    QCOMPARE(drive->textInterface()->text(0, -1), shown);
+    QCOMPARE(drive->childCount(), 1);
+    QCOMPARE(drive->child(0)->childCount(), static_cast<int>(view_->form.Drive1.List().size()));
   }
 
   void picturesAreDrawnAtTheirOwnSize() {
