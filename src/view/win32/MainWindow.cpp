@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "window/Layout.h"
 #include "view/win32/ControlRows.h"
@@ -68,7 +69,18 @@ void MainWindow::Create() {
   for (auto& control : controls_)
     SyncAll(control);
   InstallHooks();
-  // The lists' names; the other controls' window texts are their names.
+  // A screen reader running now reads the first control as the window
+  // shows; otherwise the names wait for the first picture of the window (the
+  // service is a library the start need not load).
+  BOOL reader = FALSE;
+  if (SystemParametersInfoW(SPI_GETSCREENREADER, 0, &reader, 0) && reader)
+    NameLists();
+}
+
+void MainWindow::NameLists() {
+  if (std::exchange(lists_named_, true))
+    return;
+  // The other controls' window texts are their names.
   for (const auto& control : controls_) {
     const ControlKind kind = control.model->Kind();
     if (kind == ControlKind::kFileListBox || kind == ControlKind::kDirListBox ||
@@ -250,7 +262,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // The start's last work waits for the first picture of the window.
       if (!painted_) {
         painted_ = true;
-        Later([this] { services_.FinishStart(); });
+        Later([this] {
+          services_.FinishStart();
+          NameLists();
+        });
       }
       return 0;
     }

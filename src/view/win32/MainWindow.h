@@ -175,6 +175,9 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   bool unloaded_ = false;
   UINT dpi_ = 96;
   UniqueTimer start_up_pad_;
+  // The lists' names for screen readers (ControlNames), given once.
+  void NameLists();
+  bool lists_named_ = false;
   ControlNames names_;
 };
 
