@@ -75,11 +75,6 @@ TEST(Layout, OptionButtonsAreNamedByTheLabelBesideThem) {
   EXPECT_EQ(AccessibleName(Form1Control("Option2(0)")), "*.wud *.wux");
   EXPECT_EQ(AccessibleName(Form1Control("Option2(1)")), "*.rpx");
   EXPECT_EQ(AccessibleName(Form1Control("Command1")), "Play Game");
-  // The lists by what they hold, the donation picture by its frame.
-  EXPECT_EQ(AccessibleName(Form1Control("Drive1")), "Drive");
-  EXPECT_EQ(AccessibleName(Form1Control("Dir1")), "Folders");
-  EXPECT_EQ(AccessibleName(Form1Control("File1")), "Games");
-  EXPECT_EQ(AccessibleName(Form1Control("Image12")), "Donate");
 }
 
 TEST(Layout, TheDonationPageIsSixTagLinesEachEndingInCrLf) {

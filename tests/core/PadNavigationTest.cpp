@@ -175,14 +175,9 @@ TEST_F(PadActions, AOnAGamePlaysItAndBClosesABox) {
 TEST_F(PadActions, DonateIsTheLastStopAndAPressesIt) {
   Act("o");
   view.focused = &form.Drive1;
-  Act("<");  // round the start: the last stop, which has no TabIndex
+  Act("<A");  // round the start to the last stop, which has no TabIndex
   EXPECT_EQ(view.focused, &form.Image12);
-  Act("A");
   EXPECT_EQ(services.started, std::vector<std::string>{"view|" + DonationPage(app.Utf8())});
-  Act("<");
-  EXPECT_EQ(view.focused, &form.Option1[1]);
-  Act(">>");
-  EXPECT_EQ(view.focused, &form.Drive1);
 }
 
 TEST_F(PadActions, OnlyTheEndOfTheLastGameThePadStartedBringsTheLauncherBack) {

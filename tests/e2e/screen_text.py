@@ -51,14 +51,13 @@ class AtSpiText:
         return acc, str(acc.GetRoleName()), str(label)
 
     def _walk(self, name, path):
-        """(role, name, children, text) of the accessible and all below it;
-        text is what a drop-down list shows (its name is what it is)."""
+        """(role, name, children, where) of the accessible and all below it;
+        where: its bus name and path."""
         acc, role, label = self._node(name, path)
-        text = None
-        if role == "combo box":
-            text = str(self.dbus.Interface(self._a11y().get_object(name, path),
-                                           "org.a11y.atspi.Text").GetText(0, -1))
-        return role, label, [self._walk(n, p) for n, p in acc.GetChildren()], text
+        return role, label, [self._walk(n, p) for n, p in acc.GetChildren()], (name, path)
+
+    def _object(self, where, interface):
+        return self.dbus.Interface(self._a11y().get_object(*where), "org.a11y.atspi." + interface)
 
     def _windows(self, title):
         """The trees of every top-level window titled title, in every program
@@ -98,41 +97,24 @@ class AtSpiText:
             combo = find(window)
             if combo:
                 items = [n[1] for lst in combo[2] for n in lst[2] if n[0] == "list item"]
-                return combo[3], items
+                # Its name is what it is ("Drive"); its text, the drive shown.
+                return str(self._object(combo[3], "Text").GetText(0, -1)), items
         return None, []
-
-    def _find(self, name, path, role, label):
-        """The (bus name, path) of the first accessible of this role and
-        name at or below the one given, or None."""
-        acc, got_role, got_label = self._node(name, path)
-        if (got_role, got_label) == (role, label):
-            return name, path
-        for child in acc.GetChildren():
-            found = self._find(child[0], child[1], role, label)
-            if found:
-                return found
-        return None
 
     def act(self, role, label, action, title="Tavro FrontEnd"):
         """Does the action named action ("Toggle", "Press") of the control of
-        this role and name in the window titled title, as a screen reader does
-        at its user's command. False while no such control is published."""
-        root = self._node("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root")[0]
-        for app_name, app_path in root.GetChildren():
-            try:
-                for name, path in self._node(app_name, app_path)[0].GetChildren():
-                    if self._node(name, path)[2] != title:
-                        continue
-                    found = self._find(name, path, role, label)
-                    if not found:
-                        continue
-                    actions = self.dbus.Interface(self._a11y().get_object(*found),
-                                                  "org.a11y.atspi.Action")
-                    names = [str(a[0]).lower() for a in actions.GetActions()]
-                    return bool(actions.DoAction(names.index(action.lower())))
-            except self.dbus.DBusException:
-                continue
-        return False
+        this role and name, as a screen reader does at its user's command.
+        False while no such control is published."""
+        def find(node):
+            return node[3] if node[:2] == (role, label) else next(
+                (f for f in map(find, node[2]) if f), None)
+
+        found = next((f for f in map(find, self._windows(title)) if f), None)
+        if not found:
+            return False
+        actions = self._object(found, "Action")
+        names = [str(a[0]).lower() for a in actions.GetActions()]
+        return bool(actions.DoAction(names.index(action.lower())))
 
     def close(self):
         os.killpg(self.daemon.pid, signal.SIGTERM)

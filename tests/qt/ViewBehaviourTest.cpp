@@ -142,60 +142,42 @@ class ViewBehaviourTest final : public QObject {
 
   void aScreenReadersActionsCountAsClicksAndMirroringNever() {
     QTemporaryDir temp;
-    QVERIFY(temp.isValid());
-    QVERIFY(QDir(temp.path()).mkdir(QStringLiteral("sub")));
-    for (const char* file : {"a.wud", "b.wux"})
-      std::ofstream(temp.filePath(QString::fromLatin1(file)).toStdString()) << "x";
+    QVERIFY(temp.isValid() && QDir(temp.path()).mkdir(QStringLiteral("sub")));
     Show();
     auto& form = view_->form;
     form.Option2[0].Click = form.Option2[1].Click = nullptr;
-    const auto act = [this](const char* id, const QString& action) {
-      QAccessible::queryAccessibleInterface(view_->Widget(id))->actionInterface()->doAction(action);
+    const auto act = [](QWidget* widget, int child, const QString& action) {
+      QAccessibleInterface* control = QAccessible::queryAccessibleInterface(widget);
+      (child < 0 ? control : control->child(child))->actionInterface()->doAction(action);
     };
     const QString toggle = QAccessibleActionInterface::toggleAction();
-
-    // The reader's toggle chooses FullScreen as a click does; a toggle of the
-    // widget by any other means too.
-    act("Option1(1)", toggle);
+    // A reader's toggle, or a toggle of the widget by any means, is a click;
+    // the model's own choice mirrored by the view is no choice of the user's.
+    act(view_->Widget("Option1(1)"), -1, toggle);
     QVERIFY(form.Option1[1].Value() && !form.Option1[0].Value());
     view_->Widget<QRadioButton>("Option1(0)")->toggle();
     QVERIFY(form.Option1[0].Value() && !form.Option1[1].Value());
-    // The model's own choice is only mirrored: FullScreen unchecked by the
-    // view is not taken for the user choosing it again.
     form.Option1[1].Select();
-    QVERIFY(form.Option1[1].Value() && !form.Option1[0].Value());
-    QVERIFY(view_->Widget<QRadioButton>("Option1(1)")->isChecked());
+    QVERIFY(form.Option1[1].Value() && view_->Widget<QRadioButton>("Option1(1)")->isChecked());
 
-    // A game selected through the list's row, a folder selected so and opened
-    // with Enter.
+    // A folder selected by its row's action opens with Enter.
     form.Dir1.SetPath(temp.path().toStdString());
-    form.File1.SetPath(temp.path().toStdString());
-    auto* games = QAccessible::queryAccessibleInterface(view_->Widget("File1"));
-    games->child(1)->actionInterface()->doAction(toggle);
-    QCOMPARE(form.File1.FileName(), std::string("b.wux"));
     auto* folders = view_->Widget<QListWidget>("Dir1");
-    QAccessible::queryAccessibleInterface(folders)
-        ->child(folders->count() - 1)
-        ->actionInterface()
-        ->doAction(toggle);
-    QCOMPARE(form.Dir1.Path(), temp.path().toStdString());
+    act(folders, folders->count() - 1, toggle);
     folders->setFocus();
     QTest::keyClick(folders, Qt::Key_Return);
     QCOMPARE(form.Dir1.Path(), temp.path().toStdString() + "/sub");
 
-    // Donate: the reader's press, Space and Enter each act as its click; the
-    // keyboard's focus shows on it.
+    // Donate shows its focus; Space and Enter press it.
     int donations = 0;
     form.Image12.Click = [&donations] { ++donations; };
-    act("Image12", QAccessibleActionInterface::pressAction());
-    QTRY_COMPARE(donations, 1);
     auto* donate = view_->Widget("Image12");
     const QImage unfocused = donate->grab().toImage();
     donate->setFocus(Qt::TabFocusReason);
     QVERIFY(donate->grab().toImage() != unfocused);
     QTest::keyClick(donate, Qt::Key_Space);
     QTest::keyClick(donate, Qt::Key_Return);
-    QCOMPARE(donations, 3);
+    QCOMPARE(donations, 2);
   }
 
   void handPointerShowsFromTheFirstMove() {

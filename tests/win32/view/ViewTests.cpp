@@ -277,27 +277,20 @@ TEST_F(ViewTest, DonateIsAButtonNamedDonateThatTabReachesAndSpaceAndEnterPress) 
   HWND donate = Win("Image12");
   wchar_t name[16] = {};
   GetClassNameW(donate, name, 16);
-  EXPECT_EQ(std::wstring(name), L"Button");
-  EXPECT_EQ(WindowText(donate), L"Donate");
-  const LONG style = GetWindowLongW(donate, GWL_STYLE);
-  EXPECT_TRUE(style & WS_TABSTOP);
-  EXPECT_EQ(style & BS_TYPEMASK, BS_OWNERDRAW);
-
-  // Space, as the button's own keys deliver it, writes the page and hands
-  // it to the viewer: what a click does.
+  EXPECT_EQ(std::wstring(name) + L" " + WindowText(donate), L"Button Donate");
+  EXPECT_EQ(GetWindowLongW(donate, GWL_STYLE) & (WS_TABSTOP | BS_TYPEMASK),
+            WS_TABSTOP | BS_OWNERDRAW);
+  // Space as the button's own keys take it, then Enter through the dialog
+  // keys: each writes the page and hands it to the viewer, as a click does.
   const std::string page = DonationPage(services.AppFolder());
   std::filesystem::remove(FsPath(page));
   SetFocus(donate);
-  ASSERT_EQ(GetFocus(), donate);
   SendMessageW(donate, WM_KEYDOWN, VK_SPACE, 0x00390001);
   SendMessageW(donate, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001));
   EXPECT_EQ(ReadOrdinaryFile(page, 1 << 16), DonationPageText() + "\r\n");
-  EXPECT_EQ(services.viewed, std::vector<std::string>{page});
-  // Enter, through the message loop's dialog keys, presses it too.
   MSG enter{donate, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
   EXPECT_TRUE(view.PreTranslate(enter));
   EXPECT_EQ(services.viewed, (std::vector<std::string>{page, page}));
-  EXPECT_TRUE(services.boxes.empty());
   std::filesystem::remove(FsPath(page));
 }
 
