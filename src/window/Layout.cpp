@@ -74,8 +74,23 @@ const ControlDesign& Form1Control(std::string_view id) {
 }
 
 std::string AccessibleName(const ControlDesign& control) {
-  if (control.kind != ControlKind::kOptionButton)
-    return control.caption;
+  switch (control.kind) {
+    case ControlKind::kDriveListBox:
+      return "Drive";
+    case ControlKind::kDirListBox:
+      return "Folders";
+    case ControlKind::kFileListBox:
+      return "Games";
+    case ControlKind::kImage:
+      // The picture shows its words; the frame round it says them.
+      if (std::string_view(control.container) != kFormName)
+        return Form1Control(control.container).caption;
+      return control.caption;
+    case ControlKind::kOptionButton:
+      break;
+    default:
+      return control.caption;
+  }
   for (const auto& row : Form1Controls()) {
     if (row.kind == ControlKind::kLabel && std::string_view(row.container) == control.container &&
         row.top == control.top && row.left > control.left &&

@@ -31,8 +31,10 @@ std::span<const ControlDesign> Form1Controls();
 const ControlDesign& Form1Control(std::string_view id);
 
 // The text a screen reader gives a control: for an option button the caption
-// of the label placed just right of it (its own caption never shows), else
-// its caption.
+// of the label placed just right of it (its own caption never shows); for a
+// list what it holds ("Drive", "Folders", "Games"), never the entry it
+// shows; for a picture in a frame the frame's caption ("Donate"); else its
+// caption.
 std::string AccessibleName(const ControlDesign& control);
 
 // Twips to pixels at a given DPI (15 twips a pixel at 96 DPI), rounded.

@@ -1,6 +1,7 @@
 #include "window/ViewContract.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "runtime/EventDispatch.h"
@@ -59,31 +60,15 @@ void StepList(Form1& form, PadView& pad, int delta) {
   }
 }
 
-// Left and right: the focus to the previous or next control by TabIndex,
+// Left and right: the focus to the previous or next control in tab order,
 // round the end; every control that takes the focus is a stop, each option
 // button too (Windows' own Tab stops only at a group's selected button,
 // which would leave the other out of the controller's reach).
 void MoveFocus(Form1& form, PadView& pad, bool forward) {
-  std::vector<Control*> order;
-  for (Control* c : form.Controls()) {
-    switch (c->Kind()) {
-      case ControlKind::kOptionButton:
-      case ControlKind::kCommandButton:
-      case ControlKind::kFileListBox:
-      case ControlKind::kDirListBox:
-      case ControlKind::kDriveListBox:
-        if (c->Visible() && c->Design().tab_index != kNoTabIndex)
-          order.push_back(c);
-        break;
-      default:
-        break;
-    }
-  }
+  std::vector<Control*> order = TabOrder(form);
+  std::erase_if(order, [](const Control* c) { return !c->Visible(); });
   if (order.empty())
     return;
-  std::sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
-    return a->Design().tab_index < b->Design().tab_index;
-  });
   const auto at = std::find(order.begin(), order.end(), pad.FocusedControl());
   const auto n = static_cast<std::ptrdiff_t>(order.size());
   std::ptrdiff_t to = 0;  // nothing focused: the first
@@ -104,6 +89,8 @@ void Accept(Form1& form, PadView& pad) {
     pad.SetFolderHighlight(form.Dir1.ListIndex());
   } else if (focused != nullptr && focused->Kind() == ControlKind::kOptionButton) {
     SelectOption(form, *static_cast<OptionButton*>(focused));
+  } else if (focused != nullptr && focused->Kind() == ControlKind::kImage) {
+    Click(form, *static_cast<Image*>(focused));
   }
 }
 
@@ -268,6 +255,38 @@ void MouseMove(Form1& form, CommandButton& button) {
 
 void MouseMove(Form1& form, Image& image) {
   Run(form, image.MouseMove);
+}
+
+bool TakesFocus(const Control& control) {
+  switch (control.Kind()) {
+    case ControlKind::kOptionButton:
+    case ControlKind::kCommandButton:
+    case ControlKind::kFileListBox:
+    case ControlKind::kDirListBox:
+    case ControlKind::kDriveListBox:
+      return true;
+    case ControlKind::kImage:
+      return static_cast<const Image&>(control).Click != nullptr;
+    default:
+      return false;
+  }
+}
+
+std::vector<Control*> TabOrder(const Form1& form) {
+  std::vector<Control*> order;
+  for (Control* c : form.Controls()) {
+    if (TakesFocus(*c))
+      order.push_back(c);
+  }
+  // No TabIndex: after every control that has one.
+  const auto position = [](const Control* c) {
+    const int tab = c->Design().tab_index;
+    return tab == kNoTabIndex ? std::numeric_limits<int>::max() : tab;
+  };
+  std::stable_sort(order.begin(), order.end(), [&position](const Control* a, const Control* b) {
+    return position(a) < position(b);
+  });
+  return order;
 }
 
 bool DrawsTransparent(const Control& control) {

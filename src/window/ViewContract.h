@@ -4,6 +4,7 @@
 // the calls below; it holds no policy of its own.
 
 #include <functional>
+#include <vector>
 
 #include "window/Form1.h"
 
@@ -110,6 +111,16 @@ void Click(Form1& form, CommandButton& button);
 void Click(Form1& form, Image& image);
 void MouseMove(Form1& form, CommandButton& button);
 void MouseMove(Form1& form, Image& image);
+
+// Focus. The controls that take the focus, from Tab and from the
+// controller alike: the lists, the option buttons, the command button, and
+// a picture that acts on a click (Donate), which is a button to the
+// keyboard and to screen readers. Labels, frames and pictures that only
+// show something never take it.
+bool TakesFocus(const Control& control);
+// Those controls in the order Tab moves through them: by TabIndex, then
+// those without one (Donate) after all the rest, in the form's order.
+std::vector<Control*> TabOrder(const Form1& form);
 
 // Look.
 // A label left in the face colour lets what lies under it show (the white

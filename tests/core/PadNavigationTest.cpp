@@ -12,6 +12,7 @@
 #include "TestUtil.h"
 #include "desktop/Controller.h"
 #include "desktop/PadNavigation.h"
+#include "donation/Module_Donate.h"
 #include "runtime/PadStick.h"
 #include "runtime/Text.h"
 #include "window/Form1.h"
@@ -169,6 +170,14 @@ TEST_F(PadActions, AOnAGamePlaysItAndBClosesABox) {
   EXPECT_TRUE(view.box);  // nothing reaches the window behind a box
   Act("B");
   EXPECT_FALSE(view.box);
+}
+
+TEST_F(PadActions, DonateIsTheLastStopAndAPressesIt) {
+  Act("o");
+  view.focused = &form.Drive1;
+  Act("<A");  // round the start to the last stop, which has no TabIndex
+  EXPECT_EQ(view.focused, &form.Image12);
+  EXPECT_EQ(services.started, std::vector<std::string>{"view|" + DonationPage(app.Utf8())});
 }
 
 TEST_F(PadActions, OnlyTheEndOfTheLastGameThePadStartedBringsTheLauncherBack) {

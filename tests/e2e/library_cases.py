@@ -11,6 +11,7 @@ import tempfile
 
 from PIL import Image
 
+import screen_text
 from harness import Session, check, dismiss_message, kill_all, processes, read_bytes, wait_for
 
 
@@ -376,6 +377,35 @@ def test_donation_page_is_written_and_opened(target, x):
         s.cleanup()
 
 
+def test_played_and_donated_through_a_screen_reader(target, x):
+    """Through AT-SPI actions alone, as Orca acts: a game, FullScreen and Play
+    Game start the full-screen mode; Donate writes and opens the page."""
+    reader, s = screen_text.AtSpiText(), Session(target, x)
+    viewer = Viewer(s)
+    try:
+        lay_out_library(s)
+        shutil.copy2(target.emulator, emulator_path(s))
+        s.start(reader.env(viewer.env)).main_window()
+        wait_for("the game list published", lambda: reader.act("list item", DISCS[1][0], "Toggle"))
+        check(reader.act("radio button", "FullScreen", "Toggle"), "no FullScreen to choose")
+        check(reader.act("push button", "Play Game", "Press"), "no Play Game to press")
+        game = target.native(s.at("Game", "WUD_WUX", DISCS[1][0]))
+        wait_for("the emulator's start", lambda: launches(s))
+        check(launches(s) == [expected_launch(s, "-f -g", game)], "received %r" % launches(s))
+        check(reader.act("push button", "Donate", "Press"), "no Donate to press")
+        wait_for("the viewer to start", viewer.starts)
+        check(read_bytes(s.at("Tavro_FrontEnd-donate.html")) == donation_page_bytes(), "the page")
+        s.close()
+    finally:
+        kill_all(emulator_pids(s))
+        viewer.cleanup()
+        s.cleanup()
+        reader.close()
+
+
+test_played_and_donated_through_a_screen_reader.targets = ("linux",)
+
+
 # Two unpacked games whose titles sort the other way round from their
 # folders, and an update beside them that is no game of the list.
 TITLED = [("Zeta Folder", "Zeta.rpx", "0005000010101A00", "Aurora Tale", (20, 150, 160)),
@@ -431,4 +461,5 @@ TESTS = [
     test_titled_game_shows_its_icon_and_plays,
     test_browse_covers_play_and_keys,
     test_donation_page_is_written_and_opened,
+    test_played_and_donated_through_a_screen_reader,
 ]

@@ -1,6 +1,6 @@
 """Reading the words a window shows, from outside, as a person reads them off
 the screen: a message box's text, the entry a drop-down list shows, the
-entries of a list.
+entries of a list; and on Linux acting on a control as a screen reader does.
 
 Linux: the accessibility tree Qt publishes over AT-SPI, on a session bus of
 our own (the program runs with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1). Wine:
@@ -51,9 +51,13 @@ class AtSpiText:
         return acc, str(acc.GetRoleName()), str(label)
 
     def _walk(self, name, path):
-        """(role, name, children) of the accessible and all below it."""
+        """(role, name, children, where) of the accessible and all below it;
+        where: its bus name and path."""
         acc, role, label = self._node(name, path)
-        return role, label, [self._walk(n, p) for n, p in acc.GetChildren()]
+        return role, label, [self._walk(n, p) for n, p in acc.GetChildren()], (name, path)
+
+    def _object(self, where, interface):
+        return self.dbus.Interface(self._a11y().get_object(*where), "org.a11y.atspi." + interface)
 
     def _windows(self, title):
         """The trees of every top-level window titled title, in every program
@@ -93,8 +97,24 @@ class AtSpiText:
             combo = find(window)
             if combo:
                 items = [n[1] for lst in combo[2] for n in lst[2] if n[0] == "list item"]
-                return combo[1], items
+                # Its name is what it is ("Drive"); its text, the drive shown.
+                return str(self._object(combo[3], "Text").GetText(0, -1)), items
         return None, []
+
+    def act(self, role, label, action, title="Tavro FrontEnd"):
+        """Does the action named action ("Toggle", "Press") of the control of
+        this role and name, as a screen reader does at its user's command.
+        False while no such control is published."""
+        def find(node):
+            return node[3] if node[:2] == (role, label) else next(
+                (f for f in map(find, node[2]) if f), None)
+
+        found = next((f for f in map(find, self._windows(title)) if f), None)
+        if not found:
+            return False
+        actions = self._object(found, "Action")
+        names = [str(a[0]).lower() for a in actions.GetActions()]
+        return bool(actions.DoAction(names.index(action.lower())))
 
     def close(self):
         os.killpg(self.daemon.pid, signal.SIGTERM)

@@ -106,7 +106,7 @@ inline void RunPadSequences(const std::string& bin, const MakePadRig& make) {
        "File1|Alpha.wud||logo|-g|"},
       {"down highlights a folder, A opens it", "R - D - a", "Dir1||More|logo||"},
       {"B goes one folder up", "R - D - a - b", "Dir1|||logo||"},
-      {"A chooses full screen; Start plays", "L - a - R - R - R - D - U - start",
+      {"A chooses full screen; Start plays", "L - L - a - R - R - R - R - D - U - start",
        "File1|Alpha.wud||logo|-f -g|"},
       {"Start without a game: A closes the box", "start - a", "Drive1|||logo||box"},
       {"a held direction repeats after half a second", "R - R - D D D D D D",

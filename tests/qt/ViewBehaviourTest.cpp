@@ -1,6 +1,7 @@
 // The user's events through the view, and the view following the model:
 // colours, option groups, the hand pointer, errors, the folder and file lists.
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPainter>
@@ -137,6 +138,46 @@ class ViewBehaviourTest final : public QObject {
     form.Option2[1].Select();
     QVERIFY(rpx->isChecked() && !disc->isChecked());
     QVERIFY(windowed->isChecked());
+  }
+
+  void aScreenReadersActionsCountAsClicksAndMirroringNever() {
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid() && QDir(temp.path()).mkdir(QStringLiteral("sub")));
+    Show();
+    auto& form = view_->form;
+    form.Option2[0].Click = form.Option2[1].Click = nullptr;
+    const auto act = [](QWidget* widget, int child, const QString& action) {
+      QAccessibleInterface* control = QAccessible::queryAccessibleInterface(widget);
+      (child < 0 ? control : control->child(child))->actionInterface()->doAction(action);
+    };
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    // A reader's toggle, or a toggle of the widget by any means, is a click;
+    // the model's own choice mirrored by the view is no choice of the user's.
+    act(view_->Widget("Option1(1)"), -1, toggle);
+    QVERIFY(form.Option1[1].Value() && !form.Option1[0].Value());
+    view_->Widget<QRadioButton>("Option1(0)")->toggle();
+    QVERIFY(form.Option1[0].Value() && !form.Option1[1].Value());
+    form.Option1[1].Select();
+    QVERIFY(form.Option1[1].Value() && view_->Widget<QRadioButton>("Option1(1)")->isChecked());
+
+    // A folder selected by its row's action opens with Enter.
+    form.Dir1.SetPath(temp.path().toStdString());
+    auto* folders = view_->Widget<QListWidget>("Dir1");
+    act(folders, folders->count() - 1, toggle);
+    folders->setFocus();
+    QTest::keyClick(folders, Qt::Key_Return);
+    QCOMPARE(form.Dir1.Path(), temp.path().toStdString() + "/sub");
+
+    // Donate shows its focus; Space and Enter press it.
+    int donations = 0;
+    form.Image12.Click = [&donations] { ++donations; };
+    auto* donate = view_->Widget("Image12");
+    const QImage unfocused = donate->grab().toImage();
+    donate->setFocus(Qt::TabFocusReason);
+    QVERIFY(donate->grab().toImage() != unfocused);
+    QTest::keyClick(donate, Qt::Key_Space);
+    QTest::keyClick(donate, Qt::Key_Return);
+    QCOMPARE(donations, 2);
   }
 
   void handPointerShowsFromTheFirstMove() {
@@ -420,7 +461,7 @@ class ViewBehaviourTest final : public QObject {
     form.Drive1.Change = [&changes] { ++changes; };
     form.Drive1.SetDrives({"/", stick.path().toStdString()});
     form.Drive1.SelectInitial("/");
-    emit combo->activated(1);
+    combo->setCurrentIndex(1);  // the list, an arrow key, a screen reader alike
     QCOMPARE(form.Drive1.Drive(), stick.path().toStdString());
     QCOMPARE(changes, 1);
     QCOMPARE(combo->currentIndex(), 1);

@@ -1,12 +1,14 @@
 // The window as built: every control at its place, its captions, pictures,
 // tab order and timer.
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QtTest>
 #include <algorithm>
+#include <tuple>
 
 #include "QtTestSupport.h"
 #include "view/qt/Widgets.h"
@@ -135,6 +137,12 @@ class ViewLayoutTest final : public QObject {
         case ControlKind::kCommandButton:
           expected.emplace_back(row.tab_index, view_->Widget(row.Id().c_str()));
           break;
+        case ControlKind::kImage:  // Donate, without a TabIndex, after every other
+          if (row.visible) {
+            expected.emplace_back(1000, view_->Widget(row.Id().c_str()));
+            break;
+          }
+          [[fallthrough]];
         default:
           QCOMPARE(view_->Widget(row.Id().c_str()) ? view_->Widget(row.Id().c_str())->focusPolicy()
                                                    : Qt::NoFocus,
@@ -143,7 +151,7 @@ class ViewLayoutTest final : public QObject {
     }
     std::sort(expected.begin(), expected.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    QCOMPARE(expected.size(), size_t{8});
+    QCOMPARE(expected.size(), size_t{9});
     QCOMPARE(expected.front().second->objectName(), QStringLiteral("Drive1"));
 
     QApplication::setActiveWindow(&view_->window);
@@ -159,6 +167,33 @@ class ViewLayoutTest final : public QObject {
                               .arg(i)
                               .arg(QApplication::focusWidget()->objectName(), want->objectName())));
     }
+  }
+
+  void screenReadersHearEachControlByItsNameAndRole() {
+    view_->window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view_->window));
+    QCoreApplication::processEvents();  // the names are given once it shows
+    using A = QAccessible;
+    const auto of = [this](const char* id) {
+      return A::queryAccessibleInterface(view_->Widget(id));
+    };
+    // clang-format off
+    for (const auto& [id, role, name] : std::vector<std::tuple<const char*, A::Role, QString>>{
+             {"Drive1", A::ComboBox, "Drive"}, {"Dir1", A::List, "Folders"}, {"File1", A::List, "Games"},
+             {"Option2(0)", A::RadioButton, "*.wud *.wux"}, {"Option2(1)", A::RadioButton, "*.rpx"},
+             {"Option1(0)", A::RadioButton, "Windowed"}, {"Option1(1)", A::RadioButton, "FullScreen"},
+             {"Command1", A::Button, "Play Game"}, {"Image12", A::Button, "Donate"}}) {
+      // clang-format on
+      QVERIFY2(of(id)->role() == role && of(id)->state().focusable, id);
+      QCOMPARE(of(id)->text(A::Name), name);
+    }
+    // A radio button's state is the model's; the drive shown is the drive
+    // list's text, never its name.
+    QVERIFY(of("Option1(1)")->state().checkable && !of("Option1(1)")->state().checked);
+    view_->form.Option1[1].Select();
+    QVERIFY(of("Option1(1)")->state().checked);
+    QCOMPARE(of("Drive1")->textInterface()->text(0, -1),
+             QString::fromStdString(view_->form.Drive1.Drive()));
   }
 
   void picturesAreDrawnAtTheirOwnSize() {

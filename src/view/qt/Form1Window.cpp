@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "view/qt/Accessible.h"
 #include "view/qt/Form1WindowHelpers.h"
 #include "view/qt/QtServices.h"
 #include "view/qt/Widgets.h"
@@ -74,6 +75,7 @@ Form1Window::Form1Window(Form1& form) : QWidget(nullptr), form_(form) {
     setWindowIcon(icon->icon().isNull() ? QIcon(QPixmap::fromImage(icon->image())) : icon->icon());
   }
 
+  InstallAccessibleFactory();
   // Containers come before what they hold, so each parent exists already.
   for (auto* control : form_.Controls()) {
     const std::string container = control->Design().container;
@@ -105,19 +107,14 @@ QObject* Form1Window::ObjectOf(const Control& control) const {
   return found == objects_.end() ? nullptr : found->second;
 }
 void Form1Window::SetTabOrder() {
-  std::vector<std::pair<int, QWidget*>> order;
-  for (auto* control : form_.Controls()) {
-    auto* widget = qobject_cast<QWidget*>(ObjectOf(*control));
-    const int tab = control->Design().tab_index;
-    if (!widget || tab == kNoTabIndex || widget->focusPolicy() == Qt::NoFocus)
-      continue;
-    order.emplace_back(tab, widget);
+  std::vector<QWidget*> order;
+  for (auto* control : view::TabOrder(form_)) {
+    if (auto* widget = qobject_cast<QWidget*>(ObjectOf(*control)))
+      order.push_back(widget);
   }
-  std::sort(order.begin(), order.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
   for (size_t i = 1; i < order.size(); ++i)
-    setTabOrder(order[i - 1].second, order[i].second);
-  first_focus_ = order.empty() ? nullptr : order.front().second;
+    setTabOrder(order[i - 1], order[i]);
+  first_focus_ = order.empty() ? nullptr : order.front();
 }
 void Form1Window::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);

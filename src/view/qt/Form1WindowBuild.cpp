@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include "view/qt/Accessible.h"
 #include "view/qt/Form1Window.h"
 #include "view/qt/Form1WindowHelpers.h"
 #include "view/qt/Widgets.h"
@@ -57,10 +58,13 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
       // The model keeps each group exclusive; Qt's own exclusivity would
       // decide on its own, so the widget only mirrors the model. Its caption
       // lies beyond its width and never shows; the label beside it names it.
-      auto* button = new QRadioButton(parent);
+      auto* button = new OptionRadio(parent);
       button->setAutoExclusive(false);
       SetAccessibleName(button, Q(AccessibleName(model.Design())));
-      connect(button, &QRadioButton::clicked, this, [this, &model, button] {
+      // Every change of its state, however made (a click, Space, a screen
+      // reader's action), goes the way of a click; the view's own mirroring
+      // of the model is made with its signals blocked and never comes here.
+      connect(button, &QAbstractButton::toggled, this, [this, &model, button] {
         view::SelectOption(form_, model);
         const QSignalBlocker block(button);
         button->setChecked(model.Value());
@@ -74,11 +78,19 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
     }
     case ControlKind::kImage: {
       auto& model = static_cast<Image&>(control);
+      if (view::TakesFocus(model)) {
+        auto* button = new PictureButton(parent, model.Stretch());
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+        SetAccessibleName(button, Q(AccessibleName(model.Design())));
+        connect(button, &QAbstractButton::clicked, this,
+                [this, &model] { view::Click(form_, model); });
+        return button;
+      }
       auto* view = new ImageView(parent, model.Stretch());
       view->setFocusPolicy(Qt::NoFocus);
       view->setMouseTracking(true);
       view->installEventFilter(this);
-      view->Clicked = [this, &model] { view::Click(form_, model); };
       return view;
     }
     case ControlKind::kTextBox: {
@@ -88,8 +100,11 @@ QWidget* Form1Window::BuildWidget(Control& control, QWidget* parent) {
     }
     case ControlKind::kFileListBox:
     case ControlKind::kDirListBox:
-    case ControlKind::kDriveListBox:
-      return BuildList(control, parent);
+    case ControlKind::kDriveListBox: {
+      QWidget* list = BuildList(control, parent);
+      SetAccessibleName(list, Q(AccessibleName(control.Design())));
+      return list;
+    }
     case ControlKind::kTimer:
       break;
   }
@@ -127,6 +142,13 @@ QWidget* Form1Window::BuildList(Control& control, QWidget* parent) {
         const QSignalBlocker block(list);
         list->setCurrentRow(model.ListIndex());
       });
+      // A row selected other than by the keyboard or the mouse (a screen
+      // reader's action) becomes the highlight that Enter opens.
+      connect(list, &QListWidget::itemSelectionChanged, this, [list] {
+        const auto selected = list->selectionModel()->selectedIndexes();
+        if (!selected.isEmpty() && selected.front() != list->currentIndex())
+          list->selectionModel()->setCurrentIndex(selected.front(), QItemSelectionModel::NoUpdate);
+      });
       return list;
     }
     case ControlKind::kDriveListBox: {
@@ -134,7 +156,10 @@ QWidget* Form1Window::BuildList(Control& control, QWidget* parent) {
       auto* combo = new DriveCombo(parent);
       // Read again as it opens, so a drive attached since shows up.
       combo->Opening = [this] { view::DriveListOpening(form_); };
-      connect(combo, &QComboBox::activated, this, [this, &model, combo](int index) {
+      // Any change of the drive shown (the list, the arrow keys, a screen
+      // reader) is the user's pick; the view's mirroring is made with its
+      // signals blocked.
+      connect(combo, &QComboBox::currentIndexChanged, this, [this, &model, combo](int index) {
         view::PickDrive(form_, index);
         const QSignalBlocker block(combo);
         combo->setCurrentIndex(model.ListIndex());

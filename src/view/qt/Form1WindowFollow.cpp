@@ -181,7 +181,12 @@ void Form1Window::Follow(Control& control, Property property) {
       break;
     case ControlKind::kImage:
       if (property == Property::kPicture) {
-        static_cast<ImageView*>(widget)->SetPicture(static_cast<Image&>(control).Picture());
+        const PicturePtr& picture = static_cast<Image&>(control).Picture();
+        if (auto* button = dynamic_cast<PictureButton*>(widget)) {
+          button->SetPicture(picture);
+        } else {
+          static_cast<ImageView*>(widget)->SetPicture(picture);
+        }
       }
       break;
     case ControlKind::kTextBox:

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
 #include "view/qt/QtServices.h"
@@ -95,31 +97,59 @@ void ImageView::SetPicture(PicturePtr picture) {
   update();
 }
 
-void ImageView::paintEvent(QPaintEvent* /*event*/) {
-  const auto* picture = AsQtPicture(picture_);
-  if (!picture)
+namespace {
+
+void DrawImage(QWidget* widget, const PicturePtr& picture, bool stretch) {
+  const auto* shown = AsQtPicture(picture);
+  if (!shown)
     return;
-  QPainter painter(this);
-  if (stretch_) {
+  QPainter painter(widget);
+  if (stretch) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), picture->image());
+    painter.drawImage(widget->rect(), shown->image());
   } else {
-    painter.drawImage(QPoint(0, 0), picture->image());
+    painter.drawImage(QPoint(0, 0), shown->image());
   }
 }
 
-void ImageView::mousePressEvent(QMouseEvent* event) {
-  pressed_ = event->button() == Qt::LeftButton;
-  event->accept();
+}  // namespace
+
+void ImageView::paintEvent(QPaintEvent* /*event*/) {
+  DrawImage(this, picture_, stretch_);
 }
 
-void ImageView::mouseReleaseEvent(QMouseEvent* event) {
-  const bool click =
-      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-  pressed_ = false;
-  event->accept();
-  if (click && Clicked)
-    Clicked();
+PictureButton::PictureButton(QWidget* parent, bool stretch)
+    : QAbstractButton(parent), stretch_(stretch) {
+  setFocusPolicy(Qt::TabFocus);
+}
+
+void PictureButton::SetPicture(PicturePtr picture) {
+  picture_ = std::move(picture);
+  update();
+}
+
+void PictureButton::paintEvent(QPaintEvent* /*event*/) {
+  DrawImage(this, picture_, stretch_);
+  if (!hasFocus())
+    return;
+  QStylePainter painter(this);
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  // Only the keyboard, the controller or a reader give it the focus, so the
+  // mark always shows (a style draws it only after a key press otherwise).
+  option.state |= QStyle::State_KeyboardFocusChange;
+  option.rect = rect().adjusted(1, 1, -1, -1);
+  painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+}
+
+void PictureButton::keyPressEvent(QKeyEvent* event) {
+  // Space is the button's own (pressed, then a click on its release).
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    event->accept();
+    click();
+    return;
+  }
+  QAbstractButton::keyPressEvent(event);
 }
 
 void FileList::focusInEvent(QFocusEvent* event) {
@@ -127,12 +157,6 @@ void FileList::focusInEvent(QFocusEvent* event) {
   QListWidget::focusInEvent(event);
   if (!had_current && selectedItems().isEmpty())
     selectionModel()->clearCurrentIndex();
-}
-
-void DriveCombo::showPopup() {
-  if (Opening)
-    Opening();
-  QComboBox::showPopup();
 }
 
 void FolderDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -1,9 +1,9 @@
 #pragma once
 // The widgets Qt has no ready match for: a command button whose caption wraps
-// like the classic one, a picture box, an image control, and the folder
-// list's indentation.
+// like the classic one, a picture box, an image control and one that acts as
+// a button, and the folder list's indentation.
 
-#include <QComboBox>
+#include <QAbstractButton>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -66,24 +66,39 @@ class PictureView final : public QWidget {
 };
 
 // An image control: its picture, stretched to the control's size or at its
-// own size; transparent elsewhere. Clicked runs on a left click released
-// over it.
+// own size; transparent elsewhere.
 class ImageView final : public QWidget {
  public:
   explicit ImageView(QWidget* parent, bool stretch) : QWidget(parent), stretch_(stretch) {}
   void SetPicture(PicturePtr picture);
   const PicturePtr& Picture() const { return picture_; }
-  std::function<void()> Clicked;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   PicturePtr picture_;
   bool stretch_;
-  bool pressed_ = false;
+};
+
+// An image control that acts on a click (Donate), drawn as ImageView draws
+// and made a button for the keyboard and screen readers: Tab brings the
+// focus to it (a click leaves the focus where it was, as the picture did), a
+// frame then shows it, and Space, Enter and a reader's press act as
+// a click does.
+class PictureButton final : public QAbstractButton {
+ public:
+  PictureButton(QWidget* parent, bool stretch);
+  void SetPicture(PicturePtr picture);
+  const PicturePtr& Picture() const { return picture_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  PicturePtr picture_;
+  bool stretch_;
 };
 
 // A text box that is never shown and never takes the focus: it only carries
@@ -109,15 +124,6 @@ class FileList final : public QListWidget {
 
  protected:
   void focusInEvent(QFocusEvent* event) override;
-};
-
-// The drive list. Opening runs just before the list drops down, so it can be
-// read again first.
-class DriveCombo final : public QComboBox {
- public:
-  using QComboBox::QComboBox;
-  std::function<void()> Opening;
-  void showPopup() override;
 };
 
 // Indents each folder of the folder list by its depth.

@@ -135,15 +135,18 @@ LRESULT PictureWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
 
 void PictureWindow::OnPaint() {
   PaintScope paint(Window());
-  HDC dc = paint.dc();
+  PaintPicture(Window(), paint.dc(), picture_, fit_);
+}
+
+void PaintPicture(HWND window, HDC dc, const PicturePtr& shown, PictureFit fit) {
   RECT client{};
-  GetClientRect(Window(), &client);
-  FillRect(dc, &client, ParentBrush(Window(), dc));
-  const auto* picture = dynamic_cast<const Win32Picture*>(picture_.get());
+  GetClientRect(window, &client);
+  FillRect(dc, &client, ParentBrush(window, dc));
+  const auto* picture = dynamic_cast<const Win32Picture*>(shown.get());
   if (picture == nullptr)
     return;
   RECT dest = client;
-  switch (fit_) {
+  switch (fit) {
     case PictureFit::kOwnSize:
       dest.right = dest.left + picture->Width();
       dest.bottom = dest.top + picture->Height();
@@ -151,11 +154,12 @@ void PictureWindow::OnPaint() {
     case PictureFit::kStretch:
       break;
     case PictureFit::kFitCentred: {
-      const view::Rect fit =
+      const view::Rect fitted =
           view::FitPicture(picture->Width(), picture->Height(), client.right - client.left,
                            client.bottom - client.top);
-      dest = RECT{client.left + fit.left, client.top + fit.top, client.left + fit.left + fit.width,
-                  client.top + fit.top + fit.height};
+      dest =
+          RECT{client.left + fitted.left, client.top + fitted.top,
+               client.left + fitted.left + fitted.width, client.top + fitted.top + fitted.height};
       break;
     }
   }

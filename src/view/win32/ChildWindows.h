@@ -59,6 +59,10 @@ class PictureWindow final : public BaseWindow<PictureWindow> {
   bool pressed_ = false;
 };
 
+// Fills window's client area in dc with its parent's brush and draws the
+// picture as fit says: a picture box, an image, the donation button.
+void PaintPicture(HWND window, HDC dc, const PicturePtr& picture, PictureFit fit);
+
 // The brush the parent gives a child for its background (WM_CTLCOLORSTATIC),
 // with the text colour set in dc.
 HBRUSH ParentBrush(HWND child, HDC dc);

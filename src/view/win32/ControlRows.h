@@ -24,17 +24,4 @@ inline int Depth(const ControlDesign& design) {
   return depth;
 }
 
-inline bool TakesFocus(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::kOptionButton:
-    case ControlKind::kCommandButton:
-    case ControlKind::kFileListBox:
-    case ControlKind::kDirListBox:
-    case ControlKind::kDriveListBox:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace tavro::win32ui

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "window/Layout.h"
 #include "view/win32/ControlRows.h"
@@ -68,6 +69,25 @@ void MainWindow::Create() {
   for (auto& control : controls_)
     SyncAll(control);
   InstallHooks();
+  // A screen reader running now reads the first control as the window
+  // shows; otherwise the names wait for the first picture of the window (the
+  // service is a library the start need not load).
+  BOOL reader = FALSE;
+  if (SystemParametersInfoW(SPI_GETSCREENREADER, 0, &reader, 0) && reader)
+    NameLists();
+}
+
+void MainWindow::NameLists() {
+  if (std::exchange(lists_named_, true))
+    return;
+  // The other controls' window texts are their names.
+  for (const auto& control : controls_) {
+    const ControlKind kind = control.model->Kind();
+    if (kind == ControlKind::kFileListBox || kind == ControlKind::kDirListBox ||
+        kind == ControlKind::kDriveListBox) {
+      names_.Name(control.window, Widen(AccessibleName(control.model->Design())));
+    }
+  }
 }
 
 HWND MainWindow::CreateCommon(NativeControl& control, const wchar_t* class_name, DWORD style,
@@ -92,7 +112,7 @@ void MainWindow::CreateControl(NativeControl& control, DWORD extra_style) {
     // The open list's room; the closed box's height follows the font.
     control.placed.bottom = control.placed.top + (control.bounds.bottom - control.bounds.top) * 10;
   }
-  if (TakesFocus(design.kind))
+  if (view::TakesFocus(*control.model))
     style |= WS_TABSTOP;
   switch (design.kind) {
     case ControlKind::kTimer:
@@ -101,8 +121,19 @@ void MainWindow::CreateControl(NativeControl& control, DWORD extra_style) {
       control.frame = std::make_unique<FrameWindow>();
       control.window = control.frame->Create(Window(), id, L"", style, control.placed);
       break;
-    case ControlKind::kPictureBox:
     case ControlKind::kImage:
+      if (view::TakesFocus(*control.model)) {
+        // A picture that acts is a button, drawn by its parent with the
+        // picture (WM_DRAWITEM) and named by its text ("Donate"): the
+        // keyboard reaches it, Space presses it, readers read it.
+        control.window = CreateCommon(control, L"BUTTON", style | BS_OWNERDRAW);
+        SetWindowTextW(control.window, Widen(AccessibleName(design)).c_str());
+        SetWindowSubclass(control.window, &MainWindow::ButtonSubclass, 1,
+                          reinterpret_cast<DWORD_PTR>(this));
+        break;
+      }
+      [[fallthrough]];
+    case ControlKind::kPictureBox:
       control.picture = std::make_unique<PictureWindow>();
       control.window = control.picture->Create(Window(), id, style, control.placed);
       break;
@@ -231,7 +262,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // The start's last work waits for the first picture of the window.
       if (!painted_) {
         painted_ = true;
-        Later([this] { services_.FinishStart(); });
+        Later([this] {
+          services_.FinishStart();
+          NameLists();
+        });
       }
       return 0;
     }
@@ -249,6 +283,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_DRAWITEM: {
       const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      if (draw->CtlType == ODT_BUTTON) {
+        const NativeControl* button = Find(draw->hwndItem);
+        if (button == nullptr || button->model->Kind() != ControlKind::kImage)
+          return Default(message, wparam, lparam);
+        DrawPictureButton(*draw, *static_cast<const Image*>(button->model));
+        return TRUE;
+      }
       const NativeControl* c = draw->CtlType == ODT_LISTBOX ? Find(draw->hwndItem) : nullptr;
       if (c == nullptr || c->model->Kind() != ControlKind::kDirListBox)
         return Default(message, wparam, lparam);
@@ -329,9 +370,12 @@ void MainWindow::PaintBackground(HDC dc) {
 
 void MainWindow::OnCommand(int id, int code, HWND from) {
   if (id == IDOK) {
-    // Enter on the folder list opens the entry, as a double click does.
+    // Enter on the folder list opens the entry, as a double click does; on
+    // the donation button it presses it, as on a push button.
     if (NativeControl* c = Find(GetFocus()); c && c->model->Kind() == ControlKind::kDirListBox) {
       OpenFolderEntry(*c);
+    } else if (c && c->model->Kind() == ControlKind::kImage) {
+      view::Click(form_, *static_cast<Image*>(c->model));
     }
     return;
   }
@@ -344,6 +388,11 @@ void MainWindow::OnCommand(int id, int code, HWND from) {
     case ControlKind::kCommandButton:
       if (code == BN_CLICKED)
         view::Click(form_, *static_cast<CommandButton*>(c->model));
+      break;
+    case ControlKind::kImage:
+      // The mouse, Space, and a screen reader's default action alike.
+      if (code == BN_CLICKED)
+        view::Click(form_, *static_cast<Image*>(c->model));
       break;
     case ControlKind::kOptionButton:
       if (code == BN_CLICKED && !pad_focusing_) {
@@ -491,6 +540,8 @@ void MainWindow::UnloadOnce() {
 
 void MainWindow::OnDestroy() {
   started_ = false;
+  // The children still exist: they go after their parent's WM_DESTROY.
+  names_.Clear();
   for (auto& c : controls_) {
     c.timer.reset();
     c.common.release();  // destroyed with this window, right after
@@ -499,10 +550,26 @@ void MainWindow::OnDestroy() {
     PostQuitMessage(0);
 }
 
+void MainWindow::DrawPictureButton(const DRAWITEMSTRUCT& draw, const Image& image) {
+  PaintPicture(draw.hwndItem, draw.hDC, image.Picture(),
+               image.Stretch() ? PictureFit::kStretch : PictureFit::kOwnSize);
+  // The focus is shown as on any button, once the keyboard has been used.
+  if ((draw.itemState & ODS_FOCUS) != 0 && (draw.itemState & ODS_NOFOCUSRECT) == 0) {
+    RECT mark = draw.rcItem;
+    InflateRect(&mark, -1, -1);
+    DrawFocusRect(draw.hDC, &mark);
+  }
+}
+
 LRESULT CALLBACK MainWindow::ButtonSubclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                             UINT_PTR id, DWORD_PTR self) {
   if (message == WM_MOUSEMOVE) {
     reinterpret_cast<MainWindow*>(self)->FireMouseMove(window);
+  } else if (message == WM_LBUTTONDBLCLK) {
+    // An owner-drawn button takes a second quick click for a double click
+    // and presses nothing: each click of the donation picture was a click,
+    // and stays one (a push button does the same already).
+    message = WM_LBUTTONDOWN;
   } else if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(window, &MainWindow::ButtonSubclass, id);
   }

@@ -16,6 +16,7 @@
 #include "window/controls/Control.h"
 #include "view/win32/BaseWindow.h"
 #include "view/win32/ChildWindows.h"
+#include "view/win32/ControlNames.h"
 #include "view/win32/FolderList.h"
 #include "view/win32/Handles.h"
 #include "window/Form1.h"
@@ -127,6 +128,7 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   void UnloadOnce();
   void OnDestroy();
   void PaintBackground(HDC dc);
+  void DrawPictureButton(const DRAWITEMSTRUCT& draw, const Image& image);
   static LRESULT CALLBACK ButtonSubclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                          UINT_PTR id, DWORD_PTR self);
 
@@ -173,6 +175,10 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   bool unloaded_ = false;
   UINT dpi_ = 96;
   UniqueTimer start_up_pad_;
+  // The lists' names for screen readers (ControlNames), given once.
+  void NameLists();
+  bool lists_named_ = false;
+  ControlNames names_;
 };
 
 }  // namespace tavro::win32ui

@@ -23,23 +23,18 @@ UniqueFont EightPoint(UINT dpi, const wchar_t* face) {
 }  // namespace
 
 std::vector<MainWindow::NativeControl*> MainWindow::ZOrder() {
-  // Tab order is z-order: the focusable controls by TabIndex on top; then
+  // Tab order is z-order: the focusable controls in tab order on top; then
   // the rest, frames last and the outermost frame lowest, so each frame lies
   // beneath everything it holds.
   std::vector<NativeControl*> order;
-  for (auto& c : controls_) {
-    if (c.model->Kind() != ControlKind::kTimer && TakesFocus(c.model->Kind()))
-      order.push_back(&c);
-  }
-  std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
-    return a->model->Design().tab_index < b->model->Design().tab_index;
-  });
+  for (Control* c : view::TabOrder(form_))
+    order.push_back(&controls_[static_cast<size_t>(RowOfDesign(c->Design()))]);
   std::vector<NativeControl*> frames;
   for (auto& c : controls_) {
     const ControlKind kind = c.model->Kind();
     if (kind == ControlKind::kFrame)
       frames.push_back(&c);
-    else if (kind != ControlKind::kTimer && !TakesFocus(kind))
+    else if (kind != ControlKind::kTimer && !view::TakesFocus(*c.model))
       order.push_back(&c);
   }
   std::stable_sort(frames.begin(), frames.end(), [](const auto* a, const auto* b) {
@@ -58,7 +53,7 @@ void MainWindow::CreateInZOrder() {
   const Control* previous = nullptr;
   for (NativeControl* c : ZOrder()) {
     DWORD group = 0;
-    if (TakesFocus(c->model->Kind())) {
+    if (view::TakesFocus(*c->model)) {
       const bool same_group =
           previous != nullptr && c->model->Kind() == ControlKind::kOptionButton &&
           previous->Kind() == ControlKind::kOptionButton &&

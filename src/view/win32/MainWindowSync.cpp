@@ -105,6 +105,9 @@ void MainWindow::Sync(NativeControl& control, Property property) {
           control.picture->SetPicture(static_cast<PictureBox&>(model).Picture(),
                                       PictureFit::kFitCentred);
         }
+      } else if (model.Kind() == ControlKind::kImage && control.window != nullptr) {
+        // The donation button draws the model's picture itself.
+        InvalidateRect(control.window, nullptr, TRUE);
       }
       break;
     case Property::kMousePointer:
@@ -235,9 +238,13 @@ void MainWindow::OpenFolderEntry(NativeControl& control) {
 
 void MainWindow::FireMouseMove(HWND window) {
   NativeControl* c = Find(window);
-  if (c == nullptr || c->model->Kind() != ControlKind::kCommandButton)
+  if (c == nullptr)
     return;
-  view::MouseMove(form_, *static_cast<CommandButton*>(c->model));
+  if (c->model->Kind() == ControlKind::kCommandButton) {
+    view::MouseMove(form_, *static_cast<CommandButton*>(c->model));
+  } else if (c->model->Kind() == ControlKind::kImage) {
+    view::MouseMove(form_, *static_cast<Image*>(c->model));
+  }
 }
 
 }  // namespace tavro::win32ui

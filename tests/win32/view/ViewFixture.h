@@ -27,9 +27,9 @@ struct MessageBoxCall {
   std::string prompt;
 };
 
-// The program's roles, with the message boxes recorded instead of shown, and
-// the shell windows' finding and the drives seen; every other call goes to
-// the real role.
+// The program's roles, with the message boxes and the pages for the viewer
+// recorded instead of shown, and the shell windows' finding and the drives
+// seen; every other call goes to the real role.
 class RecordingServices final : public Processes,
                                 public Disks,
                                 public Dialogs,
@@ -63,7 +63,7 @@ class RecordingServices final : public Processes,
     return roles.processes.WatchGames(std::move(listener));
   }
   void KillByImageName(const std::string& name) override { roles.processes.KillByImageName(name); }
-  void OpenInViewer(const std::string& path) override { roles.processes.OpenInViewer(path); }
+  void OpenInViewer(const std::string& path) override { viewed.push_back(path); }
   std::string FallbackDrive() const override { return roles.disks.FallbackDrive(); }
   KeyState Key(HotKey key) override { return roles.keys.Key(key); }
   std::vector<std::uint32_t> ControllerButtons() override { return roles.keys.ControllerButtons(); }
@@ -87,6 +87,7 @@ class RecordingServices final : public Processes,
 
   Win32Roles roles;
   std::vector<MessageBoxCall> boxes;
+  std::vector<std::string> viewed;  // pages handed to the viewer, which is not started
   std::vector<ShellWindow> shell_requests;
   std::vector<std::string> drives;
   int drive_reads = 0;

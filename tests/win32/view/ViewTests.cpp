@@ -8,6 +8,7 @@
 #include <map>
 
 #include "ViewFixture.h"
+#include "donation/Module_Donate.h"
 #include "runtime/Files.h"
 #include "window/Layout.h"
 #include "view/win32/Wide.h"
@@ -255,8 +256,9 @@ TEST_F(ViewTest, TabMovesThroughTheFocusableControlsByTabIndex) {
   std::vector<std::string> want;
   for (const auto* row : expected)
     want.push_back(row->Id());
+  want.push_back("Image12");  // Donate, which has no TabIndex, last
   ASSERT_EQ(want, (std::vector<std::string>{"Drive1", "Dir1", "File1", "Option2(0)", "Command1",
-                                            "Option1(0)"}));
+                                            "Option1(0)", "Image12"}));
   EXPECT_EQ(TabSequence(Main(), form, Win("Drive1")), want);
 
   // Selecting the other button of a group moves the group's stop to it.
@@ -269,6 +271,27 @@ TEST_F(ViewTest, TabMovesThroughTheFocusableControlsByTabIndex) {
   MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
   EXPECT_TRUE(view.PreTranslate(tab));
   EXPECT_EQ(GetFocus(), Win("Dir1"));
+}
+
+TEST_F(ViewTest, DonateIsAButtonNamedDonateThatTabReachesAndSpaceAndEnterPress) {
+  HWND donate = Win("Image12");
+  wchar_t name[16] = {};
+  GetClassNameW(donate, name, 16);
+  EXPECT_EQ(std::wstring(name) + L" " + WindowText(donate), L"Button Donate");
+  EXPECT_EQ(GetWindowLongW(donate, GWL_STYLE) & (WS_TABSTOP | BS_TYPEMASK),
+            WS_TABSTOP | BS_OWNERDRAW);
+  // Space as the button's own keys take it, then Enter through the dialog
+  // keys: each writes the page and hands it to the viewer, as a click does.
+  const std::string page = DonationPage(services.AppFolder());
+  std::filesystem::remove(FsPath(page));
+  SetFocus(donate);
+  SendMessageW(donate, WM_KEYDOWN, VK_SPACE, 0x00390001);
+  SendMessageW(donate, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001));
+  EXPECT_EQ(ReadOrdinaryFile(page, 1 << 16), DonationPageText() + "\r\n");
+  MSG enter{donate, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(view.PreTranslate(enter));
+  EXPECT_EQ(services.viewed, (std::vector<std::string>{page, page}));
+  std::filesystem::remove(FsPath(page));
 }
 
 TEST_F(ViewTest, AnErrorEscapingAHandlerIsShownTitledErrorAndTheWindowLivesOn) {
