@@ -49,4 +49,13 @@ std::vector<std::string> Split(std::string_view s, char separator);
 // Replaces every non-overlapping occurrence of what, scanning from the start.
 std::string ReplaceAll(std::string_view s, std::string_view what, std::string_view with);
 
+// Splits a line into words as a POSIX shell splits them, without expanding
+// anything: blanks, tabs and line ends separate words; text between double or
+// single quotes stays one piece and the quotes go; pieces that touch form one
+// word (a"b c" is "ab c"); "" alone is an empty word. A backslash is an
+// ordinary character, so paths written with backslashes arrive unchanged. A
+// quote left open runs to the end of the line. The emulator's mode text is
+// split so wherever it is read.
+std::vector<std::string> SplitWords(std::string_view line);
+
 }  // namespace tavro::text

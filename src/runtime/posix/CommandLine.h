@@ -7,16 +7,12 @@
 #include <vector>
 
 #include "runtime/Runtime.h"
+#include "runtime/Text.h"
 
 namespace tavro {
 
-// Splits a line into words as a POSIX shell splits them, without expanding
-// anything: blanks, tabs and line ends separate words; text between double or
-// single quotes stays one piece and the quotes go; pieces that touch form one
-// word (a"b c" is "ab c"); "" alone is an empty word. A backslash is an
-// ordinary character, so paths written with backslashes arrive unchanged. A
-// quote left open runs to the end of the line.
-std::vector<std::string> SplitWords(std::string_view line);
+// The mode text is split into words by text::SplitWords.
+using text::SplitWords;
 
 // What follows the program on the emulator's command: the words of the mode
 // text, then the game's path whole, blanks, quotes and all. The program is

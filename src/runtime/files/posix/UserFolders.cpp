@@ -25,4 +25,12 @@ std::string UserDataHome() {
   return home.empty() ? std::string() : home + "/.local/share";
 }
 
+std::string UserConfigHome() {
+  const std::string config = Variable("XDG_CONFIG_HOME");
+  if (config.starts_with('/'))
+    return config;
+  const std::string home = UserHome();
+  return home.empty() ? std::string() : home + "/.config";
+}
+
 }  // namespace tavro

@@ -12,6 +12,10 @@ std::string UserDataHome() {
   return value == nullptr ? std::string() : win32::Utf8(value);
 }
 
+std::string UserConfigHome() {
+  return UserDataHome();
+}
+
 std::string UserHome() {
   return {};
 }
