@@ -86,8 +86,9 @@ std::optional<LoadedSettings> ReadSettings(const std::string& app) {
   s.DirWudWux = ReadFolderValue(*doc, "DirWudWux", settings::DefaultDirWudWux(app), app);
   s.Flatpak = doc->Get(kEmulatorSection, "Flatpak", "");
   s.Titles = titles::ParseTitlesKey(doc->Get(kFrontEndSection, "Titles", ""));
+  s.PlayTime = titles::ParsePlayTimeKey(doc->Get(kFrontEndSection, "PlayTime", ""));
   s.Disc = ParseDiscPattern(doc->Get(kFrontEndSection, "DiscPattern", ""));
-  // Optional, never written at first start (Flatpak, Titles and DiscPattern too): a
+  // Optional, never written at first start (Flatpak, Titles, PlayTime and DiscPattern too): a
   // fresh file stays as it was.
   loaded.controller = ParseControllerSettings(doc->Get("Controller", "CloseCombo", "Back+Start"),
                                               doc->Get("Controller", "HoldMs", "1000"));

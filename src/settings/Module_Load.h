@@ -24,6 +24,9 @@ struct LauncherSettings {
   DiscPattern Disc;
   // The optional title view: games named by their own titles and icons.
   titles::TitleView Titles;
+  // The optional PlayTime: the player's history from the emulator's own
+  // records beside each titled game (only with Titles on).
+  bool PlayTime = false;
   // The optional Flatpak: the emulator's application id where it is
   // installed from Flathub; it then wins over FileExe (Linux), and its data
   // folder holds the emulator's title list.

@@ -56,12 +56,15 @@ std::optional<FolderGame> ReadFolderGame(const std::string& folder, const TitleV
   return game;
 }
 
-// Sorted by the shown name; equal names told apart by what tell gives.
-void SortRows(std::vector<GameRow>& rows, const std::vector<std::string>& tell) {
+// Sorted by the shown name, favourites first; equal names told apart by
+// each row's tell.
+void SortRows(std::vector<GameRow>& rows) {
   std::vector<std::size_t> order(rows.size());
   for (std::size_t i = 0; i < order.size(); ++i)
     order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    if (rows[a].favorite != rows[b].favorite)
+      return rows[a].favorite;
     return text::LessNoCase(rows[a].shown, rows[b].shown);
   });
   std::vector<GameRow> sorted;
@@ -72,17 +75,40 @@ void SortRows(std::vector<GameRow>& rows, const std::vector<std::string>& tell) 
     const bool same_after =
         k + 1 < order.size() && text::EqualsNoCase(rows[order[k + 1]].shown, rows[order[k]].shown);
     if (same_before || same_after)
-      row.shown += " [" + tell[order[k]] + "]";
+      row.shown += " [" + row.tell + "]";
     sorted.push_back(std::move(row));
   }
   rows = std::move(sorted);
 }
 
+// A row named by its file until the game's files name it.
+GameRow PlainRow(const std::string& name, const std::string& folder, const std::string& file) {
+  GameRow row;
+  row.shown = row.name = row.tell = name;
+  row.folder = folder;
+  row.file_name = file;
+  return row;
+}
+
+const PlayRecord* RecordOf(const GameRow& row, const PlayRecords* records) {
+  return records && row.title_id ? records->Find(*row.title_id) : nullptr;
+}
+
 }  // namespace
+
+namespace {
+bool IsOffValue(const std::string& key) {
+  return key.empty() || key == "0" || key == "off" || key == "no" || key == "false";
+}
+}  // namespace
+
+bool ParsePlayTimeKey(const std::string& value) {
+  return !IsOffValue(text::ToLowerAscii(text::TrimSpaces(value)));
+}
 
 TitleView ParseTitlesKey(const std::string& value) {
   const std::string key = text::ToLowerAscii(text::TrimSpaces(value));
-  if (key.empty() || key == "0" || key == "off" || key == "no" || key == "false")
+  if (IsOffValue(key))
     return {};
   for (std::string_view language : kLanguages) {
     if (key == language)
@@ -92,20 +118,19 @@ TitleView ParseTitlesKey(const std::string& value) {
 }
 
 std::vector<GameRow> ListRpxRows(const std::string& folder, const std::vector<std::string>& own,
-                                 const TitleView& view, TitleMemo& memo) {
+                                 const TitleView& view, TitleMemo& memo,
+                                 const PlayRecords* records) {
   std::vector<GameRow> rows;
-  std::vector<std::string> tell;
   const auto self = ReadFolderGame(folder, view, memo);
   for (const auto& file : own) {
-    GameRow row{file, folder, file, std::nullopt, {}, false};
+    GameRow row = PlainRow(file, folder, file);
     if (self && self->meta_read) {
       if (!self->meta.name.empty())
-        row.shown = self->meta.name;
+        row.name = self->meta.name;
       row.title_id = self->meta.title_id;
       row.icon = folder + kSep + "meta" + kSep + "iconTex.tga";
     }
     rows.push_back(std::move(row));
-    tell.push_back(file);
   }
   try {
     ReadFolder(folder, folder, [&](const FolderEntry& e) {
@@ -115,25 +140,26 @@ std::vector<GameRow> ListRpxRows(const std::string& folder, const std::vector<st
       const auto game = ReadFolderGame(sub, view, memo);
       if (!game || (game->meta.title_id && IsUpdateOrDlc(*game->meta.title_id)))
         return;
-      GameRow row{e.name, sub, game->first_rpx, game->meta.title_id, {}, false};
+      GameRow row = PlainRow(e.name, sub, game->first_rpx);
+      row.title_id = game->meta.title_id;
       if (!game->meta.name.empty())
-        row.shown = game->meta.name;
+        row.name = game->meta.name;
       if (game->meta_read)
         row.icon = sub + kSep + "meta" + kSep + "iconTex.tga";
       rows.push_back(std::move(row));
-      tell.push_back(e.name);
     });
   } catch (const std::exception&) {
   }
-  SortRows(rows, tell);
+  ShowRows(rows, records);
   return rows;
 }
 
 std::vector<GameRow> ListDiscRows(const std::string& folder, const std::vector<std::string>& files,
-                                  const TitleView& view, const TitleCache& cache) {
+                                  const TitleView& view, const TitleCache& cache,
+                                  const PlayRecords* records) {
   std::vector<GameRow> rows;
   for (const auto& file : files) {
-    GameRow row{file, folder, file, std::nullopt, {}, false};
+    GameRow row = PlainRow(file, folder, file);
     const std::string path = folder + kSep + file;
     std::optional<WuaGame> wua;
     if (CanReadWua() && text::MatchMask(file, "*.wua"))
@@ -141,18 +167,38 @@ std::vector<GameRow> ListDiscRows(const std::string& folder, const std::vector<s
     std::optional<MetaInfo> meta = wua ? ReadMetaXml(wua->meta_xml, view.language) : std::nullopt;
     if (meta && !(meta->title_id && IsUpdateOrDlc(*meta->title_id))) {
       if (!meta->name.empty())
-        row.shown = meta->name;
+        row.name = meta->name;
       row.title_id = meta->title_id;
       row.icon = path;
       row.icon_in_wua = true;
     } else if (const CachedTitle* cached = cache.Find(path)) {
-      row.shown = cached->name;
+      row.name = cached->name;
       row.title_id = cached->title_id;
     }
     rows.push_back(std::move(row));
   }
-  SortRows(rows, files);
+  ShowRows(rows, records);
   return rows;
+}
+
+void ShowRows(std::vector<GameRow>& rows, const PlayRecords* records) {
+  for (GameRow& row : rows) {
+    const PlayRecord* record = RecordOf(row, records);
+    row.shown = record && !record->custom_name.empty() ? record->custom_name : row.name;
+    row.favorite = record && record->favorite;
+  }
+  SortRows(rows);
+  if (records == nullptr)
+    return;
+  for (GameRow& row : rows) {
+    // The views split the text at its tabs: a file's name may hold one.
+    row.shown = text::ReplaceAll(row.shown, "\t", " ");
+    const PlayRecord* record = RecordOf(row, records);
+    if (record && record->Shown()) {
+      row.shown += '\t' + PlayedText(record->minutes) + '\t' +
+                   (record->last_day ? DayText(*record->last_day) : std::string());
+    }
+  }
 }
 
 std::optional<RgbaImage> ReadRowIcon(const GameRow& row) {

@@ -88,6 +88,8 @@ Form1::Form1(Services services)
       pad_.GameStarted();
     } else {
       pad_.GameEnded(games_running);
+      // The emulator has written its records by the time its process ends.
+      ShowNewRecords();
     }
   });
 }

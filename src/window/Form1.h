@@ -70,6 +70,9 @@ class Form1 {
   // With the Titles key set, File1's rows for its folder named by the
   // games' own titles (Form1Titles.cpp); nothing when it is off.
   void ShowTitles();
+  // With PlayTime on, the rows shown named, ordered and given their times
+  // again from the emulator's records as they stand now (after a game).
+  void ShowNewRecords();
 
   // The desktop and taskbar toggles of the 9 and 8 keys: what the last
   // press asked for. Both start visible, as the desktop and taskbar are, so
@@ -126,6 +129,10 @@ class Form1 {
   bool ShowTitleCover(const titles::GameRow& row);
   std::vector<titles::GameRow> title_rows_;  // File1's row i is title_rows_[i]
   titles::TitleMemo title_memo_;             // the meta.xml files read this session
+  titles::PlayRecordsMemo play_records_;     // the emulator's records as last read
+  // The records for the listing; nullptr unless PlayTime and Titles are on.
+  const titles::PlayRecords* ReadRecords(const titles::EmulatorPlace& place);
+  std::vector<std::string> ShownRows() const;  // title_rows_' texts
   // Whether each polled key was down at the previous tick: a key acts once
   // per press, not on every tick it is held.
   bool Pressed(HotKey key);

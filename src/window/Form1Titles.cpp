@@ -12,16 +12,22 @@ namespace tavro {
 
 namespace {
 
-// The emulator's title list, read afresh for each listing (it changes while
-// the emulator runs); an empty list when it cannot be read.
-titles::TitleCache ReadEmulatorTitles(const LauncherSettings& settings, const std::string& app) {
+// Where the emulator the settings name keeps its own files.
+titles::EmulatorPlace PlaceOf(const LauncherSettings& settings, const std::string& app) {
   const std::string program = app + paths::Lit({"Emulator"}, true) + settings.FileExe;
   titles::EmulatorPlace place;
   place.folder = program.substr(0, program.find_last_of(paths::kSep));
   place.flatpak = settings.Flatpak;
   place.data_home = UserDataHome();
+  place.config_home = UserConfigHome();
   place.home = UserHome();
   place.windows = paths::kDriveLetters;
+  return place;
+}
+
+// The emulator's title list, read afresh for each listing (it changes while
+// the emulator runs); an empty list when it cannot be read.
+titles::TitleCache ReadEmulatorTitles(const titles::EmulatorPlace& place) {
   const std::string path = titles::TitleCachePath(place);
   if (path.empty())
     return {};
@@ -42,19 +48,60 @@ void Form1::ShowTitles() {
   title_rows_.clear();
   if (!settings_.Titles.on || File1.Path().empty())
     return;
+  const titles::EmulatorPlace place = PlaceOf(settings_, services_.processes.AppFolder());
+  const titles::PlayRecords* records = ReadRecords(place);
   if (Option2[1].Value()) {
     // Play joins "\code\" to the folder shown, whichever folder File1 lists.
-    title_rows_ = titles::ListRpxRows(Dir1.Path(), File1.List(), settings_.Titles, title_memo_);
-  } else {
     title_rows_ =
-        titles::ListDiscRows(File1.Path(), File1.List(), settings_.Titles,
-                             ReadEmulatorTitles(settings_, services_.processes.AppFolder()));
+        titles::ListRpxRows(Dir1.Path(), File1.List(), settings_.Titles, title_memo_, records);
+  } else {
+    title_rows_ = titles::ListDiscRows(File1.Path(), File1.List(), settings_.Titles,
+                                       ReadEmulatorTitles(place), records);
   }
+  File1.ShowRows(ShownRows());
+}
+
+const titles::PlayRecords* Form1::ReadRecords(const titles::EmulatorPlace& place) {
+  if (!settings_.PlayTime || !settings_.Titles.on)
+    return nullptr;
+  // The mode the next start would use names the storage its statistics are in.
+  const std::string& mode =
+      Option1[1].Value() && !Option1[0].Value() ? settings_.FullMode : settings_.WinMode;
+  // Read here on the window's thread, with the listing: two small files,
+  // read again only when they changed. The title worker takes this over
+  // when titles are read off the window's thread.
+  return &play_records_.Read(place, mode);
+}
+
+std::vector<std::string> Form1::ShownRows() const {
   std::vector<std::string> shown;
   shown.reserve(title_rows_.size());
   for (const auto& row : title_rows_)
     shown.push_back(row.shown);
-  File1.ShowRows(std::move(shown));
+  return shown;
+}
+
+void Form1::ShowNewRecords() {
+  if (!File1.ShowsRows() || title_rows_.empty())
+    return;
+  play_records_.Forget();
+  const titles::PlayRecords* records =
+      ReadRecords(PlaceOf(settings_, services_.processes.AppFolder()));
+  if (records == nullptr)
+    return;
+  // The selected game stays selected wherever its row moves.
+  const titles::GameRow* selected = SelectedRow();
+  const std::string folder = selected ? selected->folder : std::string();
+  const std::string file = selected ? selected->file_name : std::string();
+  titles::ShowRows(title_rows_, records);
+  int index = -1;
+  for (std::size_t i = 0; selected && i < title_rows_.size(); ++i) {
+    if (title_rows_[i].folder == folder && title_rows_[i].file_name == file) {
+      index = static_cast<int>(i);
+      break;
+    }
+  }
+  File1.ReplaceRows(ShownRows(), index);
 }
 
 const titles::GameRow* Form1::SelectedRow() const {

@@ -14,6 +14,7 @@
 #include "settings/Module_File_ini.h"
 #include "settings/Module_FirstStartApp.h"
 #include "settings/SettingsPaths.h"
+#include "titles/TitleText.h"
 #include "titles/WuaArchive.h"
 #include "window/Form1.h"
 #include "window/ViewContract.h"
@@ -45,10 +46,12 @@ std::string Tga() {
 }
 
 struct Titled {
-  explicit Titled(const std::string& titles) : app("titles") {
+  explicit Titled(const std::string& titles, const std::string& play_time = "") : app("titles") {
     PrepareFirstStart(services.AppFolder(), services);
     const std::string ini = settings::SettingsFile(app.Utf8());
     WriteIniValue("TavroFrontEndCnfig", "Titles", titles, ini);
+    if (!play_time.empty())
+      WriteIniValue("TavroFrontEndCnfig", "PlayTime", play_time, ini);
     WriteIniValue("TavroFrontEndCnfig", "DiscPattern", "*.wud;*.wux;*.wua", ini);
     form.LoadSettings();
     Put(Under({"Emulator", "Cemu.exe"}), "exe");
@@ -292,6 +295,209 @@ TEST(Titles, CoverRuleWithTitles) {
                                                            : shown;
     EXPECT_EQ(t.Shown(), expected);
   }
+}
+
+// The emulator's records, written as the emulator writes them.
+std::string Entry(const std::string& id, const std::string& fields) {
+  return "<Entry><title_id>" + id + "</title_id><name></name>" + fields + "</Entry>";
+}
+std::string Id(std::uint64_t id) {
+  return std::to_string(id);
+}
+std::string EmulatorSettings(const std::string& mlc, const std::string& entries) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<content><logflag>0</logflag><mlc_path>" +
+         mlc + "</mlc_path><GameCache>" + entries + "</GameCache></content>";
+}
+struct Stat {
+  std::uint64_t id;
+  std::uint32_t minutes;
+  std::uint16_t last_day;
+  std::size_t slot;
+};
+std::string PlayStats(std::uint32_t count, const std::vector<Stat>& stats) {
+  std::string bytes(5124, '\0');
+  auto put = [&bytes](std::size_t at, std::uint64_t value, int size) {
+    for (int i = 0; i < size; ++i)
+      bytes[at + i] = static_cast<char>(value >> (8 * (size - 1 - i)));
+  };
+  put(0, count, 4);
+  for (const Stat& s : stats) {
+    const std::size_t at = 4 + s.slot * 20;
+    put(at, s.id, 8);
+    put(at + 8, s.minutes, 4);
+    put(at + 12, 3, 2);  // times launched
+    put(at + 14, 1, 2);  // first day
+    put(at + 16, s.last_day, 2);
+  }
+  return bytes;
+}
+
+constexpr std::uint64_t kAlpha = 0x0005000010101A00, kBeta = 0x0005000010101B00,
+                        kGamma = 0x0005000010101C00;
+// 2026-12-02 12:00 UTC: the same day wherever the tests run.
+const std::string kNoon = "1796212800";
+// Both counters of Alpha (the statistics' first entry, every entry's time),
+// a custom name and a favourite for Beta, a title ID that is no number, a
+// custom name no list may show.
+const std::string kEntries =
+    Entry(Id(kAlpha), "<time_played>3600</time_played><last_played>" + kNoon +
+                          "</last_played><favorite>false</favorite>") +
+    Entry(Id(kAlpha), "<custom_name>Not first</custom_name><time_played>125</time_played>") +
+    Entry(Id(kBeta), "<custom_name>Bravo</custom_name><favorite>true</favorite>") +
+    Entry(Id(kGamma), "<custom_name>G&#1;</custom_name><time_played>0</time_played>") +
+    Entry("0x5000010101D00", "<custom_name>Zed</custom_name><favorite>true</favorite>");
+const std::vector<Stat> kStats = {
+    {kAlpha, 600, 9800, 0}, {kGamma, 45, 9831, 1}, {kAlpha, 999, 9900, 2}};
+const std::vector<std::string> kRecorded = {"Bravo", "Alpha\t11 h 02 min\t2026-12-02", "Delta",
+                                            "Gamma\t45 min\t2026-12-01"};
+const std::vector<std::string> kPlain = {"Alpha", "Beta", "Delta", "Gamma"};
+
+// An environment variable set for one test and put back after it.
+struct EnvFor {
+  EnvFor(const char* name, const std::string& value) : name(name) {
+    if (const char* old = std::getenv(name))
+      before = old;
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+  }
+  ~EnvFor() {
+#ifdef _WIN32
+    _putenv_s(name, before ? before->c_str() : "");
+#else
+    before ? setenv(name, before->c_str(), 1) : unsetenv(name);
+#endif
+  }
+  const char* name;
+  std::optional<std::string> before;
+};
+
+struct Recorded : Titled {
+  explicit Recorded(const std::string& play_time = "on", const std::string& titles = "en")
+      : Titled(titles, play_time) {
+    Game("Alpha", Meta(TitleId(kAlpha), En("Alpha")));
+    Game("Beta", Meta(TitleId(kBeta), En("Beta")));
+    Game("Gamma", Meta(TitleId(kGamma), En("Gamma")));
+    Game("Delta", Meta("0005000010101D00", En("Delta")));
+  }
+  static std::string TitleId(std::uint64_t id) { return titles::TitleIdText(id); }
+  static std::string StatsIn(const std::string& mlc) {
+    return mlc + paths::Lit({"usr", "save", "system", "pdm", "80000001", "PlayStats.dat"});
+  }
+};
+
+TEST(Titles, PlayRecordsNameOrderAndTimeTheRows) {
+  struct Case {
+    std::string name;
+    std::string place;  // where the files go: portable, mode, user, flatpak
+    std::string settings;
+    std::string stats;
+    std::vector<std::string> rows;
+    std::string play_time = "on";
+    std::string titles = "en";
+  };
+  const std::string settings = EmulatorSettings("", kEntries);
+  const std::string stats = PlayStats(3, kStats);
+  std::string deep = EmulatorSettings("", kEntries);
+  for (int i = 0; i < 20; ++i)
+    deep.insert(deep.find("<GameCache>"), "<a>"), deep.insert(deep.find("</content>"), "</a>");
+  const std::vector<Case> cases = {
+      {"portable: both counters, the later day, custom name, favourite first", "portable", settings,
+       stats, kRecorded},
+      {"the key off: today's rows", "portable", settings, stats, kPlain, "off"},
+      {"the key in another case, titles off: today's list",
+       "portable",
+       settings,
+       stats,
+       {},
+       "ON",
+       "off"},
+      {"the storage the mode names", "mode", EmulatorSettings("elsewhere", kEntries), stats,
+       kRecorded},
+      {"no settings file: the statistics alone",
+       "portable",
+       "",
+       stats,
+       {"Alpha\t10 h 00 min\t2026-10-31", "Beta", "Delta", "Gamma\t45 min\t2026-12-01"}},
+      {"a settings file over 16 MiB: nothing", "portable",
+       settings + "<!--" + std::string(16 << 20, ' ') + "-->", stats, kPlain},
+      {"a settings file nested too deep: nothing", "portable", deep, stats, kPlain},
+      {"statistics of another size: not used",
+       "portable",
+       settings,
+       stats + "x",
+       {"Bravo", "Alpha\t1 h 02 min\t2026-12-02", "Delta", "Gamma"}},
+      {"a count beyond the table: 256 entries",
+       "portable",
+       settings,
+       PlayStats(0xFFFFFFFF, {{kGamma, 5, 0, 255}}),
+       {"Bravo", "Alpha\t1 h 02 min\t2026-12-02", "Delta", "Gamma\t5 min\t2000-01-01"}},
+      {"minutes beyond what shows",
+       "portable",
+       EmulatorSettings("", Entry(Id(kAlpha), "<time_played>9223372036854775807</time_played>")),
+       PlayStats(1, {{kAlpha, 0xFFFFFFFF, 65535, 0}}),
+       {"Alpha\t99999 h 59 min\t2179-06-06", "Beta", "Delta", "Gamma"}},
+#ifndef _WIN32
+      {"the per-user folders", "user", settings, stats, kRecorded},
+      {"the Flatpak's folders", "flatpak", settings, stats, kRecorded},
+#endif
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Recorded t(c.play_time, c.titles);
+    std::string config = t.Under({"Emulator", "portable"});
+    std::string mlc = config + paths::Lit({"mlc01"});
+    std::optional<EnvFor> config_home, data_home, home;
+    if (c.place == "mode") {
+      mlc = t.Under({"my mlc"});
+      t.form.Settings().WinMode = "-f -mlc \"" + mlc + "\"";
+    } else if (c.place == "user") {
+      config_home.emplace("XDG_CONFIG_HOME", t.Under({"cfg"}));
+      data_home.emplace("XDG_DATA_HOME", t.Under({"data"}));
+      config = t.Under({"cfg", "Cemu"});
+      mlc = t.Under({"data", "Cemu", "mlc01"});
+    } else if (c.place == "flatpak") {
+      home.emplace("HOME", t.Under({"home"}));
+      t.form.Settings().Flatpak = "info.cemu.Cemu";
+      config = t.Under({"home", ".var", "app", "info.cemu.Cemu", "config", "Cemu"});
+      mlc = t.Under({"home", ".var", "app", "info.cemu.Cemu", "data", "Cemu", "mlc01"});
+    }
+    if (!c.settings.empty())
+      t.Put(config + paths::Lit({"settings.xml"}), c.settings);
+    else
+      fs::create_directories(FsPath(config));
+    t.Put(Recorded::StatsIn(mlc), c.stats);
+    t.OpenRpx(t.Under({"lib"}));
+    EXPECT_EQ(t.form.File1.List(), c.rows);
+  }
+}
+
+TEST(Titles, AGameEndingShowsItsNewTimeAndKeepsItsRow) {
+  Recorded t;
+  const std::string portable = t.Under({"Emulator", "portable"});
+  t.Put(portable + paths::Lit({"settings.xml"}), EmulatorSettings("", kEntries));
+  const std::string stats = Recorded::StatsIn(portable + paths::Lit({"mlc01"}));
+  t.Put(stats, PlayStats(3, kStats));
+  t.OpenRpx(t.Under({"lib"}));
+  ASSERT_EQ(t.form.File1.List(), kRecorded);
+  // The favourite plays its own game, as does every row.
+  const std::string code = paths::Lit({"code"}, true);
+  EXPECT_EQ(t.Play("Bravo"), t.Under({"lib", "Beta"}) + code + "Game.rpx");
+  EXPECT_EQ(t.Play(kRecorded[3]), t.Under({"lib", "Gamma"}) + code + "Game.rpx");
+  // Gamma's game ends after an hour more, and it turns a favourite: its row
+  // moves up with its new time, still selected.
+  WriteAll(FsPath(stats), PlayStats(3, {{kAlpha, 600, 9800, 0}, {kGamma, 105, 9832, 1}}));
+  t.Put(portable + paths::Lit({"settings.xml"}),
+        EmulatorSettings("", kEntries + Entry(Id(kGamma), "<favorite>1</favorite>")));
+  t.services.watchers.Tell(GameLife::kEnded, 0);
+  const std::vector<std::string> after = {"Bravo", "Gamma\t1 h 45 min\t2026-12-02", kRecorded[1],
+                                          "Delta"};
+  EXPECT_EQ(t.form.File1.List(), after);
+  EXPECT_EQ(t.form.File1.ListIndex(), 1);
+  view::Click(t.form, t.form.Command1);
+  EXPECT_EQ(t.services.emulators.back().game_path, t.Under({"lib", "Gamma"}) + code + "Game.rpx");
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ inline std::string MakePadLibrary(const std::string& bin, const std::string& key
 // The form's settings for that library, its game folder shown.
 inline void SetUpPadLibrary(Form1& form, const std::string& app) {
   const std::string game = app + paths::Lit({"Game"});
-  form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}, {}, {}};
+  form.Settings() = {"-g", "-f -g", kStandIn, game, game, {}, {}, {}, {}};
   form.Dir1.SetPath(game);
 }
 

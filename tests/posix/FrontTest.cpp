@@ -153,9 +153,15 @@ TEST(BackToFront, AfterAGameThePadStartedUnlessThePlayerChoseAnotherWindow) {
       Services{processes, roles.disks, roles.dialogs, pad, roles.pictures, roles.shell_windows}};
   Form1Window window{form};
   roles.dialogs.SetMessageOwner(&window);
-  form.Settings() = {
-      "-g", "-f -g", "FrontStandIn", (library / "Game").string(), (library / "Game").string(), {},
-      {},   {}};
+  form.Settings() = {"-g",
+                     "-f -g",
+                     "FrontStandIn",
+                     (library / "Game").string(),
+                     (library / "Game").string(),
+                     {},
+                     {},
+                     {},
+                     {}};
   form.Dir1.SetPath((library / "Game").string());
   window.findChild<QTimer*>("Timer1")->setInterval(20);
   window.show();

@@ -223,6 +223,14 @@ void FileListBox::ShowRows(std::vector<std::string> shown) {
   Notify(Property::kList);
 }
 
+void FileListBox::ReplaceRows(std::vector<std::string> shown, int index) {
+  files_ = std::move(shown);
+  shows_rows_ = true;
+  index_ = index >= 0 && index < static_cast<int>(files_.size()) ? index : -1;
+  Notify(Property::kList);
+  Notify(Property::kListIndex);
+}
+
 std::string FileListBox::FileName() const {
   return index_ < 0 ? std::string() : files_[index_];
 }

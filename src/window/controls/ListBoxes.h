@@ -105,6 +105,9 @@ class FileListBox final : public Control {
   // per row in its new order; the selection is cleared. Until the folder
   // or the pattern is listed again, FileName() gives the shown text.
   void ShowRows(std::vector<std::string> shown);
+  // New texts for the rows shown (the same rows, moved or renamed), with
+  // index (-1: none) selected as it was: no Click, nothing was chosen.
+  void ReplaceRows(std::vector<std::string> shown, int index);
   // Whether the rows shown are such other texts.
   bool ShowsRows() const { return shows_rows_; }
 
