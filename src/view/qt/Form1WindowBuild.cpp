@@ -117,6 +117,7 @@ QWidget* Form1Window::BuildList(Control& control, QWidget* parent) {
       auto& model = static_cast<FileListBox&>(control);
       auto* list = new FileList(parent);
       list->setSelectionMode(QAbstractItemView::SingleSelection);
+      list->setItemDelegate(new GameRowDelegate(list));
       // What the user selected (click, arrow keys, Space, Home/End), never
       // where the current row went with the focus.
       connect(list, &QListWidget::itemSelectionChanged, this, [this, &model, list] {

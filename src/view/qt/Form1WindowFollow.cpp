@@ -48,12 +48,24 @@ void FillFolders(QListWidget* list, const DirListBox& dir, const QIcon& open, co
 }
 
 void FillFiles(QListWidget* list, const FileListBox& files) {
+  QStringList times;
+  QStringList days;
   {
     const QSignalBlocker block(list);
     list->clear();
-    for (const auto& name : files.List())
-      list->addItem(Q(name));
+    for (const auto& name : files.List()) {
+      const QString text = Q(name);
+      list->addItem(text);
+      const QStringList parts = text.split(QLatin1Char('\t'));
+      if (parts.size() > 2) {
+        times << parts[1];
+        days << parts[2];
+      }
+    }
   }
+  // The columns are as wide as the widest time and day shown.
+  if (auto* rows = dynamic_cast<GameRowDelegate*>(list->itemDelegate()))
+    rows->SetColumnTexts(times, days);
   ShowFileSelection(list, files.ListIndex());
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -157,6 +158,55 @@ void FileList::focusInEvent(QFocusEvent* event) {
   QListWidget::focusInEvent(event);
   if (!had_current && selectedItems().isEmpty())
     selectionModel()->clearCurrentIndex();
+}
+
+void GameRowDelegate::SetColumnTexts(const QStringList& times, const QStringList& days) {
+  times_ = times;
+  days_ = days;
+}
+
+void GameRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
+  const QStringList parts = index.data(Qt::DisplayRole).toString().split(QLatin1Char('\t'));
+  if (parts.size() < 2) {
+    QStyledItemDelegate::paint(painter, option, index);
+    return;
+  }
+  QStyleOptionViewItem item = option;
+  initStyleOption(&item, index);
+  item.text.clear();
+  const QWidget* widget = item.widget;
+  QStyle* style = widget ? widget->style() : QApplication::style();
+  // Background, selection and focus as for any row; the texts go on top.
+  style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+  const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget);
+  const QFontMetrics metrics(item.font);
+  auto widest = [&metrics](const QStringList& texts) {
+    int width = 0;
+    for (const QString& t : texts)
+      width = std::max(width, metrics.horizontalAdvance(t));
+    return width;
+  };
+  const int gap = metrics.horizontalAdvance(QLatin1Char(' ')) * 2;
+  QRect day = text;
+  day.setLeft(text.right() - widest(days_));
+  QRect time = text;
+  time.setRight(day.left() - gap);
+  time.setLeft(time.right() - widest(times_));
+  QRect name = text;
+  name.setRight(time.left() - gap);
+  painter->save();
+  painter->setFont(item.font);
+  const QPalette::ColorGroup group =
+      item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+  painter->setPen(item.palette.color(
+      group, item.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+  const int align = Qt::AlignVCenter | Qt::TextSingleLine;
+  painter->drawText(name, align | Qt::AlignLeft,
+                    metrics.elidedText(parts[0], Qt::ElideRight, std::max(0, name.width())));
+  painter->drawText(time, align | Qt::AlignRight, parts[1]);
+  painter->drawText(day, align | Qt::AlignLeft, parts.value(2));
+  painter->restore();
 }
 
 void FolderDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -126,6 +126,23 @@ class FileList final : public QListWidget {
   void focusInEvent(QFocusEvent* event) override;
 };
 
+// The file list's rows. A row whose text holds tabs (a game with the
+// player's records: name, time played, day last played) is drawn in
+// columns lined up across the rows, its name cut with an ellipsis where
+// they begin; any other row is drawn as the list draws it.
+class GameRowDelegate final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  // The texts the columns must hold: the widest of each is measured.
+  void SetColumnTexts(const QStringList& times, const QStringList& days);
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override;
+
+ private:
+  QStringList times_;
+  QStringList days_;
+};
+
 // Indents each folder of the folder list by its depth.
 class FolderDelegate final : public QStyledItemDelegate {
  public:
