@@ -192,12 +192,18 @@ void ShowRows(std::vector<GameRow>& rows, const PlayRecords* records) {
     return;
   for (GameRow& row : rows) {
     // The views split the text at its tabs: a file's name may hold one.
-    row.shown = text::ReplaceAll(row.shown, "\t", " ");
+    if (row.shown.find('\t') != std::string::npos)
+      row.shown = text::ReplaceAll(row.shown, "\t", " ");
     const PlayRecord* record = RecordOf(row, records);
-    if (record && record->Shown()) {
-      row.shown += '\t' + PlayedText(record->minutes) + '\t' +
-                   (record->last_day ? DayText(*record->last_day) : std::string());
-    }
+    if (record == nullptr || !record->Shown())
+      continue;
+    const std::string played = PlayedText(record->minutes);
+    const std::string day = record->last_day ? DayText(*record->last_day) : std::string();
+    row.shown.reserve(row.shown.size() + played.size() + day.size() + 2);
+    row.shown += '\t';
+    row.shown += played;
+    row.shown += '\t';
+    row.shown += day;
   }
 }
 
