@@ -73,6 +73,9 @@ class Form1 {
   // With PlayTime on, the rows shown named, ordered and given their times
   // again from the emulator's records as they stand now (after a game).
   void ShowNewRecords();
+  // Whether File1's rows may carry the player's records in columns (the
+  // views draw those rows; PlayTime counts only with Titles).
+  bool RecordColumns() const { return settings_.PlayTime && settings_.Titles.on; }
 
   // The desktop and taskbar toggles of the 9 and 8 keys: what the last
   // press asked for. Both start visible, as the desktop and taskbar are, so

@@ -62,7 +62,7 @@ void Form1::ShowTitles() {
 }
 
 const titles::PlayRecords* Form1::ReadRecords(const titles::EmulatorPlace& place) {
-  if (!settings_.PlayTime || !settings_.Titles.on)
+  if (!RecordColumns())
     return nullptr;
   // The mode the next start would use names the storage its statistics are in.
   const std::string& mode =

@@ -179,7 +179,10 @@ void GameRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   QStyle* style = widget ? widget->style() : QApplication::style();
   // Background, selection and focus as for any row; the texts go on top.
   style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
-  const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget);
+  // Inset as the style insets a row's own text.
+  const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+  const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget)
+                         .adjusted(margin, 0, -margin, 0);
   const QFontMetrics metrics(item.font);
   auto widest = [&metrics](const QStringList& texts) {
     int width = 0;
