@@ -67,7 +67,8 @@ for game in "Castle Of Echoes" "Puzzle Garden" "Star Racer"; do
 done
 : >"$app/Game/WUD_WUX/Harbor Lights.wux"
 # Unpacked games with their own names and icons (resources/demo, drawn by
-# draw_icons.py there), named in the list by their titles (Titles=en below).
+# draw_icons.py there), named in the list by their titles (Titles=en below),
+# with the player's time and last day beside them (PlayTime=on).
 meta_xml() { # TITLE_ID NAME
   printf '<?xml version="1.0" encoding="utf-8"?>\n<menu type="complex" access="777">\n'
   printf '  <title_id type="hexBinary" length="8">%s</title_id>\n' "$1"
@@ -100,7 +101,42 @@ $windows && sep='\'
 printf '[EmulatorConfig]\r\nFileExe=Cemu.exe\r\nWinMode=-g\r\nFullMode=-f -g\r\n' >"$app/Tavro_FrontEnd.ini"
 printf '[TavroFrontEndCnfig]\r\nDirRpx=%s%sGame%sRPX\r\nDirWudWux=%s%sGame%sWUD_WUX\r\n' \
   "$(native "$app")" "$sep" "$sep" "$(native "$app")" "$sep" "$sep" >>"$app/Tavro_FrontEnd.ini"
-printf 'Titles=en\r\n' >>"$app/Tavro_FrontEnd.ini"
+printf 'Titles=en\r\nPlayTime=on\r\n' >>"$app/Tavro_FrontEnd.ini"
+# The player's history with the titled games, as the emulator records it (in
+# its portable folder beside it): its settings.xml, where Tiny Tanks is a
+# favourite and Sky Islands has time from the emulator's older counter, and
+# its play statistics, PlayStats.dat, in the default storage.
+/usr/bin/python3 - "$app/Emulator/portable" <<'EOF'
+import os
+import struct
+import sys
+
+folder = sys.argv[1]
+# title ID, seconds in settings.xml, last played there (Unix time), favourite,
+# then minutes and the last day (from 2000-01-01) in the statistics
+games = [
+    (0x0005000010100100, 7200, 1764417600, False, 605, 9830),  # Sky Islands
+    (0x0005000010100200, 0, 0, True, 45, 9810),  # Tiny Tanks
+]
+entries = "".join(
+    "<Entry><title_id>%d</title_id><name></name><custom_name></custom_name>"
+    "<time_played>%d</time_played><last_played>%d</last_played><favorite>%s</favorite>"
+    "</Entry>" % (tid, secs, last, "true" if fav else "false")
+    for tid, secs, last, fav, _, _ in games)
+os.makedirs(folder, exist_ok=True)
+with open(os.path.join(folder, "settings.xml"), "w", encoding="utf-8") as f:
+    f.write('<?xml version="1.0" encoding="UTF-8"?>\n<content>\n<mlc_path></mlc_path>\n'
+            "<GameCache>%s</GameCache>\n</content>\n" % entries)
+table = bytearray(4 + 256 * 20)
+struct.pack_into(">I", table, 0, len(games))
+for i, (tid, _, _, _, minutes, day) in enumerate(games):
+    # title ID, minutes, times launched, first day, last day, unused
+    struct.pack_into(">QIHHHH", table, 4 + 20 * i, tid, minutes, 3, day - 30, day, 0)
+pdm = os.path.join(folder, "mlc01", "usr", "save", "system", "pdm", "80000001")
+os.makedirs(pdm, exist_ok=True)
+with open(os.path.join(pdm, "PlayStats.dat"), "wb") as f:
+    f.write(table)
+EOF
 [ -z "$disc_pattern" ] || printf '%s\r\n' "$disc_pattern" >>"$app/Tavro_FrontEnd.ini"
 # Covers drawn here: a card in the game's colours with its name. The cover of
 # a .rpx game is named after the file in code/, as the launcher looks it up.
