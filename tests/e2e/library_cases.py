@@ -7,6 +7,7 @@ import os
 import shlex
 import shutil
 import stat
+import struct
 import tempfile
 
 from PIL import Image
@@ -457,8 +458,71 @@ def test_titled_game_shows_its_icon_and_plays(target, x):
         s.cleanup()
 
 
+def emulator_records(folder, games):
+    """The emulator's settings.xml and PlayStats.dat in its portable folder,
+    in its own formats: games is (title ID, seconds in settings.xml, minutes
+    in the statistics, statistics day from 2000-01-01, favourite)."""
+    entries = "".join(
+        "<Entry><title_id>%d</title_id><name></name><custom_name></custom_name>"
+        "<time_played>%d</time_played><last_played>0</last_played>"
+        "<favorite>%s</favorite></Entry>" % (int(tid, 16), secs, "true" if fav else "false")
+        for tid, secs, _, _, fav in games)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "settings.xml"), "w", encoding="utf-8") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<content><mlc_path></mlc_path>'
+                "<GameCache>%s</GameCache></content>\n" % entries)
+    table = bytearray(5124)
+    struct.pack_into(">I", table, 0, len(games))
+    for i, (tid, _, minutes, day, _) in enumerate(games):
+        struct.pack_into(">QIHHHH", table, 4 + 20 * i, int(tid, 16), minutes, 1, day, day, 0)
+    pdm = os.path.join(folder, "mlc01", "usr", "save", "system", "pdm", "80000001")
+    os.makedirs(pdm)
+    with open(os.path.join(pdm, "PlayStats.dat"), "wb") as f:
+        f.write(table)
+
+
+def test_play_records_in_the_rows_and_a_favourite_plays(target, x):
+    """With Titles=en and PlayTime=on the rows carry the emulator's records
+    (the text a screen reader, or LB_GETTEXT, reads: name, tab, time, tab,
+    day), the favourite comes first and plays its own game."""
+    reader, s = screen_text.reader(target), Session(target, x)
+    try:
+        os.makedirs(s.at("Game", "WUD_WUX"))
+        for folder, rpx, title_id, name, _ in TITLED:
+            os.makedirs(s.at("Game", "RPX", folder, "code"))
+            open(s.at("Game", "RPX", folder, "code", rpx), "wb").close()
+            os.makedirs(s.at("Game", "RPX", folder, "meta"))
+            with open(s.at("Game", "RPX", folder, "meta", "meta.xml"), "wb") as f:
+                f.write(meta_xml(title_id, name))
+        os.makedirs(s.at("Emulator"))
+        shutil.copy2(target.emulator, emulator_path(s))
+        # Aurora Tale: 11 h 00 min and 1 h from the older counter, last
+        # played 2026-12-01; Moon Run: a favourite started on 2026-10-31 for
+        # less than a minute.
+        emulator_records(s.at("Emulator", "portable"),
+                         [(TITLED[0][2], 3600, 660, 9831, False), (TITLED[1][2], 0, 0, 9800, True)])
+        with open(s.ini(), "wb") as f:
+            f.write(s.fresh_ini_bytes() + b"Titles=en\r\nPlayTime=on\r\n")
+        s.start(reader.env())
+        win = s.main_window()
+        x.click(win, *OPTION2_RPX.centre())
+        rows = ["Moon Run\t\t2026-10-31", "Aurora Tale\t12 h 00 min\t2026-12-01"]
+        wait_for("the rows with their records", lambda: rows in reader.list_rows(s))
+        x.click(win, *FILE1.row(0))
+        play(x, s, win, 1)
+        game = target.native(s.at("Game", "RPX", "Alpha Folder", "code", "Alpha.rpx"))
+        expected = [expected_launch(s, "-g", game)]
+        check(launches(s) == expected, "the emulator received %r, not %r" % (launches(s), expected))
+        s.close()
+    finally:
+        kill_all(emulator_pids(s))
+        s.cleanup()
+        reader.close()
+
+
 TESTS = [
     test_titled_game_shows_its_icon_and_plays,
+    test_play_records_in_the_rows_and_a_favourite_plays,
     test_browse_covers_play_and_keys,
     test_donation_page_is_written_and_opened,
     test_played_and_donated_through_a_screen_reader,

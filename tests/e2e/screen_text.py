@@ -101,6 +101,20 @@ class AtSpiText:
                 return str(self._object(combo[3], "Text").GetText(0, -1)), items
         return None, []
 
+    def list_rows(self, s, title="Tavro FrontEnd"):
+        """The rows of each list of the window, as a screen reader reads them."""
+        out = []
+
+        def collect(node):
+            if node[0] == "list":
+                out.append([c[1] for c in node[2] if c[0] == "list item"])
+            for child in node[2]:
+                collect(child)
+
+        for window in self._windows(title):
+            collect(window)
+        return out
+
     def act(self, role, label, action, title="Tavro FrontEnd"):
         """Does the action named action ("Toggle", "Press") of the control of
         this role and name, as a screen reader does at its user's command.
@@ -149,6 +163,16 @@ class WineText:
     def texts(self, s, title, wrap=()):
         return [text for cls, text in self._children(title, wrap)
                 if cls.lower() == "static" and text]
+
+    def list_rows(self, s, title="Tavro FrontEnd"):
+        """The rows of each list box of the window, as LB_GETTEXT gives them."""
+        out = []
+        for cls, text in self._children(title, ()):
+            if cls.lower() == "listbox":
+                out.append([])
+            elif cls == "ListBoxItem" and out:
+                out[-1].append(text)
+        return out
 
     def drive_shown(self, s, wrap=()):
         """The entry the drive list shows (its entries are not read here)."""

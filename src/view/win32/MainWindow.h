@@ -18,6 +18,7 @@
 #include "view/win32/ChildWindows.h"
 #include "view/win32/ControlNames.h"
 #include "view/win32/FolderList.h"
+#include "view/win32/GameRowList.h"
 #include "view/win32/Handles.h"
 #include "window/Form1.h"
 #include "window/ViewContract.h"
@@ -128,6 +129,11 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   void UnloadOnce();
   void OnDestroy();
   void PaintBackground(HDC dc);
+  // With the player's records shown (Form1::RecordColumns), the file list
+  // made again owner-drawn, in its place in the z-order and tab order, with
+  // its rows, font, name and focus.
+  void ShowRecordColumns();
+  bool FileListDrawn(const NativeControl& control) const;
   void DrawPictureButton(const DRAWITEMSTRUCT& draw, const Image& image);
   static LRESULT CALLBACK ButtonSubclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                          UINT_PTR id, DWORD_PTR self);
@@ -157,6 +163,7 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   UniqueFont font_;
   UniqueFont list_font_;
   FolderIcons folder_icons_;
+  GameRowColumns file_columns_;  // measured when the file list fills
   std::map<std::uint32_t, UniqueBrush> brushes_;
   std::map<int, UniqueBrush> picture_brushes_;  // by row: the picture under a label
   std::vector<std::pair<PicturePtr, UniqueCursor>> cursors_;

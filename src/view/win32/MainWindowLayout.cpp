@@ -84,6 +84,9 @@ void MainWindow::ApplyDpi(UINT dpi, const RECT* suggested) {
     SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (kind == ControlKind::kDirListBox) {
       SendMessageW(c.window, LB_SETITEMHEIGHT, 0, FolderItemHeight(font, dpi));
+    } else if (FileListDrawn(c)) {
+      SendMessageW(c.window, LB_SETITEMHEIGHT, 0, GameRowHeight(font));
+      file_columns_ = MeasureGameRowColumns(static_cast<const FileListBox&>(*c.model), font);
     }
   }
   // The folder icons are loaded when the folder list first draws.

@@ -147,6 +147,8 @@ void MainWindow::SyncList(NativeControl& control) {
   switch (control.model->Kind()) {
     case ControlKind::kFileListBox: {
       const auto& files = static_cast<FileListBox&>(*control.model);
+      if (FileListDrawn(control))
+        file_columns_ = MeasureGameRowColumns(files, list_font_.get());
       std::vector<std::wstring> items;
       for (const auto& name : files.List())
         items.push_back(Widen(name));

@@ -5,7 +5,9 @@
 // child window to OUT_FILE (UTF-8): its class, a tab, its text (which may
 // hold line breaks), a NUL. A message
 // box's text is the line of its "Static" child; a drop-down list's text is
-// the entry it shows. Exit code 1 when no such window exists.
+// the entry it shows. A list box is followed by one "ListBoxItem" record per
+// row, its text as LB_GETTEXT gives it. Exit code 1 when no such window
+// exists.
 
 #include <windows.h>
 
@@ -57,6 +59,20 @@ BOOL CALLBACK WriteChild(HWND child, LPARAM data) {
   GetClassNameW(child, name, 256);
   const std::string line = Utf8(name) + "\t" + Utf8(TextOf(child)) + '\0';
   std::fwrite(line.data(), 1, line.size(), reinterpret_cast<FILE*>(data));
+  if (lstrcmpiW(name, L"ListBox") == 0) {
+    const auto rows = SendMessageW(child, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < rows; ++i) {
+      const auto length = SendMessageW(child, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+      if (length < 0)
+        continue;
+      std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+      SendMessageW(child, LB_GETTEXT, static_cast<WPARAM>(i),
+                   reinterpret_cast<LPARAM>(text.data()));
+      text.resize(static_cast<std::size_t>(length));
+      const std::string row = "ListBoxItem\t" + Utf8(text) + '\0';
+      std::fwrite(row.data(), 1, row.size(), reinterpret_cast<FILE*>(data));
+    }
+  }
   return TRUE;
 }
 
