@@ -91,11 +91,12 @@ void Form1::ShowNewRecords() {
     return;
   // The selected game stays selected wherever its row moves.
   const titles::GameRow* selected = SelectedRow();
+  const bool had_selection = selected != nullptr;
   const std::string folder = selected ? selected->folder : std::string();
   const std::string file = selected ? selected->file_name : std::string();
-  titles::ShowRows(title_rows_, records);
+  titles::ShowRows(title_rows_, records);  // selected points nowhere from here on
   int index = -1;
-  for (std::size_t i = 0; selected && i < title_rows_.size(); ++i) {
+  for (std::size_t i = 0; had_selection && i < title_rows_.size(); ++i) {
     if (title_rows_[i].folder == folder && title_rows_[i].file_name == file) {
       index = static_cast<int>(i);
       break;
