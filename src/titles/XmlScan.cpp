@@ -57,8 +57,8 @@ class Scanner {
       } else if (c == 0) {
         return scan_;  // the end inside an element
       } else {
-        // Text runs to the next "<" or NUL, which the next turn reads
-        // without skipping blanks, as the parser does.
+        // Text runs to the next "<" or NUL, read by the next turn (the
+        // parser skips no blanks there, and there are none to skip).
         if (!Expand(Tables::lookup_text))
           return scan_;
         continue;
