@@ -155,18 +155,22 @@ std::vector<GameRow> ListDiscRows(const std::string& folder, const std::vector<s
   return rows;
 }
 
-std::optional<RgbaImage> ReadRowIcon(const GameRow& row) {
-  if (row.icon.empty())
-    return std::nullopt;
+RowIcon ReadRowIcon(const GameRow& row) {
+  std::optional<std::string> bytes;
   try {
-    if (row.icon_in_wua) {
-      const auto bytes = ReadWuaIcon(row.icon);
-      return bytes ? DecodeIconTga(*bytes) : std::nullopt;
-    }
-    return DecodeIconTga(ReadOrdinaryFile(row.icon, kMaxIconBytes));
+    if (row.icon_in_wua)
+      bytes = ReadWuaIcon(row.icon);
+    else if (!row.icon.empty())
+      bytes = ReadOrdinaryFile(row.icon, kMaxIconBytes);
   } catch (const std::exception&) {
-    return std::nullopt;
+    // No file to read: as a game without an icon.
   }
+  if (!bytes)
+    return {};
+  RowIcon icon;
+  icon.image = DecodeIconTga(*bytes);
+  icon.damaged = !icon.image;
+  return icon;
 }
 
 std::vector<std::string> TitleIdCoverNames(const GameRow& row) {

@@ -76,6 +76,19 @@ PicturePtr FakeServices::LoadPicture(const std::string& path) {
   return std::make_shared<FakePicture>(path, 1, 1);
 }
 
+PicturePtr FakeServices::PictureFromRgba(int width, int height,
+                                         const std::vector<std::uint8_t>& rgba) {
+  std::string source = "rgba:" + std::to_string(width) + "x" + std::to_string(height) + ":";
+  for (std::size_t i = 0; i < rgba.size(); ++i) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    if (i > 0 && i % 4 == 0)
+      source += ',';
+    source += kHex[rgba[i] >> 4];
+    source += kHex[rgba[i] & 0xF];
+  }
+  return std::make_shared<FakePicture>(source, width, height);
+}
+
 PicturePtr FakeServices::LoadResourcePicture(ResourcePicture which) {
   switch (which) {
     case ResourcePicture::kBackground:

@@ -93,14 +93,8 @@ class FakeServices : public Processes,
     return LoadPicture(path);
   }
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
-  // "rgba:<width>x<height>:<the first pixel's alpha>"
-  PicturePtr PictureFromRgba(int width, int height,
-                             const std::vector<std::uint8_t>& rgba) override {
-    return std::make_shared<FakePicture>("rgba:" + std::to_string(width) + "x" +
-                                             std::to_string(height) + ":" +
-                                             std::to_string(rgba.size() >= 4 ? rgba[3] : -1),
-                                         width, height);
-  }
+  // "rgba:<width>x<height>:<each pixel as 8 hex digits, RGBA, comma-separated>"
+  PicturePtr PictureFromRgba(int width, int height, const std::vector<std::uint8_t>& rgba) override;
   std::vector<std::string> Drives() override { return drives; }
   std::string FallbackDrive() const override { return drives.empty() ? "" : drives.front(); }
   KeyState Key(HotKey key) override;

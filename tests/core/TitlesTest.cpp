@@ -33,15 +33,17 @@ std::string En(const std::string& name) {
   return "<longname_en type=\"string\" length=\"512\">" + name + "</longname_en>";
 }
 
-// A 2 x 1 TGA, 32 bits: one opaque red pixel, one see-through.
-std::string Tga() {
+// A 2 x 1 TGA, top-left origin, plain (type 2) or run-length (10), 32 or 24
+// bits; by default one opaque red pixel, one see-through.
+std::string Tga(char type = 2, char bits = 32,
+                const std::string& data = std::string("\x00\x00\xff\xff\x00\x00\x00\x00", 8)) {
   std::string t(18, '\0');
-  t[2] = 2;
+  t[2] = type;
   t[12] = 2;
   t[14] = 1;
-  t[16] = 32;
-  t[17] = 0x28;  // top-left origin, 8 alpha bits
-  return t + std::string("\x00\x00\xff\xff\x00\x00\x00\x00", 8);
+  t[16] = bits;
+  t[17] = bits == 32 ? 0x28 : 0x20;  // top-left origin, 8 alpha bits or none
+  return t + data;
 }
 
 struct Titled {
@@ -102,20 +104,15 @@ TEST(Titles, RpxLibraryRowsAndTheirGames) {
     std::string key;
     std::vector<std::string> rows;
   };
+  const auto rows = [](const std::string& zelda) {
+    return std::vector<std::string>{
+        "Bidi",  "Big",         "Bits",        "Blank",     "Deep",   "Mario Kart 8", "Multi Game",
+        "Quote", "Same [Dup1]", "Same [Dup2]", "Two Lines", "Wrap32", "Wrapped",      zelda};
+  };
   const std::vector<Case> cases = {
-      {"off", {}},
-      {"en",
-       {"Big", "Bits", "Deep", "Mario Kart 8", "Multi Game", "Same [Dup1]", "Same [Dup2]",
-        "Zelda"}},
-      {"DE",
-       {"Big", "Bits", "Deep", "Mario Kart 8", "Multi Game", "Same [Dup1]", "Same [Dup2]",
-        "Zelda Atem"}},
-      {"fr",
-       {"Big", "Bits", "Deep", "Mario Kart 8", "Multi Game", "Same [Dup1]", "Same [Dup2]",
-        "Zelda"}},
-      {"klingon",
-       {"Big", "Bits", "Deep", "Mario Kart 8", "Multi Game", "Same [Dup1]", "Same [Dup2]",
-        "Zelda"}},
+      {"off", {}},           {"0", {}},
+      {"en", rows("Zelda")}, {"DE", rows("Zelda Atem")},
+      {"fr", rows("Zelda")}, {"klingon", rows("Zelda")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.key);
@@ -140,6 +137,22 @@ TEST(Titles, RpxLibraryRowsAndTheirGames) {
       deep += "</a>";
     t.Game("Deep", Meta(game, deep));
     t.Game("Bits", Meta(game, En("Bad&#1;Name") + "<longname_ja>\xff\xfe</longname_ja>"));
+    // A quote is part of an element's name, not a value's start: nested
+    // after it far past the stack.
+    std::string quote = "<menu\">";
+    for (int i = 0; i < 100000; ++i)
+      quote += "<a>";
+    t.Game("Quote", Meta(game, quote + En("Quote title")));
+    t.Game("Lines", Meta(game, En("Two\xe2\x80\xa8Lines\xe2\x80\xa9")));  // U+2028, U+2029
+    // Blanks, NBSP, U+3000, U+200B, U+2060, U+FEFF, U+2003, U+202F.
+    t.Game("Blank", Meta(game, En(" \xc2\xa0\xe3\x80\x80\xe2\x80\x8b\xe2\x81\xa0\xef\xbb\xbf"
+                                  "\xe2\x80\x83\xe2\x80\xaf")));
+    t.Game("Bidi", Meta(game, En("evil\xe2\x80\xaegnp.exe")));  // U+202E
+    // Numeric references past U+10FFFF that wrap to "A" (64- and 32-bit
+    // counts): only the field holding one is refused.
+    t.Game("Wrap64",
+           Meta(game, En("Wrapped") + "<longname_de>&#x10000000000000041;</longname_de>"));
+    t.Game("Wrap32", Meta(game, En("&#4294967361;")));
     t.OpenRpx(t.Under({"lib"}));
     EXPECT_EQ(t.form.File1.List(), c.rows);
     if (c.rows.empty())
@@ -157,53 +170,95 @@ TEST(Titles, RpxLibraryRowsAndTheirGames) {
 }
 
 TEST(Titles, DiscRowsFromTheEmulatorsListAndArchives) {
-  Titled t("en");
-  const std::string folder = t.Under({"lib"});
-  const std::string sep(paths::kSep);
-  t.Put(folder + sep + "a.wud", "disc");
-  t.Put(folder + sep + "b.wux", "disc");
-  t.Put(folder + sep + "junk.wua", std::string(200, 'z'));  // no archive: its file name
-  // The emulator runs portable: its list beside it. The update's entry
-  // shares the game's path and is not the game's name.
-  t.Put(t.Under({"Emulator", "portable", "title_list_cache.xml"}),
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><title_list>"
-        "<title titleId=\"0005000e10101a00\" version=\"208\"><name>Zz Update</name>"
-        "<path>" +
-            folder + sep +
-            "a.wud</path></title>"
-            "<title titleId=\"0005000010101a00\" version=\"0\"><name>Zelda Disc</name>"
-            "<path>" +
-            folder + sep +
-            "a.wud</path></title>"
-            "<title titleId=\"0005000010101b00\" version=\"0\"><name>Bad\x01</name>"
-            "<path>" +
-            folder + sep + "b.wux</path></title></title_list>");
-  std::vector<std::string> expected = {"b.wux", "junk.wua", "Zelda Disc"};
-#ifndef _WIN32
-  // An archive made by the emulator's own tool: named by its base game.
-  const std::string src = t.Under({"src"});
-  t.Put(src + "/0005000010101c00_v0/meta/meta.xml", Meta("0005000010101C00", En("Archived")));
-  t.Put(src + "/0005000010101c00_v0/meta/iconTex.tga", Tga());
-  t.Put(src + "/0005000e10101c00_v32/meta/meta.xml", Meta("0005000E10101C00", En("Aa Update")));
-  ASSERT_EQ(std::system(("zarchive '" + src + "' '" + folder + "/c.wua' >/dev/null").c_str()), 0);
-  expected.insert(expected.begin(), "Archived");
+  // Where the emulator keeps its list (under the app folder, or the home
+  // folder for a Flatpak), and the list nested past the stack: each disc
+  // then has its file name.
+  struct Place {
+    std::string what;
+    std::string list_at;  // under the app folder
+    std::string flatpak;
+    bool nested;
+  };
+  const std::vector<Place> places = {
+      {"portable", paths::Lit({"Emulator", "portable"}), "", false},
+      {"a Flatpak's data folder",
+       paths::Lit({"home", ".var", "app", "info.cemu.Cemu", "data", "Cemu"}), "info.cemu.Cemu",
+       false},
+      {"nested past any depth", paths::Lit({"Emulator", "portable"}), "", true},
+  };
+  for (const auto& place : places) {
+    SCOPED_TRACE(place.what);
+#ifdef _WIN32
+    if (!place.flatpak.empty())
+      continue;  // Windows runs no Flatpak
+#else
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
 #endif
-  t.form.Dir1.SetPath(folder);
-  EXPECT_EQ(t.form.File1.List(), expected);
-  EXPECT_EQ(t.Play("Zelda Disc"), folder + sep + "a.wud");
+    Titled t("en");
+    const std::string folder = t.Under({"lib"});
+    const std::string sep(paths::kSep);
+    t.Put(folder + sep + "a.wud", "disc");
+    t.Put(folder + sep + "b.wux", "disc");
+    t.Put(folder + sep + "d.wud", "disc");
+    t.Put(folder + sep + "e.wud", "disc");
+    t.Put(folder + sep + "junk.wua", std::string(200, 'z'));  // no archive: its file name
+    // The update's entry shares the game's path and is not the game's name,
+    // listed before the game's entry or after it.
+    const auto entry = [&](const std::string& id, const std::string& name,
+                           const std::string& file) {
+      return "<title titleId=\"" + id + "\" version=\"0\"><name>" + name + "</name><path>" +
+             folder + sep + file + "</path></title>";
+    };
+    std::string list = entry("0005000e10101a00", "Zz Update", "a.wud") +
+                       entry("0005000010101a00", "Zelda Disc", "a.wud") +
+                       entry("0005000010101b00", "Bad\x01", "b.wux") +
+                       entry("0005000010101d00", "Dd Disc", "d.wud") +
+                       entry("0005000e10101d00", "Zz Update", "d.wud") +
+                       entry("0005000010101e00", "&#x10000000000000041;", "e.wud");
+    if (place.nested) {
+      for (int i = 0; i < 100000; ++i)
+        list = "<a>" + list;
+      list = "<a'>" + list;
+    }
+    t.Put(t.app.Utf8() + place.list_at + sep + "title_list_cache.xml",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?><title_list>" + list + "</title_list>");
+    t.form.Settings().Flatpak = place.flatpak;
+    std::vector<std::string> expected = {"b.wux", "Dd Disc", "e.wud", "junk.wua", "Zelda Disc"};
+    if (place.nested)
+      expected = {"a.wud", "b.wux", "d.wud", "e.wud", "junk.wua"};
 #ifndef _WIN32
-  EXPECT_EQ(t.Play("Archived"), folder + sep + "c.wua");
-  EXPECT_EQ(t.Shown(), "rgba:2x1:255");  // its own icon from the archive
+    setenv("HOME", t.Under({"home"}).c_str(), 1);
+    // An archive made by the emulator's own tool: named by its base game.
+    const std::string src = t.Under({"src"});
+    t.Put(src + "/0005000010101c00_v0/meta/meta.xml", Meta("0005000010101C00", En("Archived")));
+    t.Put(src + "/0005000010101c00_v0/meta/iconTex.tga", Tga());
+    t.Put(src + "/0005000e10101c00_v32/meta/meta.xml", Meta("0005000E10101C00", En("Aa Update")));
+    ASSERT_EQ(std::system(("zarchive '" + src + "' '" + folder + "/c.wua' >/dev/null").c_str()), 0);
+    expected.insert(expected.begin() + (place.nested ? 1 : 0), "Archived");  // after "a.wud"
 #endif
-  // The .rpx folder is gone: the switch fails after the new pattern listed
-  // this folder, and Play starts the row shown, by the .rpx rule.
-  t.form.Settings().DirRpx = t.Under({"gone"});
-  t.Put(folder + sep + "z.rpx", "rpx");
-  view::SelectOption(t.form, t.form.Option2[1]);
-  ASSERT_FALSE(t.services.messages.empty());
-  EXPECT_EQ(t.services.messages.back().title, "Error");
-  EXPECT_EQ(t.form.File1.List(), std::vector<std::string>{"z.rpx"});
-  EXPECT_EQ(t.Play("z.rpx"), folder + paths::Lit({"code"}, true) + "z.rpx");
+    t.form.Dir1.SetPath(folder);
+#ifndef _WIN32
+    setenv("HOME", home.c_str(), 1);
+#endif
+    EXPECT_EQ(t.form.File1.List(), expected);
+    if (place.nested)
+      continue;
+    EXPECT_EQ(t.Play("Zelda Disc"), folder + sep + "a.wud");
+    EXPECT_EQ(t.Play("Dd Disc"), folder + sep + "d.wud");
+#ifndef _WIN32
+    EXPECT_EQ(t.Play("Archived"), folder + sep + "c.wua");
+    EXPECT_EQ(t.Shown(), "rgba:2x1:ff0000ff,00000000");  // its own icon from the archive
+#endif
+    // The .rpx folder is gone: the switch fails after the new pattern listed
+    // this folder, and Play starts the row shown, by the .rpx rule.
+    t.form.Settings().DirRpx = t.Under({"gone"});
+    t.Put(folder + sep + "z.rpx", "rpx");
+    view::SelectOption(t.form, t.form.Option2[1]);
+    ASSERT_FALSE(t.services.messages.empty());
+    EXPECT_EQ(t.services.messages.back().title, "Error");
+    EXPECT_EQ(t.form.File1.List(), std::vector<std::string>{"z.rpx"});
+    EXPECT_EQ(t.Play("z.rpx"), folder + paths::Lit({"code"}, true) + "z.rpx");
+  }
 }
 
 TEST(Titles, AMetaXmlIsReadAgainOnlyWhenItChanged) {
@@ -243,26 +298,45 @@ TEST(Titles, CoverRuleWithTitles) {
   struct Case {
     std::string name;
     std::vector<std::string> images;  // files put in Image/
-    bool icon;
-    std::string shown;  // "default", "keep", or the picture's source under Image/
+    std::string icon;                 // meta/iconTex.tga's bytes; none when empty
+    std::string shown;                // "default", "keep", or the picture's source under Image/
+    std::string id = "0005000010101A00";
   };
   const std::vector<Case> cases = {
-      {"the file's own cover first", {"Game.jpg", "0005000010101A00.jpg"}, true, "Game.jpg"},
+      {"the file's own cover first", {"Game.jpg", "0005000010101A00.jpg"}, Tga(), "Game.jpg"},
       {"then the ID in upper case",
        {"0005000010101A00.jpg", "0005000010101a00.jpg"},
-       true,
+       Tga(),
        "0005000010101A00.jpg"},
-      {"then in lower case", {"0005000010101a00.jpg"}, true, "0005000010101a00.jpg"},
-      {"then the icon", {}, true, "rgba:2x1:255"},
-      {"nothing: the picture stays", {}, false, "keep"},
-      {"a cover that is a link loop: the default", {"loop"}, true, "default"},
+      {"then in lower case", {"0005000010101a00.jpg"}, Tga(), "0005000010101a00.jpg"},
+      {"an ID written in lower case: the same cover",
+       {"0005000010101A00.jpg"},
+       Tga(),
+       "0005000010101A00.jpg",
+       "0005000010101a00"},
+      {"then the icon", {}, Tga(), "rgba:2x1:ff0000ff,00000000"},
+      {"a 24-bit icon: opaque",
+       {},
+       Tga(2, 24, std::string("\x00\x00\xff\xff\x00\x00", 6)),
+       "rgba:2x1:ff0000ff,0000ffff"},
+      {"a run-length icon",
+       {},
+       Tga(10, 32, std::string("\x81\x00\x00\xff\xff", 5)),
+       "rgba:2x1:ff0000ff,ff0000ff"},
+      {"an icon cut short: the default", {}, Tga().substr(0, 25), "default"},
+      {"a run-length icon ending before its last pixel: the default",
+       {},
+       Tga(10, 32, std::string("\x00\x00\x00\xff\xff", 5)),
+       "default"},
+      {"nothing: the picture stays", {}, "", "keep"},
+      {"a cover that is a link loop: the default", {"loop"}, Tga(), "default"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Titled t("en");
-    t.Game("G", Meta("0005000010101A00", En("Title")));
-    if (c.icon)
-      t.Put(t.Under({"lib", "G", "meta", "iconTex.tga"}), Tga());
+    t.Game("G", Meta(c.id, En("Title")));
+    if (!c.icon.empty())
+      t.Put(t.Under({"lib", "G", "meta", "iconTex.tga"}), c.icon);
     const std::string image = t.Under({"Image"}) + std::string(paths::kSep);
     for (const auto& name : c.images) {
       if (name == "loop") {
