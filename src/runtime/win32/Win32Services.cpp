@@ -12,6 +12,7 @@
 #include "runtime/Text.h"
 #include "runtime/win32/InstanceMutex.h"
 #include "runtime/win32/ProcessGuards.h"
+#include "runtime/win32/SystemCalls.h"
 #include "runtime/win32/SystemPrograms.h"
 #include "runtime/win32/Wide.h"
 
@@ -199,7 +200,7 @@ void Win32ShellWindows::RefreshShellIcons() {
 
 void Win32ShellWindows::FinishStart() {
   if (std::exchange(shell_refresh_due_, false))
-    SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
+    win32::sys::SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
 }
 
 }  // namespace tavro
