@@ -41,6 +41,7 @@ Win32ShellWindows::Win32ShellWindows(std::wstring watcher_program)
 
 Win32ShellWindows::~Win32ShellWindows() {
   FinishStart();
+  StopWatcher();
 }
 
 std::string Win32Processes::AppFolder() const {
@@ -166,7 +167,8 @@ std::vector<WindowHandle> Win32ShellWindows::FindShellWindows(ShellWindow which)
 void Win32ShellWindows::ShowShellWindow(WindowHandle window, bool visible) {
   if (!visible)
     shell_watcher_.Hidden(window);
-  ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
+  // Posted: a shell that stopped answering must not hold the launcher.
+  ShowWindowAsync(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
   if (visible)
     shell_watcher_.Shown(window);
 }
@@ -174,7 +176,17 @@ void Win32ShellWindows::ShowShellWindow(WindowHandle window, bool visible) {
 void Win32ShellWindows::EnableShellWindow(WindowHandle window, bool enable) {
   if (!enable)
     shell_watcher_.Hidden(window);
-  EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
+  enabler_.Enable(ToHwnd(window), enable);
+}
+
+void Win32ShellWindows::StopWatcher() {
+  // Within the launcher's three seconds from its close: a moment for the
+  // shell to take what is still on its way; what it has not taken by then
+  // is left to the watcher, which may wait for a shell that stopped
+  // answering as long as it takes.
+  for (const HWND window : enabler_.Finish(500))
+    shell_watcher_.Hidden(reinterpret_cast<WindowHandle>(window));
+  shell_watcher_.Stop();
 }
 
 void Win32Processes::KillByImageName(const std::string& image_name) {
