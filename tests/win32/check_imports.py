@@ -6,16 +6,11 @@ a library planted beside it.
 
 Reads each program's import table (x86_64-w64-mingw32-objdump -p reads
 32- and 64-bit programs alike) and fails on any function Windows 7 lacks,
-and on any DLL but the few the system loads at the start from its own
-folder along with everything they import (Windows' known libraries, and
-Wine's own): the libraries of any other one (shell32 imports shcore) are
-looked for beside the program first, where a copy dropped into the
-program's folder would be loaded in their place before the program runs.
-Those are loaded at their first call instead, once the program has limited
-the search to the system folder. Windows refuses to start a program whose
-imports it cannot resolve, so one such import keeps the whole program from
-starting; newer functions are to be looked up at run time with
-GetProcAddress instead.
+and on any DLL but the few the system loads from its own folder with all
+they import: another one's imports (shell32's shcore) are looked for beside
+the program first. Those load at their first call, once the search is
+limited. Newer functions are to be looked up with GetProcAddress: one
+import Windows cannot resolve keeps the whole program from starting.
 
 With --sources, every LoadLibrary call in the C++ sources under DIR must
 load by full path: LoadLibraryExW with LOAD_WITH_ALTERED_SEARCH_PATH (a full
@@ -31,9 +26,7 @@ import sys
 OBJDUMP = "x86_64-w64-mingw32-objdump"
 
 # DLLs a program of ours may import: Windows 7 has them all, and the system
-# loads each, and what each imports, from its own folder whatever lies
-# beside the program (checked under Wine by the planted-files end-to-end
-# case).
+# loads them and theirs from its own folder (Wine too: the planted-files case).
 SYSTEM_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}
 LOADER_CALL = re.compile(r"\bLoadLibrary(Ex)?[AW]?\s*\(")
 SAFE_FLAGS = ("LOAD_WITH_ALTERED_SEARCH_PATH", "LOAD_LIBRARY_SEARCH_SYSTEM32")
