@@ -13,6 +13,7 @@
 #include "runtime/win32/BoxText.h"
 #include "runtime/win32/InstanceMutex.h"
 #include "runtime/win32/ProcessGuards.h"
+#include "runtime/win32/SystemCalls.h"
 #include "runtime/win32/SystemPrograms.h"
 #include "runtime/win32/Wide.h"
 
@@ -41,6 +42,7 @@ Win32ShellWindows::Win32ShellWindows(std::wstring watcher_program)
 
 Win32ShellWindows::~Win32ShellWindows() {
   FinishStart();
+  StopWatcher();
 }
 
 std::string Win32Processes::AppFolder() const {
@@ -168,7 +170,8 @@ std::vector<WindowHandle> Win32ShellWindows::FindShellWindows(ShellWindow which)
 void Win32ShellWindows::ShowShellWindow(WindowHandle window, bool visible) {
   if (!visible)
     shell_watcher_.Hidden(window);
-  ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
+  // Posted: a shell that stopped answering must not hold the launcher.
+  ShowWindowAsync(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
   if (visible)
     shell_watcher_.Shown(window);
 }
@@ -176,7 +179,17 @@ void Win32ShellWindows::ShowShellWindow(WindowHandle window, bool visible) {
 void Win32ShellWindows::EnableShellWindow(WindowHandle window, bool enable) {
   if (!enable)
     shell_watcher_.Hidden(window);
-  EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
+  enabler_.Enable(ToHwnd(window), enable);
+}
+
+void Win32ShellWindows::StopWatcher() {
+  // Within the launcher's three seconds from its close: a moment for the
+  // shell to take what is still on its way; what it has not taken by then
+  // is left to the watcher, which may wait for a shell that stopped
+  // answering as long as it takes.
+  for (const HWND window : enabler_.Finish(500))
+    shell_watcher_.Hidden(reinterpret_cast<WindowHandle>(window));
+  shell_watcher_.Stop();
 }
 
 void Win32Processes::KillByImageName(const std::string& image_name) {
@@ -202,7 +215,7 @@ void Win32ShellWindows::RefreshShellIcons() {
 
 void Win32ShellWindows::FinishStart() {
   if (std::exchange(shell_refresh_due_, false))
-    SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
+    win32::sys::SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
 }
 
 }  // namespace tavro
