@@ -3,6 +3,7 @@
 #include <atomic>
 #include <fstream>
 #include <random>
+#include <utility>
 
 namespace tavro::test {
 
@@ -55,6 +56,8 @@ void FakeServices::MsgBox(const std::string& prompt, const std::string& title) {
 void FakeServices::StartEmulator(const EmulatorCommand& command) {
   if (fail_starts)
     throw RuntimeError(err::kFileNotFound, "File not found");
+  if (!start_refused.empty())
+    throw RuntimeError(err::kBadFileName, start_refused);
   emulators.push_back(command);
   started.push_back("emu|" + command.CommandLine());
   watchers.Tell(GameLife::kStarted, ++games_running);
@@ -134,6 +137,11 @@ void FakeServices::KillByImageName(const std::string& image_name) {
   if (fail_starts)
     throw RuntimeError(err::kFileNotFound, "File not found: taskkill.exe");
   started.push_back("kill|" + image_name);
+}
+
+void FakeServices::EndStartedGames() {
+  if (games_running > 0)
+    started.push_back("end|" + std::to_string(std::exchange(games_running, 0)));
 }
 
 void FakeServices::OpenInViewer(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FakeServices.h"
+#include "runtime/PathLiterals.h"
 #include "window/Form1.h"
 #include "window/ViewContract.h"
 
@@ -113,12 +114,28 @@ TEST_F(Keys, EscEndsTheEmulatorsFileNameAloneAndNeverMoreThanOneImage) {
       {"a>b.exe", {}},
       {"a|b.exe", {}},
       {"cemu_2.0\\", {}},
+      // The name Windows gives the file, which the emulator runs under.
+      {"Cemu.exe.", {paths::kDriveLetters ? "kill|Cemu.exe" : "kill|Cemu.exe."}},
+      {"Cemu.exe .", {paths::kDriveLetters ? "kill|Cemu.exe" : "kill|Cemu.exe ."}},
   };
   for (const auto& c : table) {
     SCOPED_TRACE(c.file_exe);
     form.Settings().FileExe = c.file_exe;
     EXPECT_EQ(Tick({{27, kDown | kPressed}}), c.ended);
     EXPECT_TRUE(services.messages.empty());
+  }
+}
+
+TEST_F(Keys, EscEndsTheGamesStartedHereWhateverFileExeSays) {
+  for (const std::string file_exe : {"Cemu.exe", "*", ""}) {
+    SCOPED_TRACE(file_exe);
+    form.Settings().FileExe = file_exe;
+    services.games_running = 2;
+    std::vector<std::string> want{"end|2"};
+    if (file_exe == "Cemu.exe")
+      want.push_back("kill|Cemu.exe");
+    EXPECT_EQ(Tick({{27, kDown | kPressed}}), want);
+    Tick({});
   }
 }
 

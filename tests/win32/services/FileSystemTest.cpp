@@ -54,6 +54,33 @@ TEST_F(UnicodePaths, KillDeletesAndFailsOnAMissingFile) {
   EXPECT_THROW(Kill(file), RuntimeError);
 }
 
+// The name a program started from a path runs under, which Esc ends by.
+TEST_F(UnicodePaths, ResolvedFileNameIsTheFilesLongNameWithoutTrailingDotsAndBlanks) {
+  const std::string folder = root_ / "Emulator folder é";
+  MakeFolder(folder, false);
+  const std::string file = folder + "\\Cemu Long ü.exe";
+  WriteFileBytes(file, "MZ");
+  wchar_t short_name[MAX_PATH] = {};
+  ASSERT_GT(GetShortPathNameW(Wide(file).c_str(), short_name, MAX_PATH), 0u);
+  const struct {
+    std::string path, name;
+  } table[] = {
+      {file, "Cemu Long ü.exe"},
+      {file + ".", "Cemu Long ü.exe"},
+      {file + " ", "Cemu Long ü.exe"},
+      {file + ". .", "Cemu Long ü.exe"},
+      // The 8.3 names of the folder and the file (the long ones where the
+      // volume keeps none).
+      {Utf8(short_name), "Cemu Long ü.exe"},
+      {folder + "\\missing.exe. ", "missing.exe"},
+      {folder + "\\", ""},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.path);
+    EXPECT_EQ(ResolvedFileName(row.path), row.name);
+  }
+}
+
 TEST_F(UnicodePaths, NameReplacesAnExistingTarget) {
   const std::string from = root_ / "réglages 設定.ini";
   const std::string to = root_ / "réglages 設定.bak";

@@ -63,6 +63,7 @@ class RecordingServices final : public Processes,
     return roles.processes.WatchGames(std::move(listener));
   }
   void KillByImageName(const std::string& name) override { roles.processes.KillByImageName(name); }
+  void EndStartedGames() override { roles.processes.EndStartedGames(); }
   void OpenInViewer(const std::string& path) override { roles.processes.OpenInViewer(path); }
   std::string FallbackDrive() const override { return roles.disks.FallbackDrive(); }
   KeyState Key(int virtual_key) override { return roles.keys.Key(virtual_key); }
