@@ -3,7 +3,6 @@
 #include <atomic>
 #include <fstream>
 #include <random>
-#include <utility>
 
 namespace tavro::test {
 
@@ -137,11 +136,6 @@ void FakeServices::KillByImageName(const std::string& image_name) {
   if (fail_starts)
     throw RuntimeError(err::kFileNotFound, "File not found: taskkill.exe");
   started.push_back("kill|" + image_name);
-}
-
-void FakeServices::EndStartedGames() {
-  if (games_running > 0)
-    started.push_back("end|" + std::to_string(std::exchange(games_running, 0)));
 }
 
 void FakeServices::OpenInViewer(const std::string& path) {

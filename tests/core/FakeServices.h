@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/Files.h"
@@ -110,7 +111,10 @@ class FakeServices : public Processes,
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
   // Recorded as "end|<games running>" when any runs; then none runs.
-  void EndStartedGames() override;
+  void EndStartedGames() override {
+    if (games_running > 0)
+      started.push_back("end|" + std::to_string(std::exchange(games_running, 0)));
+  }
   bool RunsFlatpaks() const override { return runs_flatpaks; }
   bool FlatpakInstalled(const std::string& app_id) override {
     return flatpaks_installed.count(app_id) > 0;

@@ -234,9 +234,7 @@ TEST(ShellCommands, TheKillAndViewerCommandsQuoteWhatHoldsABlank) {
   wchar_t windows[MAX_PATH] = {};
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
   ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
-  // A 32-bit program on a 64-bit system: the system's 64-bit taskkill,
-  // which sees the processes of either width.
-  BOOL wow64 = FALSE;
+  BOOL wow64 = FALSE;  // a 32-bit program on a 64-bit system: the 64-bit taskkill
   ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
   const std::string taskkill =
       " [min] [" +
@@ -321,11 +319,6 @@ TEST_F(ShellTest, EachGameStartAndEndIsToldOnceAndTheRunningGamesCounted) {
   poll_until(4);
   EXPECT_EQ(told, (std::vector<std::string>{"started 1", "started 2", "ended 1", "ended 0"}));
   EXPECT_FALSE(services_.GameRunning());
-  // Ended through its handle, whatever it runs as.
-  services_.StartEmulator({long_game, "--stay", game_});
-  services_.EndStartedGames();
-  poll_until(6);
-  EXPECT_EQ(told.back(), "ended 0");
 
   // A start that fails is no game; a listener gone hears nothing more.
   EXPECT_THROW(services_.StartEmulator({root_ / "none.exe", "", game_}), RuntimeError);
@@ -334,7 +327,7 @@ TEST_F(ShellTest, EachGameStartAndEndIsToldOnceAndTheRunningGamesCounted) {
   services_.StartEmulator({program_, "-g", game_});
   for (int i = 0; i < 6000 && services_.GameRunning(); ++i)
     Sleep(10);
-  EXPECT_EQ(told.size(), 6u);
+  EXPECT_EQ(told.size(), 4u);
 }
 
 }  // namespace
