@@ -164,6 +164,10 @@ class Processes {
   [[nodiscard]] virtual GameSubscription WatchGames(GameListener listener) = 0;
   // Ends every process of this user whose image name is image_name.
   virtual void KillByImageName(const std::string& image_name) = 0;
+  // Ends at once every game this process started that still runs, through
+  // the handle or descriptor kept for it: whatever name the system gave it
+  // and whichever programs of the system can see it.
+  virtual void EndStartedGames() = 0;
 
   // The emulator installed as a Flatpak application (Linux). A platform
   // without Flatpak keeps these defaults, and the setting means nothing there.

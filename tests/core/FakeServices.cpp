@@ -55,6 +55,8 @@ void FakeServices::MsgBox(const std::string& prompt, const std::string& title) {
 void FakeServices::StartEmulator(const EmulatorCommand& command) {
   if (fail_starts)
     throw RuntimeError(err::kFileNotFound, "File not found");
+  if (!start_refused.empty())
+    throw RuntimeError(err::kBadFileName, start_refused);
   emulators.push_back(command);
   started.push_back("emu|" + command.CommandLine());
   watchers.Tell(GameLife::kStarted, ++games_running);

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/Files.h"
@@ -103,6 +104,11 @@ class FakeServices : public Processes,
   void ShowShellWindow(WindowHandle window, bool visible) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
+  // Recorded as "end|<games running>" when any runs; then none runs.
+  void EndStartedGames() override {
+    if (games_running > 0)
+      started.push_back("end|" + std::to_string(std::exchange(games_running, 0)));
+  }
   bool RunsFlatpaks() const override { return runs_flatpaks; }
   bool FlatpakInstalled(const std::string& app_id) override {
     return flatpaks_installed.count(app_id) > 0;
@@ -122,8 +128,10 @@ class FakeServices : public Processes,
   std::vector<EmulatorCommand> emulators;
   // The pictures decoded to fit a box: "<path> <width>x<height>".
   std::vector<std::string> fitted;
-  // Lets a test make a process start fail.
+  // Lets a test make a process start fail, or the emulator's start refuse
+  // its name (err::kBadFileName) for this reason.
   bool fail_starts = false;
+  std::string start_refused;
   std::vector<ShellWin> shell_windows;
   std::vector<std::string> drives;
   // Each key's state as bits: kKeyDown (down now), kKeyPressed (pressed since

@@ -10,7 +10,8 @@ import subprocess
 import time
 
 from harness import (Session, check, kill_all, processes, read_bytes, wait_for, wine_env)
-from library_cases import DONATE, FILE1, PLAY, emulator_path, emulator_pids, play
+from library_cases import (DONATE, FILE1, PLAY, emulator_path, emulator_pids, expected_launch,
+                           launches, play)
 
 WATCHER = "--tavro-shell-watcher-run"
 WATCHER_PROGRAM = "Tavro_ShellWatcher.exe"
@@ -208,7 +209,58 @@ def test_a_hung_shell_holds_up_neither_close_nor_next_start(target, x):
         stand_ins.destroy()
 
 
+def test_esc_ends_a_64_bit_emulator_named_otherwise(target, x):
+    """FileExe names the 64-bit emulator with a trailing dot, which Windows
+    takes off: Esc ends the one Play started and one started from outside."""
+    s = Session(target, x, label="Tavro e2e width")
+    folder = target.native(s.at("Emulator")).lower() + "\\"
+    emulators = lambda: {pid for pid, argv in processes() if argv[0].lower().startswith(folder)}
+    outside = None
+    try:
+        lay_out(s, ["Game.wud"], "Cemu.exe.")
+        # The 32-bit build makes a 64-bit stand-in of its own.
+        shutil.copy2(target.emulator if target.name == "win64" else
+                     os.path.join(target.bin, "stand-in-64", "Cemu.exe"), emulator_path(s))
+        win = s.start().main_window()
+        x.click(win, *FILE1.row(0))
+        x.click(win, *PLAY.centre())
+        wait_for("the emulator's start", lambda: launches(s))
+        outside = subprocess.Popen(["wine", target.native(emulator_path(s))],
+                                   env=wine_env(target.wine_prefix))
+        wait_for("both emulators", lambda: x.count_windows("Stand-in emulator", emulators()) >= 2)
+        x.keys(win, "Escape")
+        wait_for("Esc to end both emulators", lambda: not emulators(), 20)
+        check(s.window("Error") is None, "an error box showed")
+    finally:
+        kill_all(emulators())
+        outside and outside.wait()
+        s.cleanup()
+
+
+def test_a_deep_program_folder_plays(target, x):
+    """The program in a folder of 300 characters: Play starts the emulator,
+    which receives its own path as it stands."""
+    s = Session(target, x, label="Tavro e2e deep")
+    try:
+        while len(target.native(s.folder)) < 300:
+            s.folder = os.path.join(s.folder, "d" * min(60, 299 - len(target.native(s.folder))))
+        os.makedirs(s.folder)
+        s.exe = target.install(s.folder)
+        lay_out(s, ["Game.wud"])
+        shutil.copy2(target.emulator, emulator_path(s))
+        win = s.start().main_window()
+        x.click(win, *FILE1.row(0))
+        play(x, s, win, 1)
+        game = target.native(s.at("Game", "WUD_WUX", "Game.wud"))
+        check(launches(s) == [expected_launch(s, "-g", game)], "received %r" % launches(s))
+    finally:
+        kill_all(emulator_pids(s))
+        s.cleanup()
+
+
 TESTS = [
+    test_esc_ends_a_64_bit_emulator_named_otherwise,
+    test_a_deep_program_folder_plays,
     test_planted_taskkill_and_explorer_never_run,
     test_forced_end_after_9_and_8_shows_desktop_and_taskbar,
     test_a_hung_shell_holds_up_neither_close_nor_next_start,

@@ -38,6 +38,7 @@ class ProbeServices final : public Processes,
   void KillByImageName(const std::string& image_name) override {
     processes_.KillByImageName(image_name);
   }
+  void EndStartedGames() override { processes_.EndStartedGames(); }
   void OpenInViewer(const std::string& path) override { processes_.OpenInViewer(path); }
   bool RunsFlatpaks() const override { return processes_.RunsFlatpaks(); }
   bool FlatpakInstalled(const std::string& app_id) override {

@@ -253,6 +253,13 @@ void PosixProcesses::KillByImageName(const std::string& image_name) {
     kill(pid, SIGKILL);
 }
 
+// A game started through flatpak is the flatpak process: ending it leaves
+// the sandbox running, which KillFlatpak ends.
+void PosixProcesses::EndStartedGames() {
+  for (const auto& game : games_)
+    game->Kill();
+}
+
 void PosixProcesses::OpenInViewer(const std::string& path) {
   SpawnDetached({"xdg-open", path}, true);
 }

@@ -77,6 +77,7 @@ class PosixProcesses : public Processes {
   bool GameRunning() override;
   GameSubscription WatchGames(GameListener listener) override;
   void KillByImageName(const std::string& image_name) override;
+  void EndStartedGames() override;
   bool RunsFlatpaks() const override { return true; }
   bool FlatpakInstalled(const std::string& app_id) override;
   void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override;

@@ -86,6 +86,7 @@ class Win32Processes : public Processes {
   virtual void Shell(const std::string& command_line, WindowStyle style,
                      const std::string& program = {});
   void KillByImageName(const std::string& image_name) override;
+  void EndStartedGames() override;
   void OpenInViewer(const std::string& path) override;
 
  private:

@@ -57,14 +57,10 @@ Entry FromAttributes(DWORD attributes, FILETIME written) {
   return entry;
 }
 
-// The wide path the calls are given: beyond the length the plain calls take
-// (MAX_PATH, less room for a file name where a folder is made), the full path
-// behind the \\?\ prefix, which lifts that limit. The prefix stays here:
-// what the user sees and the emulator is given is the path as it stands.
-std::wstring LongWide(const std::string& path) {
-  std::wstring wide = Wide(RefuseNul(path));
-  if (wide.size() < MAX_PATH - 12 || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
-    return wide;
+// The full path as the system makes it of a name (GetFullPathNameW, which
+// also takes trailing dots and blanks off the last name); the name as given
+// when it cannot.
+std::wstring FullPath(const std::wstring& wide) {
   const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (size == 0)
     return wide;
@@ -73,6 +69,18 @@ std::wstring LongWide(const std::string& path) {
   if (len == 0 || len >= size)
     return wide;
   full.resize(len);
+  return full;
+}
+
+// The wide path the calls are given: beyond the length the plain calls take
+// (MAX_PATH, less room for a file name where a folder is made), the full path
+// behind the \\?\ prefix, which lifts that limit. The prefix stays here:
+// what the user sees and the emulator is given is the path as it stands.
+std::wstring LongWide(const std::string& path) {
+  std::wstring wide = Wide(RefuseNul(path));
+  if (wide.size() < MAX_PATH - 12 || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
+    return wide;
+  const std::wstring full = FullPath(wide);
   if (full.starts_with(LR"(\\)"))
     return LR"(\\?\UNC\)" + full.substr(2);
   if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\')
@@ -81,6 +89,23 @@ std::wstring LongWide(const std::string& path) {
 }
 
 }  // namespace
+
+std::string ResolvedFileName(const std::string& path) {
+  if (path.find('\0') != std::string::npos)
+    return path.substr(path.find_last_of("\\/") + 1);
+  std::wstring name = FullPath(Wide(path));
+  // The long name of the file itself, also behind an 8.3 name of a folder
+  // on the way; the trailing dots are gone by now, or it would name none.
+  const std::wstring wide = LongWide(win32::Utf8(name));
+  const DWORD size = GetLongPathNameW(wide.c_str(), nullptr, 0);
+  if (size != 0) {
+    std::wstring long_name(size, L'\0');
+    const DWORD len = GetLongPathNameW(wide.c_str(), long_name.data(), size);
+    if (len != 0 && len < size)
+      name = long_name.substr(0, len);
+  }
+  return win32::Utf8(name.substr(name.find_last_of(L"\\/") + 1));
+}
 
 std::string Dir(const std::string& path, int attributes) {
   if (path.empty())
