@@ -37,7 +37,7 @@ std::string EmulatorProgram(const std::string& app_folder, const LauncherSetting
 }
 
 std::string FlatpakApp(const Processes& processes, const LauncherSettings& settings) {
-  return processes.RunsFlatpaks() ? settings.Flatpak : std::string();
+  return processes.RunsInstalledApps() ? settings.Flatpak : std::string();
 }
 
 void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app,
@@ -51,12 +51,12 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app,
   try {
     std::string program = EmulatorProgram(app, settings);
     const bool there =
-        flatpak.empty() ? !Dir(program, kAttrNormal).empty() : processes.FlatpakInstalled(flatpak);
+        flatpak.empty() ? !Dir(program, kAttrNormal).empty() : processes.AppInstalled(flatpak);
     if (!there) {
       dialogs.MsgBox("File Doesn't Exist\r\n=> " + exe, "Alert!");
     } else if (const auto command = CommandFor(std::move(program), settings, game, separator)) {
       if (!flatpak.empty()) {
-        processes.StartFlatpak(flatpak, *command);
+        processes.StartApp(flatpak, *command);
         return;
       }
       // A name the command interpreter would rewrite, or break out of its
@@ -99,7 +99,7 @@ void EndEmulator(Processes& processes, const LauncherSettings& settings) {
   processes.EndStartedGames();
   const std::string flatpak = FlatpakApp(processes, settings);
   if (!flatpak.empty())
-    processes.KillFlatpak(flatpak);
+    processes.EndApp(flatpak);
   else if (const auto image = EmulatorImageName(processes.AppFolder(), settings))
     processes.KillByImageName(*image);
 }

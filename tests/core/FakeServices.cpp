@@ -63,7 +63,7 @@ void FakeServices::StartEmulator(const EmulatorCommand& command) {
 }
 
 // Recorded as "flatpak|<id>|<mode text>|<game path>".
-void FakeServices::StartFlatpak(const std::string& app_id, const EmulatorCommand& command) {
+void FakeServices::StartApp(const std::string& app_id, const EmulatorCommand& command) {
   if (fail_starts)
     throw RuntimeError(err::kFileNotFound, "File not found");
   started.push_back("flatpak|" + app_id + "|" + command.mode_text + "|" + command.game_path);

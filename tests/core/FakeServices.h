@@ -109,12 +109,12 @@ class FakeServices : public Processes,
     if (games_running > 0)
       started.push_back("end|" + std::to_string(std::exchange(games_running, 0)));
   }
-  bool RunsFlatpaks() const override { return runs_flatpaks; }
-  bool FlatpakInstalled(const std::string& app_id) override {
+  bool RunsInstalledApps() const override { return runs_flatpaks; }
+  bool AppInstalled(const std::string& app_id) override {
     return flatpaks_installed.count(app_id) > 0;
   }
-  void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override;
-  void KillFlatpak(const std::string& app_id) override {
+  void StartApp(const std::string& app_id, const EmulatorCommand& command) override;
+  void EndApp(const std::string& app_id) override {
     started.push_back("flatpak kill|" + app_id);
   }
   void OpenInViewer(const std::string& path) override;

@@ -154,17 +154,17 @@ void PosixProcesses::KeepGame(int pid) {
   watchers_.Tell(GameLife::kStarted, static_cast<int>(games_.size()));
 }
 
-bool PosixProcesses::FlatpakInstalled(const std::string& app_id) {
+bool PosixProcesses::AppInstalled(const std::string& app_id) {
   return FlatpakInstalledIn(FlatpakInstallations(), app_id);
 }
 
-void PosixProcesses::StartFlatpak(const std::string& app_id, const EmulatorCommand& command) {
+void PosixProcesses::StartApp(const std::string& app_id, const EmulatorCommand& command) {
   if (!IsFlatpakAppId(app_id))
     throw RuntimeError(err::kFileNotFound, "File not found: no application id: " + app_id);
   KeepGame(SpawnDetached(FlatpakRun(app_id, EmulatorArguments(command)), true));
 }
 
-void PosixProcesses::KillFlatpak(const std::string& app_id) {
+void PosixProcesses::EndApp(const std::string& app_id) {
   if (IsFlatpakAppId(app_id))
     SpawnDetached(FlatpakKill(app_id), true);
 }
@@ -254,7 +254,7 @@ void PosixProcesses::KillByImageName(const std::string& image_name) {
 }
 
 // A game started through flatpak is the flatpak process: ending it leaves
-// the sandbox running, which KillFlatpak ends.
+// the sandbox running, which EndApp ends.
 void PosixProcesses::EndStartedGames() {
   for (const auto& game : games_)
     game->Kill();

@@ -78,10 +78,10 @@ class PosixProcesses : public Processes {
   GameSubscription WatchGames(GameListener listener) override;
   void KillByImageName(const std::string& image_name) override;
   void EndStartedGames() override;
-  bool RunsFlatpaks() const override { return true; }
-  bool FlatpakInstalled(const std::string& app_id) override;
-  void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override;
-  void KillFlatpak(const std::string& app_id) override;
+  bool RunsInstalledApps() const override { return true; }
+  bool AppInstalled(const std::string& app_id) override;
+  void StartApp(const std::string& app_id, const EmulatorCommand& command) override;
+  void EndApp(const std::string& app_id) override;
   void OpenInViewer(const std::string& path) override;
 
  private:
