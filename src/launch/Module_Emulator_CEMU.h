@@ -34,8 +34,8 @@ std::string FlatpakApp(const Processes& processes, const LauncherSettings& setti
 // differ only in the separator between the folder and the file name. Checks
 // that the emulator is there ("Alert!" when not), starts it without waiting,
 // and reports any failure in one "Error" box, which says why where the
-// system cannot take a name (RuntimeError err::kBadFileName). A long FileExe shows shortened
-// (text::NameForBox) in either box. With a Flatpak application, that
+// system cannot take a name (RuntimeError err::kBadFileName). A long FileExe
+// shows shortened (text::NameForBox) in either box. With a Flatpak application, that
 // application instead of the file: "File Doesn't Exist" when it is not
 // installed.
 void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app_folder,
@@ -43,8 +43,8 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app_f
                 std::string_view separator);
 
 // The image name the emulator runs under: FileExe's file name as the system
-// resolves it (see ResolvedFileName). None where FileExe names no file or
-// holds what would make taskkill end more than one image.
+// resolves it (see ResolvedFileName). None where FileExe names no file name
+// or holds what would make taskkill end more than one image.
 std::optional<std::string> EmulatorImageName(const std::string& app_folder,
                                              const LauncherSettings& settings);
 

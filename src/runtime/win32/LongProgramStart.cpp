@@ -39,7 +39,8 @@ LongProgramStart::LongProgramStart(const std::wstring& program) {
   if (slash != std::wstring::npos && slash + 2 < MAX_PATH) {
     own_folder_ = CurrentFolderNow();
     if (!own_folder_.empty() && SetCurrentDirectoryW(short_path.substr(0, slash).c_str())) {
-      application_ = short_path.substr(slash + 1);
+      // In the current folder, and nowhere else.
+      application_ = L".\\" + short_path.substr(slash + 1);
       return;
     }
     own_folder_.clear();
