@@ -58,15 +58,21 @@ if [ -n "$entries" ] && [ "$entries" != "$(cat "$deb_src" 2>/dev/null)" ]; then
   $sudo apt-get update -qq
 fi
 
-# unpack_source PACKAGE FOLDER: the package's newest source the archive
-# serves, unpacked into $third_party/FOLDER (an older one stays when the
-# newer cannot be fetched); its version in FOLDER/.version.
+# unpack_source PACKAGE: the package's newest source the archive serves,
+# unpacked into $third_party/PACKAGE, its version in PACKAGE/.version. When
+# a newer one cannot be fetched the one there stays, and the newer is tried
+# again a day later (PACKAGE.unfetched), not at every run.
 unpack_source() {
   local package=$1 folder=$third_party/$1 have="" version work
+  local unfetched=$third_party/$1.unfetched
   have=$(cat "$folder/.version" 2>/dev/null || true)
   $sudo mkdir -p "$third_party"
   for version in $(apt-cache showsrc "$package" | sed -n 's/^Version: //p' | sort -urV); do
     [ "$version" = "$have" ] && return 0
+    if [ -n "$have" ] && grep -qxF "$version" "$unfetched" 2>/dev/null &&
+      [ -z "$(find "$unfetched" -mmin +1440)" ]; then
+      continue
+    fi
     work=$($sudo mktemp -d "$third_party/.fetch.XXXXXX")
     if (cd "$work" && $sudo apt-get source -qq "$package=$version" >"$work.log" 2>&1); then
       $sudo rm -rf "$folder" "$work.log"
@@ -79,6 +85,7 @@ unpack_source() {
     echo "The source of $package $version could not be fetched:"
     grep -E '^(E|Err):' "$work.log" | sed 's/^/  /'
     $sudo rm -rf "$work" "$work.log"
+    echo "$version" | $sudo tee "$unfetched" >/dev/null
   done
   [ -n "$have" ] && return 0
   echo "No source of $package could be fetched from the archive the sources list names"
