@@ -21,7 +21,7 @@ packages=(
   # the mingw builds, zstd for the .wua archives on Linux and the tool that
   # makes the tests' and the demo's), and the window manager the pad's
   # return-to-front test needs.
-  librapidxml-dev libstb-dev libzstd-dev libzarchive-dev zarchive-tools openbox
+  librapidxml-dev libstb-dev libzstd-dev zarchive-tools openbox
 )
 
 missing=()
