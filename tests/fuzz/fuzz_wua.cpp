@@ -1,5 +1,5 @@
 // A .wua from anyone, read as the list reads it: the bytes go to a file of
-// their own, which is checked and then opened by the archive library.
+// their own, which is checked and then read by the archive reader.
 
 #include <unistd.h>
 
