@@ -74,7 +74,8 @@ unpack_source() {
       continue
     fi
     work=$($sudo mktemp -d "$third_party/.fetch.XXXXXX")
-    if (cd "$work" && $sudo apt-get source -qq "$package=$version" >"$work.log" 2>&1); then
+    # The log is written by the same user as the folder it lies in.
+    if $sudo sh -c 'cd "$1" && apt-get source -qq "$2" >"$1.log" 2>&1' sh "$work" "$package=$version"; then
       $sudo rm -rf "$folder" "$work.log"
       $sudo mv "$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1)" "$folder"
       echo "$version" | $sudo tee "$folder/.version" >/dev/null
@@ -83,7 +84,7 @@ unpack_source() {
       return 0
     fi
     echo "The source of $package $version could not be fetched:"
-    grep -E '^(E|Err):' "$work.log" | sed 's/^/  /'
+    grep -E '^(E|Err):' "$work.log" | sed 's/^/  /' || true
     $sudo rm -rf "$work" "$work.log"
     echo "$version" | $sudo tee "$unfetched" >/dev/null
   done
