@@ -136,7 +136,7 @@ std::vector<GameRow> ListDiscRows(const std::string& folder, const std::vector<s
     GameRow row{file, folder, file, std::nullopt, {}, false};
     const std::string path = folder + kSep + file;
     std::optional<WuaGame> wua;
-    if (CanReadWua() && text::MatchMask(file, "*.wua"))
+    if (text::MatchMask(file, "*.wua"))
       wua = ReadWuaGame(path);
     std::optional<MetaInfo> meta = wua ? ReadMetaXml(wua->meta_xml, view.language) : std::nullopt;
     if (meta && !(meta->title_id && IsUpdateOrDlc(*meta->title_id))) {

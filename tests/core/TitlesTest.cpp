@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -228,14 +227,12 @@ TEST(Titles, DiscRowsFromTheEmulatorsListAndArchives) {
       expected = {"a.wud", "b.wux", "d.wud", "e.wud", "junk.wua"};
 #ifndef _WIN32
     setenv("HOME", t.Under({"home"}).c_str(), 1);
-    // An archive made by the emulator's own tool: named by its base game.
-    const std::string src = t.Under({"src"});
-    t.Put(src + "/0005000010101c00_v0/meta/meta.xml", Meta("0005000010101C00", En("Archived")));
-    t.Put(src + "/0005000010101c00_v0/meta/iconTex.tga", Tga());
-    t.Put(src + "/0005000e10101c00_v32/meta/meta.xml", Meta("0005000E10101C00", En("Aa Update")));
-    ASSERT_EQ(std::system(("zarchive '" + src + "' '" + folder + "/c.wua' >/dev/null").c_str()), 0);
-    expected.insert(expected.begin() + (place.nested ? 1 : 0), "Archived");  // after "a.wud"
 #endif
+    // An archive made by the emulator's own tool (tests/core/make_wua.py):
+    // named by its base game, not by its update beside it.
+    const std::string made = TAVRO_TEST_WUA_DIR;
+    fs::copy_file(FsPath(made + "/archived.wua"), FsPath(folder + sep + "c.wua"));
+    expected.insert(expected.begin() + (place.nested ? 1 : 0), "Archived");  // after "a.wud"
     t.form.Dir1.SetPath(folder);
 #ifndef _WIN32
     setenv("HOME", home.c_str(), 1);
@@ -245,10 +242,19 @@ TEST(Titles, DiscRowsFromTheEmulatorsListAndArchives) {
       continue;
     EXPECT_EQ(t.Play("Zelda Disc"), folder + sep + "a.wud");
     EXPECT_EQ(t.Play("Dd Disc"), folder + sep + "d.wud");
-#ifndef _WIN32
     EXPECT_EQ(t.Play("Archived"), folder + sep + "c.wua");
-    EXPECT_EQ(t.Shown(), "rgba:2x1:ff0000ff,00000000");  // its own icon from the archive
-#endif
+    // Its own icon from the archive, an opaque red pixel first.
+    EXPECT_TRUE(t.Shown().starts_with("rgba:160x128:ff0000ff,"));
+    // The icon spans a block stored as it is and a compressed one: read whole.
+    const std::string icon = test::ReadAll(FsPath(made + "/icon.tga"));
+    const auto read = titles::ReadWuaIcon(folder + sep + "c.wua");
+    EXPECT_EQ(read.value_or("").size(), icon.size());
+    EXPECT_TRUE(read == icon);  // (not EXPECT_EQ: 80 KB of noise in a failure)
+    // A block that no longer decompresses gives no icon rather than a wrong one.
+    std::string broken = test::ReadAll(FsPath(folder + sep + "c.wua"));
+    broken[64 * 1024] ^= 0x55;  // the second block's frame header (the data come first)
+    t.Put(folder + sep + "f.wua", broken);
+    EXPECT_FALSE(titles::ReadWuaIcon(folder + sep + "f.wua"));
     // The .rpx folder is gone: the switch fails after the new pattern listed
     // this folder, and Play starts the row shown, by the .rpx rule.
     t.form.Settings().DirRpx = t.Under({"gone"});

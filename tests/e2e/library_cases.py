@@ -7,6 +7,7 @@ import os
 import shlex
 import shutil
 import stat
+import subprocess
 import tempfile
 
 from PIL import Image
@@ -420,14 +421,35 @@ def meta_xml(title_id, name):
             % (title_id, name)).encode("utf-8")
 
 
+# A .wua whose title sorts before the disc image beside it, though its file
+# name sorts after: (file, title ID, title, icon colour).
+WUA = ("zulu.wua", "0005000010177A00", "Aardvark Archive", (230, 160, 20))
+
+
+def make_wua(path):
+    """The .wua made with the emulator's archive tool: the game, its icon."""
+    _, title_id, name, colour = WUA
+    with tempfile.TemporaryDirectory() as src:
+        meta = os.path.join(src, title_id.lower() + "_v0", "meta")
+        os.makedirs(meta)
+        with open(os.path.join(meta, "meta.xml"), "wb") as f:
+            f.write(meta_xml(title_id, name))
+        Image.new("RGBA", (128, 128), colour + (255,)).save(
+            os.path.join(meta, "iconTex.tga"), format="TGA")
+        subprocess.run(["zarchive", src, path], check=True, stdout=subprocess.DEVNULL)
+
+
 def test_titled_game_shows_its_icon_and_plays(target, x):
-    """With Titles=en the .rpx list names the games by their meta.xml, leaves
-    the update out, shows a game's own icon in the cover box and plays the
-    game selected by its .rpx path, exactly as without titles."""
+    """With Titles=en the disc list names a .wua by the game inside it and
+    the .rpx list names the games by their meta.xml, leaving the update out;
+    each shows the game's own icon in the cover box and plays the game
+    selected by its path, exactly as without titles."""
     s = Session(target, x)
     try:
         os.makedirs(s.at("Game", "WUD_WUX"))
         os.makedirs(s.at("Emulator"))
+        open(s.at("Game", "WUD_WUX", "Alpha.wud"), "wb").close()
+        make_wua(s.at("Game", "WUD_WUX", WUA[0]))
         for folder, rpx, title_id, name, icon in TITLED:
             os.makedirs(s.at("Game", "RPX", folder, "code"))
             os.makedirs(s.at("Game", "RPX", folder, "meta"))
@@ -439,17 +461,22 @@ def test_titled_game_shows_its_icon_and_plays(target, x):
                     s.at("Game", "RPX", folder, "meta", "iconTex.tga"), format="TGA")
         shutil.copy2(target.emulator, emulator_path(s))
         with open(s.ini(), "wb") as f:
-            f.write(s.fresh_ini_bytes() + b"Titles=en\r\n")
+            f.write(s.fresh_ini_bytes() + b"Titles=en\r\nDiscPattern=*.wud;*.wux;*.wua\r\n")
         s.start()
         win = s.main_window()
+        # The disc list: the archive first, by its title.
+        x.click(win, *FILE1.row(0))
+        wait_cover(x, win, "the archive's icon", WUA[3], (128, 128))
+        play(x, s, win, 1)
+        archive = target.native(s.at("Game", "WUD_WUX", WUA[0]))
         x.click(win, *OPTION2_RPX.centre())
         # The first row is the game titled first, whose folder sorts last.
         x.click(win, *FILE1.row(0))
         folder, rpx, _, _, icon = TITLED[0]
         wait_cover(x, win, "Aurora Tale's icon", icon, (128, 128))
-        play(x, s, win, 1)
+        play(x, s, win, 2)
         game = target.native(s.at("Game", "RPX", folder, "code", rpx))
-        expected = [expected_launch(s, "-g", game)]
+        expected = [expected_launch(s, "-g", archive), expected_launch(s, "-g", game)]
         check(launches(s) == expected, "the emulator received %r, not %r" % (launches(s), expected))
         check(s.window("Error") is None, "an error box showed")
         s.close()

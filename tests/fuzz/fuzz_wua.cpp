@@ -1,6 +1,6 @@
 // A .wua from anyone, read as the list reads it: the bytes go to a file of
-// their own, which is checked and then opened by the archive library, and
-// the base game's meta.xml is read.
+// their own, which is checked and then read by the archive reader, and the
+// base game's meta.xml is read.
 
 #include <unistd.h>
 

@@ -5,9 +5,11 @@
 #include "runtime/Files.h"
 
 #include <algorithm>
+#include <limits>
 #include <functional>
 #include <string_view>
 
+#include "runtime/OpenedFile.h"
 #include "runtime/Text.h"
 #include "runtime/win32/UniqueHandle.h"
 #include "runtime/win32/Wide.h"
@@ -86,6 +88,34 @@ std::wstring LongWide(const std::string& path) {
   if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\')
     return LR"(\\?\)" + full;
   return wide;
+}
+
+// The file at path opened for reading, when it is an ordinary file on disk,
+// and its size.
+UniqueKernelHandle OpenOrdinary(const std::string& path, std::uint64_t& size) {
+  const std::wstring wide = LongWide(path);
+  // Follows a link to the file; opening never waits, not even for a pipe.
+  UniqueKernelHandle handle(CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) {
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      throw NotOrdinary(path);  // a folder is refused as "access denied"
+    }
+    throw OpenError(error);
+  }
+  // A pipe, a console or a character device (what a FIFO or /dev/zero in
+  // Wine's drives opens as) is never read.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(handle.get()) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(handle.get(), &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    throw NotOrdinary(path);
+  }
+  size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  return handle;
 }
 
 }  // namespace
@@ -260,29 +290,8 @@ Entry LookAt(const std::string& path) {
 }
 
 std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
-  const std::wstring wide = LongWide(path);
-  // Follows a link to the file; opening never waits, not even for a pipe.
-  const UniqueKernelHandle handle(CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!handle) {
-    const DWORD error = GetLastError();
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      throw NotOrdinary(path);  // a folder is refused as "access denied"
-    }
-    throw OpenError(error);
-  }
-  // A pipe, a console or a character device (what a FIFO or /dev/zero in
-  // Wine's drives opens as) is never read.
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(handle.get()) != FILE_TYPE_DISK ||
-      !GetFileInformationByHandle(handle.get(), &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    throw NotOrdinary(path);
-  }
-  const std::uint64_t size =
-      (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  std::uint64_t size = 0;
+  const UniqueKernelHandle handle = OpenOrdinary(path, size);
   if (size > max_bytes)
     throw NotOrdinary(path);
   std::string bytes(static_cast<std::size_t>(size), '\0');
@@ -340,6 +349,38 @@ void ReplaceByName(const std::string& path, std::string_view bytes) {
     throw SystemError(error == ERROR_ACCESS_DENIED ? err::kPermissionDenied : err::kPathFileAccess,
                       "Path/File access error", error);
   }
+}
+
+OpenedFile::OpenedFile(const std::string& path) {
+  std::uint64_t size = 0;
+  handle_ = OpenOrdinary(path, size).release();
+  size_ = size;
+}
+
+OpenedFile::~OpenedFile() {
+  if (handle_ != nullptr)
+    CloseHandle(handle_);
+}
+
+std::string OpenedFile::ReadAt(std::uint64_t offset, std::size_t count) const {
+  if (offset > size_ || count > size_ - offset)
+    throw RuntimeError(err::kBadFileMode, "Bad file mode");
+  std::string bytes(count, '\0');
+  std::size_t have = 0;
+  while (have < count) {
+    // The position goes with each read, so reads never depend on another's.
+    const std::uint64_t at = offset + have;
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    const DWORD want =
+        static_cast<DWORD>(std::min<std::size_t>(count - have, std::numeric_limits<DWORD>::max()));
+    DWORD got = 0;
+    if (!::ReadFile(handle_, bytes.data() + have, want, &got, &where) || got == 0)
+      throw RuntimeError(err::kBadFileMode, "Bad file mode");
+    have += got;
+  }
+  return bytes;
 }
 
 }  // namespace tavro
