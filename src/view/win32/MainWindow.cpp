@@ -129,8 +129,8 @@ void MainWindow::CreateControl(NativeControl& control, DWORD extra_style) {
         // keyboard reaches it, Space presses it, readers read it.
         control.window = CreateCommon(control, L"BUTTON", style | BS_OWNERDRAW);
         SetWindowTextW(control.window, Widen(AccessibleName(design)).c_str());
-        SetWindowSubclass(control.window, &MainWindow::ButtonSubclass, 1,
-                          reinterpret_cast<DWORD_PTR>(this));
+        win32::sys::SetWindowSubclass(control.window, &MainWindow::ButtonSubclass, 1,
+                                      reinterpret_cast<DWORD_PTR>(this));
         break;
       }
       [[fallthrough]];
