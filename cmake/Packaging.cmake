@@ -22,7 +22,7 @@ set(TAVRO_PACKAGE_MAINTAINER "Tavro FrontEnd maintainers <maintainers@tavro-fron
     CACHE STRING "The Maintainer field of the .deb")
 
 if(WIN32)
-  install(TARGETS Tavro_FrontEnd RUNTIME DESTINATION . COMPONENT program)
+  install(TARGETS Tavro_FrontEnd Tavro_ShellWatcher RUNTIME DESTINATION . COMPONENT program)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_NAME Tavro_FrontEnd)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -85,15 +85,11 @@ titled_game "$app/Game/RPX/Tiny Tanks" TinyTanks.rpx 0005000010100200 "Tiny Tank
 titled_game "$app/Game/RPX/lantern_woods_v16" LW.rpx 0005000010100300 "Lantern Woods" lantern-woods
 # Its update beside it: not a game of the list.
 titled_game "$app/Game/RPX/lantern_woods_update" LW.rpx 0005000E10100300 "Lantern Woods" lantern-woods
-disc_pattern=""
-if ! $windows; then
-  # A .wua made with the emulator's archive tool, named by its base game.
-  wua_src=$(mktemp -d)
-  titled_game "$wua_src/0005000010100400_v0" Comet.rpx 0005000010100400 "Winged Comet" comet-courier
-  zarchive "$wua_src" "$app/Game/WUD_WUX/comet.wua" >/dev/null
-  rm -rf "$wua_src"
-  disc_pattern="DiscPattern=*.wud;*.wux;*.wua"
-fi
+# A .wua made with the emulator's archive tool, named by its base game.
+wua_src=$(mktemp -d)
+titled_game "$wua_src/0005000010100400_v0" Comet.rpx 0005000010100400 "Winged Comet" comet-courier
+zarchive "$wua_src" "$app/Game/WUD_WUX/comet.wua" >/dev/null
+rm -rf "$wua_src"
 # The settings a first start writes, with the title view on.
 native() { if $windows; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi; }
 sep=/
@@ -137,7 +133,7 @@ os.makedirs(pdm, exist_ok=True)
 with open(os.path.join(pdm, "PlayStats.dat"), "wb") as f:
     f.write(table)
 EOF
-[ -z "$disc_pattern" ] || printf '%s\r\n' "$disc_pattern" >>"$app/Tavro_FrontEnd.ini"
+printf 'DiscPattern=*.wud;*.wux;*.wua\r\n' >>"$app/Tavro_FrontEnd.ini"
 # Covers drawn here: a card in the game's colours with its name. The cover of
 # a .rpx game is named after the file in code/, as the launcher looks it up.
 /usr/bin/python3 - "$app/Image" <<'EOF'

@@ -16,7 +16,7 @@ trap 'rm -rf "$TAVRO_TEST_RESULTS"' EXIT
 ctest --preset fuzz >/dev/null
 passed=0
 failed=0
-for target in ini pattern cover command; do
+for target in ini pattern cover command meta titlecache icon wua; do
   log="$TAVRO_TEST_RESULTS/fuzz.$target.log"
   grep -v "^fuzz\.$target: " "$log" 2>/dev/null || echo "fuzz_$target did not run"
   if [ "$(cat "$TAVRO_TEST_RESULTS/fuzz.$target.count" 2>/dev/null)" = "1 0" ]; then

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the packages and leaves them in build/packages/, whose path it prints
 # last:
-#   Tavro_FrontEnd-<version>-win32.zip            the 32-bit .exe alone
+#   Tavro_FrontEnd-<version>-win32.zip            the 32-bit .exe and its shell watcher
 #   tavro-frontend_<version>_<arch>.deb           the Linux program, installed in /usr
 #   tavro-frontend-<version>-linux-<cpu>.tar.gz   the same, portable
 # Installs what is missing and builds the linux and win32 presets first;

@@ -37,7 +37,7 @@ std::string EmulatorProgram(const std::string& app_folder, const LauncherSetting
 }
 
 std::string FlatpakApp(const Processes& processes, const LauncherSettings& settings) {
-  return processes.RunsFlatpaks() ? settings.Flatpak : std::string();
+  return processes.RunsInstalledApps() ? settings.Flatpak : std::string();
 }
 
 void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app,
@@ -47,15 +47,16 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app,
   // What the boxes name: the file, or the application it is installed as.
   const std::string exe = text::NameForBox(flatpak.empty() ? settings.FileExe : flatpak);
   bool failed = false;
+  std::string why;
   try {
     std::string program = EmulatorProgram(app, settings);
     const bool there =
-        flatpak.empty() ? !Dir(program, kAttrNormal).empty() : processes.FlatpakInstalled(flatpak);
+        flatpak.empty() ? !Dir(program, kAttrNormal).empty() : processes.AppInstalled(flatpak);
     if (!there) {
       dialogs.MsgBox("File Doesn't Exist\r\n=> " + exe, "Alert!");
     } else if (const auto command = CommandFor(std::move(program), settings, game, separator)) {
       if (!flatpak.empty()) {
-        processes.StartFlatpak(flatpak, *command);
+        processes.StartApp(flatpak, *command);
         return;
       }
       // A name the command interpreter would rewrite, or break out of its
@@ -69,21 +70,37 @@ void LaunchGame(Processes& processes, Dialogs& dialogs, const std::string& app,
       }
       processes.StartEmulator(*command);
     }
+  } catch (const RuntimeError& e) {
+    // A name the system cannot take (a path too long to start from, a line
+    // too long): the box says why.
+    failed = true;
+    if (e.Number() == err::kBadFileName)
+      why = e.what();
   } catch (const std::exception&) {
     failed = true;
   }
   // Once per call: an error of this box itself goes to the caller.
   if (failed)
-    dialogs.MsgBox("Error in Load " + exe + "!", "Error");
+    dialogs.MsgBox("Error in Load " + exe + "!" + (why.empty() ? "" : "\r\n=> " + why), "Error");
+}
+
+std::optional<std::string> EmulatorImageName(const std::string& app_folder,
+                                             const LauncherSettings& settings) {
+  // Never a name taskkill would take for more than one image (a quote, a
+  // wildcard), as written or as resolved.
+  if (!ImageNameToEnd(settings.FileExe))
+    return std::nullopt;
+  return ImageNameToEnd(ResolvedFileName(EmulatorProgram(app_folder, settings)));
 }
 
 void EndEmulator(Processes& processes, const LauncherSettings& settings) {
+  // First what cannot fail: the games started here end whatever they run
+  // as, even where nothing can be named or taskkill is missing.
+  processes.EndStartedGames();
   const std::string flatpak = FlatpakApp(processes, settings);
   if (!flatpak.empty())
-    processes.KillFlatpak(flatpak);
-  // The file name alone, and never one taskkill would take for more than
-  // one image (a quote, a wildcard): then nothing is ended.
-  else if (const auto image = ImageNameToEnd(settings.FileExe))
+    processes.EndApp(flatpak);
+  else if (const auto image = EmulatorImageName(processes.AppFolder(), settings))
     processes.KillByImageName(*image);
 }
 

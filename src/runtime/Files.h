@@ -70,6 +70,12 @@ struct Entry {
 Entry LookAt(const std::string& path);
 // True when anything at all is under the name (a link to nothing too).
 bool Exists(const std::string& path);
+// The file name part of path as the system resolves the name to a file, the
+// name a program started from it runs under. Windows takes trailing dots and
+// blanks off the last name and reads an 8.3 short name as the file's long
+// one; elsewhere a name is the file's own. Where no file is there, the name
+// as given, less what Windows takes off.
+std::string ResolvedFileName(const std::string& path);
 // The size and last write of the ordinary file a name leads to (a link
 // followed): what a memo of the file's contents is kept by. None for
 // anything else and for what cannot be looked at. One look at the file

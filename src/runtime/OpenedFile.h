@@ -1,10 +1,8 @@
 #pragma once
-// An ordinary file held open, for a reader that must open it again by name
-// itself (a library that takes only a path): it is opened and checked as the
-// safe read checks (runtime/Files.h), and the library is then handed a name
-// that leads to this very opened file, never the name the folder shows,
-// which could be changed behind the check. Linux only: the one such reader
-// (.wua archives) is built there alone.
+// An ordinary file held open and read in parts (a .wua archive: its footer,
+// its tables, the blocks a file inside it needs): opened and checked as the
+// safe read checks (runtime/Files.h), so every part comes from the one file
+// that was checked, whatever the folder's name leads to meanwhile.
 
 #include <cstddef>
 #include <cstdint>
@@ -24,11 +22,13 @@ class OpenedFile final {
   std::uint64_t Size() const { return size_; }
   // count bytes from offset; throws RuntimeError when they are not there.
   std::string ReadAt(std::uint64_t offset, std::size_t count) const;
-  // A name that opens this opened file again (/proc/self/fd/N).
-  std::string ReopenName() const;
 
  private:
+#ifdef _WIN32
+  void* handle_ = nullptr;  // the file's HANDLE
+#else
   int fd_ = -1;
+#endif
   std::uint64_t size_ = 0;
 };
 

@@ -164,22 +164,28 @@ class Processes {
   [[nodiscard]] virtual GameSubscription WatchGames(GameListener listener) = 0;
   // Ends every process of this user whose image name is image_name.
   virtual void KillByImageName(const std::string& image_name) = 0;
+  // Ends at once every game this process started that still runs, through
+  // the handle or descriptor kept for it: whatever name the system gave it
+  // and whichever programs of the system can see it.
+  virtual void EndStartedGames() = 0;
 
-  // The emulator installed as a Flatpak application (Linux). A platform
-  // without Flatpak keeps these defaults, and the setting means nothing there.
-  virtual bool RunsFlatpaks() const { return false; }
+  // The emulator installed as an application of the platform's own (a
+  // Flatpak on Linux, chosen where main builds the processes), named by an
+  // application id. A platform without such applications keeps these
+  // defaults, and the setting means nothing there.
+  virtual bool RunsInstalledApps() const { return false; }
   // Whether app_id is installed for the system or for this user; false for
   // a text that is no application id.
-  virtual bool FlatpakInstalled(const std::string& /*app_id*/) { return false; }
-  // Starts "flatpak run app_id", the mode text's words and the game path (as
+  virtual bool AppInstalled(const std::string& /*app_id*/) { return false; }
+  // Starts the application with the mode text's words and the game path (as
   // StartEmulator gives them after the program) and returns at once; throws
   // RuntimeError when it cannot be started.
-  virtual void StartFlatpak(const std::string& app_id, const EmulatorCommand& /*command*/) {
+  virtual void StartApp(const std::string& app_id, const EmulatorCommand& /*command*/) {
     throw RuntimeError(err::kFileNotFound, "File not found: " + app_id);
   }
-  // Ends the running application ("flatpak kill app_id"): a signal to the
-  // flatpak process it was started through does not reach the sandbox.
-  virtual void KillFlatpak(const std::string& /*app_id*/) {}
+  // Ends the running application, by the platform's own means (a signal to
+  // the program it was started through may not reach it).
+  virtual void EndApp(const std::string& /*app_id*/) {}
   // Hands a file to the system's viewer without waiting.
   virtual void OpenInViewer(const std::string& path) = 0;
 };

@@ -162,7 +162,7 @@ std::vector<GameRow> ListDiscRows(const std::string& folder, const std::vector<s
     GameRow row = PlainRow(file, folder, file);
     const std::string path = folder + kSep + file;
     std::optional<WuaGame> wua;
-    if (CanReadWua() && text::MatchMask(file, "*.wua"))
+    if (text::MatchMask(file, "*.wua"))
       wua = ReadWuaGame(path);
     std::optional<MetaInfo> meta = wua ? ReadMetaXml(wua->meta_xml, view.language) : std::nullopt;
     if (meta && !(meta->title_id && IsUpdateOrDlc(*meta->title_id))) {
@@ -207,18 +207,22 @@ void ShowRows(std::vector<GameRow>& rows, const PlayRecords* records) {
   }
 }
 
-std::optional<RgbaImage> ReadRowIcon(const GameRow& row) {
-  if (row.icon.empty())
-    return std::nullopt;
+RowIcon ReadRowIcon(const GameRow& row) {
+  std::optional<std::string> bytes;
   try {
-    if (row.icon_in_wua) {
-      const auto bytes = ReadWuaIcon(row.icon);
-      return bytes ? DecodeIconTga(*bytes) : std::nullopt;
-    }
-    return DecodeIconTga(ReadOrdinaryFile(row.icon, kMaxIconBytes));
+    if (row.icon_in_wua)
+      bytes = ReadWuaIcon(row.icon);
+    else if (!row.icon.empty())
+      bytes = ReadOrdinaryFile(row.icon, kMaxIconBytes);
   } catch (const std::exception&) {
-    return std::nullopt;
+    // No file to read: as a game without an icon.
   }
+  if (!bytes)
+    return {};
+  RowIcon icon;
+  icon.image = DecodeIconTga(*bytes);
+  icon.damaged = !icon.image;
+  return icon;
 }
 
 std::vector<std::string> TitleIdCoverNames(const GameRow& row) {

@@ -63,8 +63,14 @@ std::vector<GameRow> ListDiscRows(const std::string& folder, const std::vector<s
 // go through again when the records change.
 void ShowRows(std::vector<GameRow>& rows, const PlayRecords* records);
 
-// The icon of a row, decoded; none when it has none that can be shown.
-std::optional<RgbaImage> ReadRowIcon(const GameRow& row);
+// The icon of a row, decoded. No image when the row has no icon file (or
+// its archive none); damaged as well when there is one but it cannot be
+// shown (cut short, no TGA, too large), which shows as a damaged cover does.
+struct RowIcon {
+  std::optional<RgbaImage> image;
+  bool damaged = false;
+};
+RowIcon ReadRowIcon(const GameRow& row);
 
 // The cover names tried after today's: the title ID in upper, then lower
 // case, each with ".jpg".

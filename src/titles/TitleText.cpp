@@ -31,6 +31,43 @@ bool HasControl(std::string_view s) {
   }
   return false;
 }
+
+// The next code point of valid UTF-8 at i, moving i past it.
+char32_t NextCodePoint(std::string_view s, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(s[i++]);
+  if (lead < 0x80)
+    return lead;
+  const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+  char32_t c = lead & (0x3F >> extra);
+  for (int k = 0; k < extra; ++k)
+    c = (c << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
+  return c;
+}
+
+// Blanks that show as nothing: the space separators and the zero-width
+// characters (U+2000 to U+200A are spaces, U+200B to U+200D zero-width).
+bool IsInvisible(char32_t c) {
+  return c == 0x20 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200D) || c == 0x202F ||
+         c == 0x205F || c == 0x2060 || c == 0x3000 || c == 0xFEFF;
+}
+
+// Embeddings, overrides and isolates: they reorder the text after them, so
+// "evil\u202Egnp.exe" reads as a picture's name.
+bool IsBidiControl(char32_t c) {
+  return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// Something a player can read and nothing that reorders it.
+bool ReadsAsItIs(std::string_view name) {
+  bool visible = false;
+  for (std::size_t i = 0; i < name.size();) {
+    const char32_t c = NextCodePoint(name, i);
+    if (IsBidiControl(c))
+      return false;
+    visible = visible || !IsInvisible(c);
+  }
+  return visible;
+}
 }  // namespace
 
 std::optional<std::uint64_t> ParseTitleId(std::string_view text) {
@@ -60,8 +97,10 @@ std::optional<std::string> ShowableName(std::string_view raw) {
   std::string name = text::ReplaceAll(raw, "\r\n", " ");
   name = text::ReplaceAll(name, "\n", " ");
   name = text::ReplaceAll(name, "\r", " ");
+  name = text::ReplaceAll(name, "\xE2\x80\xA8", " ");  // U+2028, the line separator
+  name = text::ReplaceAll(name, "\xE2\x80\xA9", " ");  // U+2029, the paragraph separator
   name = text::TrimSpaces(name);
-  if (name.empty() || HasControl(name))
+  if (name.empty() || HasControl(name) || !ReadsAsItIs(name))
     return std::nullopt;
   return name;
 }

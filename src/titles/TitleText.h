@@ -26,9 +26,11 @@ constexpr bool IsUpdateOrDlc(std::uint64_t id) {
   return TitleType(id) == kTypeDlc || TitleType(id) == kTypeUpdate;
 }
 
-// A name fit to show: valid UTF-8, each line break (CR LF, LF or CR) one
-// blank, blanks around it trimmed. None when it is empty, too long for any
-// title, or holds any other control character.
+// A name fit to show: valid UTF-8, each line break (CR LF, LF, CR, U+2028
+// or U+2029) one blank, blanks around it trimmed. None when it is empty, too
+// long for any title, holds any other control character or a bidi control
+// (U+202A to U+202E, U+2066 to U+2069), or is only blanks and invisible
+// characters (the space separators, U+200B to U+200D, U+2060, U+FEFF).
 std::optional<std::string> ShowableName(std::string_view raw);
 
 }  // namespace tavro::titles

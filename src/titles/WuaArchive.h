@@ -1,8 +1,7 @@
 #pragma once
 // A .wua archive (the emulator's compressed game, update and DLC in one
-// file): the base game's meta files, read through libzarchive on Linux.
-// Windows has no zstd library for mingw; there the name comes from the
-// emulator's title list alone, and this reads nothing.
+// file): the base game's meta files, read by our own reader over zstd on
+// every build.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,9 +10,6 @@
 #include <string_view>
 
 namespace tavro::titles {
-
-// Whether this build reads .wua archives at all.
-bool CanReadWua();
 
 struct WuaGame {
   std::string meta_xml;  // the base game's meta/meta.xml
@@ -27,8 +23,8 @@ std::optional<WuaGame> ReadWuaGame(const std::string& path);
 // The base game's meta/iconTex.tga, read as above; none likewise.
 std::optional<std::string> ReadWuaIcon(const std::string& path);
 
-// ---- The checks made before the library sees an archive (no library
-// needed; also what the fuzz target drives) ----
+// ---- The checks made before the reader trusts an archive's tables (no
+// zstd needed; also what the fuzz target drives) ----
 
 // The footer's size at the end of every archive.
 constexpr std::size_t kWuaFooterBytes = 144;
@@ -47,7 +43,7 @@ struct WuaFooter {
 std::optional<WuaFooter> CheckWuaFooter(std::string_view footer, std::uint64_t file_size);
 
 // Whether the directory tree and the names it points at are whole: every
-// folder's entries, every name and every file's bytes in range. The library
+// folder's entries, every name and every file's bytes in range. The reader
 // takes them as they are.
 bool CheckWuaTree(std::string_view tree, std::string_view names, std::uint64_t offset_records_size);
 

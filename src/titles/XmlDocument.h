@@ -1,13 +1,14 @@
 #pragma once
 // The one way the title view parses XML: rapidxml on a private copy, after a
-// scan that refuses what rapidxml should never see. It recurses once per
-// level of nesting, so a document nested deeper than any real one could end
-// the program on the stack; it is refused before parsing.
+// walk that reads the document exactly as rapidxml will (XmlScan.cpp). It
+// recurses once per level of nesting, so a document nested deeper than any
+// real one could end the program on the stack; it is refused before parsing.
 
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <rapidxml.hpp>
 
@@ -15,10 +16,27 @@ namespace tavro::titles {
 
 using XmlNode = rapidxml::xml_node<char>;
 
-// Deepest nesting of elements that bytes could reach when parsed (an upper
-// bound: comments, CDATA and quoted values are skipped as the parser does,
-// anything it could not tell apart counts as one level more).
-std::size_t XmlDepthBound(std::string_view bytes);
+// What rapidxml would do with bytes, found without parsing them.
+struct XmlScan {
+  // The deepest nesting of elements it reaches; once past max_depth the
+  // walk stops there.
+  std::size_t depth = 0;
+  // Whether it reads to the end without an error (and within max_depth).
+  bool parses = false;
+  // The digits of each numeric character reference (&#...; or &#x...;)
+  // whose value lies past U+10FFFF: rapidxml's own count wraps round.
+  struct Digits {
+    std::size_t offset = 0;
+    std::size_t size = 0;
+  };
+  std::vector<Digits> beyond_unicode;
+};
+XmlScan ScanXml(std::string_view bytes, std::size_t max_depth);
+
+// The zero-terminated copy rapidxml parses: bytes with each reference of
+// scan.beyond_unicode made U+0001, a control character no name or title ID
+// takes, so only the field holding it is refused, on every build.
+std::vector<char> ParserCopy(std::string_view bytes, const XmlScan& scan);
 
 // Parses bytes and hands the root element named root to use. False, without
 // calling use, when the document is larger than max_bytes, nested deeper

@@ -126,10 +126,14 @@ bool Form1::ShowTitleCover(const titles::GameRow& row) {
       }
     }
     const auto icon = titles::ReadRowIcon(row);
-    if (!icon)
+    if (icon.damaged) {
+      Picture1.SetPicture(Picture2.Picture());  // as a damaged cover
+    } else if (icon.image) {
+      Picture1.SetPicture(services_.pictures.PictureFromRgba(icon.image->width, icon.image->height,
+                                                             icon.image->pixels));
+    } else {
       return false;
-    Picture1.SetPicture(
-        services_.pictures.PictureFromRgba(icon->width, icon->height, icon->pixels));
+    }
   } catch (const std::exception&) {
     Picture1.SetPicture(Picture2.Picture());
   }

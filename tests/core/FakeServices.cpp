@@ -55,13 +55,15 @@ void FakeServices::MsgBox(const std::string& prompt, const std::string& title) {
 void FakeServices::StartEmulator(const EmulatorCommand& command) {
   if (fail_starts)
     throw RuntimeError(err::kFileNotFound, "File not found");
+  if (!start_refused.empty())
+    throw RuntimeError(err::kBadFileName, start_refused);
   emulators.push_back(command);
   started.push_back("emu|" + command.CommandLine());
   watchers.Tell(GameLife::kStarted, ++games_running);
 }
 
 // Recorded as "flatpak|<id>|<mode text>|<game path>".
-void FakeServices::StartFlatpak(const std::string& app_id, const EmulatorCommand& command) {
+void FakeServices::StartApp(const std::string& app_id, const EmulatorCommand& command) {
   if (fail_starts)
     throw RuntimeError(err::kFileNotFound, "File not found");
   started.push_back("flatpak|" + app_id + "|" + command.mode_text + "|" + command.game_path);
@@ -74,6 +76,19 @@ PicturePtr FakeServices::LoadPicture(const std::string& path) {
     throw RuntimeError(err::kInvalidPicture, "Invalid picture");
   }
   return std::make_shared<FakePicture>(path, 1, 1);
+}
+
+PicturePtr FakeServices::PictureFromRgba(int width, int height,
+                                         const std::vector<std::uint8_t>& rgba) {
+  std::string source = "rgba:" + std::to_string(width) + "x" + std::to_string(height) + ":";
+  for (std::size_t i = 0; i < rgba.size(); ++i) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    if (i > 0 && i % 4 == 0)
+      source += ',';
+    source += kHex[rgba[i] >> 4];
+    source += kHex[rgba[i] & 0xF];
+  }
+  return std::make_shared<FakePicture>(source, width, height);
 }
 
 PicturePtr FakeServices::LoadResourcePicture(ResourcePicture which) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/Files.h"
@@ -93,14 +94,8 @@ class FakeServices : public Processes,
     return LoadPicture(path);
   }
   PicturePtr LoadResourcePicture(ResourcePicture which) override;
-  // "rgba:<width>x<height>:<the first pixel's alpha>"
-  PicturePtr PictureFromRgba(int width, int height,
-                             const std::vector<std::uint8_t>& rgba) override {
-    return std::make_shared<FakePicture>("rgba:" + std::to_string(width) + "x" +
-                                             std::to_string(height) + ":" +
-                                             std::to_string(rgba.size() >= 4 ? rgba[3] : -1),
-                                         width, height);
-  }
+  // "rgba:<width>x<height>:<each pixel as 8 hex digits, RGBA, comma-separated>"
+  PicturePtr PictureFromRgba(int width, int height, const std::vector<std::uint8_t>& rgba) override;
   std::vector<std::string> Drives() override { return drives; }
   std::string FallbackDrive() const override { return drives.empty() ? "" : drives.front(); }
   KeyState Key(HotKey key) override;
@@ -109,12 +104,17 @@ class FakeServices : public Processes,
   void ShowShellWindow(WindowHandle window, bool visible) override;
   void EnableShellWindow(WindowHandle window, bool enable) override;
   void KillByImageName(const std::string& image_name) override;
-  bool RunsFlatpaks() const override { return runs_flatpaks; }
-  bool FlatpakInstalled(const std::string& app_id) override {
+  // Recorded as "end|<games running>" when any runs; then none runs.
+  void EndStartedGames() override {
+    if (games_running > 0)
+      started.push_back("end|" + std::to_string(std::exchange(games_running, 0)));
+  }
+  bool RunsInstalledApps() const override { return runs_flatpaks; }
+  bool AppInstalled(const std::string& app_id) override {
     return flatpaks_installed.count(app_id) > 0;
   }
-  void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override;
-  void KillFlatpak(const std::string& app_id) override {
+  void StartApp(const std::string& app_id, const EmulatorCommand& command) override;
+  void EndApp(const std::string& app_id) override {
     started.push_back("flatpak kill|" + app_id);
   }
   void OpenInViewer(const std::string& path) override;
@@ -128,8 +128,10 @@ class FakeServices : public Processes,
   std::vector<EmulatorCommand> emulators;
   // The pictures decoded to fit a box: "<path> <width>x<height>".
   std::vector<std::string> fitted;
-  // Lets a test make a process start fail.
+  // Lets a test make a process start fail, or the emulator's start refuse
+  // its name (err::kBadFileName) for this reason.
   bool fail_starts = false;
+  std::string start_refused;
   std::vector<ShellWin> shell_windows;
   std::vector<std::string> drives;
   // Each key's state as bits: kKeyDown (down now), kKeyPressed (pressed since

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FakeServices.h"
+#include "runtime/PathLiterals.h"
 #include "window/Form1.h"
 #include "window/ViewContract.h"
 
@@ -111,11 +112,19 @@ TEST_F(Keys, EscEndsTheEmulatorsFileNameAloneAndNeverMoreThanOneImage) {
       {"a>b.exe", {}},
       {"a|b.exe", {}},
       {"cemu_2.0\\", {}},
+      // The name Windows gives the file, which the emulator runs under.
+      {"Cemu.exe.", {paths::kDriveLetters ? "kill|Cemu.exe" : "kill|Cemu.exe."}},
+      {"Cemu.exe .", {paths::kDriveLetters ? "kill|Cemu.exe" : "kill|Cemu.exe ."}},
   };
   for (const auto& c : table) {
     SCOPED_TRACE(c.file_exe);
     form.Settings().FileExe = c.file_exe;
     EXPECT_EQ(Tick({{HotKey::kEscape, kDown | kPressed}}), c.ended);
+    // A game started here ends first, whatever FileExe says.
+    services.games_running = 2;
+    auto ended = c.ended;
+    ended.insert(ended.begin(), "end|2");
+    EXPECT_EQ(Tick({{HotKey::kEscape, kDown | kPressed}}), ended);
     EXPECT_TRUE(services.messages.empty());
   }
 }

@@ -189,6 +189,12 @@ TEST(Launch, RefusesOrReportsWithOneBoxAndStartsNothing) {
          l.services.fail_starts = true;
        },
        "Error in Load Cemu.exe!", "Error"},
+      {"the system cannot take the emulator's path: the box says why",
+       [&](Launcher& l) {
+         select_game(l);
+         l.services.start_refused = "the path is too long";
+       },
+       "Error in Load Cemu.exe!\r\n=> the path is too long", "Error"},
       {"a batch file given a quote it cannot pass on",
        [&](Launcher& l) {
          select_game(l);

@@ -83,17 +83,22 @@ def kill_all(pids):
 class Target:
     """One build of the program: how to copy it into a folder and start it."""
 
-    def __init__(self, name, bin_dir, program, wine_prefix=None):
+    def __init__(self, name, bin_dir, program, wine_prefix=None, companions=()):
         self.name = name
         self.bin = bin_dir
         self.program = os.path.join(bin_dir, program)
         self.wine_prefix = wine_prefix
         self.emulator = os.path.join(bin_dir, "stand-in", "Cemu.exe")
+        # The programs shipped beside the program (the Windows shell watcher).
+        self.companions = list(companions)
 
     def available(self):
-        return os.path.isfile(self.program) and os.path.isfile(self.emulator)
+        return all(os.path.isfile(p) for p in
+                   [self.program, self.emulator] + [os.path.join(self.bin, c) for c in self.companions])
 
     def install(self, folder):
+        for companion in self.companions:
+            shutil.copy2(os.path.join(self.bin, companion), os.path.join(folder, companion))
         dest = os.path.join(folder, os.path.basename(self.program))
         shutil.copy2(self.program, dest)
         return dest
@@ -140,7 +145,8 @@ class Session:
         return os.path.join(self.folder, *parts)
 
     def entries(self):
-        return sorted(os.listdir(self.folder))
+        """The folder's names but the programs shipped beside the program."""
+        return sorted(n for n in os.listdir(self.folder) if n not in self.target.companions)
 
     def ini(self):
         return self.at("Tavro_FrontEnd.ini")

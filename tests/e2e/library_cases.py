@@ -8,6 +8,7 @@ import shlex
 import shutil
 import stat
 import struct
+import subprocess
 import tempfile
 
 from PIL import Image
@@ -421,14 +422,35 @@ def meta_xml(title_id, name):
             % (title_id, name)).encode("utf-8")
 
 
+# A .wua whose title sorts before the disc image beside it, though its file
+# name sorts after: (file, title ID, title, icon colour).
+WUA = ("zulu.wua", "0005000010177A00", "Aardvark Archive", (230, 160, 20))
+
+
+def make_wua(path):
+    """The .wua made with the emulator's archive tool: the game, its icon."""
+    _, title_id, name, colour = WUA
+    with tempfile.TemporaryDirectory() as src:
+        meta = os.path.join(src, title_id.lower() + "_v0", "meta")
+        os.makedirs(meta)
+        with open(os.path.join(meta, "meta.xml"), "wb") as f:
+            f.write(meta_xml(title_id, name))
+        Image.new("RGBA", (128, 128), colour + (255,)).save(
+            os.path.join(meta, "iconTex.tga"), format="TGA")
+        subprocess.run(["zarchive", src, path], check=True, stdout=subprocess.DEVNULL)
+
+
 def test_titled_game_shows_its_icon_and_plays(target, x):
-    """With Titles=en the .rpx list names the games by their meta.xml, leaves
-    the update out, shows a game's own icon in the cover box and plays the
-    game selected by its .rpx path, exactly as without titles."""
+    """With Titles=en the disc list names a .wua by the game inside it and
+    the .rpx list names the games by their meta.xml, leaving the update out;
+    each shows the game's own icon in the cover box and plays the game
+    selected by its path, exactly as without titles."""
     s = Session(target, x)
     try:
         os.makedirs(s.at("Game", "WUD_WUX"))
         os.makedirs(s.at("Emulator"))
+        open(s.at("Game", "WUD_WUX", "Alpha.wud"), "wb").close()
+        make_wua(s.at("Game", "WUD_WUX", WUA[0]))
         for folder, rpx, title_id, name, icon in TITLED:
             os.makedirs(s.at("Game", "RPX", folder, "code"))
             os.makedirs(s.at("Game", "RPX", folder, "meta"))
@@ -440,17 +462,22 @@ def test_titled_game_shows_its_icon_and_plays(target, x):
                     s.at("Game", "RPX", folder, "meta", "iconTex.tga"), format="TGA")
         shutil.copy2(target.emulator, emulator_path(s))
         with open(s.ini(), "wb") as f:
-            f.write(s.fresh_ini_bytes() + b"Titles=en\r\n")
+            f.write(s.fresh_ini_bytes() + b"Titles=en\r\nDiscPattern=*.wud;*.wux;*.wua\r\n")
         s.start()
         win = s.main_window()
+        # The disc list: the archive first, by its title.
+        x.click(win, *FILE1.row(0))
+        wait_cover(x, win, "the archive's icon", WUA[3], (128, 128))
+        play(x, s, win, 1)
+        archive = target.native(s.at("Game", "WUD_WUX", WUA[0]))
         x.click(win, *OPTION2_RPX.centre())
         # The first row is the game titled first, whose folder sorts last.
         x.click(win, *FILE1.row(0))
         folder, rpx, _, _, icon = TITLED[0]
         wait_cover(x, win, "Aurora Tale's icon", icon, (128, 128))
-        play(x, s, win, 1)
+        play(x, s, win, 2)
         game = target.native(s.at("Game", "RPX", folder, "code", rpx))
-        expected = [expected_launch(s, "-g", game)]
+        expected = [expected_launch(s, "-g", archive), expected_launch(s, "-g", game)]
         check(launches(s) == expected, "the emulator received %r, not %r" % (launches(s), expected))
         check(s.window("Error") is None, "an error box showed")
         s.close()
@@ -462,21 +489,17 @@ def emulator_records(folder, games):
     """The emulator's settings.xml and PlayStats.dat in its portable folder,
     in its own formats: games is (title ID, seconds in settings.xml, minutes
     in the statistics, statistics day from 2000-01-01, favourite)."""
-    entries = "".join(
-        "<Entry><title_id>%d</title_id><name></name><custom_name></custom_name>"
-        "<time_played>%d</time_played><last_played>0</last_played>"
-        "<favorite>%s</favorite></Entry>" % (int(tid, 16), secs, "true" if fav else "false")
-        for tid, secs, _, _, fav in games)
-    os.makedirs(folder, exist_ok=True)
+    pdm = os.path.join(folder, "mlc01", "usr", "save", "system", "pdm", "80000001")
+    os.makedirs(pdm)
     with open(os.path.join(folder, "settings.xml"), "w", encoding="utf-8") as f:
-        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<content><mlc_path></mlc_path>'
-                "<GameCache>%s</GameCache></content>\n" % entries)
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<content><mlc_path></mlc_path><GameCache>'
+                + "".join("<Entry><title_id>%d</title_id><time_played>%d</time_played><favorite>%s"
+                          "</favorite></Entry>" % (int(t, 16), secs, str(fav).lower())
+                          for t, secs, _, _, fav in games) + "</GameCache></content>\n")
     table = bytearray(5124)
     struct.pack_into(">I", table, 0, len(games))
     for i, (tid, _, minutes, day, _) in enumerate(games):
         struct.pack_into(">QIHHHH", table, 4 + 20 * i, int(tid, 16), minutes, 1, day, day, 0)
-    pdm = os.path.join(folder, "mlc01", "usr", "save", "system", "pdm", "80000001")
-    os.makedirs(pdm)
     with open(os.path.join(pdm, "PlayStats.dat"), "wb") as f:
         f.write(table)
 
@@ -496,9 +519,8 @@ def test_play_records_in_the_rows_and_a_favourite_plays(target, x):
                 f.write(meta_xml(title_id, name))
         os.makedirs(s.at("Emulator"))
         shutil.copy2(target.emulator, emulator_path(s))
-        # Aurora Tale: 11 h 00 min and 1 h from the older counter, last
-        # played 2026-12-01; Moon Run: a favourite started on 2026-10-31 for
-        # less than a minute.
+        # Aurora Tale: 11 h and 1 h from the older counter, last played
+        # 2026-12-01; Moon Run: a favourite played under a minute on 2026-10-31.
         emulator_records(s.at("Emulator", "portable"),
                          [(TITLED[0][2], 3600, 660, 9831, False), (TITLED[1][2], 0, 0, 9800, True)])
         with open(s.ini(), "wb") as f:

@@ -181,7 +181,8 @@ def main():
             t.shell_stand_ins = xwin.EwmhStandIns
         else:
             t = Target(name, bin_dir, "Tavro_FrontEnd.exe",
-                       wine_prefix=os.path.join(folder, "wineprefix"))
+                       wine_prefix=os.path.join(folder, "wineprefix"),
+                       companions=[windows_cases.WATCHER_PROGRAM])
             standin = os.path.join(bin_dir, "shell_standin.exe")
             t.shell_stand_ins = (lambda x, shown, t=t, standin=standin:
                                  xwin.WineShellStandIns(t, standin, shown))

@@ -103,16 +103,12 @@ class AtSpiText:
 
     def list_rows(self, s, title="Tavro FrontEnd"):
         """The rows of each list of the window, as a screen reader reads them."""
-        out = []
-
-        def collect(node):
+        out, todo = [], list(self._windows(title))
+        while todo:
+            node = todo.pop(0)
             if node[0] == "list":
                 out.append([c[1] for c in node[2] if c[0] == "list item"])
-            for child in node[2]:
-                collect(child)
-
-        for window in self._windows(title):
-            collect(window)
+            todo += node[2]
         return out
 
     def act(self, role, label, action, title="Tavro FrontEnd"):

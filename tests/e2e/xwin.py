@@ -216,6 +216,13 @@ class WineShellStandIns:
         except (OSError, ValueError):
             return None
 
+    def _hung(self):
+        try:
+            with open(self.state) as f:
+                return f.read() == "hung\n"
+        except OSError:
+            return False
+
     def _state(self, which):
         return (self._read() or {}).get(which)
 
@@ -230,6 +237,18 @@ class WineShellStandIns:
 
     def taskbar_hidden(self):
         return self._state("taskbar") == "hidden"
+
+    def hang(self, hung):
+        """Makes both windows' process stop answering, or answer again."""
+        if hung:
+            open(self.state + ".hang", "w").close()
+            end = time.monotonic() + 60
+            while not self._hung():
+                if time.monotonic() > end:
+                    raise RuntimeError("the shell stand-ins did not stop answering")
+                time.sleep(0.1)
+        else:
+            os.remove(self.state + ".hang")
 
     def destroy(self):
         self.proc.kill()

@@ -4,12 +4,14 @@
 #include <string>
 
 #include "FuzzCheck.h"
+#include "XmlAgreement.h"
 #include "runtime/Text.h"
 #include "titles/TitleCache.h"
 #include "titles/TitleText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
+  CheckXmlAgreement(bytes);
   for (bool windows : {false, true}) {
     const tavro::titles::TitleCache cache(bytes, windows);
     FUZZ_CHECK(cache.Size() <= size);

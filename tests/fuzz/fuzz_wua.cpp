@@ -1,5 +1,6 @@
 // A .wua from anyone, read as the list reads it: the bytes go to a file of
-// their own, which is checked and then opened by the archive library.
+// their own, which is checked and then read by the archive reader, and the
+// base game's meta.xml is read.
 
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
+#include "titles/MetaXml.h"
 #include "titles/WuaArchive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
@@ -22,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   if (const auto game = tavro::titles::ReadWuaGame(path)) {
     FUZZ_CHECK(tavro::titles::WuaFolderTitleId(game->folder).has_value());
     FUZZ_CHECK(game->meta_xml.size() <= (1u << 20));
+    (void)tavro::titles::ReadMetaXml(game->meta_xml, "en");  // as the list names the row
   }
   (void)tavro::titles::ReadWuaIcon(path);
   std::remove(path.c_str());

@@ -7,8 +7,9 @@ folders already built, unpacked into fresh folders and started from there.
 The .deb's control fields and files, its .desktop file and icons; the program
 from the unpacked .deb keeps its tree in XDG_DATA_HOME and its watcher puts a
 hidden desktop back after the launcher is killed; the program from the
-tarball keeps its tree beside itself; the .exe from the zip runs under Wine
-in a prefix of its own and keeps its tree beside itself. The programs run one
+tarball keeps its tree beside itself; the .exe from the zip (beside its
+watcher) runs under Wine in a prefix of its own and keeps its tree beside
+itself. The programs run one
 after another (one launcher per user) and none is left running. Needs an X
 display (DISPLAY); ends with "N passed, N failed".
 """
@@ -28,6 +29,9 @@ import traceback
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+# The zip's files: the launcher and the watcher that shows the desktop and
+# the taskbar again after the launcher is ended by force.
+WINDOWS_PROGRAMS = ["Tavro_FrontEnd.exe", "Tavro_ShellWatcher.exe"]
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 
@@ -213,11 +217,14 @@ def test_package_contents(p, x, scratch):
 
     with zipfile.ZipFile(p.zip) as z:
         names = [n for n in z.namelist() if not n.endswith("/")]
-        check([os.path.basename(n) for n in names] == ["Tavro_FrontEnd.exe"],
+        check(sorted(os.path.basename(n) for n in names) == sorted(WINDOWS_PROGRAMS),
               "the zip holds %s" % names)
-        # As built: linked stripped, its file layout chosen for Wine.
-        built = read_bytes(os.path.join(p.build, "win32", "bin", "Tavro_FrontEnd.exe"))
-        check(z.read(names[0]) == built, "the zip's .exe differs from build/win32's")
+        # In one folder, as built: linked stripped, the launcher's file layout
+        # chosen for Wine.
+        check(len({os.path.dirname(n) for n in names}) == 1, "the zip's folders: %s" % names)
+        for name in names:
+            built = read_bytes(os.path.join(p.build, "win32", "bin", os.path.basename(name)))
+            check(z.read(name) == built, "the zip's %s differs from build/win32's" % name)
 
 
 def test_deb_program_keeps_its_tree_in_xdg_data_home(p, x, scratch):
@@ -312,7 +319,7 @@ def test_zip_program_under_wine_keeps_its_tree_beside_itself(p, x, scratch):
             return found and x.find_window(TITLE, pids=found)
         win = wait_for("the launcher's window under Wine", window, 300)
         folder = os.path.dirname(exe)
-        check_tree(folder, "Z:" + folder.replace("/", "\\"), "\\", also=["Tavro_FrontEnd.exe"])
+        check_tree(folder, "Z:" + folder.replace("/", "\\"), "\\", also=WINDOWS_PROGRAMS)
         x.close_window(win)
         wait_for("the launcher to end after its window was closed",
                  lambda: proc.poll() is not None, 60)

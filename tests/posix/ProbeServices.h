@@ -38,15 +38,16 @@ class ProbeServices final : public Processes,
   void KillByImageName(const std::string& image_name) override {
     processes_.KillByImageName(image_name);
   }
+  void EndStartedGames() override { processes_.EndStartedGames(); }
   void OpenInViewer(const std::string& path) override { processes_.OpenInViewer(path); }
-  bool RunsFlatpaks() const override { return processes_.RunsFlatpaks(); }
-  bool FlatpakInstalled(const std::string& app_id) override {
-    return processes_.FlatpakInstalled(app_id);
+  bool RunsInstalledApps() const override { return processes_.RunsInstalledApps(); }
+  bool AppInstalled(const std::string& app_id) override {
+    return processes_.AppInstalled(app_id);
   }
-  void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override {
-    processes_.StartFlatpak(app_id, command);
+  void StartApp(const std::string& app_id, const EmulatorCommand& command) override {
+    processes_.StartApp(app_id, command);
   }
-  void KillFlatpak(const std::string& app_id) override { processes_.KillFlatpak(app_id); }
+  void EndApp(const std::string& app_id) override { processes_.EndApp(app_id); }
 
   std::vector<std::string> Drives() override { return disks_.Drives(); }
   std::string FallbackDrive() const override { return disks_.FallbackDrive(); }

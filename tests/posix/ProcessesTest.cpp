@@ -134,6 +134,11 @@ TEST(GameLife, EachStartAndEachEndIsToldOnceAndTheRunningGamesCounted) {
   poll_until(4);
   EXPECT_EQ(told, (std::vector<std::string>{"started 1", "started 2", "ended 1", "ended 0"}));
   EXPECT_FALSE(services.GameRunning());
+  // Ended through its descriptor, whatever it runs as.
+  services.StartEmulator({long_game.string(), "", "600"});
+  services.EndStartedGames();
+  poll_until(6);
+  EXPECT_EQ(told.back(), "ended 0");
 
   // A start that fails is no game; a listener gone hears nothing more.
   EXPECT_THROW(services.StartEmulator({(dir.path() / "none").string(), "", "x"}), RuntimeError);
@@ -142,7 +147,7 @@ TEST(GameLife, EachStartAndEachEndIsToldOnceAndTheRunningGamesCounted) {
   services.StartEmulator({"/bin/sleep", "", "0"});
   for (int i = 0; i < 50 && services.GameRunning(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(told.size(), 4u);
+  EXPECT_EQ(told.size(), 6u);
 }
 
 }  // namespace

@@ -211,9 +211,9 @@ TEST_F(ShellTest, AFlatpakStartsAndEndsThroughTheFlatpakProgramOnPath) {
   setenv("PATH", (bin.string() + ":" + old_path).c_str(), 1);
   const std::string game = "/games/Zelda ü/$HOME \"x\".wud";
   const Words run = Started([&] {
-    services_.StartFlatpak("info.cemu.Cemu", {"/not/this/Cemu.exe", "-f \"-g\"", game});
+    services_.StartApp("info.cemu.Cemu", {"/not/this/Cemu.exe", "-f \"-g\"", game});
   });
-  const Words kill = Started([&] { services_.KillFlatpak("info.cemu.Cemu"); });
+  const Words kill = Started([&] { services_.EndApp("info.cemu.Cemu"); });
   setenv("PATH", old_path.c_str(), 1);
   EXPECT_EQ(run, (Words{"flatpak", "run", "info.cemu.Cemu", "-f", "-g", game}));
   EXPECT_EQ(kill, (Words{"flatpak", "kill", "info.cemu.Cemu"}));
@@ -255,7 +255,7 @@ TEST_F(ShellTest, OnlyAnApplicationIdIsLookedUpOrPassedOn) {
     EXPECT_EQ(IsFlatpakAppId(c.id), c.valid);
     EXPECT_EQ(FlatpakInstalledIn(installations, c.id), c.valid && !ec);
     if (!c.valid) {
-      EXPECT_THROW(services_.StartFlatpak(c.id, {"", "-g", "/g/x.wud"}), RuntimeError);
+      EXPECT_THROW(services_.StartApp(c.id, {"", "-g", "/g/x.wud"}), RuntimeError);
     }
   }
   EXPECT_TRUE(IsFlatpakAppId("a.b." + std::string(251, 'c')));

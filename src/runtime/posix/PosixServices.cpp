@@ -154,17 +154,17 @@ void PosixProcesses::KeepGame(int pid) {
   watchers_.Tell(GameLife::kStarted, static_cast<int>(games_.size()));
 }
 
-bool PosixProcesses::FlatpakInstalled(const std::string& app_id) {
+bool PosixProcesses::AppInstalled(const std::string& app_id) {
   return FlatpakInstalledIn(FlatpakInstallations(), app_id);
 }
 
-void PosixProcesses::StartFlatpak(const std::string& app_id, const EmulatorCommand& command) {
+void PosixProcesses::StartApp(const std::string& app_id, const EmulatorCommand& command) {
   if (!IsFlatpakAppId(app_id))
     throw RuntimeError(err::kFileNotFound, "File not found: no application id: " + app_id);
   KeepGame(SpawnDetached(FlatpakRun(app_id, EmulatorArguments(command)), true));
 }
 
-void PosixProcesses::KillFlatpak(const std::string& app_id) {
+void PosixProcesses::EndApp(const std::string& app_id) {
   if (IsFlatpakAppId(app_id))
     SpawnDetached(FlatpakKill(app_id), true);
 }
@@ -251,6 +251,13 @@ void X11ShellWindows::EnableShellWindow(WindowHandle /*window*/, bool /*enable*/
 void PosixProcesses::KillByImageName(const std::string& image_name) {
   for (const int pid : ProcessesNamed(image_name))
     kill(pid, SIGKILL);
+}
+
+// A game started through flatpak is the flatpak process: ending it leaves
+// the sandbox running, which EndApp ends.
+void PosixProcesses::EndStartedGames() {
+  for (const auto& game : games_)
+    game->Kill();
 }
 
 void PosixProcesses::OpenInViewer(const std::string& path) {

@@ -77,10 +77,11 @@ class PosixProcesses : public Processes {
   bool GameRunning() override;
   GameSubscription WatchGames(GameListener listener) override;
   void KillByImageName(const std::string& image_name) override;
-  bool RunsFlatpaks() const override { return true; }
-  bool FlatpakInstalled(const std::string& app_id) override;
-  void StartFlatpak(const std::string& app_id, const EmulatorCommand& command) override;
-  void KillFlatpak(const std::string& app_id) override;
+  void EndStartedGames() override;
+  bool RunsInstalledApps() const override { return true; }
+  bool AppInstalled(const std::string& app_id) override;
+  void StartApp(const std::string& app_id, const EmulatorCommand& command) override;
+  void EndApp(const std::string& app_id) override;
   void OpenInViewer(const std::string& path) override;
 
  private:

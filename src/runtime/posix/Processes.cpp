@@ -225,6 +225,12 @@ bool ProcessEndWatch::Ended() const {
   return poll(&ready, 1, 0) > 0;
 }
 
+void ProcessEndWatch::Kill() const {
+  // Through the descriptor: never a stranger that took the pid since.
+  if (fd_ >= 0)
+    syscall(SYS_pidfd_send_signal, fd_, SIGKILL, nullptr, 0);
+}
+
 std::vector<int> ProcessesNamed(const std::string& image_name) {
   std::vector<int> pids;
   if (image_name.empty())

@@ -37,6 +37,8 @@ class ProcessEndWatch final {
   // (before Linux 5.3): then it counts as ended.
   int fd() const { return fd_; }
   bool Ended() const;
+  // Ends the program at once (SIGKILL) while it runs.
+  void Kill() const;
 
  private:
   int fd_ = -1;

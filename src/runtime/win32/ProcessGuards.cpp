@@ -25,12 +25,18 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* exception) {
 }  // namespace
 
 void ShowShellWindowsAgain() noexcept {
+  // Nothing here may wait on a shell that stopped answering: a crashing
+  // process that hangs keeps the single-instance lock. Showing is posted;
+  // EnableWindow waits for the window's answer, so it is made only once the
+  // window has just answered, and the watcher enables what is left.
   if (HWND desktop = FindWindowW(kDesktopClass, kDesktopTitle)) {
-    ShowWindow(desktop, SW_SHOW);
-    EnableWindow(desktop, TRUE);
+    ShowWindowAsync(desktop, SW_SHOW);
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutW(desktop, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &answer))
+      EnableWindow(desktop, TRUE);
   }
   if (HWND taskbar = FindWindowW(kTaskbarClass, kTaskbarTitle))
-    ShowWindow(taskbar, SW_SHOW);
+    ShowWindowAsync(taskbar, SW_SHOW);
 }
 
 void GuardProcess() {

@@ -35,4 +35,14 @@ std::string WindowsFolderProgram(const wchar_t* name) {
   return InFolder(&GetWindowsDirectoryW, name);
 }
 
+std::string TaskkillProgram() {
+  BOOL wow64 = FALSE;
+  if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64) {
+    const std::string native = WindowsFolderProgram(L"Sysnative\\taskkill.exe");
+    if (!native.empty() && GetFileAttributesW(Wide(native).c_str()) != INVALID_FILE_ATTRIBUTES)
+      return native;
+  }
+  return SystemFolderProgram(L"taskkill.exe");
+}
+
 }  // namespace tavro::win32

@@ -12,5 +12,10 @@ namespace tavro::win32 {
 std::string SystemFolderProgram(const wchar_t* name);
 // GetWindowsDirectoryW + "\" + name, in UTF-8 ("" when the folder is unknown).
 std::string WindowsFolderProgram(const wchar_t* name);
+// The system's taskkill of the system's own width: a 32-bit program on a
+// 64-bit system is given the 32-bit one from the system folder, which does
+// not see 64-bit processes under Wine, so it takes the one that folder's
+// Sysnative name leads to; elsewhere the system folder's.
+std::string TaskkillProgram();
 
 }  // namespace tavro::win32

@@ -6,13 +6,16 @@
 // clang-format on
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "runtime/SafeNames.h"
 #include "runtime/Text.h"
 #include "runtime/win32/BoxText.h"
 #include "runtime/win32/InstanceMutex.h"
+#include "runtime/win32/LongProgramStart.h"
 #include "runtime/win32/ProcessGuards.h"
+#include "runtime/win32/SystemCalls.h"
 #include "runtime/win32/SystemPrograms.h"
 #include "runtime/win32/Wide.h"
 
@@ -41,6 +44,7 @@ Win32ShellWindows::Win32ShellWindows(std::wstring watcher_program)
 
 Win32ShellWindows::~Win32ShellWindows() {
   FinishStart();
+  StopWatcher();
 }
 
 std::string Win32Processes::AppFolder() const {
@@ -81,9 +85,23 @@ win32::UniqueKernelHandle Win32Processes::Start(const std::string& command_line,
   // lost at the end): never started.
   if (line.size() >= 32767)
     throw RuntimeError(err::kBadFileName, "The command line is too long");
-  if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr,
-                      nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    const DWORD error = GetLastError();
+  std::optional<win32::LongProgramStart> long_start;
+  if (application.size() >= MAX_PATH)
+    long_start.emplace(application);
+  const wchar_t* name = application.empty() ? nullptr : application.c_str();
+  const BOOL started = CreateProcessW(
+      long_start ? long_start->Application() : name, line.data(), nullptr, nullptr, FALSE, 0,
+      nullptr, long_start ? long_start->CurrentFolder() : nullptr, &startup, &process);
+  const DWORD error = GetLastError();
+  const bool long_path = long_start.has_value();
+  long_start.reset();  // our current folder back at once
+  if (!started) {
+    if (long_path) {
+      throw RuntimeError(err::kBadFileName,
+                         "the path is " + std::to_string(application.size()) +
+                             " characters long, which the system starts no program from (" +
+                             win32::SystemMessage(error) + ")");
+    }
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
         error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME) {
       throw RuntimeError(err::kFileNotFound, program.empty()
@@ -124,6 +142,12 @@ void Win32Processes::StartEmulator(const EmulatorCommand& command) {
 bool Win32Processes::GameRunning() {
   return watchers_.DropEnded(
       games_, [](const auto& game) { return WaitForSingleObject(game.get(), 0) != WAIT_TIMEOUT; });
+}
+
+void Win32Processes::EndStartedGames() {
+  // Their ends are noticed and told by the next GameRunning.
+  for (const auto& game : games_)
+    TerminateProcess(game.get(), 1);
 }
 
 GameSubscription Win32Processes::WatchGames(GameListener listener) {
@@ -168,7 +192,8 @@ std::vector<WindowHandle> Win32ShellWindows::FindShellWindows(ShellWindow which)
 void Win32ShellWindows::ShowShellWindow(WindowHandle window, bool visible) {
   if (!visible)
     shell_watcher_.Hidden(window);
-  ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
+  // Posted: a shell that stopped answering must not hold the launcher.
+  ShowWindowAsync(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
   if (visible)
     shell_watcher_.Shown(window);
 }
@@ -176,7 +201,17 @@ void Win32ShellWindows::ShowShellWindow(WindowHandle window, bool visible) {
 void Win32ShellWindows::EnableShellWindow(WindowHandle window, bool enable) {
   if (!enable)
     shell_watcher_.Hidden(window);
-  EnableWindow(ToHwnd(window), enable ? TRUE : FALSE);
+  enabler_.Enable(ToHwnd(window), enable);
+}
+
+void Win32ShellWindows::StopWatcher() {
+  // Within the launcher's three seconds from its close: a moment for the
+  // shell to take what is still on its way; what it has not taken by then
+  // is left to the watcher, which may wait for a shell that stopped
+  // answering as long as it takes.
+  for (const HWND window : enabler_.Finish(500))
+    shell_watcher_.Hidden(reinterpret_cast<WindowHandle>(window));
+  shell_watcher_.Stop();
 }
 
 void Win32Processes::KillByImageName(const std::string& image_name) {
@@ -185,9 +220,10 @@ void Win32Processes::KillByImageName(const std::string& image_name) {
     return;
   // A name with a blank is quoted, or taskkill takes its first word alone.
   const bool blank = image_name.find_first_of(" \t") != std::string::npos;
-  // The system's own taskkill, never one found beside us first.
+  // The system's own taskkill, never one found beside us first; the native
+  // one (see TaskkillProgram), which sees a 64-bit emulator too.
   Shell("taskkill /f /im " + (blank ? "\"" + image_name + "\"" : image_name),
-        WindowStyle::kMinimizedFocus, win32::SystemFolderProgram(L"taskkill.exe"));
+        WindowStyle::kMinimizedFocus, win32::TaskkillProgram());
 }
 
 void Win32Processes::OpenInViewer(const std::string& path) {
@@ -202,7 +238,7 @@ void Win32ShellWindows::RefreshShellIcons() {
 
 void Win32ShellWindows::FinishStart() {
   if (std::exchange(shell_refresh_due_, false))
-    SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
+    win32::sys::SHChangeNotify(SHCNE_ASSOCCHANGED, 0x2000, nullptr, nullptr);
 }
 
 }  // namespace tavro

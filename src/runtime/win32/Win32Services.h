@@ -12,6 +12,7 @@
 #include "runtime/GameWatchers.h"
 #include "runtime/win32/ShellWatcher.h"
 #include "runtime/win32/UniqueHandle.h"
+#include "runtime/win32/WindowEnabler.h"
 #include "runtime/win32/XInputPads.h"
 
 namespace tavro {
@@ -40,14 +41,17 @@ class Win32ShellWindows final : public ShellWindows {
   // starts a program of its own (10 to 20 ms), and a thread to make it
   // beside the start would cost a megabyte.
   void FinishStart();
-  // Tells the watcher to end and waits a moment for it: ExitProcess runs no
-  // destructor.
-  void StopWatcher() { shell_watcher_.Stop(); }
+  // Waits a moment for the enabling still on its way, tells the watcher to
+  // end and waits a moment for it (under three seconds in all, whatever the
+  // shell does): ExitProcess runs no destructor.
+  void StopWatcher();
 
  private:
   bool shell_refresh_due_ = false;
   // Shows what the desktop keys hid should this process be ended by force.
   win32::ShellWatcher shell_watcher_;
+  // The desktop's EnableWindow calls, off this thread.
+  win32::WindowEnabler enabler_;
 };
 
 // Not final: the tests see the lines Shell is given, and give the program a
@@ -82,6 +86,7 @@ class Win32Processes : public Processes {
   virtual void Shell(const std::string& command_line, WindowStyle style,
                      const std::string& program = {});
   void KillByImageName(const std::string& image_name) override;
+  void EndStartedGames() override;
   void OpenInViewer(const std::string& path) override;
 
  private:

@@ -1,12 +1,16 @@
 #include "view/win32/ControlNames.h"
 
+#include "runtime/win32/SystemCalls.h"
+
 namespace tavro::win32ui {
 
 void ControlNames::Name(HWND window, const std::wstring& name) {
   if (!tried_) {
     tried_ = true;
-    CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                     reinterpret_cast<void**>(service_.GetAddressOf()));
+    // Through the system folder's ole32, loaded at this first call.
+    win32::sys::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IAccPropServices,
+                                 reinterpret_cast<void**>(service_.GetAddressOf()));
   }
   if (service_ && window != nullptr &&
       SUCCEEDED(service_->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "runtime/win32/SystemCalls.h"
 #include "view/win32/Wide.h"
 #include "window/Layout.h"
 
@@ -31,7 +32,7 @@ COLORREF ToColorRef(std::uint32_t color) {
 UniqueIcon IconAt(const wchar_t* file, int index, int size) {
   HICON icon = nullptr;
   const auto wanted = static_cast<UINT>(MAKELONG(size, size));
-  if (SHDefExtractIconW(file, index, 0, nullptr, &icon, wanted) == S_OK)
+  if (win32::sys::SHDefExtractIconW(file, index, 0, nullptr, &icon, wanted) == S_OK)
     return UniqueIcon(icon);
   return {};
 }
@@ -60,8 +61,8 @@ void FolderIcons::Load(UINT dpi) {
   SHSTOCKICONINFO open{};
   open.cbSize = sizeof open;
   SHSTOCKICONINFO closed = open;
-  if (SUCCEEDED(SHGetStockIconInfo(SIID_FOLDEROPEN, SHGSI_ICONLOCATION, &open)) &&
-      SUCCEEDED(SHGetStockIconInfo(SIID_FOLDER, SHGSI_ICONLOCATION, &closed)) &&
+  if (SUCCEEDED(win32::sys::SHGetStockIconInfo(SIID_FOLDEROPEN, SHGSI_ICONLOCATION, &open)) &&
+      SUCCEEDED(win32::sys::SHGetStockIconInfo(SIID_FOLDER, SHGSI_ICONLOCATION, &closed)) &&
       (open.iIcon != closed.iIcon || lstrcmpiW(open.szPath, closed.szPath) != 0)) {
     open_ = IconAt(open.szPath, open.iIcon, size_);
     closed_ = IconAt(closed.szPath, closed.iIcon, size_);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "window/Layout.h"
+#include "runtime/win32/SystemCalls.h"
 #include "view/win32/ControlRows.h"
 #include "view/win32/Dpi.h"
 #include "view/win32/FolderList.h"
@@ -128,8 +129,8 @@ void MainWindow::CreateControl(NativeControl& control, DWORD extra_style) {
         // keyboard reaches it, Space presses it, readers read it.
         control.window = CreateCommon(control, L"BUTTON", style | BS_OWNERDRAW);
         SetWindowTextW(control.window, Widen(AccessibleName(design)).c_str());
-        SetWindowSubclass(control.window, &MainWindow::ButtonSubclass, 1,
-                          reinterpret_cast<DWORD_PTR>(this));
+        win32::sys::SetWindowSubclass(control.window, &MainWindow::ButtonSubclass, 1,
+                                      reinterpret_cast<DWORD_PTR>(this));
         break;
       }
       [[fallthrough]];
@@ -149,8 +150,8 @@ void MainWindow::CreateControl(NativeControl& control, DWORD extra_style) {
       break;
     case ControlKind::kCommandButton:
       control.window = CreateCommon(control, L"BUTTON", style | BS_PUSHBUTTON | BS_MULTILINE);
-      SetWindowSubclass(control.window, &MainWindow::ButtonSubclass, 1,
-                        reinterpret_cast<DWORD_PTR>(this));
+      win32::sys::SetWindowSubclass(control.window, &MainWindow::ButtonSubclass, 1,
+                                    reinterpret_cast<DWORD_PTR>(this));
       break;
     case ControlKind::kOptionButton:
       // Not an auto radio button: OptionButton::Select decides, and the check
@@ -623,9 +624,9 @@ LRESULT CALLBACK MainWindow::ButtonSubclass(HWND window, UINT message, WPARAM wp
     // and stays one (a push button does the same already).
     message = WM_LBUTTONDOWN;
   } else if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, &MainWindow::ButtonSubclass, id);
+    win32::sys::RemoveWindowSubclass(window, &MainWindow::ButtonSubclass, id);
   }
-  return DefSubclassProc(window, message, wparam, lparam);
+  return win32::sys::DefSubclassProc(window, message, wparam, lparam);
 }
 
 }  // namespace tavro::win32ui

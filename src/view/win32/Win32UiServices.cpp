@@ -8,6 +8,7 @@
 
 #include "view/win32/Dpi.h"
 #include "view/win32/ResourceIds.h"
+#include "runtime/win32/SystemCalls.h"
 #include "view/win32/Wide.h"
 #include "view/win32/WicTransform.h"
 #include "view/win32/Win32Picture.h"
@@ -261,20 +262,20 @@ PicturePtr ToPicture(const std::shared_ptr<DecodedBitmap>& decoded) {
 // The first factory: the second one does not exist before Windows 8.
 ComPtr<IWICImagingFactory> MakeFactory() {
   ComPtr<IWICImagingFactory> factory;
-  CoCreateInstance(CLSID_WICImagingFactory1, nullptr, CLSCTX_INPROC_SERVER,
-                   IID_PPV_ARGS(factory.GetAddressOf()));
+  win32::sys::CoCreateInstance(CLSID_WICImagingFactory1, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_PPV_ARGS(factory.GetAddressOf()));
   return factory;
 }
 
 }  // namespace
 
 ComApartment::ComApartment()
-    : initialized_(
-          SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    : initialized_(SUCCEEDED(win32::sys::CoInitializeEx(
+          nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
 
 ComApartment::~ComApartment() {
   if (initialized_)
-    CoUninitialize();
+    win32::sys::CoUninitialize();
 }
 
 Win32UiPictures::Win32UiPictures(const Win32Dialogs& window) : window_(window) {}

@@ -9,6 +9,8 @@
 #include "runtime/win32/BoxText.h"
 #include "runtime/win32/ProcessGuards.h"
 #include "runtime/win32/ShellWatcher.h"
+#include "runtime/win32/SystemCalls.h"
+#include "runtime/win32/SystemLibraries.h"
 #include "view/win32/MainWindow.h"
 #include "view/win32/Wide.h"
 #include "view/win32/Win32UiServices.h"
@@ -16,14 +18,17 @@
 #include "window/ViewContract.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+  // Before any call of SystemCalls.h: no library beside the program loads.
+  tavro::win32::LoadLibrariesFromSystemFolderOnly();
+  // Started as the watcher's go-between or as the watcher (when the
+  // watcher's own program is missing, the launcher's stands in).
   if (const int status = tavro::win32::RunAsShellWatcher(); status >= 0)
     return status;
   tavro::win32::GuardProcess();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
+  tavro::win32::sys::InitCommonControlsEx(&controls);
   try {
-    // The watcher is this program again, started with its private argument.
-    tavro::win32ui::Win32Roles roles(tavro::win32::OwnProgram());
+    tavro::win32ui::Win32Roles roles(tavro::win32::ShellWatcherProgram());
     tavro::Form1 form(roles.All());
     tavro::win32ui::MainWindow window(form, roles);
     window.Create();

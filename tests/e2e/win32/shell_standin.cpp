@@ -7,6 +7,9 @@
 // desktop normally is. Ten times a second the program writes their state to
 // STATE_FILE:
 //   desktop=visible,enabled taskbar=visible
+// While a file STATE_FILE.hang exists, the program stops answering (as a
+// shell that hangs): it writes "hung" to STATE_FILE once and takes no
+// message until the file is gone.
 // It runs until it is killed or two minutes have passed.
 
 #include <windows.h>
@@ -26,11 +29,7 @@ struct StandIns {
   int ticks = 0;
 };
 
-void WriteState(const StandIns& s) {
-  const std::string text = std::string("desktop=") +
-                           (IsWindowVisible(s.desktop) ? "visible" : "hidden") + "," +
-                           (IsWindowEnabled(s.desktop) ? "enabled" : "disabled") +
-                           " taskbar=" + (IsWindowVisible(s.taskbar) ? "visible" : "hidden") + "\n";
+void WriteText(const StandIns& s, const std::string& text) {
   // Written beside and moved over, so a reader never sees half a line.
   const std::wstring temp = std::wstring(s.state_file) + L".tmp";
   if (FILE* f = _wfopen(temp.c_str(), L"wb")) {
@@ -40,9 +39,21 @@ void WriteState(const StandIns& s) {
   }
 }
 
+void WriteState(const StandIns& s) {
+  WriteText(s, std::string("desktop=") + (IsWindowVisible(s.desktop) ? "visible" : "hidden") + "," +
+                   (IsWindowEnabled(s.desktop) ? "enabled" : "disabled") +
+                   " taskbar=" + (IsWindowVisible(s.taskbar) ? "visible" : "hidden") + "\n");
+}
+
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_TIMER) {
     auto* s = reinterpret_cast<StandIns*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const std::wstring hang = std::wstring(s->state_file) + L".hang";
+    if (GetFileAttributesW(hang.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      WriteText(*s, "hung\n");
+      while (GetFileAttributesW(hang.c_str()) != INVALID_FILE_ATTRIBUTES)
+        Sleep(100);
+    }
     WriteState(*s);
     if (++s->ticks > 1200)
       PostQuitMessage(0);

@@ -3,11 +3,9 @@
 //   window_text.exe OUT_FILE TITLE
 // Finds the visible top-level window titled TITLE and writes one record per
 // child window to OUT_FILE (UTF-8): its class, a tab, its text (which may
-// hold line breaks), a NUL. A message
-// box's text is the line of its "Static" child; a drop-down list's text is
-// the entry it shows. A list box is followed by one "ListBoxItem" record per
-// row, its text as LB_GETTEXT gives it. Exit code 1 when no such window
-// exists.
+// hold line breaks), a NUL. A message box's text is the line of its "Static"
+// child; a drop-down list's text is the entry it shows; a list box is followed
+// by a "ListBoxItem" record per row (LB_GETTEXT). Exit code 1: no such window.
 
 #include <windows.h>
 

@@ -54,6 +54,20 @@ TEST_F(UnicodePaths, KillDeletesAndFailsOnAMissingFile) {
   EXPECT_THROW(Kill(file), RuntimeError);
 }
 
+// The name a program started from a path runs under, which Esc ends by
+// (trailing dots and blanks: the core's table, under Wine too).
+TEST_F(UnicodePaths, ResolvedFileNameIsTheFilesLongName) {
+  const std::string file = root_ / "Emulator folder é\\Cemu Long ü.exe";
+  MakeFolder(root_ / "Emulator folder é", false);
+  WriteFileBytes(file, "MZ");
+  wchar_t short_name[MAX_PATH] = {};
+  ASSERT_GT(GetShortPathNameW(Wide(file).c_str(), short_name, MAX_PATH), 0u);
+  // The 8.3 names of the folder and the file (the long ones on a volume
+  // that keeps none); where no file is, the name as written, less its dot.
+  EXPECT_EQ(ResolvedFileName(Utf8(short_name)), "Cemu Long ü.exe");
+  EXPECT_EQ(ResolvedFileName(root_ / "CEMU~1.EXE."), "CEMU~1.EXE");
+}
+
 TEST_F(UnicodePaths, NameReplacesAnExistingTarget) {
   const std::string from = root_ / "réglages 設定.ini";
   const std::string to = root_ / "réglages 設定.bak";

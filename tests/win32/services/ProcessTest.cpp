@@ -234,7 +234,11 @@ TEST(ShellCommands, TheKillAndViewerCommandsQuoteWhatHoldsABlank) {
   wchar_t windows[MAX_PATH] = {};
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
   ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
-  const std::string taskkill = " [min] [" + Utf8(system) + "\\taskkill.exe]";
+  BOOL wow64 = FALSE;  // a 32-bit program on a 64-bit system: the 64-bit taskkill
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+  const std::string taskkill =
+      " [min] [" +
+      (wow64 ? Utf8(windows) + "\\Sysnative\\taskkill.exe" : Utf8(system) + "\\taskkill.exe") + "]";
   EXPECT_EQ(services.started,
             (std::vector<std::string>{
                 "taskkill /f /im Cemu.exe" + taskkill,

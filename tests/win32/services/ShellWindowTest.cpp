@@ -224,9 +224,12 @@ TEST_F(ShellWindows, AForcedEndShowsTheDesktopAndTheTaskbarAgain) {
   if (!hidden)
     TerminateProcess(child.get(), 9);
   ASSERT_TRUE(hidden) << "the child never hid the windows";
-  EXPECT_FALSE(IsWindowVisible(desktop.Get()));
-  EXPECT_FALSE(IsWindowEnabled(desktop.Get()));
-  EXPECT_FALSE(IsWindowVisible(taskbar));
+  // Posted, and disabled from a thread of the child's own: they arrive
+  // while this thread answers.
+  EXPECT_TRUE(WaitAnswering(nullptr, [&] {
+    return !IsWindowVisible(desktop.Get()) && !IsWindowEnabled(desktop.Get()) &&
+           !IsWindowVisible(taskbar);
+  })) << "the child did not hide and disable the windows";
 
   ASSERT_TRUE(TerminateProcess(child.get(), 9));
   EXPECT_TRUE(WaitAnswering(child.get()));

@@ -46,6 +46,7 @@ class TestServices final : public Processes,
     processes_.Shell(line, style, program);
   }
   void KillByImageName(const std::string& name) override { processes_.KillByImageName(name); }
+  void EndStartedGames() override { processes_.EndStartedGames(); }
   void OpenInViewer(const std::string& path) override { processes_.OpenInViewer(path); }
   std::vector<std::string> Drives() override { return disks_.Drives(); }
   std::string FallbackDrive() const override { return disks_.FallbackDrive(); }

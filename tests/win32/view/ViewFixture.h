@@ -63,6 +63,7 @@ class RecordingServices final : public Processes,
     return roles.processes.WatchGames(std::move(listener));
   }
   void KillByImageName(const std::string& name) override { roles.processes.KillByImageName(name); }
+  void EndStartedGames() override { roles.processes.EndStartedGames(); }
   void OpenInViewer(const std::string& path) override { viewed.push_back(path); }
   std::string FallbackDrive() const override { return roles.disks.FallbackDrive(); }
   KeyState Key(HotKey key) override { return roles.keys.Key(key); }

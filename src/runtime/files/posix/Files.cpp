@@ -148,6 +148,12 @@ void ReplaceByName(const std::string& path, std::string_view bytes) {
 
 namespace fs = std::filesystem;
 
+// A name here is the file's own: nothing is taken off, and there are no
+// short names.
+std::string ResolvedFileName(const std::string& path) {
+  return path.substr(path.find_last_of('/') + 1);
+}
+
 std::string Dir(const std::string& path, int attributes) {
   if (path.empty())
     return {};

@@ -54,8 +54,4 @@ std::string OpenedFile::ReadAt(std::uint64_t offset, std::size_t count) const {
   return bytes;
 }
 
-std::string OpenedFile::ReopenName() const {
-  return "/proc/self/fd/" + std::to_string(fd_);
-}
-
 }  // namespace tavro

@@ -5,9 +5,11 @@
 #include "runtime/Files.h"
 
 #include <algorithm>
+#include <limits>
 #include <functional>
 #include <string_view>
 
+#include "runtime/OpenedFile.h"
 #include "runtime/Text.h"
 #include "runtime/win32/UniqueHandle.h"
 #include "runtime/win32/Wide.h"
@@ -57,14 +59,10 @@ Entry FromAttributes(DWORD attributes, FILETIME written) {
   return entry;
 }
 
-// The wide path the calls are given: beyond the length the plain calls take
-// (MAX_PATH, less room for a file name where a folder is made), the full path
-// behind the \\?\ prefix, which lifts that limit. The prefix stays here:
-// what the user sees and the emulator is given is the path as it stands.
-std::wstring LongWide(const std::string& path) {
-  std::wstring wide = Wide(RefuseNul(path));
-  if (wide.size() < MAX_PATH - 12 || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
-    return wide;
+// The full path as the system makes it of a name (GetFullPathNameW, which
+// also takes trailing dots and blanks off the last name); the name as given
+// when it cannot.
+std::wstring FullPath(const std::wstring& wide) {
   const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (size == 0)
     return wide;
@@ -73,6 +71,18 @@ std::wstring LongWide(const std::string& path) {
   if (len == 0 || len >= size)
     return wide;
   full.resize(len);
+  return full;
+}
+
+// The wide path the calls are given: beyond the length the plain calls take
+// (MAX_PATH, less room for a file name where a folder is made), the full path
+// behind the \\?\ prefix, which lifts that limit. The prefix stays here:
+// what the user sees and the emulator is given is the path as it stands.
+std::wstring LongWide(const std::string& path) {
+  std::wstring wide = Wide(RefuseNul(path));
+  if (wide.size() < MAX_PATH - 12 || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
+    return wide;
+  const std::wstring full = FullPath(wide);
   if (full.starts_with(LR"(\\)"))
     return LR"(\\?\UNC\)" + full.substr(2);
   if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\')
@@ -80,7 +90,52 @@ std::wstring LongWide(const std::string& path) {
   return wide;
 }
 
+// The file at path opened for reading, when it is an ordinary file on disk,
+// and its size.
+UniqueKernelHandle OpenOrdinary(const std::string& path, std::uint64_t& size) {
+  const std::wstring wide = LongWide(path);
+  // Follows a link to the file; opening never waits, not even for a pipe.
+  UniqueKernelHandle handle(CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) {
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      throw NotOrdinary(path);  // a folder is refused as "access denied"
+    }
+    throw OpenError(error);
+  }
+  // A pipe, a console or a character device (what a FIFO or /dev/zero in
+  // Wine's drives opens as) is never read.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(handle.get()) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(handle.get(), &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    throw NotOrdinary(path);
+  }
+  size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  return handle;
+}
+
 }  // namespace
+
+std::string ResolvedFileName(const std::string& path) {
+  if (path.find('\0') != std::string::npos)
+    return path.substr(path.find_last_of("\\/") + 1);
+  std::wstring name = FullPath(Wide(path));
+  // The long name of the file itself, also behind an 8.3 name of a folder
+  // on the way; the trailing dots are gone by now, or it would name none.
+  const std::wstring wide = LongWide(win32::Utf8(name));
+  const DWORD size = GetLongPathNameW(wide.c_str(), nullptr, 0);
+  if (size != 0) {
+    std::wstring long_name(size, L'\0');
+    const DWORD len = GetLongPathNameW(wide.c_str(), long_name.data(), size);
+    if (len != 0 && len < size)
+      name = long_name.substr(0, len);
+  }
+  return win32::Utf8(name.substr(name.find_last_of(L"\\/") + 1));
+}
 
 std::string Dir(const std::string& path, int attributes) {
   if (path.empty())
@@ -235,29 +290,8 @@ Entry LookAt(const std::string& path) {
 }
 
 std::string ReadOrdinaryFile(const std::string& path, std::size_t max_bytes) {
-  const std::wstring wide = LongWide(path);
-  // Follows a link to the file; opening never waits, not even for a pipe.
-  const UniqueKernelHandle handle(CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!handle) {
-    const DWORD error = GetLastError();
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      throw NotOrdinary(path);  // a folder is refused as "access denied"
-    }
-    throw OpenError(error);
-  }
-  // A pipe, a console or a character device (what a FIFO or /dev/zero in
-  // Wine's drives opens as) is never read.
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(handle.get()) != FILE_TYPE_DISK ||
-      !GetFileInformationByHandle(handle.get(), &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    throw NotOrdinary(path);
-  }
-  const std::uint64_t size =
-      (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  std::uint64_t size = 0;
+  const UniqueKernelHandle handle = OpenOrdinary(path, size);
   if (size > max_bytes)
     throw NotOrdinary(path);
   std::string bytes(static_cast<std::size_t>(size), '\0');
@@ -315,6 +349,38 @@ void ReplaceByName(const std::string& path, std::string_view bytes) {
     throw SystemError(error == ERROR_ACCESS_DENIED ? err::kPermissionDenied : err::kPathFileAccess,
                       "Path/File access error", error);
   }
+}
+
+OpenedFile::OpenedFile(const std::string& path) {
+  std::uint64_t size = 0;
+  handle_ = OpenOrdinary(path, size).release();
+  size_ = size;
+}
+
+OpenedFile::~OpenedFile() {
+  if (handle_ != nullptr)
+    CloseHandle(handle_);
+}
+
+std::string OpenedFile::ReadAt(std::uint64_t offset, std::size_t count) const {
+  if (offset > size_ || count > size_ - offset)
+    throw RuntimeError(err::kBadFileMode, "Bad file mode");
+  std::string bytes(count, '\0');
+  std::size_t have = 0;
+  while (have < count) {
+    // The position goes with each read, so reads never depend on another's.
+    const std::uint64_t at = offset + have;
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    const DWORD want =
+        static_cast<DWORD>(std::min<std::size_t>(count - have, std::numeric_limits<DWORD>::max()));
+    DWORD got = 0;
+    if (!::ReadFile(handle_, bytes.data() + have, want, &got, &where) || got == 0)
+      throw RuntimeError(err::kBadFileMode, "Bad file mode");
+    have += got;
+  }
+  return bytes;
 }
 
 }  // namespace tavro
