@@ -189,48 +189,6 @@ void MainWindow::CreateControl(NativeControl& control, DWORD extra_style) {
   }
 }
 
-bool MainWindow::FileListDrawn(const NativeControl& control) const {
-  return control.model->Kind() == ControlKind::kFileListBox && control.window != nullptr &&
-         (GetWindowLongW(control.window, GWL_STYLE) & LBS_OWNERDRAWFIXED) != 0;
-}
-
-void MainWindow::ShowRecordColumns() {
-  const auto files = std::find_if(controls_.begin(), controls_.end(), [](const NativeControl& c) {
-    return c.model->Kind() == ControlKind::kFileListBox;
-  });
-  // Made once the settings are read, which is after the window: a list box
-  // takes owner drawing only as it is made. Lists without the key stay the
-  // system's own.
-  if (files == controls_.end() || files->window == nullptr || FileListDrawn(*files))
-    return;
-  NativeControl& c = *files;
-  const HWND old = c.window;
-  const bool focused = GetFocus() == old;
-  const auto style =
-      static_cast<DWORD>(GetWindowLongW(old, GWL_STYLE)) | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
-  const auto ex_style = static_cast<DWORD>(GetWindowLongW(old, GWL_EXSTYLE));
-  UniqueWindow before(c.common.release());
-  c.window = CreateCommon(c, L"LISTBOX", style, ex_style);
-  if (c.window == nullptr) {
-    // The system's list stays, rows and all: the text still holds the times.
-    c.common = std::move(before);
-    c.window = old;
-    return;
-  }
-  // Where the old list lay: the tab order follows the z-order.
-  SetWindowPos(c.window, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  before.reset();
-  SendMessageW(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_.get()), FALSE);
-  SendMessageW(c.window, LB_SETITEMHEIGHT, 0, GameRowHeight(list_font_.get()));
-  c.clipped = false;
-  Layout(dpi_);
-  SyncAll(c);
-  if (lists_named_)
-    names_.Name(c.window, Widen(AccessibleName(c.model->Design())));
-  if (focused)
-    SetFocus(c.window);
-}
-
 void MainWindow::Show(int command) {
   if (form_.RecordColumns())
     ShowRecordColumns();

@@ -129,16 +129,16 @@ class MainWindow final : public BaseWindow<MainWindow>, public view::PadView {
   void UnloadOnce();
   void OnDestroy();
   void PaintBackground(HDC dc);
-  // With the player's records shown (Form1::RecordColumns), the file list
-  // made again owner-drawn, in its place in the z-order and tab order, with
-  // its rows, font, name and focus.
-  void ShowRecordColumns();
-  bool FileListDrawn(const NativeControl& control) const;
   void DrawPictureButton(const DRAWITEMSTRUCT& draw, const Image& image);
   static LRESULT CALLBACK ButtonSubclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                          UINT_PTR id, DWORD_PTR self);
 
   // Following the models (MainWindowSync.cpp).
+  // With the player's records shown (Form1::RecordColumns), the file list
+  // made again owner-drawn, in its place in the z-order and tab order, with
+  // its rows, font, name and focus.
+  void ShowRecordColumns();
+  bool FileListDrawn(const NativeControl& control) const;
   void InstallHooks();
   void SyncAll(NativeControl& control);
   void Sync(NativeControl& control, Property property);
