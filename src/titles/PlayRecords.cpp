@@ -196,13 +196,13 @@ const PlayRecords& PlayRecordsMemo::Read(const EmulatorPlace& place, const std::
   const bool settings_changed = !read_once_ || !(settings_now == settings_seen_);
   if (settings_changed) {
     settings_ = EmulatorSettings{};
-    if (!settings_now.path.empty() && Exists(settings_now.path)) {
-      try {
+    try {
+      // A folder on the way that cannot be looked at refuses it too.
+      if (!settings_now.path.empty() && Exists(settings_now.path))
         settings_ =
             ReadEmulatorSettings(ReadOrdinaryFile(settings_now.path, kMaxEmulatorSettingsBytes));
-      } catch (const std::exception&) {
-        settings_.reset();
-      }
+    } catch (const std::exception&) {
+      settings_.reset();
     }
     settings_seen_ = settings_now;
   }
