@@ -8,6 +8,7 @@
 
 #include "runtime/LocalTime.h"
 #include "runtime/Text.h"
+#include "titles/BigEndian.h"
 #include "titles/MetaXml.h"
 #include "titles/TitleText.h"
 #include "titles/XmlDocument.h"
@@ -52,15 +53,11 @@ bool Flag(std::string_view text) {
 }
 
 std::uint32_t BigEndian32(std::string_view bytes, std::size_t at) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i)
-    value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-  return value;
+  return static_cast<std::uint32_t>(BigEndian(bytes, at, 4));
 }
 
 std::uint16_t BigEndian16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>((static_cast<unsigned char>(bytes[at]) << 8) |
-                                    static_cast<unsigned char>(bytes[at + 1]));
+  return static_cast<std::uint16_t>(BigEndian(bytes, at, 2));
 }
 
 std::uint64_t AddCapped(std::uint64_t a, std::uint64_t b) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "runtime/OpenedFile.h"
+#include "titles/BigEndian.h"
 #include "titles/IconTga.h"
 #include "titles/MetaXml.h"
 #include "titles/TitleText.h"
@@ -27,13 +28,6 @@ constexpr std::size_t kRecordBytes = 8 + 2 * kBlocksPerRecord;
 constexpr std::size_t kEntryBytes = 16;
 constexpr std::uint32_t kIsFile = 0x80000000u;
 constexpr std::uint32_t kNoName = 0x7FFFFFFF;
-
-std::uint64_t BigEndian(std::string_view bytes, std::size_t at, std::size_t count) {
-  std::uint64_t value = 0;
-  for (std::size_t i = 0; i < count; ++i)
-    value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-  return value;
-}
 
 // Folder names compare as the archive tool compares them: ASCII letters
 // without regard to case, every other byte as it is.

@@ -1,5 +1,6 @@
 #include "titles/WuaArchive.h"
 
+#include "titles/BigEndian.h"
 #include "titles/TitleText.h"
 
 namespace tavro::titles {
@@ -16,14 +17,6 @@ constexpr std::uint64_t kBlocksPerRecord = 16;
 constexpr std::uint64_t kBlockBytes = 64 * 1024;
 constexpr std::size_t kTreeEntryBytes = 16;
 constexpr std::uint32_t kNoName = 0x7FFFFFFF;
-
-// The archive stores numbers big-endian.
-std::uint64_t BigEndian(std::string_view bytes, std::size_t at, std::size_t count) {
-  std::uint64_t value = 0;
-  for (std::size_t i = 0; i < count; ++i)
-    value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-  return value;
-}
 
 bool Inside(const WuaSection& section, std::uint64_t file_size) {
   return section.offset <= file_size && section.size <= file_size - section.offset;

@@ -1,6 +1,5 @@
 #include "runtime/LocalTime.h"
 
-#include <chrono>
 #include <ctime>
 
 namespace tavro {
@@ -12,13 +11,7 @@ std::optional<std::int32_t> LocalDayOf(std::int64_t unix_seconds) {
   std::tm local{};
   if (localtime_r(&seconds, &local) == nullptr)
     return std::nullopt;
-  using namespace std::chrono;
-  const year_month_day day{year(local.tm_year + 1900),
-                           month(static_cast<unsigned>(local.tm_mon + 1)),
-                           std::chrono::day(static_cast<unsigned>(local.tm_mday))};
-  if (!day.ok())
-    return std::nullopt;
-  return static_cast<std::int32_t>(sys_days(day).time_since_epoch().count());
+  return DayOfDate(local);
 }
 
 }  // namespace tavro

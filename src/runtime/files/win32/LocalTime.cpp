@@ -1,6 +1,5 @@
 #include "runtime/LocalTime.h"
 
-#include <chrono>
 #include <ctime>
 
 namespace tavro {
@@ -11,13 +10,7 @@ std::optional<std::int32_t> LocalDayOf(std::int64_t unix_seconds) {
   // Fails (EINVAL) for times before 1970 or after the year 3000.
   if (_localtime64_s(&local, &seconds) != 0)
     return std::nullopt;
-  using namespace std::chrono;
-  const year_month_day day{year(local.tm_year + 1900),
-                           month(static_cast<unsigned>(local.tm_mon + 1)),
-                           std::chrono::day(static_cast<unsigned>(local.tm_mday))};
-  if (!day.ok())
-    return std::nullopt;
-  return static_cast<std::int32_t>(sys_days(day).time_since_epoch().count());
+  return DayOfDate(local);
 }
 
 }  // namespace tavro
