@@ -12,6 +12,7 @@
 
 #include "runtime/PadStick.h"
 #include "runtime/Runtime.h"
+#include "runtime/win32/SystemLibraries.h"
 #include "runtime/win32/UniqueHandle.h"
 
 namespace tavro::win32 {
@@ -56,17 +57,6 @@ constexpr std::array<std::pair<WORD, PadButton>, 14> kKeys = {{
     {VK_PAD_DPAD_LEFT, PadButton::kDpadLeft},
     {VK_PAD_DPAD_RIGHT, PadButton::kDpadRight},
 }};
-
-// A library of the system folder by its full path, so that a file of the
-// same name beside the program or in the working folder is never loaded.
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  wchar_t folder[MAX_PATH] = {};
-  const UINT len = GetSystemDirectoryW(folder, MAX_PATH);
-  if (len == 0 || len >= MAX_PATH)
-    return nullptr;
-  const std::wstring path = std::wstring(folder, len) + L"\\" + name;
-  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
 
 struct KeyCloser {
   void operator()(HKEY key) const { RegCloseKey(key); }
